@@ -1,0 +1,10 @@
+if(MELODUX_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+elseif(MELODUX_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT MELODUX_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "Unknown MELODUX_SANITIZE value '${MELODUX_SANITIZE}'")
+endif()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only those missing.
+# Safe to run any number of times; non-interactive.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    g++ cmake ninja-build pkg-config clang-format
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # audio output, codecs, CD drives, CDDB
+    libasound2-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+    libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev
+    # independent tools the tests check our files against
+    sox ffmpeg mpg123 lame
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
