@@ -9,7 +9,7 @@ namespace platform {
 // waiter through per set() and clears itself; a manual-reset event stays set
 // until reset().
 class Event {
-public:
+  public:
     enum class Reset { Auto, Manual };
     static constexpr int kInfinite = -1;
 
@@ -23,7 +23,7 @@ public:
     // set, false on time-out.
     bool wait(int timeoutMs = kInfinite);
 
-private:
+  private:
     const Reset mode_;
     bool set_;
     std::mutex mutex_;

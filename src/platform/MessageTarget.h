@@ -9,7 +9,7 @@ namespace platform {
 // may be called from any thread; it returns false when the message could not
 // be queued, and the caller may retry.
 class MessageTarget {
-public:
+  public:
     virtual ~MessageTarget() = default;
     virtual bool post(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
 };

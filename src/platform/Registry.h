@@ -19,7 +19,7 @@ struct RegValue {
     static RegValue dword(uint32_t v);
     static RegValue text(std::string_view s);
     static RegValue binary(std::vector<uint8_t> bytes);
-    std::optional<uint32_t> asDword() const;  // only for type Dword
+    std::optional<uint32_t> asDword() const;    // only for type Dword
     std::optional<std::string> asText() const;  // only for type Sz
 };
 
@@ -31,7 +31,7 @@ enum class Hive { User, Machine };
 // without regard to ASCII case. Every write replaces the user file
 // atomically. Thread-safe.
 class Registry {
-public:
+  public:
     Registry(std::filesystem::path userHive, std::filesystem::path machineHive);
     ~Registry();
     Registry(const Registry&) = delete;
@@ -56,7 +56,7 @@ public:
     const std::filesystem::path& userHivePath() const;
     const std::filesystem::path& machineHivePath() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

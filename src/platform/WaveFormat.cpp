@@ -11,7 +11,9 @@ constexpr size_t kTag = 0, kChannels = 2, kRate = 4, kAvg = 8, kAlign = 12, kBit
 constexpr size_t kPcmCompared = 16;
 }  // namespace
 
-WaveFormat::WaveFormat() : bytes_(kHeaderSize, 0) { put16(kTag, kWaveFormatPcm); }
+WaveFormat::WaveFormat() : bytes_(kHeaderSize, 0) {
+    put16(kTag, kWaveFormatPcm);
+}
 
 WaveFormat WaveFormat::pcm(uint16_t channels, uint32_t samplesPerSec, uint16_t bitsPerSample) {
     WaveFormat f;
@@ -44,24 +46,50 @@ std::optional<WaveFormat> WaveFormat::fromBytes(std::span<const uint8_t> bytes) 
     return f;
 }
 
-uint16_t WaveFormat::tag() const { return u16(kTag); }
-uint16_t WaveFormat::channels() const { return u16(kChannels); }
-uint32_t WaveFormat::samplesPerSec() const { return u32(kRate); }
-uint32_t WaveFormat::avgBytesPerSec() const { return u32(kAvg); }
-uint16_t WaveFormat::blockAlign() const { return u16(kAlign); }
-uint16_t WaveFormat::bitsPerSample() const { return u16(kBits); }
-uint16_t WaveFormat::extraSize() const { return u16(kExtraSize); }
+uint16_t WaveFormat::tag() const {
+    return u16(kTag);
+}
+uint16_t WaveFormat::channels() const {
+    return u16(kChannels);
+}
+uint32_t WaveFormat::samplesPerSec() const {
+    return u32(kRate);
+}
+uint32_t WaveFormat::avgBytesPerSec() const {
+    return u32(kAvg);
+}
+uint16_t WaveFormat::blockAlign() const {
+    return u16(kAlign);
+}
+uint16_t WaveFormat::bitsPerSample() const {
+    return u16(kBits);
+}
+uint16_t WaveFormat::extraSize() const {
+    return u16(kExtraSize);
+}
 
 std::span<const uint8_t> WaveFormat::extra() const {
     return std::span<const uint8_t>(bytes_).subspan(kHeaderSize);
 }
 
-void WaveFormat::setTag(uint16_t v) { put16(kTag, v); }
-void WaveFormat::setChannels(uint16_t v) { put16(kChannels, v); }
-void WaveFormat::setSamplesPerSec(uint32_t v) { put32(kRate, v); }
-void WaveFormat::setAvgBytesPerSec(uint32_t v) { put32(kAvg, v); }
-void WaveFormat::setBlockAlign(uint16_t v) { put16(kAlign, v); }
-void WaveFormat::setBitsPerSample(uint16_t v) { put16(kBits, v); }
+void WaveFormat::setTag(uint16_t v) {
+    put16(kTag, v);
+}
+void WaveFormat::setChannels(uint16_t v) {
+    put16(kChannels, v);
+}
+void WaveFormat::setSamplesPerSec(uint32_t v) {
+    put32(kRate, v);
+}
+void WaveFormat::setAvgBytesPerSec(uint32_t v) {
+    put32(kAvg, v);
+}
+void WaveFormat::setBlockAlign(uint16_t v) {
+    put16(kAlign, v);
+}
+void WaveFormat::setBitsPerSample(uint16_t v) {
+    put16(kBits, v);
+}
 
 void WaveFormat::setExtra(std::span<const uint8_t> extra) {
     bytes_.resize(kHeaderSize);

@@ -16,7 +16,7 @@ inline constexpr uint16_t kWaveFormatIeeeFloat = 3;
 // bits/sample u16, extra size u16, then `extra size` extra bytes.
 // The bytes are the value: RIFF files and the registry store them as they are.
 class WaveFormat {
-public:
+  public:
     static constexpr size_t kHeaderSize = 18;
 
     // An all-zero PCM record (tag 1, nothing else set).
@@ -57,7 +57,7 @@ public:
     // compare the extra size, then every byte of the record.
     friend bool operator==(const WaveFormat& a, const WaveFormat& b);
 
-private:
+  private:
     uint16_t u16(size_t at) const;
     uint32_t u32(size_t at) const;
     void put16(size_t at, uint16_t v);

@@ -48,14 +48,14 @@ struct WaveHeader {
 
 struct WaveOutCaps {
     std::string name;
-    bool volume = false;      // device has a volume control
-    bool lrVolume = false;    // ... with separate left and right levels
+    bool volume = false;    // device has a volume control
+    bool lrVolume = false;  // ... with separate left and right levels
 };
 
 // An open output device. Destroying it closes it (after a reset).
 // Volume values are packed as (right << 16) | left, each 0..0xFFFF.
 class WaveOutDevice {
-public:
+  public:
     virtual ~WaveOutDevice() = default;
     virtual MmResult prepareHeader(WaveHeader& block) = 0;
     virtual MmResult unprepareHeader(WaveHeader& block) = 0;  // kWaveStillPlaying while queued
@@ -73,7 +73,7 @@ public:
 // The device-independent functions: capabilities and volume by device id,
 // and open. deviceId -1 is the default device.
 class WaveOutDriver {
-public:
+  public:
     // Called on a device thread each time a block is done. It must only
     // post work elsewhere: it runs while the device holds its own locks.
     using DoneCallback = std::function<void()>;
