@@ -1,0 +1,413 @@
+#include "stream/CNxSSWaveOut.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "stream/CNxSSException.h"
+#include "stream/CNxSSManager.h"
+#include "stream/RegistryFunctions.h"
+#include "stream/ResultCodes.h"
+
+namespace {
+
+constexpr std::string_view kSubkey = "DoZIrodiz\\WaveOut";
+constexpr int kBusyRetries = 5;
+constexpr int kBusyPauseMs = 1000;
+
+uint32_t clampOrDefault(uint32_t value, uint32_t low, uint32_t high, uint32_t fallback) {
+    return (value >= low && value <= high) ? value : fallback;
+}
+
+uint32_t toDeviceVolume(uint32_t volume) {
+    const auto level = static_cast<uint32_t>(volume * 6.5535) & 0xFFFF;
+    return (level << 16) | level;
+}
+
+uint32_t fromDeviceVolume(uint32_t leftRight) {
+    return static_cast<uint32_t>((leftRight & 0xFFFF) * 0.15259021896696423);
+}
+
+void sleepFor(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+CNxSSWaveOut::Config CNxSSWaveOut::Config::FromRegistry() {
+    Config c;
+    c.blocks = clampOrDefault(nxss::ReadDword(kSubkey, "Blocks", 5), 3, 20, 5);
+    c.blockTenths = clampOrDefault(nxss::ReadDword(kSubkey, "BlockSize", 5), 1, 10, 5);
+    c.deviceId = static_cast<int32_t>(nxss::ReadDword(kSubkey, "DeviceID", 0xFFFFFFFF));
+    return c;
+}
+
+CNxSSWaveOut::CNxSSWaveOut(CNxSSObject* parent, std::shared_ptr<platform::WaveOutDriver> driver,
+                           Config config, SleepFn sleep)
+    : CNxSSActiveComponent(parent),
+      driver_(std::move(driver)),
+      config_(config),
+      sleep_(sleep ? std::move(sleep) : SleepFn(sleepFor)) {
+    SetTag("WAVEOUT ");
+    platform::WaveOutCaps caps;
+    if (driver_->getDevCaps(config_.deviceId, caps) == platform::kMmNoError &&
+        (caps.volume || caps.lrVolume)) {
+        volumeSupported_ = true;
+        lrVolumeSupported_ = caps.lrVolume;
+        uint32_t leftRight = 0;
+        if (driver_->getVolume(config_.deviceId, leftRight) == platform::kMmNoError) {
+            volume_ = fromDeviceVolume(leftRight);
+        }
+    }
+    StartThread(kPriorityHighest);
+}
+
+CNxSSWaveOut::~CNxSSWaveOut() { StopThread(); }
+
+size_t CNxSSWaveOut::BlockCount() const {
+    std::lock_guard lock(deviceMutex_);
+    return blocks_.size();
+}
+
+int32_t CNxSSWaveOut::GetLength() {
+    std::lock_guard lock(deviceMutex_);
+    return CNxSSActiveComponent::GetLength();
+}
+
+int32_t CNxSSWaveOut::GetPosition() {
+    std::lock_guard lock(deviceMutex_);
+    if (!InputPin()) {
+        return 0;
+    }
+    int64_t position = InputPin()->GetPosition();
+    const int64_t channels = format_.channels();
+    const int64_t bytesPerSample = format_.bitsPerSample() / 8;
+    const int64_t rate = format_.samplesPerSec();
+    uint32_t played = 0;
+    if (device_ && channels && bytesPerSample && rate &&
+        device_->getPosition(played) == platform::kMmNoError) {
+        played -= played % format_.blockAlign();
+        const int64_t unplayed = int64_t{bytesQueued_} - int64_t{played};
+        position += unplayed / channels * -1000 / bytesPerSample / rate;
+    }
+    return position < 0 ? 0 : static_cast<int32_t>(position);
+}
+
+int32_t CNxSSWaveOut::GetStatus() {
+    const int32_t state = GetState();
+    return state == kRunningAlt ? kRunning : state;
+}
+
+bool CNxSSWaveOut::SetVolume(uint32_t volume) {
+    std::lock_guard lock(deviceMutex_);
+    volume_ = volume;
+    if (!volumeSupported_ || !device_) {
+        return false;
+    }
+    device_->setVolume(toDeviceVolume(volume));
+    return true;
+}
+
+uint32_t CNxSSWaveOut::GetVolume() {
+    std::lock_guard lock(deviceMutex_);
+    uint32_t leftRight = 0;
+    if (volumeSupported_ && device_ && device_->getVolume(leftRight) == platform::kMmNoError) {
+        return fromDeviceVolume(leftRight);
+    }
+    return volume_;
+}
+
+bool CNxSSWaveOut::GetOutputFormat(platform::WaveFormat& format) {
+    std::lock_guard lock(deviceMutex_);
+    format = format_;
+    return true;
+}
+
+uint32_t CNxSSWaveOut::OnCommand(uint32_t code, int32_t param1, int32_t) {
+    switch (code) {
+        case kCmdQuit:
+            return DoQuit();
+        case kCmdStart:
+            return DoStart();
+        case kCmdStop:
+            return DoStop();
+        case kCmdPause:
+            return DoPause();
+        case kCmdSeek:
+            return DoSeek(param1);
+        case kCmdBlockDone:
+            return Refill();
+        default:
+            return 0;
+    }
+}
+
+void CNxSSWaveOut::OnCommandFailed() { DoStop(); }
+
+uint32_t CNxSSWaveOut::DoStart() {
+    if (GetState() == kPaused) {
+        std::lock_guard lock(deviceMutex_);
+        Check(device_->restart());
+        SetState(kRunning);
+        return nxss::kPauseChanged;
+    }
+    if (GetState() != kStopped) {
+        DoStop();
+    }
+    std::lock_guard lock(deviceMutex_);
+    Rewind();
+    SetState(kRunning);
+    if (!OpenDevice()) {
+        SetState(kStopped);
+        return 0;
+    }
+    if (const uint32_t finished = Refill()) {
+        Notify(nxss::kStarted);  // an empty source still starts, then ends
+        return finished;
+    }
+    Check(device_->restart());
+    return nxss::kStarted;
+}
+
+uint32_t CNxSSWaveOut::DoStop() {
+    const int32_t state = GetState();
+    if (state != kRunning && state != kPaused && state != kRunningAlt) {
+        return 0;
+    }
+    std::lock_guard lock(deviceMutex_);
+    CloseDevice();
+    SetState(kStopped);
+    Rewind();
+    return nxss::kStopped;
+}
+
+uint32_t CNxSSWaveOut::DoPause() {
+    std::lock_guard lock(deviceMutex_);
+    switch (GetState()) {
+        case kRunning:
+            Check(device_->pause());
+            SetState(kPaused);
+            return nxss::kPauseChanged;
+        case kPaused:
+            Check(device_->restart());
+            SetState(kRunning);
+            return nxss::kPauseChanged;
+        default:
+            return 0;
+    }
+}
+
+uint32_t CNxSSWaveOut::DoSeek(int32_t ms) {
+    std::lock_guard lock(deviceMutex_);
+    const int32_t before = GetState();
+    if (before != kRunning && before != kPaused) {
+        if (InputPin()) {
+            InputPin()->SetPosition(ms);
+        }
+        return 0;
+    }
+    Check(device_->reset());
+    bytesQueued_ = 0;
+    const int32_t length = InputPin()->GetLength();
+    InputPin()->SetPosition(ms < 0 ? 0 : (ms > length ? length : ms));
+    SetState(kRunning);
+    if (const uint32_t finished = Refill()) {
+        return finished;
+    }
+    Check(device_->restart());
+    return before == kPaused ? nxss::kPauseChanged : 0;
+}
+
+uint32_t CNxSSWaveOut::DoQuit() {
+    const int32_t state = GetState();
+    const uint32_t result = (state == kRunning || state == kPaused) ? nxss::kStopped : 0;
+    std::lock_guard lock(deviceMutex_);
+    CloseDevice();
+    return result;
+}
+
+// Gets the format from upstream, builds the blocks and opens the device
+// paused. False without an input.
+bool CNxSSWaveOut::OpenDevice() {
+    CloseDevice();
+    if (!InputPin()) {
+        return false;
+    }
+    InputPin()->GetFormat(format_);
+    bytesQueued_ = 0;
+    AllocateBlocks();
+    OpenWithRetries();
+    SetVolume(volume_);
+    for (auto& block : blocks_) {
+        Check(device_->prepareHeader(block->header));
+        block->header.flags |= platform::WaveHeader::kDone;
+    }
+    Check(device_->pause());
+    return true;
+}
+
+void CNxSSWaveOut::AllocateBlocks() {
+    const uint32_t frames = config_.blockTenths * format_.samplesPerSec() / 10;
+    for (uint32_t i = 0; i < config_.blocks; ++i) {
+        auto block = std::make_unique<Block>();
+        block->packet = Manager() ? Manager()->CreatePacket(this) : MakeNx<CNxSSPacket>(this);
+        block->packet->Allocate(format_, frames);
+        block->header.data = block->packet->Data();
+        block->header.bufferLength = format_.blockAlign() * frames;
+        blocks_.push_back(std::move(block));
+    }
+}
+
+void CNxSSWaveOut::OpenWithRetries() {
+    auto onDone = [this] {
+        try {
+            PostCommand(kCmdBlockDone, 0, 0, false);
+        } catch (const CNxSSException&) {
+            // The thread is gone: nobody is left to refill.
+        }
+    };
+    for (int attempt = 0;; ++attempt) {
+        const auto result = driver_->open(config_.deviceId, format_, onDone, device_);
+        if (result == platform::kMmNoError) {
+            return;
+        }
+        if (result != platform::kMmAllocated) {
+            throw CNxSSException(nxss::waveOutError(result));
+        }
+        if (attempt == kBusyRetries) {
+            throw CNxSSException(nxss::kWaveOutBusy);
+        }
+        sleep_(kBusyPauseMs);
+    }
+}
+
+void CNxSSWaveOut::CloseDevice() {
+    if (device_) {
+        device_->reset();
+    }
+    for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {
+        Block& block = **it;
+        if (device_ && block.header.prepared()) {
+            device_->unprepareHeader(block.header);
+        }
+        block.packet->SetParent(nullptr);
+    }
+    blocks_.clear();
+    device_.reset();
+}
+
+// Writes every free block; at the end of the stream reports Finished once
+// the last written block has come back.
+uint32_t CNxSSWaveOut::Refill() {
+    std::lock_guard lock(deviceMutex_);
+    if (!device_ || !InputPin()) {
+        return 0;
+    }
+    for (auto& block : blocks_) {
+        if (!block->header.done()) {
+            continue;
+        }
+        CNxSSPacket& packet = *block->packet;
+        InputPin()->Read(packet);
+        if (packet.EndOfStream()) {
+            for (const auto& b : blocks_) {
+                if (!b->header.done() && !b->inUse) {
+                    return 0;
+                }
+            }
+            return FinishStream();
+        }
+        block->header.flags &= ~platform::WaveHeader::kDone;
+        block->header.bufferLength = packet.Bytes();
+        Check(device_->write(block->header));
+        packet.SetStreamOffset(bytesQueued_);
+        bytesQueued_ += block->header.bufferLength;
+    }
+    return 0;
+}
+
+uint32_t CNxSSWaveOut::FinishStream() {
+    CloseDevice();
+    SetState(kStopped);
+    Rewind();
+    return nxss::kFinished;
+}
+
+void CNxSSWaveOut::Rewind() {
+    if (InputPin()) {
+        InputPin()->SetPosition(0);
+    }
+}
+
+void CNxSSWaveOut::Check(platform::MmResult result) const {
+    if (result != platform::kMmNoError) {
+        throw CNxSSException(nxss::waveOutError(result));
+    }
+}
+
+// The block being heard and the offset of `frames` frames at the play
+// position inside it (moved back so they fit in the block).
+CNxSSWaveOut::Block* CNxSSWaveOut::PlayingBlock(uint32_t frames, uint32_t& offset) {
+    uint32_t position = 0;
+    if (!InputPin() || GetState() != kRunning || !device_ ||
+        device_->getPosition(position) != platform::kMmNoError) {
+        return nullptr;
+    }
+    const uint32_t align = format_.blockAlign();
+    const uint32_t wanted = align * frames;
+    position -= position % align;
+    for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {
+        Block& block = **it;
+        const uint32_t start = block.packet->StreamOffset();
+        const uint32_t length = block.header.bufferLength;
+        if (start <= position && position < start + length) {
+            if (length < wanted) {
+                return nullptr;
+            }
+            offset = position - start;
+            if (offset + wanted > length) {
+                offset = length - wanted;
+            }
+            return &block;
+        }
+    }
+    return nullptr;
+}
+
+bool CNxSSWaveOut::GetPlayingData(NxRef<CNxSSPacket>& packet, uint32_t& offset,
+                                  uint32_t frames) {
+    std::lock_guard lock(deviceMutex_);
+    Block* block = PlayingBlock(frames, offset);
+    if (!block) {
+        return false;
+    }
+    packet = block->packet;
+    return true;
+}
+
+const uint8_t* CNxSSWaveOut::GetPlayingPointer(uint32_t frames) {
+    std::lock_guard lock(deviceMutex_);
+    uint32_t offset = 0;
+    Block* block = PlayingBlock(frames, offset);
+    if (!block) {
+        return nullptr;
+    }
+    block->inUse = true;
+    return block->packet->Data() + offset;
+}
+
+bool CNxSSWaveOut::CopyPlayingData(void* buffer, uint32_t frames) {
+    std::lock_guard lock(deviceMutex_);
+    const uint8_t* data = GetPlayingPointer(frames);
+    if (!data) {
+        return false;
+    }
+    std::memcpy(buffer, data, size_t{format_.blockAlign()} * frames);
+    ReleasePlayingData();
+    return true;
+}
+
+void CNxSSWaveOut::ReleasePlayingData() {
+    std::lock_guard lock(deviceMutex_);
+    for (auto& block : blocks_) {
+        block->inUse = false;
+    }
+}

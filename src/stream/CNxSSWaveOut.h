@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/WaveOut.h"
+#include "stream/CNxSSActiveComponent.h"
+#include "stream/CNxSSPacket.h"
+
+// The sink that plays a chain on the wave output device through a ring of
+// output blocks refilled by its worker thread.
+class CNxSSWaveOut : public CNxSSActiveComponent {
+public:
+    struct Config {
+        uint32_t blocks = 5;       // output blocks
+        uint32_t blockTenths = 5;  // length of one block in tenths of a second
+        int32_t deviceId = -1;     // -1: the default device
+
+        // "DoZIrodiz\WaveOut": "Blocks" 3..20, "BlockSize" 1..10, else
+        // the defaults; "DeviceID" as stored.
+        static Config FromRegistry();
+    };
+    using SleepFn = std::function<void(int ms)>;
+
+    // sleep is used between tries on a busy device (tests inject their own).
+    CNxSSWaveOut(CNxSSObject* parent, std::shared_ptr<platform::WaveOutDriver> driver,
+                 Config config = Config::FromRegistry(), SleepFn sleep = {});
+    ~CNxSSWaveOut() override;
+
+    NxRef<CNxSSOutputPin> CreateOutputPin() override { return {}; }
+    int32_t GetLength() override;
+    int32_t GetPosition() override;
+    int32_t GetStatus() override;
+
+    bool HasVolume() override { return volumeSupported_; }
+    bool SetVolume(uint32_t volume) override;
+    uint32_t GetVolume() override;
+    bool GetOutputFormat(platform::WaveFormat& format) override;
+
+    bool GetPlayingData(NxRef<CNxSSPacket>& packet, uint32_t& offset, uint32_t frames) override;
+    bool CopyPlayingData(void* buffer, uint32_t frames) override;
+    const uint8_t* GetPlayingPointer(uint32_t frames) override;
+    void ReleasePlayingData() override;
+
+    const Config& Configuration() const { return config_; }
+    size_t BlockCount() const;
+
+protected:
+    uint32_t OnCommand(uint32_t code, int32_t param1, int32_t param2) override;
+    void OnCommandFailed() override;
+
+private:
+    struct Block {
+        platform::WaveHeader header;
+        NxRef<CNxSSPacket> packet;
+        bool inUse = false;  // a display tap holds a pointer into it
+    };
+
+    uint32_t DoStart();
+    uint32_t DoStop();
+    uint32_t DoPause();
+    uint32_t DoSeek(int32_t ms);
+    uint32_t DoQuit();
+    bool OpenDevice();
+    void AllocateBlocks();
+    void OpenWithRetries();
+    void CloseDevice();
+    uint32_t Refill();
+    uint32_t FinishStream();
+    void Rewind();
+    void Check(platform::MmResult result) const;
+    Block* PlayingBlock(uint32_t frames, uint32_t& offset);
+
+    const std::shared_ptr<platform::WaveOutDriver> driver_;
+    const Config config_;
+    const SleepFn sleep_;
+    mutable std::recursive_mutex deviceMutex_;  // the device, the blocks, upstream calls
+    std::unique_ptr<platform::WaveOutDevice> device_;
+    std::vector<std::unique_ptr<Block>> blocks_;
+    platform::WaveFormat format_;
+    uint32_t bytesQueued_ = 0;
+    bool volumeSupported_ = false;
+    bool lrVolumeSupported_ = false;
+    uint32_t volume_ = 10000;
+};
