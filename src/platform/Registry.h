@@ -21,6 +21,7 @@ struct RegValue {
     static RegValue binary(std::vector<uint8_t> bytes);
     std::optional<uint32_t> asDword() const;    // only for type Dword
     std::optional<std::string> asText() const;  // only for type Sz
+    friend bool operator==(const RegValue&, const RegValue&) = default;
 };
 
 enum class Hive { User, Machine };
@@ -41,6 +42,9 @@ class Registry {
     // $XDG_CONFIG_HOME/mp3-melodux, else ~/.config/mp3-melodux; machine hive
     // under $MELODUX_SYSTEM_CONFIG, else /etc/mp3-melodux.
     static Registry& instance();
+    // Where instance() keeps the two hive files (from the environment).
+    static std::filesystem::path defaultUserHivePath();
+    static std::filesystem::path defaultMachineHivePath();
 
     // The user's value, else the machine's.
     std::optional<RegValue> read(std::string_view key, std::string_view name) const;
@@ -52,6 +56,12 @@ class Registry {
     bool remove(std::string_view key, std::string_view name);
     // Value names of a key in one hive, in stored order.
     std::vector<std::string> valueNames(Hive hive, std::string_view key) const;
+    // Names of the keys directly below a key in one hive ("" lists the top).
+    std::vector<std::string> subkeyNames(Hive hive, std::string_view key) const;
+    // True when the key, or a key below it, exists in the hive.
+    bool keyExists(Hive hive, std::string_view key) const;
+    // Why the last failed write() or remove() failed, for the user.
+    std::string lastWriteError() const;
 
     const std::filesystem::path& userHivePath() const;
     const std::filesystem::path& machineHivePath() const;
