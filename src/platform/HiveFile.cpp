@@ -85,7 +85,8 @@ HiveFileState readHiveFile(const std::filesystem::path& path) {
     std::string text;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || !readAll(fd.get(), text)) {
         state.stamp = FileStamp::of(path);
-        state.problem = "読み込めません (" + (S_ISREG(st.st_mode) ? errnoText() : "通常のファイルではありません") + ")";
+        state.problem = "読み込めません (" +
+                        (S_ISREG(st.st_mode) ? errnoText() : "通常のファイルではありません") + ")";
         return state;
     }
     state.stamp = stampOf(st);

@@ -44,9 +44,11 @@ bool storableKey(std::string_view key) {
 
 bool storableValue(const RegValue& v) {
     switch (v.type) {
-        case RegType::Dword: return v.data.size() == 4;
+        case RegType::Dword:
+            return v.data.size() == 4;
         case RegType::Sz:
-        case RegType::Binary: return true;
+        case RegType::Binary:
+            return true;
     }
     return false;
 }

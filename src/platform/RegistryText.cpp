@@ -55,7 +55,8 @@ class LineReader {
         return true;
     }
     bool takeWord(std::string_view word) {
-        if (line_.size() - pos_ < word.size() || !equalsIgnoreCase(line_.substr(pos_, word.size()), word)) {
+        if (line_.size() - pos_ < word.size() ||
+            !equalsIgnoreCase(line_.substr(pos_, word.size()), word)) {
             return false;
         }
         pos_ += word.size();
@@ -95,11 +96,21 @@ class LineReader {
         const char c = peek();
         ++pos_;
         switch (c) {
-            case '\\': out += '\\'; return true;
-            case '"': out += '"'; return true;
-            case 'n': out += '\n'; return true;
-            case 'r': out += '\r'; return true;
-            case 't': out += '\t'; return true;
+            case '\\':
+                out += '\\';
+                return true;
+            case '"':
+                out += '"';
+                return true;
+            case 'n':
+                out += '\n';
+                return true;
+            case 'r':
+                out += '\r';
+                return true;
+            case 't':
+                out += '\t';
+                return true;
             case 'x': {
                 const size_t start = pos_;
                 uint32_t v = 0;
@@ -109,7 +120,8 @@ class LineReader {
                 out += static_cast<char>(v);
                 return true;
             }
-            default: return false;
+            default:
+                return false;
         }
     }
 
@@ -232,12 +244,23 @@ size_t utf8CharAt(std::string_view s, size_t i) {
 
 void appendEscapedByte(std::string& out, unsigned char c) {
     switch (c) {
-        case '\\': out += "\\\\"; return;
-        case '"': out += "\\\""; return;
-        case '\n': out += "\\n"; return;
-        case '\r': out += "\\r"; return;
-        case '\t': out += "\\t"; return;
-        default: break;
+        case '\\':
+            out += "\\\\";
+            return;
+        case '"':
+            out += "\\\"";
+            return;
+        case '\n':
+            out += "\\n";
+            return;
+        case '\r':
+            out += "\\r";
+            return;
+        case '\t':
+            out += "\\t";
+            return;
+        default:
+            break;
     }
     char hex[5];
     std::snprintf(hex, sizeof hex, "\\x%02X", c);
@@ -266,7 +289,8 @@ void appendData(std::string& out, const RegValue& v) {
         std::snprintf(text, sizeof text, "dword:%08x", *v.asDword());
         out += text;
     } else if (v.type == RegType::Sz) {
-        appendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
+        appendQuoted(out,
+                     std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
     } else {
         out += "hex:";
         for (size_t i = 0; i < v.data.size(); ++i) {

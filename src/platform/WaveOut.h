@@ -33,6 +33,7 @@ enum MmResult : uint32_t {
 // One output block. The owner keeps the bytes alive while the block is
 // prepared. The device sets kDone (from its own thread) once every byte of
 // the block has been played, or when reset() hands the block back.
+// bufferLength is a whole number of frames (block aligns).
 struct WaveHeader {
     static constexpr uint32_t kDone = 0x01;
     static constexpr uint32_t kPrepared = 0x02;
@@ -62,7 +63,9 @@ class WaveOutDevice {
     virtual MmResult write(WaveHeader& block) = 0;  // queues a prepared block; clears kDone
     virtual MmResult pause() = 0;
     virtual MmResult restart() = 0;
-    // Stops at once, marks every queued block done, position back to 0.
+    // Stops at once, marks every queued block done before returning (their
+    // callbacks follow from the device thread), position back to 0. A paused
+    // device stays paused.
     virtual MmResult reset() = 0;
     // Bytes played since open or the last reset.
     virtual MmResult getPosition(uint32_t& bytes) = 0;
@@ -74,8 +77,9 @@ class WaveOutDevice {
 // and open. deviceId -1 is the default device.
 class WaveOutDriver {
   public:
-    // Called on a device thread each time a block is done. It must only
-    // post work elsewhere: it runs while the device holds its own locks.
+    // Called on the device's thread once for each block that is done
+    // (played or handed back by reset or close), in order. It must only post
+    // work elsewhere: it must not call into or destroy the device.
     using DoneCallback = std::function<void()>;
 
     virtual ~WaveOutDriver() = default;

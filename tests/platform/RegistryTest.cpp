@@ -15,8 +15,8 @@
 
 using platform::Hive;
 using platform::Registry;
-using platform::RegValue;
 using platform::RegType;
+using platform::RegValue;
 
 namespace {
 
@@ -88,9 +88,9 @@ TEST_F(RegistryTest, KeysAndNamesIgnoreAsciiCase) {
     ASSERT_TRUE(reg.write(kKey, "DeviceID", RegValue::dword(1)));
     ASSERT_TRUE(reg.write("SOFTWARE\\corvanta\\mp3 melodux\\dozirodiz\\waveout\\", "deviceid",
                           RegValue::dword(2)));
-    EXPECT_EQ(reg.read("\\software\\CORVANTA\\MP3 MELODUX\\DoZIrodiz\\WaveOut", "DEVICEID")
-                  ->asDword(),
-              2u);
+    EXPECT_EQ(
+        reg.read("\\software\\CORVANTA\\MP3 MELODUX\\DoZIrodiz\\WaveOut", "DEVICEID")->asDword(),
+        2u);
     // The first spelling of the key and the name is kept.
     EXPECT_EQ(reg.valueNames(Hive::User, kKey), std::vector<std::string>{"DeviceID"});
     EXPECT_EQ(reg.subkeyNames(Hive::User, "software\\corvanta\\MP3 MELODUX"),
