@@ -14,7 +14,7 @@ namespace platform {
 // window's message queue does. Used where there is no window: the
 // command-line program and tests.
 class MessageQueue : public MessageTarget {
-public:
+  public:
     struct Message {
         uint32_t message;
         uintptr_t wParam;
@@ -26,7 +26,7 @@ public:
     std::optional<Message> take(int timeoutMs);
     size_t size() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable posted_;
     std::deque<Message> messages_;

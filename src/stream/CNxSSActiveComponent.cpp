@@ -12,7 +12,9 @@
 
 CNxSSActiveComponent::CNxSSActiveComponent(CNxSSObject* parent) : CNxSSComponent(parent) {}
 
-CNxSSActiveComponent::~CNxSSActiveComponent() { StopThread(); }
+CNxSSActiveComponent::~CNxSSActiveComponent() {
+    StopThread();
+}
 
 uint32_t CNxSSActiveComponent::SeekAndWait(int32_t ms) {
     return PostCommand(kCmdSeek, ms, 0, true);
@@ -73,9 +75,13 @@ void CNxSSActiveComponent::Advise(platform::MessageTarget* window, uint32_t mess
     sinks_.push_back({window, message, lParam});
 }
 
-uint32_t CNxSSActiveComponent::OnCommand(uint32_t, int32_t, int32_t) { return 0; }
+uint32_t CNxSSActiveComponent::OnCommand(uint32_t, int32_t, int32_t) {
+    return 0;
+}
 
-void CNxSSActiveComponent::SetWaitTimeout(int ms) { waitTimeout_ = ms; }
+void CNxSSActiveComponent::SetWaitTimeout(int ms) {
+    waitTimeout_ = ms;
+}
 
 void CNxSSActiveComponent::Notify(uint32_t code) {
     std::lock_guard lock(sinksMutex_);
@@ -84,6 +90,11 @@ void CNxSSActiveComponent::Notify(uint32_t code) {
             std::this_thread::yield();
         }
     }
+}
+
+size_t CNxSSActiveComponent::QueueLength() {
+    std::lock_guard lock(queueMutex_);
+    return queue_.size();
 }
 
 void CNxSSActiveComponent::ThreadMain() {

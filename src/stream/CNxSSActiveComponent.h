@@ -15,7 +15,7 @@
 // coalescing queue; the worker runs them through OnCommand and posts the
 // results to the registered windows.
 class CNxSSActiveComponent : public CNxSSComponent {
-public:
+  public:
     enum Command : uint32_t {
         kCmdQuit = 1,
         kCmdStart = 2,
@@ -65,7 +65,7 @@ public:
     // registration. The window must outlive the component's thread.
     void Advise(platform::MessageTarget* window, uint32_t message, intptr_t lParam);
 
-protected:
+  protected:
     // Runs one command on the worker thread; returns the code to report
     // (0: nothing). The base knows no command.
     virtual uint32_t OnCommand(uint32_t code, int32_t param1, int32_t param2);
@@ -74,8 +74,9 @@ protected:
     // Time-out of the worker's wait; 0 makes the idle tick run continuously.
     void SetWaitTimeout(int ms);
     void Notify(uint32_t code);
+    size_t QueueLength();
 
-private:
+  private:
     struct Reply {
         uint32_t* result;
         platform::Event* done;

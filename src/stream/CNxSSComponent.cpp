@@ -31,9 +31,13 @@ NxRef<CNxSSOutputPin> CNxSSComponent::CreateOutputPin() {
     return NxRef<CNxSSOutputPin>(outputPin_);
 }
 
-int32_t CNxSSComponent::GetLength() { return inputPin_ ? inputPin_->GetLength() : 0; }
+int32_t CNxSSComponent::GetLength() {
+    return inputPin_ ? inputPin_->GetLength() : 0;
+}
 
-int32_t CNxSSComponent::GetPosition() { return inputPin_ ? inputPin_->GetPosition() : 0; }
+int32_t CNxSSComponent::GetPosition() {
+    return inputPin_ ? inputPin_->GetPosition() : 0;
+}
 
 int32_t CNxSSComponent::SetPosition(int32_t ms) {
     return inputPin_ ? inputPin_->SetPosition(ms) : 0;

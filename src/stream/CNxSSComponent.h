@@ -13,7 +13,7 @@ class CNxSSPacket;
 // A stage of a chain. The base versions pass every request upstream, so a
 // component overrides only what it produces.
 class CNxSSComponent : public CNxSSObject {
-public:
+  public:
     enum State : int32_t { kStopped = 0, kRunning = 1, kPaused = 3, kRunningAlt = 4 };
 
     explicit CNxSSComponent(CNxSSObject* parent);
@@ -35,11 +35,11 @@ public:
     virtual void SetState(int32_t state);
     virtual int32_t GetState() const { return state_.load(); }
 
-protected:
+  protected:
     CNxSSInputPin* InputPin() const { return inputPin_; }
     CNxSSOutputPin* OutputPin() const { return outputPin_; }
 
-private:
+  private:
     CNxSSInputPin* inputPin_ = nullptr;    // a child: the child list owns it
     CNxSSOutputPin* outputPin_ = nullptr;  // likewise
     std::atomic<int32_t> state_{kStopped};

@@ -15,7 +15,9 @@ CNxSSManager::CNxSSManager(CNxSSComponentCatalog catalog,
     SetManager(this);
 }
 
-CNxSSManager::~CNxSSManager() { ReleaseChain(); }
+CNxSSManager::~CNxSSManager() {
+    ReleaseChain();
+}
 
 NxRef<CNxSSPacket> CNxSSManager::CreatePacket(CNxSSObject* owner) {
     return MakeNx<CNxSSPacket>(owner);
@@ -96,9 +98,12 @@ int32_t CNxSSManager::SinkKindFor(const std::string& outputPath) {
         return kSinkRenderer;
     }
     const std::string ext = nxss::lowerExtension(outputPath);
-    if (ext == "mp3") return kSinkMp3;
-    if (ext == "wma") return kSinkWma;
-    if (ext == "wav") return kSinkWave;
+    if (ext == "mp3")
+        return kSinkMp3;
+    if (ext == "wma")
+        return kSinkWma;
+    if (ext == "wav")
+        return kSinkWave;
     return kSinkNone;
 }
 

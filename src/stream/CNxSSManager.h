@@ -19,7 +19,7 @@
 // the rest of the program. Every operation holds the manager's lock and
 // returns a result code.
 class CNxSSManager : public CNxSSObject {
-public:
+  public:
     enum SinkKind : int32_t {
         kSinkNone = -1,
         kSinkRenderer = 0,
@@ -72,7 +72,7 @@ public:
 
     static int32_t SinkKindFor(const std::string& outputPath);
 
-private:
+  private:
     NxRef<CNxSSComponent> MakeSource(const std::string& name);
     NxRef<CNxSSActiveComponent> MakeSink(int32_t sinkKind, const std::string& outputPath);
     template <typename Call>

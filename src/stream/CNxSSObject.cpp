@@ -6,8 +6,7 @@
 #include "stream/CNxSSException.h"
 #include "stream/ResultCodes.h"
 
-CNxSSObject::CNxSSObject(CNxSSObject* parent)
-    : manager_(parent ? parent->Manager() : nullptr) {
+CNxSSObject::CNxSSObject(CNxSSObject* parent) : manager_(parent ? parent->Manager() : nullptr) {
     SetTag("NXSSOBJ ");
     if (parent) {
         SetParent(parent);
@@ -49,7 +48,9 @@ uint32_t CNxSSObject::GetInterface(uint32_t, void** out) {
     return nxss::kFail;
 }
 
-int32_t CNxSSObject::AddRef() { return ++refs_; }
+int32_t CNxSSObject::AddRef() {
+    return ++refs_;
+}
 
 int32_t CNxSSObject::Release() {
     const int32_t left = --refs_;

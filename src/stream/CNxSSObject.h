@@ -11,7 +11,7 @@ class CNxSSManager;
 // Root of the framework's objects: reference counted, owned by a parent
 // through the parent's child list, tagged for inspection.
 class CNxSSObject {
-public:
+  public:
     static constexpr size_t kTagLength = 8;
 
     // Joins parent's child list (one reference) and takes parent's manager.
@@ -38,11 +38,11 @@ public:
     CNxSSManager* Manager() const { return manager_; }
     size_t ChildCount() const;
 
-protected:
+  protected:
     void SetTag(const char (&tag)[kTagLength + 1]);
     void SetManager(CNxSSManager* manager) { manager_ = manager; }
 
-private:
+  private:
     void AddChild(CNxSSObject* child);
     bool RemoveChild(CNxSSObject* child);
 

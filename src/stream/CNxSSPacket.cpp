@@ -6,7 +6,9 @@
 #include "stream/CNxSSException.h"
 #include "stream/ResultCodes.h"
 
-CNxSSPacket::CNxSSPacket(CNxSSObject* owner) : CNxSSObject(owner) { SetTag("PACKET  "); }
+CNxSSPacket::CNxSSPacket(CNxSSObject* owner) : CNxSSObject(owner) {
+    SetTag("PACKET  ");
+}
 
 void CNxSSPacket::Allocate(const platform::WaveFormat& format, uint32_t frames) {
     data_.clear();

@@ -8,7 +8,7 @@
 
 // A block of PCM frames handed down a chain by Read.
 class CNxSSPacket : public CNxSSObject {
-public:
+  public:
     explicit CNxSSPacket(CNxSSObject* owner);
 
     // Replaces the block with a zeroed one of block align x frames bytes.
@@ -29,7 +29,7 @@ public:
     uint32_t StreamOffset() const { return streamOffset_; }
     void SetStreamOffset(uint32_t offset) { streamOffset_ = offset; }
 
-private:
+  private:
     platform::WaveFormat format_;
     uint32_t capacity_ = 0;
     uint32_t frames_ = 0;

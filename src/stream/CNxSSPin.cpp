@@ -27,13 +27,19 @@ void CNxSSPin::Connect(CNxSSPin* peer) {
     peer->Connect(this);
 }
 
-CNxSSInputPin::CNxSSInputPin(CNxSSComponent* owner) : CNxSSPin(owner) { SetTag("IN PIN  "); }
+CNxSSInputPin::CNxSSInputPin(CNxSSComponent* owner) : CNxSSPin(owner) {
+    SetTag("IN PIN  ");
+}
 
 bool CNxSSInputPin::GetFormat(platform::WaveFormat& format) {
     return GetPeer() && GetPeer()->GetFormat(format);
 }
-int32_t CNxSSInputPin::GetLength() { return GetPeer() ? GetPeer()->GetLength() : 0; }
-int32_t CNxSSInputPin::GetPosition() { return GetPeer() ? GetPeer()->GetPosition() : 0; }
+int32_t CNxSSInputPin::GetLength() {
+    return GetPeer() ? GetPeer()->GetLength() : 0;
+}
+int32_t CNxSSInputPin::GetPosition() {
+    return GetPeer() ? GetPeer()->GetPosition() : 0;
+}
 int32_t CNxSSInputPin::SetPosition(int32_t ms) {
     return GetPeer() ? GetPeer()->SetPosition(ms) : 0;
 }
@@ -48,11 +54,25 @@ void CNxSSInputPin::SetState(int32_t state) {
     }
 }
 
-CNxSSOutputPin::CNxSSOutputPin(CNxSSComponent* owner) : CNxSSPin(owner) { SetTag("OUT PIN "); }
+CNxSSOutputPin::CNxSSOutputPin(CNxSSComponent* owner) : CNxSSPin(owner) {
+    SetTag("OUT PIN ");
+}
 
-bool CNxSSOutputPin::GetFormat(platform::WaveFormat& format) { return Owner()->GetFormat(format); }
-int32_t CNxSSOutputPin::GetLength() { return Owner()->GetLength(); }
-int32_t CNxSSOutputPin::GetPosition() { return Owner()->GetPosition(); }
-int32_t CNxSSOutputPin::SetPosition(int32_t ms) { return Owner()->SetPosition(ms); }
-void CNxSSOutputPin::Read(CNxSSPacket& packet) { Owner()->Read(packet); }
-void CNxSSOutputPin::SetState(int32_t state) { Owner()->SetState(state); }
+bool CNxSSOutputPin::GetFormat(platform::WaveFormat& format) {
+    return Owner()->GetFormat(format);
+}
+int32_t CNxSSOutputPin::GetLength() {
+    return Owner()->GetLength();
+}
+int32_t CNxSSOutputPin::GetPosition() {
+    return Owner()->GetPosition();
+}
+int32_t CNxSSOutputPin::SetPosition(int32_t ms) {
+    return Owner()->SetPosition(ms);
+}
+void CNxSSOutputPin::Read(CNxSSPacket& packet) {
+    Owner()->Read(packet);
+}
+void CNxSSOutputPin::SetState(int32_t state) {
+    Owner()->SetState(state);
+}

@@ -11,7 +11,7 @@ class CNxSSPacket;
 // A connection point of a component. Requests travel upstream: an input pin
 // hands them to its peer output pin, which hands them to its component.
 class CNxSSPin : public CNxSSObject {
-public:
+  public:
     enum Direction { kOutput = 0, kInput = 1 };
 
     virtual Direction GetDirection() const = 0;
@@ -32,16 +32,16 @@ public:
 
     CNxSSComponent* Owner() const { return owner_; }
 
-protected:
+  protected:
     explicit CNxSSPin(CNxSSComponent* owner);
 
-private:
+  private:
     CNxSSComponent* const owner_;
     CNxSSPin* peer_ = nullptr;
 };
 
 class CNxSSInputPin : public CNxSSPin {
-public:
+  public:
     explicit CNxSSInputPin(CNxSSComponent* owner);
     Direction GetDirection() const override { return kInput; }
     bool GetFormat(platform::WaveFormat& format) override;
@@ -53,7 +53,7 @@ public:
 };
 
 class CNxSSOutputPin : public CNxSSPin {
-public:
+  public:
     explicit CNxSSOutputPin(CNxSSComponent* owner);
     Direction GetDirection() const override { return kOutput; }
     bool GetFormat(platform::WaveFormat& format) override;

@@ -46,4 +46,6 @@ std::vector<uint8_t> CNxSSRegistryStore::ReadBinary(std::string_view name) {
     return nxss::ReadBinary(key_, name);
 }
 
-NxRef<CNxSSRegistryStore> CreateSettingsStore() { return NxRef(new CNxSSRegistryStore()); }
+NxRef<CNxSSRegistryStore> CreateSettingsStore() {
+    return NxRef(new CNxSSRegistryStore());
+}

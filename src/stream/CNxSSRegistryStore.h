@@ -11,7 +11,7 @@
 // The settings store the writers' settings objects persist themselves
 // through: the registry functions applied to one current subkey.
 class CNxSSRegistryStore {
-public:
+  public:
     static constexpr size_t kMaxKeyLength = 260;
 
     int32_t AddRef() { return ++refs_; }
@@ -32,7 +32,7 @@ public:
 
     const std::string& CurrentKey() const { return key_; }
 
-private:
+  private:
     friend NxRef<CNxSSRegistryStore> CreateSettingsStore();
     CNxSSRegistryStore() = default;
     ~CNxSSRegistryStore() = default;

@@ -26,9 +26,13 @@ CNxSSSilenceSource::CNxSSSilenceSource(CNxSSObject* parent, int32_t lengthMs)
       format_(platform::WaveFormat::pcm(2, 44100, 16)),
       budget_(bytesFor(format_, lengthMs)) {}
 
-int32_t CNxSSSilenceSource::GetLength() { return msFor(format_, budget_); }
+int32_t CNxSSSilenceSource::GetLength() {
+    return msFor(format_, budget_);
+}
 
-int32_t CNxSSSilenceSource::GetPosition() { return msFor(format_, delivered_); }
+int32_t CNxSSSilenceSource::GetPosition() {
+    return msFor(format_, delivered_);
+}
 
 int32_t CNxSSSilenceSource::SetPosition(int32_t ms) {
     const int32_t previous = GetPosition();

@@ -6,7 +6,7 @@
 
 // Delivers digital silence (44.1 kHz, 16-bit stereo) for a given length.
 class CNxSSSilenceSource : public CNxSSComponent {
-public:
+  public:
     CNxSSSilenceSource(CNxSSObject* parent, int32_t lengthMs);
 
     int32_t GetLength() override;
@@ -15,7 +15,7 @@ public:
     void Read(CNxSSPacket& packet) override;
     bool GetFormat(platform::WaveFormat& format) override;
 
-private:
+  private:
     const platform::WaveFormat format_;
     const uint32_t budget_;  // bytes in all
     uint32_t delivered_ = 0;

@@ -28,7 +28,9 @@ uint32_t fromDeviceVolume(uint32_t leftRight) {
     return static_cast<uint32_t>((leftRight & 0xFFFF) * 0.15259021896696423);
 }
 
-void sleepFor(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepFor(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 }  // namespace
 
@@ -60,7 +62,9 @@ CNxSSWaveOut::CNxSSWaveOut(CNxSSObject* parent, std::shared_ptr<platform::WaveOu
     StartThread(kPriorityHighest);
 }
 
-CNxSSWaveOut::~CNxSSWaveOut() { StopThread(); }
+CNxSSWaveOut::~CNxSSWaveOut() {
+    StopThread();
+}
 
 size_t CNxSSWaveOut::BlockCount() const {
     std::lock_guard lock(deviceMutex_);
@@ -140,7 +144,9 @@ uint32_t CNxSSWaveOut::OnCommand(uint32_t code, int32_t param1, int32_t) {
     }
 }
 
-void CNxSSWaveOut::OnCommandFailed() { DoStop(); }
+void CNxSSWaveOut::OnCommandFailed() {
+    DoStop();
+}
 
 uint32_t CNxSSWaveOut::DoStart() {
     if (GetState() == kPaused) {
@@ -372,8 +378,7 @@ CNxSSWaveOut::Block* CNxSSWaveOut::PlayingBlock(uint32_t frames, uint32_t& offse
     return nullptr;
 }
 
-bool CNxSSWaveOut::GetPlayingData(NxRef<CNxSSPacket>& packet, uint32_t& offset,
-                                  uint32_t frames) {
+bool CNxSSWaveOut::GetPlayingData(NxRef<CNxSSPacket>& packet, uint32_t& offset, uint32_t frames) {
     std::lock_guard lock(deviceMutex_);
     Block* block = PlayingBlock(frames, offset);
     if (!block) {

@@ -13,7 +13,7 @@
 // The sink that plays a chain on the wave output device through a ring of
 // output blocks refilled by its worker thread.
 class CNxSSWaveOut : public CNxSSActiveComponent {
-public:
+  public:
     struct Config {
         uint32_t blocks = 5;       // output blocks
         uint32_t blockTenths = 5;  // length of one block in tenths of a second
@@ -48,11 +48,11 @@ public:
     const Config& Configuration() const { return config_; }
     size_t BlockCount() const;
 
-protected:
+  protected:
     uint32_t OnCommand(uint32_t code, int32_t param1, int32_t param2) override;
     void OnCommandFailed() override;
 
-private:
+  private:
     struct Block {
         platform::WaveHeader header;
         NxRef<CNxSSPacket> packet;

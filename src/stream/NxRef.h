@@ -5,7 +5,7 @@
 // Holds one reference on a reference-counted framework object.
 template <typename T>
 class NxRef {
-public:
+  public:
     NxRef() = default;
     // Adds a reference.
     explicit NxRef(T* object) : object_(object) {
@@ -44,7 +44,7 @@ public:
     T& operator*() const { return *object_; }
     explicit operator bool() const { return object_ != nullptr; }
 
-private:
+  private:
     T* object_ = nullptr;
 };
 

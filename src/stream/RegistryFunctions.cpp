@@ -38,12 +38,10 @@ bool WriteString(std::string_view subkey, std::string_view name, const std::stri
 
 std::vector<uint8_t> ReadBinary(std::string_view subkey, std::string_view name) {
     const auto value = Registry::instance().read(ProductSubkey(subkey), name);
-    return value && value->type == platform::RegType::Binary ? value->data
-                                                              : std::vector<uint8_t>{};
+    return value && value->type == platform::RegType::Binary ? value->data : std::vector<uint8_t>{};
 }
 
-bool WriteBinary(std::string_view subkey, std::string_view name,
-                 const std::vector<uint8_t>* data) {
+bool WriteBinary(std::string_view subkey, std::string_view name, const std::vector<uint8_t>* data) {
     Registry& registry = Registry::instance();
     return data ? registry.write(ProductSubkey(subkey), name, RegValue::binary(*data))
                 : registry.remove(ProductSubkey(subkey), name);

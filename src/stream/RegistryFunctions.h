@@ -25,7 +25,6 @@ bool WriteString(std::string_view subkey, std::string_view name, const std::stri
 // The stored bytes; empty when missing.
 std::vector<uint8_t> ReadBinary(std::string_view subkey, std::string_view name);
 // With no data, deletes the value.
-bool WriteBinary(std::string_view subkey, std::string_view name,
-                 const std::vector<uint8_t>* data);
+bool WriteBinary(std::string_view subkey, std::string_view name, const std::vector<uint8_t>* data);
 
 }  // namespace nxss

@@ -45,8 +45,12 @@ inline constexpr uint32_t kUnsupportedWaveFormat = 0x83EA0067;
 
 inline constexpr uint32_t kWaveOutBusy = 0x83EE0004;
 
-constexpr bool failed(uint32_t code) { return (code & kFailureBit) != 0; }
-constexpr uint32_t facility(uint32_t code) { return code & kFacilityMask; }
+constexpr bool failed(uint32_t code) {
+    return (code & kFailureBit) != 0;
+}
+constexpr uint32_t facility(uint32_t code) {
+    return code & kFacilityMask;
+}
 constexpr uint32_t waveOutError(uint32_t mmResult) {
     return kFailureBit | kFacilityWaveOut | (mmResult & 0xFFFF);
 }

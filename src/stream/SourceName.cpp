@@ -9,7 +9,9 @@ namespace nxss {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string_view fileNamePart(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The sub-commands of melodux-cli. Each takes the arguments after its name
+// and returns the process exit code.
+namespace cli {
+
+using Args = std::vector<std::string>;
+
+int runPlay(const Args& args);
+int runErrtext(const Args& args);
+int runConfig(const Args& args);
+
+// Prints "error 0xXXXXXXXX <text>" for a result code, as a notification line.
+void printError(uint32_t code);
+
+}  // namespace cli

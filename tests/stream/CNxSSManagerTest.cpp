@@ -1,0 +1,136 @@
+#include "stream/CNxSSManager.h"
+
+#include <gtest/gtest.h>
+
+#include "FakeWaveOut.h"
+#include "platform/MessageQueue.h"
+#include "stream/CNxSSException.h"
+#include "stream/CNxSSSilenceSource.h"
+#include "stream/CNxSSWaveOut.h"
+#include "stream/ResultCodes.h"
+#include "support/TempSettings.h"
+
+namespace {
+
+class ManagerTest : public ::testing::Test {
+  protected:
+    NxRef<CNxSSManager> Make(CNxSSComponentCatalog catalog = {}) {
+        return MakeNx<CNxSSManager>(std::move(catalog), driver_);
+    }
+
+    TempSettings settings_;
+    std::shared_ptr<FakeWaveOutDriver> driver_ = std::make_shared<FakeWaveOutDriver>();
+};
+
+TEST_F(ManagerTest, SilenceNamesOpenASilenceSource) {
+    auto manager = Make();
+    NxRef<CNxSSComponent> source;
+    ASSERT_EQ(manager->OpenSource("::SLNC2000", source), 0u);
+    EXPECT_EQ(source->GetLength(), 2000);
+    EXPECT_EQ(source->Parent(), manager.get());
+    EXPECT_EQ(manager->OpenSource("::SLN", source), nxss::kNoDecoder);
+    EXPECT_EQ(manager->OpenSource("/music/readme.txt", source), nxss::kNoDecoder);
+    EXPECT_EQ(manager->OpenSource("/music/a.mp3", source), nxss::kNoDecoder);  // no reader yet
+}
+
+TEST_F(ManagerTest, CdNamesReachTheCdReaderWithDriveAndTrack) {
+    int drive = -1, track = -1;
+    CNxSSComponentCatalog catalog;
+    catalog.cd = [&](CNxSSManager& m, int d, int t) -> NxRef<CNxSSComponent> {
+        drive = d;
+        track = t;
+        return MakeNx<CNxSSSilenceSource>(&m, 1000);
+    };
+    auto manager = Make(catalog);
+    NxRef<CNxSSComponent> source;
+    EXPECT_EQ(manager->OpenSource("D:\\Track05.cda", source), 0u);
+    EXPECT_EQ(drive, 3);
+    EXPECT_EQ(track, 5);
+    EXPECT_EQ(manager->OpenSource("D:\\Track00.cda", source), nxss::kNoDecoder);
+    EXPECT_EQ(manager->OpenSource("D:\\Track100.cda", source), nxss::kNoDecoder);
+}
+
+TEST_F(ManagerTest, ReaderFailuresKeepTheirCodesButMp3FailuresMeanNoDecoder) {
+    CNxSSComponentCatalog catalog;
+    catalog.mp3 = [](CNxSSManager&, const std::string&) -> NxRef<CNxSSComponent> {
+        throw CNxSSException(0x83EB0105);
+    };
+    catalog.riff = [](CNxSSManager&, const std::string&) -> NxRef<CNxSSComponent> {
+        throw CNxSSException(0x83EA0011);
+    };
+    auto manager = Make(catalog);
+    NxRef<CNxSSComponent> source;
+    EXPECT_EQ(manager->OpenSource("a.MP3", source), nxss::kNoDecoder);
+    EXPECT_EQ(manager->OpenSource("a.wav", source), 0x83EA0011u);
+    EXPECT_EQ(manager->CreateChainFor("a.wav", ""), 0x83EA0011u);
+    EXPECT_EQ(manager->Source(), nullptr);
+}
+
+TEST_F(ManagerTest, ChainsNeedANameOrAnOutput) {
+    auto manager = Make();
+    EXPECT_EQ(manager->CreateChain("", "", CNxSSManager::kSinkRenderer), nxss::kFail);
+    EXPECT_EQ(manager->Connect(nullptr, nullptr), nxss::kFail);
+    // Without a sink every pass-through answers 0.
+    EXPECT_EQ(manager->CreateChainFor("::SLNC10", "out.ogg"), 0u);
+    EXPECT_NE(manager->Source(), nullptr);
+    EXPECT_EQ(manager->Sink(), nullptr);
+    EXPECT_EQ(manager->Start(), 0u);
+    EXPECT_EQ(manager->GetLength(), 0);
+    EXPECT_EQ(manager->GetInterface(3, nullptr), nxss::kFail);
+}
+
+TEST_F(ManagerTest, SinkKindFollowsTheOutputName) {
+    EXPECT_EQ(CNxSSManager::SinkKindFor(""), CNxSSManager::kSinkRenderer);
+    EXPECT_EQ(CNxSSManager::SinkKindFor("x.MP3"), CNxSSManager::kSinkMp3);
+    EXPECT_EQ(CNxSSManager::SinkKindFor("x.wma"), CNxSSManager::kSinkWma);
+    EXPECT_EQ(CNxSSManager::SinkKindFor("x.wav"), CNxSSManager::kSinkWave);
+    EXPECT_EQ(CNxSSManager::SinkKindFor("x.flac"), CNxSSManager::kSinkNone);
+}
+
+TEST_F(ManagerTest, PlaysAChainAndReplacesIt) {
+    platform::MessageQueue window;
+    auto manager = Make();
+    ASSERT_EQ(manager->CreateChainFor("::SLNC1000", ""), 0u);
+    EXPECT_EQ(manager->Sink()->Tag(), "WAVEOUT ");
+    manager->Advise(&window, 0x401, 0);
+    EXPECT_EQ(manager->GetLength(), 1000);
+    manager->SetVolume(5000);
+    manager->Start();
+    EXPECT_EQ(window.take(10000)->wParam, nxss::kStarted);
+    platform::WaveFormat format;
+    EXPECT_EQ(manager->GetOutputFormat(format), 1u);
+    EXPECT_EQ(format.samplesPerSec(), 44100u);
+    EXPECT_EQ(manager->GetStatus(), CNxSSComponent::kRunning);
+
+    ASSERT_EQ(manager->CreateChainFor("::SLNC500", ""), 0u);  // the old one stops
+    EXPECT_EQ(window.take(10000)->wParam, nxss::kStopped);
+    EXPECT_EQ(manager->GetLength(), 500);
+    EXPECT_EQ(manager->ChildCount(), 2u);
+}
+
+TEST_F(ManagerTest, RendererReadsItsBlocksFromTheSettings) {
+    settings_.setDword("DoZIrodiz\\WaveOut", "Blocks", 21);
+    settings_.setDword("DoZIrodiz\\WaveOut", "BlockSize", 0);
+    auto config = CNxSSWaveOut::Config::FromRegistry();
+    EXPECT_EQ(config.blocks, 5u);
+    EXPECT_EQ(config.blockTenths, 5u);
+    EXPECT_EQ(config.deviceId, -1);
+
+    settings_.setDword("DoZIrodiz\\WaveOut", "Blocks", 2);
+    settings_.setDword("DoZIrodiz\\WaveOut", "BlockSize", 11);
+    EXPECT_EQ(CNxSSWaveOut::Config::FromRegistry().blocks, 5u);
+    EXPECT_EQ(CNxSSWaveOut::Config::FromRegistry().blockTenths, 5u);
+}
+
+TEST_F(ManagerTest, RendererSettingsFallBackToTheMachine) {
+    settings_.setDword("DoZIrodiz\\WaveOut", "Blocks", 20);
+    settings_.setMachineDword("DoZIrodiz\\WaveOut", "Blocks", 3);
+    settings_.setMachineDword("DoZIrodiz\\WaveOut", "BlockSize", 2);
+    settings_.setMachineDword("DoZIrodiz\\WaveOut", "DeviceID", 1);
+    const auto config = CNxSSWaveOut::Config::FromRegistry();
+    EXPECT_EQ(config.blocks, 20u);
+    EXPECT_EQ(config.blockTenths, 2u);
+    EXPECT_EQ(config.deviceId, 1);
+}
+
+}  // namespace
