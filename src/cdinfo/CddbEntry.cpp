@@ -52,7 +52,9 @@ std::string unescape(std::string_view raw) {
                 continue;
             }
         }
-        out += raw[i];
+        if (raw[i] != '\r') {  // line-end noise, never part of a value
+            out += raw[i];
+        }
     }
     return out;
 }
@@ -230,11 +232,21 @@ void renderKeyword(std::string& out, std::string_view key, std::string_view text
     } while (!rest.empty());
 }
 
-std::string trackTitleText(const CddbEntry& entry, const CddbTrackText& track) {
-    if (!track.artist.empty() && track.artist != entry.artist) {
-        return track.artist + std::string(kArtistSeparator) + track.title;
+// "Artist / Title" when the artist must be kept, or when a reader would
+// otherwise take part of the title for an artist.
+std::string joinArtist(const std::string& artist, const std::string& title) {
+    if (!artist.empty() || title.find(kArtistSeparator) != std::string::npos) {
+        return artist + std::string(kArtistSeparator) + title;
     }
-    return track.title;
+    return title;
+}
+
+std::string trackTitleText(const CddbEntry& entry, const CddbTrackText& track) {
+    const bool ownArtist = !track.artist.empty() && track.artist != entry.artist;
+    if (!ownArtist && !isVarious(entry.artist)) {
+        return track.title;
+    }
+    return joinArtist(ownArtist ? track.artist : entry.artist, track.title);
 }
 
 void renderHeader(std::string& out, const CddbEntry& entry) {
@@ -291,10 +303,7 @@ std::string renderCddbEntry(const CddbEntry& entry, bool programState) {
     std::string out;
     renderHeader(out, entry);
     renderKeyword(out, "DISCID", discIdList(entry));
-    const bool hasArtist = !entry.artist.empty();
-    renderKeyword(
-        out, "DTITLE",
-        hasArtist ? entry.artist + std::string(kArtistSeparator) + entry.title : entry.title);
+    renderKeyword(out, "DTITLE", joinArtist(entry.artist, entry.title));
     renderKeyword(out, "DYEAR", entry.year);
     renderKeyword(out, "DGENRE", entry.genre);
     for (size_t i = 0; i < entry.tracks.size(); ++i) {
