@@ -1,0 +1,38 @@
+#include "cdinfo/FileNameText.h"
+
+#include "platform/TextCodec.h"
+
+namespace cdinfo {
+
+namespace {
+
+bool refused(unsigned char c) {
+    constexpr std::string_view kRefused = "/\\:*?\"<>|";
+    return c < 0x20 || c == 0x7F || kRefused.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+std::string_view trimName(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '.')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string fileNameSafe(std::string_view text, size_t maxBytes) {
+    std::string replaced = platform::toUtf8Guess(text);
+    for (char& c : replaced) {
+        if (refused(static_cast<unsigned char>(c))) {
+            c = '_';
+        }
+    }
+    std::string_view name = trimName(replaced);
+    name = trimName(platform::utf8Truncate(name, maxBytes));
+    return std::string(name);
+}
+
+}  // namespace cdinfo
