@@ -6,11 +6,11 @@ namespace platform {
 
 Event::Event(Reset mode, bool initiallySet) : mode_(mode), set_(initiallySet) {}
 
+// Notifies under the lock: a waiter may destroy the event as soon as it
+// sees it set.
 void Event::set() {
-    {
-        std::lock_guard lock(mutex_);
-        set_ = true;
-    }
+    std::lock_guard lock(mutex_);
+    set_ = true;
     if (mode_ == Reset::Auto) {
         changed_.notify_one();
     } else {
