@@ -1,11 +1,18 @@
 #include "cli/EngineCatalog.h"
 
+#include "stream/CNxSSCdReader.h"
+#include "stream/CNxSSManager.h"
+
 namespace cli {
 
 CNxSSComponentCatalog engineCatalog() {
-    // Silence and the renderer are built in; the file readers and writers
-    // join the catalog as their formats arrive.
-    return {};
+    CNxSSComponentCatalog catalog;
+    catalog.cd = [](CNxSSManager& manager, int drive, int track) -> NxRef<CNxSSComponent> {
+        auto reader = MakeNx<CNxSSCdReader>(&manager);
+        reader->Open(drive, track);
+        return reader;
+    };
+    return catalog;
 }
 
 }  // namespace cli

@@ -1,0 +1,127 @@
+#include "stream/CNxSSCdReader.h"
+
+#include <gtest/gtest.h>
+
+#include "CdImage.h"
+#include "FakeDisc.h"
+#include "stream/CNxSSException.h"
+#include "stream/CNxSSManager.h"
+#include "stream/CNxSSPacket.h"
+#include "stream/ResultCodes.h"
+
+namespace {
+
+using platform::cd::CdError;
+using platform::cd::CdTrack;
+using platform::cd::kSectorBytes;
+
+platform::cd::DriveListOptions imageDrive(const cdtest::CdImage& image) {
+    return {false, {image.cuePath().string()}};
+}
+
+// A reader on a fake disc of one audio track whose reads fail `failures`
+// times first.
+NxRef<CNxSSCdReader> fakeReader(uint32_t sectors, int failures = 0) {
+    platform::cd::Toc toc;
+    toc.tracks = {{1, true, 0, sectors}};
+    toc.leadOut = sectors;
+    CdError error = CdError::None;
+    auto track = CdTrack::open(std::make_unique<cdtest::FakeDisc>(toc, failures), 1, error);
+    auto reader = MakeNx<CNxSSCdReader>(nullptr, platform::cd::DriveListOptions{false, {}});
+    reader->Open(std::move(track));
+    return reader;
+}
+
+NxRef<CNxSSPacket> packetOf(uint32_t frames) {
+    auto packet = MakeNx<CNxSSPacket>(nullptr);
+    packet->Allocate(platform::WaveFormat::pcm(2, 44100, 16), frames);
+    return packet;
+}
+
+TEST(CNxSSCdReader, ReadsATrackOfAnImageByteForByte) {
+    cdtest::TempDir dir;
+    cdtest::CdImage image(dir.path(), {{true, 300}, {true, 100}, {false, 200}});
+    auto reader = MakeNx<CNxSSCdReader>(nullptr, imageDrive(image));
+    reader->Open(3, 2);  // drive D, track 2
+    EXPECT_EQ(reader->GetLength(), 1000);  // 100 sectors = 1.33 s, in whole seconds
+
+    const std::vector<uint8_t> expected = image.trackBytes(2);
+    std::vector<uint8_t> got;
+    auto packet = packetOf(5000);  // not a multiple of a sector
+    for (;;) {
+        reader->Read(*packet);
+        if (packet->EndOfStream()) break;
+        got.insert(got.end(), packet->Data(), packet->Data() + packet->Bytes());
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(reader->GetPosition(), 1333);
+}
+
+TEST(CNxSSCdReader, UnknownDrivesAndDataTracksFailWithTheirCodes) {
+    cdtest::TempDir dir;
+    cdtest::CdImage image(dir.path(), {{true, 100}, {false, 100}});
+    auto reader = MakeNx<CNxSSCdReader>(nullptr, imageDrive(image));
+    try {
+        reader->Open(4, 1);  // drive E does not exist
+        FAIL();
+    } catch (const CNxSSException& e) {
+        EXPECT_EQ(e.Code(), 0x83EA000Bu);
+    }
+    try {
+        reader->Open(3, 2);  // a data track
+        FAIL();
+    } catch (const CNxSSException& e) {
+        EXPECT_EQ(e.Code(), nxss::kCdReadError);
+    }
+}
+
+TEST(CNxSSCdReader, ThreeMinutesOfSectorsAreThreeMinutes) {
+    EXPECT_EQ(fakeReader(13500)->GetLength(), 180000);
+    EXPECT_EQ(fakeReader(13574)->GetLength(), 180000);
+}
+
+TEST(CNxSSCdReader, ReadsAreRetriedTenTimesInAll) {
+    auto packet = packetOf(588);  // one sector
+    auto patient = fakeReader(100, 9);
+    patient->Read(*packet);
+    EXPECT_EQ(packet->Frames(), 588u);
+    auto failing = fakeReader(100, 10);
+    try {
+        failing->Read(*packet);
+        FAIL();
+    } catch (const CNxSSException& e) {
+        EXPECT_EQ(e.Code(), nxss::kCdReadError);
+    }
+}
+
+TEST(CNxSSCdReader, SeeksInWholeSecondsEvenBeforeTheFirstRead) {
+    auto reader = fakeReader(750);  // 10 s
+    EXPECT_EQ(reader->SetPosition(2500), 0);
+    EXPECT_EQ(reader->GetPosition(), 2000);
+    auto packet = packetOf(588);
+    reader->Read(*packet);
+    EXPECT_EQ(packet->Data()[0], 150);  // sector 150 is 2 s in (FakeDisc fills sector s with s)
+    reader->SetPosition(99999);  // past the end: nothing left
+    reader->Read(*packet);
+    EXPECT_TRUE(packet->EndOfStream());
+}
+
+TEST(CNxSSCdReader, PlaysThroughTheManagerFromATrackName) {
+    cdtest::TempDir dir;
+    cdtest::CdImage image(dir.path(), {{true, 75}});
+    CNxSSComponentCatalog catalog;
+    const auto options = imageDrive(image);
+    catalog.cd = [&](CNxSSManager& m, int drive, int track) -> NxRef<CNxSSComponent> {
+        auto reader = MakeNx<CNxSSCdReader>(&m, options);
+        reader->Open(drive, track);
+        return reader;
+    };
+    auto manager = MakeNx<CNxSSManager>(catalog, platform::makeWaveOutDriver("null"));
+    NxRef<CNxSSComponent> source;
+    ASSERT_EQ(manager->OpenSource("D:\\Track01.cda", source), 0u);
+    EXPECT_EQ(source->Tag(), "CDDAREAD");
+    EXPECT_EQ(source->GetLength(), 1000);
+    EXPECT_EQ(manager->OpenSource("D:\\Track02.cda", source), nxss::kCdReadError);
+}
+
+}  // namespace
