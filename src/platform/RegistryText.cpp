@@ -1,6 +1,7 @@
 #include "platform/RegistryText.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "platform/TextCodec.h"
 
@@ -93,36 +94,23 @@ class LineReader {
 
   private:
     bool takeEscape(std::string& out) {
+        static constexpr std::pair<char, char> kSimple[] = {
+            {'\\', '\\'}, {'"', '"'}, {'n', '\n'}, {'r', '\r'}, {'t', '\t'}};
         const char c = peek();
         ++pos_;
-        switch (c) {
-            case '\\':
-                out += '\\';
-                return true;
-            case '"':
-                out += '"';
-                return true;
-            case 'n':
-                out += '\n';
-                return true;
-            case 'r':
-                out += '\r';
-                return true;
-            case 't':
-                out += '\t';
-                return true;
-            case 'x': {
-                const size_t start = pos_;
-                uint32_t v = 0;
-                if (!takeHex(2, v) || pos_ - start != 2) {
-                    return false;
-                }
-                out += static_cast<char>(v);
+        for (const auto& [written, meant] : kSimple) {
+            if (c == written) {
+                out += meant;
                 return true;
             }
-            default:
-                return false;
         }
+        const size_t start = pos_;
+        uint32_t v = 0;
+        if (c != 'x' || !takeHex(2, v) || pos_ - start != 2) {
+            return false;
+        }
+        out += static_cast<char>(v);
+        return true;
     }
 
     std::string_view line_;

@@ -65,7 +65,10 @@ std::shared_ptr<WaveOutDriver> makeWaveOutDriver(std::string_view selection) {
         return makeFileWaveOutDriver(std::string(selection.substr(kFile.size())));
     }
     if (selection.starts_with(kAlsa) && selection.size() > kAlsa.size()) {
-        return makeAlsaWaveOutDriver(std::string(selection.substr(kAlsa.size())));
+        const std::string name(selection.substr(kAlsa.size()));
+        // "alsa:N" is card N, as the renderer's device ids number them.
+        const bool cardIndex = name.find_first_not_of("0123456789") == std::string::npos;
+        return makeAlsaWaveOutDriver(cardIndex ? "plughw:" + name : name);
     }
     return nullptr;
 }

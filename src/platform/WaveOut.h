@@ -95,7 +95,8 @@ class WaveOutDriver {
 };
 
 // Makes a driver from a selection text: "null", "file:PATH", "alsa",
-// "alsa:NAME". Returns null for an unknown selection.
+// "alsa:N" (card N) or "alsa:NAME" (an ALSA PCM name). Returns null for an
+// unknown selection.
 std::shared_ptr<WaveOutDriver> makeWaveOutDriver(std::string_view selection);
 
 // The platform's text for a wave error number (Japanese). False when the

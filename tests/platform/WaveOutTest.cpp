@@ -31,6 +31,7 @@ TEST(WaveOutSelection, NamesTheBackEnds) {
     EXPECT_EQ(capsName(*makeWaveOutDriver("file:/tmp/x y.wav")), "file:/tmp/x y.wav");
     EXPECT_EQ(capsName(*makeWaveOutDriver("alsa")), "default");
     EXPECT_EQ(capsName(*makeWaveOutDriver("alsa:hw:1,0")), "hw:1,0");
+    EXPECT_EQ(capsName(*makeWaveOutDriver("alsa:2")), "plughw:2");
     for (const char* bad : {"", "file:", "alsa:", "pulse", "NULL", "null "}) {
         EXPECT_EQ(makeWaveOutDriver(bad), nullptr) << bad;
     }
