@@ -57,9 +57,8 @@ int32_t CNxSSCdReader::SetPosition(int32_t ms) {
         return previous;
     }
     const uint32_t seconds = ms > 0 ? static_cast<uint32_t>(ms / 1000) : 0;
-    const uint32_t sectors = std::min<uint64_t>(uint64_t{seconds} * kBytesPerSecond /
-                                                    platform::cd::kSectorBytes,
-                                                track_->sectorCount());
+    const uint32_t sectors = std::min<uint64_t>(
+        uint64_t{seconds} * kBytesPerSecond / platform::cd::kSectorBytes, track_->sectorCount());
     current_ = track_->firstSector() + sectors;
     bufferOffset_ = bufferCount_ = 0;
     positionMs_ = double(uint64_t{sectors} * platform::cd::kSectorBytes / kBytesPerSecond) * 1000;
@@ -89,8 +88,7 @@ bool CNxSSCdReader::FillBuffer() {
     if (current_ >= track_->endSector()) {
         return false;
     }
-    const auto sectors =
-        track_->read(current_, platform::cd::CdTrack::kSectorsPerRead, *buffer_);
+    const auto sectors = track_->read(current_, platform::cd::CdTrack::kSectorsPerRead, *buffer_);
     if (!sectors) {
         throw CNxSSException(nxss::kCdReadError);
     }

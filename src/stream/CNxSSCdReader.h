@@ -11,7 +11,7 @@
 
 // The source that reads one audio-CD track as raw 44.1 kHz 16-bit stereo.
 class CNxSSCdReader : public CNxSSComponent {
-public:
+  public:
     static constexpr uint32_t kBytesPerSecond = 176400;
 
     // Lists the drives now; the track is opened by Open.
@@ -32,7 +32,7 @@ public:
     bool GetFormat(platform::WaveFormat& format) override;
     void SetState(int32_t state) override;
 
-private:
+  private:
     static constexpr size_t kBufferBytes =
         platform::cd::CdTrack::kSectorsPerRead * platform::cd::kSectorBytes;
 

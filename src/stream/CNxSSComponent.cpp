@@ -1,6 +1,7 @@
 #include "stream/CNxSSComponent.h"
 
 #include "stream/CNxSSException.h"
+#include "stream/CNxSSInfo.h"
 #include "stream/CNxSSPacket.h"
 #include "stream/ResultCodes.h"
 
@@ -58,4 +59,9 @@ void CNxSSComponent::SetState(int32_t state) {
     if (inputPin_) {
         inputPin_->SetState(state);
     }
+}
+
+uint32_t CNxSSComponent::GetInfo(NxRef<CNxSSInfo>& info) {
+    info.reset();
+    return nxss::kNoInterface;
 }

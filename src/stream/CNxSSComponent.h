@@ -8,6 +8,7 @@
 #include "stream/CNxSSPin.h"
 #include "stream/NxRef.h"
 
+class CNxSSInfo;
 class CNxSSPacket;
 
 // A stage of a chain. The base versions pass every request upstream, so a
@@ -34,6 +35,9 @@ class CNxSSComponent : public CNxSSObject {
     // Stores the state and tells the components upstream.
     virtual void SetState(int32_t state);
     virtual int32_t GetState() const { return state_.load(); }
+    // The information object of a source's music file; 0x80004002 for
+    // components that have none.
+    virtual uint32_t GetInfo(NxRef<CNxSSInfo>& info);
 
   protected:
     CNxSSInputPin* InputPin() const { return inputPin_; }

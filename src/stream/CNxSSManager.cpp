@@ -215,6 +215,25 @@ uint32_t CNxSSManager::Advise(platform::MessageTarget* window, uint32_t message,
     return 0;
 }
 
+uint32_t CNxSSManager::GetInfo(const std::string& name, NxRef<CNxSSInfo>& info) {
+    std::lock_guard lock(lock_);
+    info.reset();
+    if (name.empty()) {
+        return source_ ? source_->GetInfo(info) : nxss::kFail;
+    }
+    try {
+        NxRef<CNxSSComponent> source = MakeSource(name);
+        if (!source) {
+            return nxss::kNoDecoder;
+        }
+        const uint32_t rc = source->GetInfo(info);
+        Drop(std::move(source));
+        return rc;
+    } catch (const CNxSSException& e) {
+        return e.Code();
+    }
+}
+
 void CNxSSManager::SetEqualizer(const Equalizer& equalizer) {
     std::lock_guard lock(lock_);
     equalizer_ = equalizer;

@@ -11,6 +11,7 @@
 #include "platform/WaveOut.h"
 #include "stream/CNxSSActiveComponent.h"
 #include "stream/CNxSSComponentCatalog.h"
+#include "stream/CNxSSInfo.h"
 #include "stream/CNxSSObject.h"
 #include "stream/CNxSSPacket.h"
 #include "stream/NxRef.h"
@@ -62,6 +63,9 @@ class CNxSSManager : public CNxSSObject {
     uint32_t CopyPlayingData(void* buffer, uint32_t frames);
     uint32_t GetInterface(uint32_t id, void** out) override;
     uint32_t Advise(platform::MessageTarget* window, uint32_t message, intptr_t lParam);
+    // The information object of the named file (opened for the question
+    // only), or of the current source when name is empty.
+    uint32_t GetInfo(const std::string& name, NxRef<CNxSSInfo>& info);
 
     // Kept for the chain; no component filters with it yet.
     void SetEqualizer(const Equalizer& equalizer);

@@ -42,7 +42,7 @@ TEST(CNxSSCdReader, ReadsATrackOfAnImageByteForByte) {
     cdtest::TempDir dir;
     cdtest::CdImage image(dir.path(), {{true, 300}, {true, 100}, {false, 200}});
     auto reader = MakeNx<CNxSSCdReader>(nullptr, imageDrive(image));
-    reader->Open(3, 2);  // drive D, track 2
+    reader->Open(3, 2);                    // drive D, track 2
     EXPECT_EQ(reader->GetLength(), 1000);  // 100 sectors = 1.33 s, in whole seconds
 
     const std::vector<uint8_t> expected = image.trackBytes(2);
@@ -50,7 +50,8 @@ TEST(CNxSSCdReader, ReadsATrackOfAnImageByteForByte) {
     auto packet = packetOf(5000);  // not a multiple of a sector
     for (;;) {
         reader->Read(*packet);
-        if (packet->EndOfStream()) break;
+        if (packet->EndOfStream())
+            break;
         got.insert(got.end(), packet->Data(), packet->Data() + packet->Bytes());
     }
     EXPECT_EQ(got, expected);
@@ -101,7 +102,7 @@ TEST(CNxSSCdReader, SeeksInWholeSecondsEvenBeforeTheFirstRead) {
     auto packet = packetOf(588);
     reader->Read(*packet);
     EXPECT_EQ(packet->Data()[0], 150);  // sector 150 is 2 s in (FakeDisc fills sector s with s)
-    reader->SetPosition(99999);  // past the end: nothing left
+    reader->SetPosition(99999);         // past the end: nothing left
     reader->Read(*packet);
     EXPECT_TRUE(packet->EndOfStream());
 }
