@@ -64,7 +64,8 @@ Remux::Remux(AVFormatContext& input, const TemporaryFile& temp, const Attributes
     check(avcodec_parameters_copy(target_->codecpar, source_->codecpar), "cannot copy the stream");
     target_->time_base = source_->time_base;
     const std::string url = "file:" + temp.path().string();
-    check(avio_open(&raw->pb, url.c_str(), AVIO_FLAG_WRITE), "cannot write " + temp.path().string());
+    check(avio_open(&raw->pb, url.c_str(), AVIO_FLAG_WRITE),
+          "cannot write " + temp.path().string());
     check(avformat_write_header(raw, nullptr), "cannot write " + temp.path().string());
 }
 

@@ -52,6 +52,13 @@ const WaveFormat& validated(const WaveFormat& input, const OutputSettings& outpu
     return input;
 }
 
+// Mono is the average of the input channels: the library's own mix adds
+// the channels at -3 dB each, which makes stereo louder and lets it clip.
+int mixToMono(SwrContext* resampler, int inputChannels) {
+    const std::vector<double> matrix(static_cast<size_t>(inputChannels), 1.0 / inputChannels);
+    return swr_set_matrix(resampler, matrix.data(), inputChannels);
+}
+
 int32_t widen24(const uint8_t* p) {
     return static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24);
 }
@@ -134,6 +141,9 @@ void WmaWriter::openResampler() {
                                   encoder_->sample_rate, &in, packedFormat(input_),
                                   static_cast<int>(input_.samplesPerSec()), 0, nullptr);
     resampler_.reset(raw);
+    if (err >= 0 && encoder_->ch_layout.nb_channels == 1) {
+        err = mixToMono(raw, input_.channels());
+    }
     if (err >= 0) {
         err = swr_init(raw);
     }
