@@ -25,16 +25,14 @@ const Attributes& WmaReader::attributes() const {
 
 void WmaReader::start() {
     const std::lock_guard lock(control_);
-    if (delivering_) {
-        return;
+    if (!started_) {
+        started_ = true;
+        launch();
     }
-    join();
-    stopping_ = false;
-    delivering_ = true;
-    thread_ = std::thread(&WmaReader::run, this);
 }
 
 void WmaReader::stop() {
+    started_ = false;
     stopping_ = true;
     if (std::this_thread::get_id() == thread_.get_id()) {
         return;  // a callback asked; the thread ends after it returns
@@ -45,19 +43,22 @@ void WmaReader::stop() {
 
 void WmaReader::seek(uint32_t ms) {
     const std::lock_guard lock(control_);
-    const bool wasRunning = delivering_;
     stopping_ = true;
     join();
     decoder_->seek(uint64_t{ms} * decoder_->info().sampleRate / 1000);
-    if (wasRunning) {
-        stopping_ = false;
-        delivering_ = true;
-        thread_ = std::thread(&WmaReader::run, this);
+    if (started_) {
+        launch();
     }
 }
 
 bool WmaReader::running() const {
-    return delivering_;
+    return started_;
+}
+
+void WmaReader::launch() {
+    join();
+    stopping_ = false;
+    thread_ = std::thread(&WmaReader::run, this);
 }
 
 void WmaReader::join() {
@@ -72,20 +73,16 @@ void WmaReader::run() {
         while (!stopping_) {
             const auto block = decoder_->next();
             if (block.empty()) {
-                delivering_ = false;
                 onStatus_(Status::EndOfData, {});
                 return;
             }
             if (!onData_(block)) {
-                break;
+                return;
             }
         }
     } catch (const std::exception& e) {
-        delivering_ = false;
         onStatus_(Status::Error, e.what());
-        return;
     }
-    delivering_ = false;
 }
 
 }  // namespace platform::wma

@@ -22,7 +22,8 @@ class WmaDecoder;
 class WmaReader {
   public:
     // Takes a block of PCM (whole sample frames). Returning false ends the
-    // delivery quietly, as stop() would.
+    // delivery quietly after this block (a closed pipe); stop() and start()
+    // go on after it.
     using DataCallback = std::function<bool(std::span<const uint8_t>)>;
     enum class Status {
         EndOfData,  // everything up to the end has been delivered
@@ -47,15 +48,18 @@ class WmaReader {
     void start();
     // Ends the delivery and waits for the thread, so a callback that blocks
     // must be released first (the pipe closed). From inside a callback it
-    // only asks the thread to end.
+    // only asks the thread to end. Not running afterwards.
     void stop();
-    // Moves to `ms`; while running the delivery stops there and goes on
-    // from the new place, so nothing from before the seek follows it.
+    // Moves to `ms`. While running, the delivery is stopped (as stop()) and
+    // started again from there, even after it had reached the end; nothing
+    // from before the seek follows it. Not from inside a callback.
     void seek(uint32_t ms);
+    // Between start() and stop(), whether or not the delivery has ended.
     bool running() const;
 
   private:
     void run();
+    void launch();
     void join();
 
     std::unique_ptr<WmaDecoder> decoder_;
@@ -64,7 +68,7 @@ class WmaReader {
     mutable std::mutex control_;  // start, stop and seek one at a time
     std::thread thread_;
     std::atomic<bool> stopping_{false};
-    std::atomic<bool> delivering_{false};
+    std::atomic<bool> started_{false};
 };
 
 }  // namespace platform::wma
