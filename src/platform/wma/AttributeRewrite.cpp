@@ -14,18 +14,6 @@ namespace platform::wma {
 
 namespace {
 
-InputContext openSource(const std::filesystem::path& path) {
-    const std::string url = "file:" + path.string();
-    AVFormatContext* raw = nullptr;
-    const int err = avformat_open_input(&raw, url.c_str(), av_find_input_format("asf"), nullptr);
-    if (err < 0) {
-        const bool missing = err == AVERROR(ENOENT) || err == AVERROR(EACCES);
-        throw Error(missing ? Error::Kind::OpenFailed : Error::Kind::NotWma,
-                    path.string() + ": " + avErrorText(err));
-    }
-    return InputContext(raw);
-}
-
 void check(int err, const std::string& what) {
     if (err < 0) {
         throw Error(err == AVERROR(ENOMEM) ? Error::Kind::OutOfMemory : Error::Kind::WriteFailed,
@@ -63,8 +51,7 @@ Remux::Remux(AVFormatContext& input, const TemporaryFile& temp, const Attributes
     }
     check(avcodec_parameters_copy(target_->codecpar, source_->codecpar), "cannot copy the stream");
     target_->time_base = source_->time_base;
-    const std::string url = "file:" + temp.path().string();
-    check(avio_open(&raw->pb, url.c_str(), AVIO_FLAG_WRITE),
+    check(avio_open(&raw->pb, fileUrl(temp.path()).c_str(), AVIO_FLAG_WRITE),
           "cannot write " + temp.path().string());
     check(avformat_write_header(raw, nullptr), "cannot write " + temp.path().string());
 }
@@ -105,7 +92,7 @@ void rewriteAttributes(const std::filesystem::path& path, const Attributes& attr
     if (::access(path.c_str(), W_OK) != 0) {
         throw Error(Error::Kind::OpenFailed, path.string() + ": the file is not writable");
     }
-    const InputContext input = openSource(path);
+    const InputContext input = openAsfInput(path);
     TemporaryFile temp(path);
     std::filesystem::permissions(temp.path(), std::filesystem::status(path).permissions());
     Remux remux(*input, temp, attributes);

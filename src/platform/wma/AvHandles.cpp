@@ -28,6 +28,26 @@ CodecContext makeCodecContext(const AVCodec* codec) {
     return c;
 }
 
+std::string fileUrl(const std::filesystem::path& path) {
+    return "file:" + path.string();
+}
+
+InputContext openAsfInput(const std::filesystem::path& path) {
+    AVFormatContext* raw = nullptr;
+    const int err =
+        avformat_open_input(&raw, fileUrl(path).c_str(), av_find_input_format("asf"), nullptr);
+    if (err >= 0) {
+        return InputContext(raw);
+    }
+    const std::string detail = path.string() + ": " + avErrorText(err);
+    if (err == AVERROR(ENOMEM)) {
+        throw Error(Error::Kind::OutOfMemory, detail);
+    }
+    const bool damaged = err == AVERROR_INVALIDDATA || err == AVERROR_EOF ||
+                         err == AVERROR_PATCHWELCOME || err == AVERROR(EIO);
+    throw Error(damaged ? Error::Kind::NotWma : Error::Kind::OpenFailed, detail);
+}
+
 std::string avErrorText(int err) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(err, text, sizeof text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -53,6 +54,14 @@ using AudioFifo = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 Frame makeFrame();
 Packet makePacket();
 CodecContext makeCodecContext(const AVCodec* codec);
+
+// The path as the libraries' URL: "file:" keeps a colon in a name from
+// being taken for a protocol.
+std::string fileUrl(const std::filesystem::path& path);
+
+// Opens a file with the ASF demuxer and reads its header. Throws Error:
+// OpenFailed (cannot be read), NotWma (not ASF or damaged), OutOfMemory.
+InputContext openAsfInput(const std::filesystem::path& path);
 
 // The library's text for an error number.
 std::string avErrorText(int err);

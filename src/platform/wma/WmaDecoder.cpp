@@ -44,16 +44,6 @@ int64_t wmaFrameLength(AVCodecID id, int rate) {
     return 2048;
 }
 
-Error openError(int err, const std::filesystem::path& path) {
-    const std::string detail = path.string() + ": " + avErrorText(err);
-    if (err == AVERROR(ENOMEM)) {
-        return Error(Error::Kind::OutOfMemory, detail);
-    }
-    const bool damaged = err == AVERROR_INVALIDDATA || err == AVERROR_EOF ||
-                         err == AVERROR_PATCHWELCOME || err == AVERROR(EIO);
-    return Error(damaged ? Error::Kind::NotWma : Error::Kind::OpenFailed, detail);
-}
-
 AVChannelLayout layoutOf(const AVChannelLayout& layout) {
     AVChannelLayout result{};
     if (layout.order == AV_CHANNEL_ORDER_NATIVE) {
@@ -72,22 +62,11 @@ WmaDecoder::WmaDecoder(const std::filesystem::path& path)
     if (const Protection p = scanAsfProtection(header); p != Protection::None) {
         throw Error::protectedFile(p, path.string() + ": rights-managed content");
     }
-    openInput(path);
+    input_ = openAsfInput(path);
     openDecoder();
     openConverter();
     readFacts();
     findTimeline(asf::playDuration(header));
-}
-
-void WmaDecoder::openInput(const std::filesystem::path& path) {
-    // "file:" keeps a colon in the name from being taken for a protocol.
-    const std::string url = "file:" + path.string();
-    AVFormatContext* raw = nullptr;
-    const int err = avformat_open_input(&raw, url.c_str(), av_find_input_format("asf"), nullptr);
-    if (err < 0) {
-        throw openError(err, path);
-    }
-    input_.reset(raw);
 }
 
 void WmaDecoder::openDecoder() {

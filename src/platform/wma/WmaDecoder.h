@@ -37,7 +37,6 @@ class WmaDecoder {
     uint64_t position() const { return position_; }
 
   private:
-    void openInput(const std::filesystem::path& path);
     void openDecoder();
     void openConverter();
     void readFacts();

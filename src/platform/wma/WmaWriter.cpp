@@ -121,9 +121,8 @@ void WmaWriter::openMuxer(const Attributes& attributes) {
     }
     stream_->time_base = encoder_->time_base;
     int err = avcodec_parameters_from_context(stream_->codecpar, encoder_.get());
-    const std::string url = "file:" + temp_.path().string();
     if (err >= 0) {
-        err = avio_open(&raw->pb, url.c_str(), AVIO_FLAG_WRITE);
+        err = avio_open(&raw->pb, fileUrl(temp_.path()).c_str(), AVIO_FLAG_WRITE);
     }
     if (err >= 0) {
         err = avformat_write_header(raw, nullptr);
