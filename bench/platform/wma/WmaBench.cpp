@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <numbers>
 #include <vector>
 
 #include "platform/wma/WmaDecoder.h"
@@ -24,9 +25,10 @@ std::vector<int16_t> music() {
     std::vector<int16_t> pcm(kFrames * 2);
     for (size_t i = 0; i < kFrames; ++i) {
         const double t = double(i) / kRate;
-        const double v = 6000 * std::sin(2 * M_PI * 220 * t) +
-                         3000 * std::sin(2 * M_PI * 1760 * t) +
-                         1000 * std::sin(2 * M_PI * 7040 * t * (1 + 0.01 * std::sin(t)));
+        const double v =
+            6000 * std::sin(2 * std::numbers::pi * 220 * t) +
+            3000 * std::sin(2 * std::numbers::pi * 1760 * t) +
+            1000 * std::sin(2 * std::numbers::pi * 7040 * t * (1 + 0.01 * std::sin(t)));
         pcm[2 * i] = pcm[2 * i + 1] = static_cast<int16_t>(v);
     }
     return pcm;
