@@ -1,0 +1,57 @@
+#include "platform/wma/AvHandles.h"
+
+#include "platform/wma/WmaError.h"
+
+namespace platform::wma {
+
+Frame makeFrame() {
+    Frame f(av_frame_alloc());
+    if (!f) {
+        throw Error(Error::Kind::OutOfMemory, "cannot allocate an audio frame");
+    }
+    return f;
+}
+
+Packet makePacket() {
+    Packet p(av_packet_alloc());
+    if (!p) {
+        throw Error(Error::Kind::OutOfMemory, "cannot allocate a packet");
+    }
+    return p;
+}
+
+CodecContext makeCodecContext(const AVCodec* codec) {
+    CodecContext c(avcodec_alloc_context3(codec));
+    if (!c) {
+        throw Error(Error::Kind::OutOfMemory, "cannot allocate a codec context");
+    }
+    return c;
+}
+
+std::string fileUrl(const std::filesystem::path& path) {
+    return "file:" + path.string();
+}
+
+InputContext openAsfInput(const std::filesystem::path& path) {
+    AVFormatContext* raw = nullptr;
+    const int err =
+        avformat_open_input(&raw, fileUrl(path).c_str(), av_find_input_format("asf"), nullptr);
+    if (err >= 0) {
+        return InputContext(raw);
+    }
+    const std::string detail = path.string() + ": " + avErrorText(err);
+    if (err == AVERROR(ENOMEM)) {
+        throw Error(Error::Kind::OutOfMemory, detail);
+    }
+    const bool damaged = err == AVERROR_INVALIDDATA || err == AVERROR_EOF ||
+                         err == AVERROR_PATCHWELCOME || err == AVERROR(EIO);
+    throw Error(damaged ? Error::Kind::NotWma : Error::Kind::OpenFailed, detail);
+}
+
+std::string avErrorText(int err) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(err, text, sizeof text);
+    return text;
+}
+
+}  // namespace platform::wma

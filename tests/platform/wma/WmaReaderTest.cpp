@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "WmaTestSupport.h"
+#include "platform/wma/AsfGuid.h"
+#include "platform/wma/AsfHeader.h"
+#include "platform/wma/WmaDecoder.h"
+#include "platform/wma/WmaError.h"
+#include "platform/wma/WmaReader.h"
+
+namespace {
+
+using namespace platform::wma;
+using wmatest::Pcm;
+
+constexpr uint32_t kRate = 44100;
+constexpr size_t kFrames = 3 * kRate;
+
+// A falling and rising sweep: every position sounds different, so a wrong
+// seek shows.
+Pcm sweep() {
+    Pcm pcm{kRate, 2, std::vector<int16_t>(kFrames * 2)};
+    double phase = 0;
+    for (size_t i = 0; i < kFrames; ++i) {
+        phase += 2 * 3.14159265358979 * (200.0 + 3000.0 * double(i) / kFrames) / kRate;
+        pcm.samples[2 * i] = static_cast<int16_t>(10000 * std::sin(phase));
+        pcm.samples[2 * i + 1] = static_cast<int16_t>(8000 * std::cos(phase));
+    }
+    return pcm;
+}
+
+class WmaFile : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir_ = new wmatest::TempDir;
+        wmatest::writeWma(*dir_ / "s.wma", sweep(), OutputSettings{});
+        reference_ = new Pcm(wmatest::decodeAll(*dir_ / "s.wma"));
+    }
+    static void TearDownTestSuite() {
+        delete reference_;
+        delete dir_;
+    }
+    static std::filesystem::path file() { return *dir_ / "s.wma"; }
+
+    // The first `frames` frames from `decoder`, which must match the
+    // reference from `at`.
+    static void expectReferenceAt(WmaDecoder& decoder, size_t at, size_t frames) {
+        std::vector<int16_t> got;
+        for (auto b = decoder.next(); !b.empty() && got.size() < frames * 2; b = decoder.next()) {
+            const auto* s = reinterpret_cast<const int16_t*>(b.data());
+            got.insert(got.end(), s, s + b.size() / 2);
+        }
+        ASSERT_GE(got.size(), frames * 2);
+        for (size_t i = 0; i < frames * 2; ++i) {
+            ASSERT_NEAR(got[i], reference_->samples[at * 2 + i], 2) << "at frame " << at + i / 2;
+        }
+    }
+
+    static inline wmatest::TempDir* dir_ = nullptr;
+    static inline Pcm* reference_ = nullptr;
+};
+
+TEST_F(WmaFile, FactsOfTheFile) {
+    const WmaDecoder decoder(file());
+    EXPECT_EQ(decoder.info().sampleRate, kRate);
+    EXPECT_EQ(decoder.info().channels, 2);
+    EXPECT_EQ(decoder.info().durationMs, 3000u);
+    EXPECT_EQ(decoder.info().bitrate, 128000u);
+    EXPECT_NE(decoder.info().codecName.find("wmav2"), std::string::npos);
+    EXPECT_EQ(decoder.info().outputFormat(), platform::WaveFormat::pcm(2, kRate, 16));
+    EXPECT_EQ(reference_->frames(), kFrames);
+}
+
+// Seeking lands on the sample: in the first frame, inside and on frame
+// boundaries, backwards, at the end and beyond it.
+TEST_F(WmaFile, DecoderSeeksToTheSample) {
+    WmaDecoder decoder(file());
+    for (const size_t at : {size_t{70000}, size_t{1}, size_t{2048}, size_t{4096 + 7},
+                            size_t{100000}, size_t{0}, kFrames - 500}) {
+        SCOPED_TRACE(at);
+        decoder.seek(at);
+        EXPECT_EQ(decoder.position(), at);
+        expectReferenceAt(decoder, at, std::min<size_t>(3000, kFrames - at));
+    }
+    decoder.seek(kFrames);
+    EXPECT_TRUE(decoder.next().empty());
+    decoder.seek(kFrames + 100000);
+    EXPECT_TRUE(decoder.next().empty());
+    decoder.seek(1000);
+    expectReferenceAt(decoder, 1000, 100);
+}
+
+// A number for the calling thread, new for every thread (thread ids are
+// reused once a thread has been joined).
+int deliveryRun() {
+    static std::atomic<int> runs{0};
+    thread_local const int run = ++runs;
+    return run;
+}
+
+// Collects what a reader delivers, by delivering thread, and its statuses.
+class Collector {
+  public:
+    WmaReader::DataCallback data() {
+        return [this](std::span<const uint8_t> b) {
+            const std::lock_guard lock(mutex_);
+            const auto* s = reinterpret_cast<const int16_t*>(b.data());
+            auto& samples = byThread_[deliveryRun()];
+            samples.insert(samples.end(), s, s + b.size() / 2);
+            total_ += b.size() / 2;
+            changed_.notify_all();
+            return total_ < stopAfter_;
+        };
+    }
+    WmaReader::StatusCallback status() {
+        return [this](WmaReader::Status s, const std::string&) {
+            const std::lock_guard lock(mutex_);
+            statuses_.emplace_back(deliveryRun(), s);
+            changed_.notify_all();
+        };
+    }
+    // Waits for the n-th status and answers the samples of its thread.
+    std::vector<int16_t> samplesUntilStatus(size_t n) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return statuses_.size() >= n; });
+        return byThread_[statuses_[n - 1].first];
+    }
+    void waitForSamples(size_t n) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return total_ >= n || !statuses_.empty(); });
+    }
+    std::vector<int16_t> all() {
+        const std::lock_guard lock(mutex_);
+        std::vector<int16_t> result;
+        for (const auto& [id, samples] : byThread_) {
+            result.insert(result.end(), samples.begin(), samples.end());
+        }
+        return result;
+    }
+    size_t statusCount() {
+        const std::lock_guard lock(mutex_);
+        return statuses_.size();
+    }
+    WmaReader::Status lastStatus() {
+        const std::lock_guard lock(mutex_);
+        return statuses_.back().second;
+    }
+    void stopAfter(size_t samples) {
+        const std::lock_guard lock(mutex_);
+        stopAfter_ = samples;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<int, std::vector<int16_t>> byThread_;
+    std::vector<std::pair<int, WmaReader::Status>> statuses_;
+    size_t total_ = 0;
+    size_t stopAfter_ = SIZE_MAX;
+};
+
+bool nearlyEqual(std::span<const int16_t> a, std::span<const int16_t> b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](int16_t x, int16_t y) { return std::abs(x - y) <= 2; });
+}
+
+TEST_F(WmaFile, ReaderDeliversEverythingThenEndOfData) {
+    Collector c;
+    WmaReader reader(file(), c.data(), c.status());
+    EXPECT_FALSE(reader.running());
+    reader.start();
+    EXPECT_EQ(c.samplesUntilStatus(1), reference_->samples);
+    EXPECT_EQ(c.lastStatus(), WmaReader::Status::EndOfData);
+    EXPECT_EQ(c.statusCount(), 1u);
+}
+
+// A callback that declines more ends the delivery; stop and start go on
+// from there without a gap or a repeat.
+TEST_F(WmaFile, ReaderStopsOnRequestAndContinues) {
+    Collector c;
+    c.stopAfter(20000);
+    WmaReader reader(file(), c.data(), c.status());
+    reader.start();
+    c.waitForSamples(20000);
+    reader.stop();
+    EXPECT_FALSE(reader.running());
+    EXPECT_EQ(c.statusCount(), 0u);
+    c.stopAfter(SIZE_MAX);
+    reader.start();
+    c.samplesUntilStatus(1);
+    EXPECT_EQ(c.all(), reference_->samples);  // the two deliveries, in order
+}
+
+TEST_F(WmaFile, ReaderSeeksWhileStopped) {
+    Collector c;
+    WmaReader reader(file(), c.data(), c.status());
+    reader.seek(2000);
+    EXPECT_FALSE(reader.running());
+    reader.start();
+    const std::vector<int16_t> got = c.samplesUntilStatus(1);
+    const size_t from = 2000 * kRate / 1000 * 2;
+    EXPECT_TRUE(nearlyEqual(got, std::span(reference_->samples).subspan(from)));
+}
+
+// Whether the first delivery is still going or has ended, everything after
+// the seek comes from the new place, up to the end.
+TEST_F(WmaFile, ReaderSeeksWhileRunning) {
+    Collector c;
+    WmaReader reader(file(), c.data(), c.status());
+    reader.start();
+    c.waitForSamples(1000);
+    reader.seek(500);
+    EXPECT_TRUE(reader.running());
+    const size_t statusesBefore = c.statusCount();
+    const std::vector<int16_t> got = c.samplesUntilStatus(statusesBefore + 1);
+    const size_t from = 500 * kRate / 1000 * 2;
+    EXPECT_TRUE(nearlyEqual(got, std::span(reference_->samples).subspan(from)));
+    EXPECT_EQ(c.lastStatus(), WmaReader::Status::EndOfData);
+}
+
+TEST(WmaDecoderInput, BadFilesFailCleanly) {
+    const wmatest::TempDir dir;
+    auto kindOf = [](const std::filesystem::path& p) {
+        try {
+            WmaDecoder d(p);
+            return std::optional<Error::Kind>();
+        } catch (const Error& e) {
+            return std::optional<Error::Kind>(e.kind());
+        }
+    };
+    EXPECT_EQ(kindOf(dir / "missing.wma"), Error::Kind::OpenFailed);
+    wmatest::writeBytes(dir / "empty.wma", {});
+    EXPECT_EQ(kindOf(dir / "empty.wma"), Error::Kind::NotWma);
+    std::vector<uint8_t> garbage(5000);
+    for (size_t i = 0; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<uint8_t>(i * 7919 >> 3);
+    }
+    wmatest::writeBytes(dir / "garbage.wma", garbage);
+    EXPECT_EQ(kindOf(dir / "garbage.wma"), Error::Kind::NotWma);
+
+    wmatest::writeWma(dir / "good.wma", wmatest::tone(44100, 2, 44100, 0), OutputSettings{});
+    const auto good = wmatest::readBytes(dir / "good.wma");
+    const uint64_t headerSize = asf::readU64(good, 16);
+    wmatest::writeBytes(dir / "cut.wma", std::span(good).first(headerSize / 2));
+    EXPECT_EQ(kindOf(dir / "cut.wma"), Error::Kind::NotWma);
+}
+
+// A file cut in its audio plays what is there and ends normally.
+TEST(WmaDecoderInput, TruncatedAudioPlaysWhatIsThere) {
+    const wmatest::TempDir dir;
+    wmatest::writeWma(dir / "good.wma", wmatest::tone(44100, 2, 44100, 0), OutputSettings{});
+    const auto good = wmatest::readBytes(dir / "good.wma");
+    wmatest::writeBytes(dir / "cut.wma", std::span(good).first(good.size() / 2));
+    const Pcm decoded = wmatest::decodeAll(dir / "cut.wma");
+    EXPECT_GT(decoded.frames(), 10000u);
+    EXPECT_LT(decoded.frames(), 44100u);
+}
+
+TEST(WmaDecoderInput, MissingCodecIsNamed) {
+    const wmatest::TempDir dir;
+    wmatest::writeWma(dir / "x.wma", wmatest::tone(44100, 2, 4410, 0), OutputSettings{});
+    auto bytes = wmatest::readBytes(dir / "x.wma");
+    const size_t at = wmatest::findGuid(bytes, asf::kStreamProperties);
+    ASSERT_NE(at, std::string::npos);
+    constexpr size_t kFormatTagAt = 78;  // first word of the stream's wave format record
+    ASSERT_EQ(bytes[at + kFormatTagAt], 0x61);
+    bytes[at + kFormatTagAt] = 0x7E;
+    bytes[at + kFormatTagAt + 1] = 0x7E;
+    wmatest::writeBytes(dir / "x.wma", bytes);
+    try {
+        WmaDecoder d(dir / "x.wma");
+        FAIL() << "opened without a decoder";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), Error::Kind::MissingCodec);
+        EXPECT_EQ(e.codec(), "format tag 0x7E7E");
+    }
+}
+
+// A stated play length far too short is not believed: nothing is lost.
+TEST(WmaDecoderInput, WrongPlayLengthLosesNothing) {
+    const wmatest::TempDir dir;
+    wmatest::writeWma(dir / "x.wma", wmatest::tone(44100, 2, 44100, 0), OutputSettings{});
+    ASSERT_TRUE(asf::setPlayDuration(dir / "x.wma", 2'000'000));  // 200 ms
+    EXPECT_GE(wmatest::decodeAll(dir / "x.wma").frames(), 44100u);
+}
+
+// Files made the way other tools make them (no lead-in, version 1 too):
+// every frame the decoder gives is delivered, and the length agrees.
+TEST(WmaDecoderInput, FilesOfOtherToolsAndVersionOne) {
+    if (!wmatest::haveFfmpegProgram()) {
+        GTEST_SKIP() << "ffmpeg program not installed";
+    }
+    const wmatest::TempDir dir;
+    const Pcm source = wmatest::tone(44100, 2, 44100, 0);
+    wmatest::writeBytes(dir / "in.raw", source.bytes());
+    for (const char* codec : {"wmav1", "wmav2"}) {
+        SCOPED_TRACE(codec);
+        const std::string out = (dir / (std::string(codec) + ".wma")).string();
+        const std::string command = "ffmpeg -loglevel error -y -f s16le -ar 44100 -ac 2 -i " +
+                                    (dir / "in.raw").string() + " -c:a " + codec + " " + out;
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const WmaDecoder decoder(out);
+        const Pcm decoded = wmatest::decodeAll(out);
+        EXPECT_GT(decoded.frames(), 44100u - 2 * 2048);
+        EXPECT_NEAR(double(decoder.info().durationMs), decoded.frames() * 1000.0 / 44100, 1.0);
+        EXPECT_NEAR(wmatest::levelDb(decoded, 10000, 30000), wmatest::levelDb(source, 10000, 30000),
+                    1.0);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/WaveFormat.h"
+#include "platform/wma/AsfGuid.h"
+#include "platform/wma/Attributes.h"
+#include "platform/wma/OutputFormats.h"
+
+namespace wmatest {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents at the end of the test.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // Names of the files in the folder.
+    std::vector<std::string> names() const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Interleaved 16-bit PCM.
+struct Pcm {
+    uint32_t rate = 0;
+    uint16_t channels = 0;
+    std::vector<int16_t> samples;
+
+    size_t frames() const { return channels == 0 ? 0 : samples.size() / channels; }
+    std::span<const uint8_t> bytes() const {
+        return {reinterpret_cast<const uint8_t*>(samples.data()), samples.size() * 2};
+    }
+    platform::WaveFormat format() const { return platform::WaveFormat::pcm(channels, rate, 16); }
+};
+
+// Silence up to `onset`, then a sine of `hz` at `amplitude` until `frames`.
+Pcm tone(uint32_t rate, uint16_t channels, size_t frames, size_t onset, double hz = 1000,
+         int amplitude = 12000);
+
+// First frame whose first channel reaches `threshold`, or frames() when none.
+size_t onsetOf(const Pcm& pcm, int threshold = 3000);
+// RMS level in dB (full scale 32768) of the first channel over [from, to).
+double levelDb(const Pcm& pcm, size_t from, size_t to);
+
+void writeWma(const std::filesystem::path& path, const Pcm& pcm,
+              const platform::wma::OutputSettings& output,
+              const platform::wma::Attributes& attributes = {});
+// Every block WmaDecoder delivers, joined.
+Pcm decodeAll(const std::filesystem::path& path);
+
+std::vector<uint8_t> readBytes(const std::filesystem::path& path);
+void writeBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+// Offset of the first occurrence of `guid` in `bytes`, or npos.
+size_t findGuid(std::span<const uint8_t> bytes, const platform::wma::AsfGuid& guid);
+// Adds an object (GUID, size, payload) at the end of the file's header
+// object and fixes the header's size and object count.
+void insertHeaderObject(const std::filesystem::path& path, const platform::wma::AsfGuid& guid,
+                        std::span<const uint8_t> payload);
+
+// Whether the ffmpeg program is there to make files the way other tools do.
+bool haveFfmpegProgram();
+
+}  // namespace wmatest
