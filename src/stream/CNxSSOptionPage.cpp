@@ -1,0 +1,4 @@
+#include "stream/CNxSSOptionPage.h"
+
+CNxSSOptionPage::CNxSSOptionPage(CNxSSObject* writer, NxRef<CNxSSWriterSettings> settings)
+    : CNxSSObject(writer), settings_(std::move(settings)) {}
