@@ -13,7 +13,8 @@ namespace platform::acm {
 // step (delta), the second and the first sample (16-bit each); then 4-bit
 // signed codes, high nibble first, channels interleaved. The predictor
 // coefficients come from the format record (the standard seven when it
-// carries none); the encoder always uses the standard seven.
+// carries none). The encoder writes the standard seven and predicts with
+// those among them that need no rounding (see choose()).
 class MsAdpcm final : public BlockCoder {
   public:
     using Coefficients = std::vector<std::pair<int, int>>;
