@@ -10,9 +10,6 @@ namespace platform::acm {
 namespace {
 constexpr size_t kChunkFrames = 4096;
 
-bool partialAllowed(uint32_t flags) {
-    return (flags & kConvertEnd) != 0 || (flags & kConvertBlockAlign) == 0;
-}
 }  // namespace
 
 PcmConverter::PcmConverter(const PcmLayout& source, const PcmLayout& destination)
@@ -91,13 +88,14 @@ Conversion PcmConverter::convertResampled(std::span<const uint8_t> source,
     if (finished_ && whole > 0) {
         reset();  // new input after the end starts a new stream
     }
-    size_t feed = whole;
-    if (!partialAllowed(flags)) {
-        const size_t ready = std::min(resampler_->outputFramesFor(whole), room);
-        feed = std::min(whole, resampler_->inputFramesFor(ready));
+    size_t produced = finished_ ? 0 : resample(source.data(), whole, destination.data(), room);
+    size_t consumed = whole * sb;
+    if (!finished_ && (flags & (kConvertBlockAlign | kConvertEnd)) == kConvertBlockAlign) {
+        // One frame stays with the caller: a caller that ends the stream
+        // only while it still holds input then does end it, and the
+        // filter's tail comes out.
+        consumed -= resampler_->unread(1) * sb;
     }
-    size_t produced = finished_ ? 0 : resample(source.data(), feed, destination.data(), room);
-    size_t consumed = feed * sb;
     if ((flags & kConvertEnd) != 0) {
         finished_ = true;
         consumed = source.size();

@@ -12,9 +12,10 @@ namespace platform::acm {
 // Uncompressed to uncompressed: sample size and kind, channels 1 <-> 2 and
 // any rate to any rate. Without a rate change every sample is converted on
 // its own, exactly (an integer round trip through a larger size or float
-// gives the same bits back). With one, the Resampler runs in float; under
-// kConvertBlockAlign its look-ahead stays unconsumed, so a caller that ends
-// with kConvertEnd on what is left gets the whole, exact-length output.
+// gives the same bits back). With one, the Resampler runs in float and its
+// delayed tail comes out under kConvertEnd; under kConvertBlockAlign the
+// last input frame stays unconsumed, so that callers that end the stream
+// only while they still hold input do end it.
 class PcmConverter final : public Converter {
   public:
     PcmConverter(const PcmLayout& source, const PcmLayout& destination);

@@ -116,13 +116,14 @@ size_t Resampler::outputFramesFor(size_t inputFrames) const {
     return static_cast<size_t>(((span + 1) * phases_ - 1 - frac_) / step_ + 1);
 }
 
-size_t Resampler::inputFramesFor(size_t outputFrames) const {
-    if (outputFrames == 0) {
-        return 0;
+size_t Resampler::unread(size_t frames) {
+    if (finishing_) {
+        throw std::logic_error("Resampler: unread after finish");
     }
-    const size_t lastBase = base_ + (frac_ + (outputFrames - 1) * step_) / phases_;
-    const size_t needed = lastBase + filter_.taps();
-    return needed > fill_ ? needed - fill_ : 0;
+    const size_t n = std::min(frames, fill_ - base_);
+    fill_ -= n;
+    framesIn_ -= n;
+    return n;
 }
 
 uint64_t Resampler::target() const {

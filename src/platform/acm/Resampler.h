@@ -49,8 +49,10 @@ class Resampler {
     // Frames a process() call with `inputFrames` more input writes when
     // its output is large enough.
     size_t outputFramesFor(size_t inputFrames) const;
-    // More input frames needed before `outputFrames` more frames are ready.
-    size_t inputFramesFor(size_t outputFrames) const;
+    // Takes back up to `frames` of the latest input that the next output
+    // still needs (its look-ahead), as if they had not been given yet; they
+    // must be given again. Returns the frames taken back.
+    size_t unread(size_t frames);
     // Frames finish() still writes in all.
     size_t finishFrames() const;
     // Input frames a call may hold back as look-ahead, at most.
