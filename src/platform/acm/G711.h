@@ -4,8 +4,9 @@
 
 namespace platform::acm {
 
-// G.711 companding of 16-bit samples. Encoding picks the segment interval
-// the sample falls in; decoding gives the interval's middle.
+// G.711 companding of 16-bit samples. Decoding gives the middle of each
+// code's interval; encoding picks the code whose level is nearest (the
+// standard's intervals, except just above a segment boundary).
 uint8_t linearToALaw(int16_t sample);
 int16_t aLawToLinear(uint8_t code);
 uint8_t linearToMuLaw(int16_t sample);
