@@ -97,6 +97,7 @@ DotKernel DotKernel::portable() {
 
 DotKernel DotKernel::best() {
 #ifdef MELODUX_ACM_X86
+    __builtin_cpu_init();  // may run before the static initialisers that would do it
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
         return {dotAvx2, dot2Avx2};
     }
