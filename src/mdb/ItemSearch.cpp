@@ -1,0 +1,110 @@
+#include "mdb/ItemSearch.h"
+
+#include <stdexcept>
+
+#include "mdb/TextRules.h"
+
+namespace mdb {
+
+namespace {
+
+constexpr MusicInfo::Type kTextTypes[] = {MusicInfo::Path, MusicInfo::Title, MusicInfo::Artist,
+                                          MusicInfo::Album, MusicInfo::Comment};
+constexpr MusicInfo::Type kNumberTypes[] = {MusicInfo::Genre, MusicInfo::Year,
+                                            MusicInfo::Track, MusicInfo::PlayTime,
+                                            MusicInfo::Size,  MusicInfo::Modified};
+
+template <typename Record>
+auto& textOf(Record& c, MusicInfo::Type type) {
+    switch (type) {
+        case MusicInfo::Path:
+            return c.path;
+        case MusicInfo::Title:
+            return c.title;
+        case MusicInfo::Artist:
+            return c.artist;
+        case MusicInfo::Album:
+            return c.album;
+        default:
+            return c.comment;
+    }
+}
+
+uint32_t numberOf(const MusicCriterion& c, MusicInfo::Type type) {
+    switch (type) {
+        case MusicInfo::Genre:
+            return c.genre;
+        case MusicInfo::Year:
+            return c.year;
+        case MusicInfo::Track:
+            return c.track;
+        case MusicInfo::PlayTime:
+            return c.playTime;
+        case MusicInfo::Size:
+            return c.size;
+        default:
+            return c.modified;
+    }
+}
+
+}  // namespace
+
+SortKey::SortKey(MusicInfo::Type type, bool ascending) : type_(type), ascending_(ascending) {
+    if (!isSingleType(type)) {
+        throw std::invalid_argument("Invalid MusicInfo::Type.");
+    }
+}
+
+bool SortKey::isText() const {
+    return (type_ & (MusicInfo::kTextFields | MusicInfo::Genre)) != 0;
+}
+
+bool SortKey::operator()(const MusicItem& a, const MusicItem& b) const {
+    const MusicItem& first = ascending_ ? a : b;
+    const MusicItem& second = ascending_ ? b : a;
+    if (isText()) {
+        return toLowerAscii(first.text(type_)) < toLowerAscii(second.text(type_));
+    }
+    return first.number(type_) < second.number(type_);
+}
+
+ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact)
+    : criteria_(criteria), exact_(exact) {
+    for (MusicCriterion& c : criteria_) {
+        for (const MusicInfo::Type type : kTextTypes) {
+            std::string& text = textOf(c, type);
+            text = toLowerAscii(text);
+        }
+    }
+}
+
+bool ItemMatcher::matches(const MusicItem& item) const {
+    for (const MusicCriterion& c : criteria_) {
+        if (matchesOne(c, item)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ItemMatcher::matchesOne(const MusicCriterion& criterion, const MusicItem& item) const {
+    const MusicCriterion& c = criterion;
+    for (const MusicInfo::Type type : kTextTypes) {
+        if ((c.mask & type) == 0) {
+            continue;
+        }
+        const std::string_view value = item.text(type);
+        const std::string& wanted = textOf(c, type);
+        if (exact_ ? !equalsIgnoreCase(value, wanted) : !containsIgnoreCase(value, wanted)) {
+            return false;
+        }
+    }
+    for (const MusicInfo::Type type : kNumberTypes) {
+        if ((c.mask & type) != 0 && item.number(type) != numberOf(c, type)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace mdb
