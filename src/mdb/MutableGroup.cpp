@@ -29,7 +29,7 @@ void MutableGroup::insert(size_t index, const std::vector<MusicItem*>& items) {
     }
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), items.begin(), items.end());
     for (MusicItem* item : items) {
-        count(item, 1);
+        tally(item, 1);
     }
     changed(ChangeKind::Added);
     flush();
@@ -51,7 +51,7 @@ void MutableGroup::removeAt(const std::vector<size_t>& indices) {
     std::vector<bool> doomed(items_.size(), false);
     for (const size_t index : order) {
         doomed[index] = true;
-        count(items_[index], -1);
+        tally(items_[index], -1);
     }
     size_t at = 0;
     std::erase_if(items_, [&](const MusicItem*) { return doomed[at++]; });
@@ -120,7 +120,7 @@ void MutableGroup::readFrom(RecordReader& reader, std::vector<std::string>& fail
             throw std::logic_error("Not unique.");
         } else {
             items_.push_back(found.front());
-            count(found.front(), 1);
+            tally(found.front(), 1);
             changed(ChangeKind::Added);
         }
     }
@@ -145,7 +145,7 @@ void MutableGroup::changed(ChangeKind kind) {
     setPending(kind);
 }
 
-void MutableGroup::count(MusicItem* item, int delta) {
+void MutableGroup::tally(MusicItem* item, int delta) {
     size_t& n = counts_[item];
     n = delta > 0 ? n + 1 : n - 1;
     if (n == 0) {

@@ -45,7 +45,7 @@ class MutableGroup : public Group, public ImportTarget {
 
   private:
     void changed(ChangeKind kind);
-    void count(MusicItem* item, int delta);
+    void tally(MusicItem* item, int delta);
     void import(const std::string& path, int format, std::vector<std::string>& failed,
                 bool replacing);
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -160,8 +161,9 @@ void loadPlaylistSet(MusicDatabase& db, const std::string& dir) {
     MutableGroupList& playlists = db.playlists();
     playlists.clear();
     for (const IndexEntry& entry : entries) {
-        if (!files.exists(entry.file)) {
-            continue;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(entry.file, error)) {
+            continue;  // an entry naming the folder itself, or a file since deleted
         }
         std::vector<std::string> missing;
         playlists.create(entry.name).importReplacing(entry.file, kFormatM3u, missing);
