@@ -1,8 +1,8 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -38,7 +38,7 @@ class GroupList : public ChangeNotifier {
     void noteDirty(Group* group);
 
   private:
-    using Map = std::map<std::string, std::unique_ptr<Group>, std::less<>>;
+    using Map = std::unordered_map<std::string, std::unique_ptr<Group>>;
     void erase(Map::iterator it);
 
     MusicDatabase& db_;

@@ -1,5 +1,6 @@
 #include "mdb/ItemSearch.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "mdb/TextRules.h"
@@ -68,39 +69,37 @@ bool SortKey::operator()(const MusicItem& a, const MusicItem& b) const {
     return first.number(type_) < second.number(type_);
 }
 
-ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact)
-    : criteria_(criteria), exact_(exact) {
-    for (MusicCriterion& c : criteria_) {
+ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact) : exact_(exact) {
+    for (const MusicCriterion& c : criteria) {
+        Prepared prepared;
         for (const MusicInfo::Type type : kTextTypes) {
-            std::string& text = textOf(c, type);
-            text = toLowerAscii(text);
+            if ((c.mask & type) != 0) {
+                prepared.texts.emplace_back(type, toLowerAscii(textOf(c, type)));
+            }
         }
+        for (const MusicInfo::Type type : kNumberTypes) {
+            if ((c.mask & type) != 0) {
+                prepared.numbers.emplace_back(type, numberOf(c, type));
+            }
+        }
+        criteria_.push_back(std::move(prepared));
     }
 }
 
 bool ItemMatcher::matches(const MusicItem& item) const {
-    for (const MusicCriterion& c : criteria_) {
-        if (matchesOne(c, item)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(criteria_.begin(), criteria_.end(),
+                       [&](const Prepared& c) { return matchesOne(c, item); });
 }
 
-bool ItemMatcher::matchesOne(const MusicCriterion& criterion, const MusicItem& item) const {
-    const MusicCriterion& c = criterion;
-    for (const MusicInfo::Type type : kTextTypes) {
-        if ((c.mask & type) == 0) {
-            continue;
-        }
+bool ItemMatcher::matchesOne(const Prepared& criterion, const MusicItem& item) const {
+    for (const auto& [type, wanted] : criterion.texts) {
         const std::string_view value = item.text(type);
-        const std::string& wanted = textOf(c, type);
         if (exact_ ? !equalsIgnoreCase(value, wanted) : !containsIgnoreCase(value, wanted)) {
             return false;
         }
     }
-    for (const MusicInfo::Type type : kNumberTypes) {
-        if ((c.mask & type) != 0 && item.number(type) != numberOf(c, type)) {
+    for (const auto& [type, wanted] : criterion.numbers) {
+        if (item.number(type) != wanted) {
             return false;
         }
     }

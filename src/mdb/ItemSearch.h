@@ -40,9 +40,14 @@ class ItemMatcher {
     bool matches(const MusicItem& item) const;
 
   private:
-    bool matchesOne(const MusicCriterion& criterion, const MusicItem& item) const;
+    // One criterion reduced to the fields its mask selects.
+    struct Prepared {
+        std::vector<std::pair<MusicInfo::Type, std::string>> texts;  // lowercased
+        std::vector<std::pair<MusicInfo::Type, uint32_t>> numbers;
+    };
+    bool matchesOne(const Prepared& criterion, const MusicItem& item) const;
 
-    std::vector<MusicCriterion> criteria_;  // text fields lowercased
+    std::vector<Prepared> criteria_;
     bool exact_;
 };
 

@@ -9,7 +9,9 @@ namespace mdb {
 // multi-byte UTF-8 characters are never touched and a match can never start
 // or end inside a character.
 
-char foldAscii(char c);
+inline char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string toLowerAscii(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // `haystack` contains `lowerNeedle`, which must already be lowercased.
