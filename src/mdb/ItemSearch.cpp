@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "mdb/GroupList.h"
+#include "mdb/MusicDatabase.h"
 #include "mdb/TextRules.h"
 
 namespace mdb {
@@ -69,12 +71,25 @@ bool SortKey::operator()(const MusicItem& a, const MusicItem& b) const {
     return first.number(type_) < second.number(type_);
 }
 
-ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact) : exact_(exact) {
+ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact,
+                         const MusicDatabase* groups)
+    : exact_(exact) {
     for (const MusicCriterion& c : criteria) {
         Prepared prepared;
         for (const MusicInfo::Type type : kTextTypes) {
-            if ((c.mask & type) != 0) {
-                prepared.texts.emplace_back(type, toLowerAscii(textOf(c, type)));
+            if ((c.mask & type) == 0) {
+                continue;
+            }
+            std::string wanted = toLowerAscii(textOf(c, type));
+            const bool grouped = type == MusicInfo::Artist || type == MusicInfo::Album;
+            if (groups != nullptr && grouped) {
+                const GroupKind kind =
+                    type == MusicInfo::Artist ? GroupKind::Artist : GroupKind::Album;
+                prepared.groups.emplace_back(
+                    kind, groups->groups(kind).groupsWhere(
+                              [&](const std::string& name) { return test(name, wanted); }));
+            } else {
+                prepared.texts.emplace_back(type, std::move(wanted));
             }
         }
         for (const MusicInfo::Type type : kNumberTypes) {
@@ -91,10 +106,18 @@ bool ItemMatcher::matches(const MusicItem& item) const {
                        [&](const Prepared& c) { return matchesOne(c, item); });
 }
 
+bool ItemMatcher::test(std::string_view value, const std::string& wanted) const {
+    return exact_ ? equalsIgnoreCase(value, wanted) : containsIgnoreCase(value, wanted);
+}
+
 bool ItemMatcher::matchesOne(const Prepared& criterion, const MusicItem& item) const {
     for (const auto& [type, wanted] : criterion.texts) {
-        const std::string_view value = item.text(type);
-        if (exact_ ? !equalsIgnoreCase(value, wanted) : !containsIgnoreCase(value, wanted)) {
+        if (!test(item.text(type), wanted)) {
+            return false;
+        }
+    }
+    for (const auto& [kind, matching] : criterion.groups) {
+        if (!matching.contains(item.group(kind))) {
             return false;
         }
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "mdb/MusicInfo.h"
@@ -10,6 +11,8 @@
 #include "mdb/TextRules.h"
 
 namespace mdb {
+
+class MusicDatabase;
 
 // Orders items by one field: text fields (and the genre, by its name)
 // bytewise after ASCII lowercasing, the others as unsigned numbers.
@@ -36,7 +39,10 @@ class SortKey {
 // the genre and numbers by equality.
 class ItemMatcher {
   public:
-    ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact);
+    // With `groups`, artist and album names are tested once per group
+    // rather than once per item; many items share a group.
+    ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact,
+                const MusicDatabase* groups = nullptr);
     bool matches(const MusicItem& item) const;
 
   private:
@@ -44,7 +50,9 @@ class ItemMatcher {
     struct Prepared {
         std::vector<std::pair<MusicInfo::Type, std::string>> texts;  // lowercased
         std::vector<std::pair<MusicInfo::Type, uint32_t>> numbers;
+        std::vector<std::pair<GroupKind, std::unordered_set<const Group*>>> groups;
     };
+    bool test(std::string_view value, const std::string& wanted) const;
     bool matchesOne(const Prepared& criterion, const MusicItem& item) const;
 
     std::vector<Prepared> criteria_;

@@ -72,7 +72,7 @@ void MusicDatabase::itemChanged(MusicItem* item) {
     playlists_->itemChanged(item);
 }
 
-GroupList& MusicDatabase::groups(GroupKind kind) {
+GroupList& MusicDatabase::groups(GroupKind kind) const {
     switch (kind) {
         case GroupKind::Artist:
             return *artists_;

@@ -49,7 +49,7 @@ class MusicDatabase {
     // holding the item.
     void itemChanged(MusicItem* item);
 
-    GroupList& groups(GroupKind kind);
+    GroupList& groups(GroupKind kind) const;
     TagAccess& tags() const { return *tags_; }
     const GenreTable& genres() const { return *genres_; }
     FileOps& files() const { return *files_; }

@@ -37,7 +37,7 @@ MusicItemList::~MusicItemList() {
 bool MusicItemList::findFirst(const std::vector<MusicCriterion>& criteria, bool exact, size_t start,
                               size_t& index) const {
     auto guard = db_.lock();
-    return findFirstIn(items_, ItemMatcher(criteria, exact), start, index);
+    return findFirstIn(items_, ItemMatcher(criteria, exact, &db_), start, index);
 }
 
 bool MusicItemList::findFirst(const MusicCriterion& criterion, bool exact, size_t start,
@@ -48,7 +48,7 @@ bool MusicItemList::findFirst(const MusicCriterion& criterion, bool exact, size_
 bool MusicItemList::findAll(const std::vector<MusicCriterion>& criteria, bool exact,
                             std::vector<MusicItem*>& items) const {
     auto guard = db_.lock();
-    return findAllIn(items_, ItemMatcher(criteria, exact), items);
+    return findAllIn(items_, ItemMatcher(criteria, exact, &db_), items);
 }
 
 bool MusicItemList::findAll(const MusicCriterion& criterion, bool exact,

@@ -1,6 +1,7 @@
 #include "mdb/TextRules.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace mdb {
 
@@ -16,14 +17,46 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
            });
 }
 
+namespace {
+
+// The first position at or after `from` holding `a` or `b`, or npos.
+size_t findEither(std::string_view text, size_t from, char a, char b) {
+    const char* begin = text.data() + from;
+    const size_t size = text.size() - from;
+    const void* first = std::memchr(begin, a, size);
+    const size_t end =
+        first != nullptr ? static_cast<size_t>(static_cast<const char*>(first) - begin) : size;
+    const void* second = a == b ? nullptr : std::memchr(begin, b, end);
+    const char* hit =
+        second != nullptr ? static_cast<const char*>(second) : static_cast<const char*>(first);
+    return hit == nullptr ? std::string_view::npos : static_cast<size_t>(hit - text.data());
+}
+
+}  // namespace
+
 bool containsIgnoreCase(std::string_view haystack, std::string_view lowerNeedle) {
     if (lowerNeedle.empty()) {
         return true;
     }
-    const auto it =
-        std::search(haystack.begin(), haystack.end(), lowerNeedle.begin(), lowerNeedle.end(),
-                    [](char h, char n) { return foldAscii(h) == n; });
-    return it != haystack.end();
+    if (haystack.size() < lowerNeedle.size()) {
+        return false;
+    }
+    // Candidates are found by the first byte in either case (memchr is
+    // vectorised), the rest is compared folded.
+    const char first = lowerNeedle.front();
+    const char firstUpper = (first >= 'a' && first <= 'z') ? static_cast<char>(first - 32) : first;
+    const size_t last = haystack.size() - lowerNeedle.size();
+    for (size_t i = findEither(haystack, 0, first, firstUpper); i <= last;
+         i = findEither(haystack, i + 1, first, firstUpper)) {
+        size_t k = 1;
+        while (k < lowerNeedle.size() && foldAscii(haystack[i + k]) == lowerNeedle[k]) {
+            ++k;
+        }
+        if (k == lowerNeedle.size()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool lessIgnoreCase(std::string_view a, std::string_view b) {

@@ -17,6 +17,9 @@ TEST(TextRules, ContainmentIgnoresAsciiCase) {
     EXPECT_TRUE(containsIgnoreCase("The BEATLES", "beat"));
     EXPECT_TRUE(containsIgnoreCase("東京事変", "事変"));
     EXPECT_TRUE(containsIgnoreCase("anything", ""));
+    EXPECT_TRUE(containsIgnoreCase("gone, Ghosts, GHOST", "ghost"));  // later candidates
+    EXPECT_TRUE(containsIgnoreCase("xyz/2.mp3", "2.mp3"));            // needle at the end
+    EXPECT_FALSE(containsIgnoreCase("ghos", "ghost"));
     EXPECT_FALSE(containsIgnoreCase("beat", "beatles"));
 }
 
