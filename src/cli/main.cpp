@@ -9,6 +9,10 @@ constexpr const char* kUsage =
     "usage: melodux-cli <command> [arguments]\n"
     "\n"
     "  play [--device null|file:PATH|alsa[:N]] [--volume 0..10000] [--seek MS] NAME...\n"
+    "  info NAME...\n"
+    "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
+    "           [--genre G]\n"
+    "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
@@ -26,6 +30,12 @@ int main(int argc, char** argv) {
     const cli::Args args(argv + 2, argv + argc);
     if (command == "play")
         return cli::runPlay(args);
+    if (command == "info")
+        return cli::runInfo(args);
+    if (command == "tag")
+        return cli::runTag(args);
+    if (command == "convert")
+        return cli::runConvert(args);
     if (command == "errtext")
         return cli::runErrtext(args);
     if (command == "config")
