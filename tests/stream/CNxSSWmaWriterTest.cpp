@@ -85,11 +85,12 @@ class WmaWriterTest : public testing::Test {
         return NxRef<CNxSSWmaOptionPage>::adopt(static_cast<CNxSSWmaOptionPage*>(page));
     }
 
+    // The window and the folder outlive the manager's writer thread.
     TempSettings settings_;
-    NxRef<CNxSSManager> manager_ = MakeNx<CNxSSManager>(Catalog());
     platform::MessageQueue window_;
     const wmatest::TempDir dir_;
     const std::filesystem::path target_ = dir_ / "out.wma";
+    NxRef<CNxSSManager> manager_ = MakeNx<CNxSSManager>(Catalog());
 };
 
 TEST(WmaWriterSettings, DefaultsDescribeAndCompare) {
