@@ -36,7 +36,7 @@ void CNxSSWmaReader::Open(const std::string& path) {
     std::lock_guard lock(lock_);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        throw CNxSSDetailedException(kFileNotFound, path);
+        throw CNxSSException(kFileNotFound);
     }
     ReleaseReader();
     path_ = path;

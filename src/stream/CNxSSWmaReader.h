@@ -22,10 +22,10 @@ class CNxSSWmaReader : public CNxSSComponent {
     ~CNxSSWmaReader() override;
 
     // Opens the file and reads its facts and attributes; nothing is decoded
-    // before the chain runs. Throws CNxSSDetailedException: 0x83EA000E,
-    // 0x83EA000F or 0x83EA0010 for protected files, 0x83EA000D for files
-    // that cannot be decoded (the detail names a missing codec), 0x83EB0101
-    // when the file does not exist.
+    // before the chain runs. Throws CNxSSException 0x83EB0101 when the file
+    // does not exist, else CNxSSDetailedException: 0x83EA000E, 0x83EA000F or
+    // 0x83EA0010 for protected files, 0x83EA000D for files that cannot be
+    // decoded (the detail names a missing codec).
     void Open(const std::string& path);
 
     int32_t GetLength() override;

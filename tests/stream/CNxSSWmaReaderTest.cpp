@@ -8,7 +8,7 @@
 #include "WmaTestSupport.h"
 #include "platform/wma/AsfGuid.h"
 #include "platform/wma/AsfHeader.h"
-#include "stream/CNxSSDetailedException.h"
+#include "stream/CNxSSException.h"
 #include "stream/CNxSSManager.h"
 #include "stream/CNxSSPacket.h"
 #include "stream/ResultCodes.h"
@@ -153,14 +153,11 @@ class WmaRefusal : public testing::Test {
         wmatest::writeWma(path_, wmatest::tone(kRate, 2, kRate / 2, 0), OutputSettings{});
     }
 
-    static uint32_t OpenCode(const std::filesystem::path& path, std::string* detail = nullptr) {
+    static uint32_t OpenCode(const std::filesystem::path& path) {
         auto reader = MakeNx<CNxSSWmaReader>(nullptr);
         try {
             reader->Open(path.string());
-        } catch (const CNxSSDetailedException& e) {
-            if (detail) {
-                *detail = e.Detail();
-            }
+        } catch (const CNxSSException& e) {
             return e.Code();
         }
         return 0;

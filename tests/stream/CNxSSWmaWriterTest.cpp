@@ -200,6 +200,8 @@ TEST_F(WmaWriterTest, WritesTheChainFaithfully) {
     EXPECT_GE(decoded.frames(), tone.frames());
     EXPECT_LE(decoded.frames(), tone.frames() + kCodecFrame);
     EXPECT_NEAR(double(wmatest::onsetOf(decoded)), double(wmatest::onsetOf(tone)), kRate / 1000);
+    EXPECT_NEAR(wmatest::levelDb(decoded, kRate / 2, kRate),
+                wmatest::levelDb(tone, kRate / 2, kRate), 1.0);
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.wma"});
 }
 
