@@ -13,6 +13,8 @@ using Args = std::vector<std::string>;
 int runPlay(const Args& args);
 int runErrtext(const Args& args);
 int runConfig(const Args& args);
+int runCd(const Args& args);
+int runCddb(const Args& args);
 int runInfo(const Args& args);
 int runTag(const Args& args);
 int runConvert(const Args& args);

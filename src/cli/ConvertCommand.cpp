@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "cli/EngineCatalog.h"
 #include "platform/MessageQueue.h"
@@ -52,43 +53,38 @@ std::optional<uint32_t> number(const std::string& text) {
     return static_cast<uint32_t>(value);
 }
 
-bool takeFormatOption(const std::string& option, const std::string& text,
-                      CNxSSFormatChoice::Request& r) {
-    const auto value = number(text);
-    if (!value) {
+// Reads the format options into the request; false for a bad value.
+bool readFormat(const CliOptions& o, ConvertOptions& c) {
+    const auto bitrate = o.value("--bitrate"), rate = o.value("--rate"),
+               channels = o.value("--channels");
+    c.formatGiven = bitrate || rate || channels;
+    if (bitrate) {
+        const auto v = number(*bitrate);
+        if (!v)
+            return false;
+        c.format.bitrate = *v < kLowestBitrate ? *v * 1000 : *v;
+    }
+    if (rate && !(c.format.sampleRate = number(*rate))) {
         return false;
     }
-    if (option == "--bitrate") {
-        r.bitrate = *value < kLowestBitrate ? *value * 1000 : *value;
-    } else if (option == "--rate") {
-        r.sampleRate = *value;
-    } else if (option == "--channels" && *value <= 2) {
-        r.channels = static_cast<uint16_t>(*value);
-    } else {
-        return false;
+    if (channels) {
+        const auto v = number(*channels);
+        if (!v || *v > 2)
+            return false;
+        c.format.channels = static_cast<uint16_t>(*v);
     }
     return true;
 }
 
 std::optional<ConvertOptions> parseOptions(const Args& args) {
-    ConvertOptions o;
-    std::vector<std::string> names;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i].rfind("--", 0) != 0) {
-            names.push_back(args[i]);
-        } else if (i + 1 < args.size() && takeFormatOption(args[i], args[i + 1], o.format)) {
-            o.formatGiven = true;
-            ++i;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (names.size() != 2) {
+    const auto o = CliOptions::parse(args, {"--bitrate", "--rate", "--channels"});
+    ConvertOptions c;
+    if (!o || o->positional().size() != 2 || !readFormat(*o, c)) {
         return std::nullopt;
     }
-    o.in = names[0];
-    o.out = names[1];
-    return o;
+    c.in = o->positional()[0];
+    c.out = o->positional()[1];
+    return c;
 }
 
 void printFailure(uint32_t code, const std::string& reason) {

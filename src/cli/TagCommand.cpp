@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "cli/EngineCatalog.h"
 #include "cli/InfoFields.h"
@@ -34,36 +35,26 @@ std::optional<int> number(const std::string& text, int low, int high) {
     return static_cast<int>(value);
 }
 
-// Takes one option and its value; false for anything it does not know.
-bool takeOption(const std::string& option, const std::string& value, TagEdits& e) {
-    if (option == "--title") {
-        e.title = value;
-    } else if (option == "--artist") {
-        e.artist = value;
-    } else if (option == "--album") {
-        e.album = value;
-    } else if (option == "--comment") {
-        e.comment = value;
-    } else if (option == "--year") {
-        return (e.year = number(value, 0, 9999)).has_value();
-    } else if (option == "--track") {
-        return (e.track = number(value, 0, 255)).has_value();
-    } else if (option == "--genre") {
-        return (e.genre = nxss::id3v1GenreFromText(value)).has_value();
-    } else {
-        return false;
-    }
-    return true;
+// A number option that is absent, or present and valid.
+bool numberOption(const CliOptions& o, const char* name, int high, std::optional<int>& out) {
+    const auto text = o.value(name);
+    return !text || (out = number(*text, 0, high)).has_value();
 }
 
-std::optional<TagEdits> parseEdits(const Args& args) {
-    TagEdits edits;
-    for (size_t i = 1; i < args.size(); i += 2) {
-        if (i + 1 >= args.size() || !takeOption(args[i], args[i + 1], edits)) {
-            return std::nullopt;
-        }
+std::optional<TagEdits> parseEdits(const CliOptions& o) {
+    TagEdits e;
+    e.title = o.value("--title");
+    e.artist = o.value("--artist");
+    e.album = o.value("--album");
+    e.comment = o.value("--comment");
+    const auto genre = o.value("--genre");
+    if (genre && !(e.genre = nxss::id3v1GenreFromText(*genre))) {
+        return std::nullopt;
     }
-    return edits;
+    if (!numberOption(o, "--year", 9999, e.year) || !numberOption(o, "--track", 255, e.track)) {
+        return std::nullopt;
+    }
+    return e;
 }
 
 void apply(const TagEdits& e, CNxSSInfo& info) {
@@ -84,14 +75,17 @@ void apply(const TagEdits& e, CNxSSInfo& info) {
 }  // namespace
 
 int runTag(const Args& args) {
+    const auto options = CliOptions::parse(
+        args, {"--title", "--artist", "--album", "--year", "--comment", "--track", "--genre"});
     const auto edits =
-        args.empty() || args[0].rfind("--", 0) == 0 ? std::nullopt : parseEdits(args);
+        options && options->positional().size() == 1 ? parseEdits(*options) : std::nullopt;
     if (!edits) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    const std::string& name = options->positional()[0];
     auto manager = MakeNx<CNxSSManager>(engineCatalog());
-    const NxRef<CNxSSInfo> info = openInfo(*manager, args[0]);
+    const NxRef<CNxSSInfo> info = openInfo(*manager, name);
     if (!info) {
         return 1;
     }

@@ -13,19 +13,6 @@ namespace {
 constexpr uint32_t kSectorBytes = 2352;
 }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "melodux-cd-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 CdImage::CdImage(const std::filesystem::path& folder, std::vector<ImageTrack> tracks,
                  const std::string& name)
     : tracks_(std::move(tracks)),

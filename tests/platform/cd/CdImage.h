@@ -5,20 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
+
 namespace cdtest {
 
-// A temporary folder, removed with everything in it.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
+using TempDir = testsupport::TempDir;
 
 struct ImageTrack {
     bool audio = true;

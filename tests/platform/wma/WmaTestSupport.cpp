@@ -16,28 +16,6 @@ namespace wmatest {
 namespace fs = std::filesystem;
 using namespace platform::wma;
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "wmatest-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-}
-
-std::vector<std::string> TempDir::names() const {
-    std::vector<std::string> result;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-        result.push_back(entry.path().filename().string());
-    }
-    return result;
-}
-
 Pcm tone(uint32_t rate, uint16_t channels, size_t frames, size_t onset, double hz, int amplitude) {
     Pcm pcm{rate, channels, std::vector<int16_t>(frames * channels)};
     for (size_t i = onset; i < frames; ++i) {

@@ -10,25 +10,11 @@
 #include "platform/wma/AsfGuid.h"
 #include "platform/wma/Attributes.h"
 #include "platform/wma/OutputFormats.h"
+#include "support/TempDir.h"
 
 namespace wmatest {
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents at the end of the test.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    // Names of the files in the folder.
-    std::vector<std::string> names() const;
-
-  private:
-    std::filesystem::path path_;
-};
+using TempDir = testsupport::TempDir;
 
 // Interleaved 16-bit PCM.
 struct Pcm {
