@@ -31,6 +31,7 @@ constexpr uint32_t kNotifyMessage = 0x401;
 constexpr int kPollMs = 100;
 constexpr int kInterruptedExit = 130;
 constexpr uint32_t kLowestBitrate = 1000;  // smaller numbers are kilobits
+constexpr unsigned long kLargestValue = 10'000'000;
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -47,7 +48,7 @@ struct ConvertOptions {
 std::optional<uint32_t> number(const std::string& text) {
     char* end = nullptr;
     const unsigned long value = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || text[0] == '-' || *end != '\0' || value == 0 || value > 10'000'000) {
+    if (text.empty() || text[0] == '-' || *end != '\0' || value == 0 || value > kLargestValue) {
         return std::nullopt;
     }
     return static_cast<uint32_t>(value);
@@ -215,6 +216,7 @@ int runConvert(const Args& args) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    platform::MessageQueue window;  // outlives the writer's thread
     auto manager = MakeNx<CNxSSManager>(engineCatalog());
     if (const uint32_t rc = manager->CreateChainFor(options->in, options->out)) {
         printError(rc);
@@ -228,7 +230,6 @@ int runConvert(const Args& args) {
     if (const int rc = prepareWriter(*manager, *options)) {
         return rc;
     }
-    platform::MessageQueue window;
     manager->Advise(&window, kNotifyMessage, 0);
     std::signal(SIGINT, onInterrupt);
     manager->Start();
