@@ -9,6 +9,10 @@ constexpr const char* kUsage =
     "usage: melodux-cli <command> [arguments]\n"
     "\n"
     "  play [--device null|file:PATH|alsa[:N]] [--volume 0..10000] [--seek MS] NAME...\n"
+    "  info NAME...\n"
+    "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
+    "           [--genre G]\n"
+    "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
@@ -23,8 +27,9 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"play", cli::runPlay}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
-    {"cd", cli::runCd},     {"cddb", cli::runCddb},
+    {"play", cli::runPlay},       {"info", cli::runInfo},       {"tag", cli::runTag},
+    {"convert", cli::runConvert}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
+    {"cd", cli::runCd},           {"cddb", cli::runCddb},
 };
 
 }  // namespace

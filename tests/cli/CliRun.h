@@ -9,13 +9,15 @@
 
 struct CliRun {
     int exitCode;
-    std::string out;  // stdout and stderr together
+    std::string out;  // stdout, and stderr unless left out
 };
 
-// Runs melodux-cli through the shell with the test's private settings.
-inline CliRun cli(const std::string& arguments) {
+// Runs melodux-cli through the shell with the test's private settings;
+// without errors only standard output is kept.
+inline CliRun cli(const std::string& arguments, bool withErrors = true) {
     TempSettings::folder();  // exports the private settings folders
-    const std::string command = std::string(MELODUX_CLI) + " " + arguments + " 2>&1";
+    const std::string command =
+        std::string(MELODUX_CLI) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
     FILE* pipe = ::popen(command.c_str(), "r");
     CliRun run{-1, {}};
     char buffer[4096];
