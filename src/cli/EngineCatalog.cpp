@@ -20,9 +20,8 @@ void printOpenFailure(const std::string& name, const std::string& text) {
 CNxSSComponentCatalog engineCatalog() {
     CNxSSComponentCatalog catalog;
     catalog.cd = [](CNxSSManager& manager, int drive, int track) -> NxRef<CNxSSComponent> {
-        auto reader = MakeNx<CNxSSCdReader>(&manager);
-        reader->Open(drive, track);
-        return reader;
+        return MakeOpened<CNxSSCdReader>(manager,
+                                         [&](CNxSSCdReader& reader) { reader.Open(drive, track); });
     };
     AddWmaComponents(catalog, printOpenFailure);
     return catalog;

@@ -7,18 +7,17 @@
 
 void AddWmaComponents(CNxSSComponentCatalog& catalog, WmaOpenFailureNote note) {
     catalog.wma = [note](CNxSSManager& manager, const std::string& name) -> NxRef<CNxSSComponent> {
-        auto reader = MakeNx<CNxSSWmaReader>(&manager);
-        try {
-            reader->Open(name);
-        } catch (const CNxSSException& e) {
-            reader->SetParent(nullptr);  // the manager keeps no reader that failed
-            const auto* detailed = dynamic_cast<const CNxSSDetailedException*>(&e);
-            if (note && detailed != nullptr && !detailed->Detail().empty()) {
-                note(name, detailed->Detail());
+        return MakeOpened<CNxSSWmaReader>(manager, [&](CNxSSWmaReader& reader) {
+            try {
+                reader.Open(name);
+            } catch (const CNxSSException& e) {
+                const auto* detailed = dynamic_cast<const CNxSSDetailedException*>(&e);
+                if (note && detailed != nullptr && !detailed->Detail().empty()) {
+                    note(name, detailed->Detail());
+                }
+                throw;
             }
-            throw;
-        }
-        return reader;
+        });
     };
     catalog.wmaWriter = [](CNxSSManager& manager,
                            const std::string& outputPath) -> NxRef<CNxSSActiveComponent> {
