@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "mp3/L3Bands.h"
 #include "mp3/L3HuffmanLookup.h"
 #include "mp3/L3Stages.h"
 
@@ -58,13 +59,19 @@ struct Regions {
     int end[3];
 };
 
-Regions regionsOf(const L3GranuleSide& g, const L3BandTable& bands) {
+Regions regionsOf(const L3GranuleSide& g, const L3BandTable& bands, uint32_t version) {
     const int bigEnd = static_cast<int>(g.bigValues) * 2;
     int region1;
     int region2;
     if (g.windowSwitching) {
-        region1 = g.shortBlocks() && !g.mixedBlock ? kWindows * bands.shortBounds[3]
-                                                   : bands.longBounds[8];
+        // Region 0 holds the first 36 lines at the MPEG-1 rates; in a mixed
+        // block it is the block's long part at every rate.
+        if (g.shortBlocks()) {
+            region1 = g.mixedBlock ? bands.longBounds[l3MixedLongBands(version)]
+                                   : kWindows * bands.shortBounds[3];
+        } else {
+            region1 = bands.longBounds[8];
+        }
         region2 = kGranuleLines;
     } else {
         const uint32_t r1 = std::min<uint32_t>(g.region0Count + 1, kLongBands);
@@ -126,9 +133,10 @@ int decodeCount1(L3BitReader& reader, size_t part3End, bool tableB, int i, RunCu
 }  // namespace
 
 int l3DecodeSpectrum(L3BitReader& reader, size_t part3End, const L3GranuleSide& granule,
-                     const L3BandTable& bands, const L3BandRuns& runs, float* xr) {
+                     const L3BandTable& bands, uint32_t version, const L3BandRuns& runs,
+                     float* xr) {
     RunCursor cursor{runs};
-    const Regions regions = regionsOf(granule, bands);
+    const Regions regions = regionsOf(granule, bands, version);
     int i = decodeBigValues(reader, granule, regions, cursor, xr);
     if (reader.position() > part3End) {
         return -1;

@@ -11,8 +11,6 @@ constexpr uint8_t kSlen[2][16] = {{0, 0, 0, 0, 3, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 
 // Long bands of the four scfsi groups.
 constexpr int kScfsiGroupEnd[4] = {6, 11, 16, 21};
 
-constexpr uint8_t kIllegalV1 = 7;
-
 // Scalefactors per slen group for the lower sampling frequencies, by the
 // table chosen from scalefac_compress and by block kind (long, short, mixed).
 constexpr uint8_t kLsfGroupSizes[6][3][4] = {{{6, 5, 5, 5}, {9, 9, 9, 9}, {6, 9, 9, 9}},
@@ -78,12 +76,6 @@ void l3ReadScalefactors(L3BitReader& reader, const L3GranuleSide& granule, const
                         int granuleIndex, L3Scalefactors& factors) {
     const int slen1 = kSlen[0][granule.scalefacCompress & 15];
     const int slen2 = kSlen[1][granule.scalefacCompress & 15];
-    for (uint8_t& v : factors.illegalLong) {
-        v = kIllegalV1;
-    }
-    for (uint8_t& v : factors.illegalShort) {
-        v = kIllegalV1;
-    }
     if (granule.shortBlocks()) {
         int first = 0;
         if (granule.mixedBlock) {
@@ -125,16 +117,13 @@ void l3ReadScalefactorsLsf(L3BitReader& reader, L3GranuleSide& granule, bool int
     int shortIndex = kind == 2 ? 3 * kWindows : 0;
     for (int group = 0; group < 4; ++group) {
         const int slen = layout.slen[group];
-        const uint8_t illegal = static_cast<uint8_t>((1 << slen) - 1);
         for (int n = 0; n < sizes[group]; ++n) {
             const uint8_t value = static_cast<uint8_t>(reader.get(static_cast<unsigned>(slen)));
             if (longLeft > 0) {
-                factors.longBand[longBand] = value;
-                factors.illegalLong[longBand++] = illegal;
+                factors.longBand[longBand++] = value;
                 --longLeft;
             } else if (shortIndex < kShortBands * kWindows) {
                 factors.shortBand[shortIndex / 3][shortIndex % 3] = value;
-                factors.illegalShort[shortIndex / 3] = illegal;
                 ++shortIndex;
             }
         }

@@ -53,7 +53,7 @@ const float* l3Pow43();
 // `xr` needs room for kGranuleLines + 4 values. Returns the number of lines
 // that may be nonzero, or -1 when the codes run past the granule's bits.
 int l3DecodeSpectrum(L3BitReader& reader, size_t part3End, const L3GranuleSide& granule,
-                     const L3BandTable& bands, const L3BandRuns& runs, float* xr);
+                     const L3BandTable& bands, uint32_t version, const L3BandRuns& runs, float* xr);
 
 // Joint-stereo processing (mid/side, intensity) of a granule, with the mono
 // fold when `downmix` is set (the mean lands in `left`). Bounds are the

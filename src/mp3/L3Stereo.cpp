@@ -9,6 +9,10 @@ namespace mp3 {
 namespace {
 constexpr float kSqrtHalf = 0.7071067811865476f;
 constexpr int kIntensityStepsV1 = 7;
+// The position that marks a band as not intensity coded. The reference
+// decoders use 7 at the lower sampling frequencies too, so a band whose
+// scalefactor length is below 3 bits can never be illegal.
+constexpr int kIllegalPosition = 7;
 
 struct Ratio {
     float left;
@@ -83,11 +87,11 @@ bool intensityPosition(const L3StereoInput& in, const L3BandRuns& runs, int r, i
     if (w < 0) {
         const int b = std::min<int>(runs.band[r], kLongBands - 2);
         *position = f.longBand[b];
-        return *position != f.illegalLong[b];
+        return *position != kIllegalPosition;
     }
     const int b = std::min<int>(runs.band[r], kShortBands - 2);
     *position = f.shortBand[b][w];
-    return *position != f.illegalShort[b];
+    return *position != kIllegalPosition;
 }
 
 RunPlan planRun(const L3StereoInput& in, const L3BandRuns& runs, int r,

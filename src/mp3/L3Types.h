@@ -42,14 +42,11 @@ struct L3SideInfo {
     L3GranuleSide granule[kMaxGranules][kMaxChannels];
 };
 
-// Scalefactors of one channel. Short bands hold three windows. isIllegal
-// holds the value that marks an illegal intensity position per band (MPEG-1:
-// 7; lower sampling frequencies: the largest value the band's length allows).
+// Scalefactors of one channel; short bands hold three windows. In the right
+// channel of intensity stereo they are the intensity positions.
 struct L3Scalefactors {
     uint8_t longBand[kLongBands] = {};
     uint8_t shortBand[kShortBands][kWindows] = {};
-    uint8_t illegalLong[kLongBands] = {};
-    uint8_t illegalShort[kShortBands] = {};
     bool intensityScale = false;  // lower sampling frequencies, right channel
 };
 

@@ -123,7 +123,7 @@ bool Mp3DecoderCore::decodeChannel(L3BitReader& reader, int gr, int ch) {
     const L3BandTable& bands = l3BandTable(h.version, h.samplingIndex);
     L3BandRuns runs;
     l3BuildBandRuns(g, s.factors[ch], bands, h.version, runs);
-    s.bounds[ch] = l3DecodeSpectrum(reader, end, g, bands, runs, s.xr[ch]);
+    s.bounds[ch] = l3DecodeSpectrum(reader, end, g, bands, h.version, runs, s.xr[ch]);
     reader.seek(end);
     return s.bounds[ch] >= 0;
 }
