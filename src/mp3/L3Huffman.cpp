@@ -16,20 +16,6 @@ constexpr std::array<L3HuffLookup, sizeof...(Select)> pairLookups(std::index_seq
 constexpr std::array<L3HuffLookup, 32> kPairLookups = pairLookups(std::make_index_sequence<32>());
 constexpr L3HuffLookup kQuadLookupA = L3LookupFor<32>::value();
 
-// The leaf entry of the next code word.
-inline uint32_t decodeEntry(L3BitReader& reader, const L3HuffLookup& lookup) {
-    const uint32_t bits = reader.peek32();
-    uint32_t entry = lookup.entries[bits >> (32 - lookup.rootBits)];
-    int used = lookup.rootBits;
-    while (entry & kLookupLink) {
-        const int sub = (entry >> 11) & 15;
-        entry = lookup.entries[(entry & 0x7FF) + ((bits << used) >> (32 - sub))];
-        used += sub;
-    }
-    reader.skip(entry >> 8);
-    return entry;
-}
-
 // One requantised value with its escape bits and sign.
 inline float pairValue(L3BitReader& reader, uint32_t magnitude, int linbits, float gain,
                        const float* pow43) {
@@ -97,7 +83,7 @@ int decodeBigValues(L3BitReader& reader, const L3GranuleSide& g, const Regions& 
         }
         for (; i < regions.end[r]; i += 2) {
             const float gain = cursor.gainAt(i);
-            const uint32_t entry = decodeEntry(reader, lookup);
+            const uint32_t entry = l3DecodeHuffman(reader, lookup);
             xr[i] = pairValue(reader, (entry >> 4) & 15, lookup.linbits, gain, pow43);
             xr[i + 1] = pairValue(reader, entry & 15, lookup.linbits, gain, pow43);
         }
@@ -109,7 +95,7 @@ inline uint32_t decodeQuad(L3BitReader& reader, bool tableB) {
     if (tableB) {
         return ~reader.get(4) & 15;
     }
-    return decodeEntry(reader, kQuadLookupA) & 15;
+    return l3DecodeHuffman(reader, kQuadLookupA) & 15;
 }
 
 int decodeCount1(L3BitReader& reader, size_t part3End, bool tableB, int i, RunCursor& cursor,

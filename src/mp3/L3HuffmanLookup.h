@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "mp3/L3BitReader.h"
 #include "mp3/L3HuffmanCodes.h"
 
 namespace mp3 {
@@ -108,5 +109,19 @@ struct L3LookupFor {
                 Select < 32 ? kPairTables[Select].linbits : 0};
     }
 };
+
+// Decodes the next code word; returns its leaf entry (length << 8 | x << 4 | y).
+inline uint32_t l3DecodeHuffman(L3BitReader& reader, const L3HuffLookup& lookup) {
+    const uint32_t bits = reader.peek32();
+    uint32_t entry = lookup.entries[bits >> (32 - lookup.rootBits)];
+    int used = lookup.rootBits;
+    while (entry & kLookupLink) {
+        const int sub = (entry >> 11) & 15;
+        entry = lookup.entries[(entry & 0x7FF) + ((bits << used) >> (32 - sub))];
+        used += sub;
+    }
+    reader.skip(entry >> 8);
+    return entry;
+}
 
 }  // namespace mp3
