@@ -36,7 +36,7 @@ struct Mp3CoreState {
     alignas(16) float xr[kMaxChannels][kGranuleLines + 4];
     int bounds[kMaxChannels];
     L3Scalefactors factors[kMaxChannels];
-    alignas(16) float overlap[kMaxChannels][kSubbands][kSlots];
+    alignas(16) float overlap[kMaxChannels][kSlots][kSubbands];
     alignas(16) float subbandSamples[kMaxChannels][kSlots * kSubbands];
     L3SynthesisState synthesis[kMaxChannels];
     alignas(16) float pcm[kMaxChannels][kMaxFrameSamples];  // planar, 16-bit scale
