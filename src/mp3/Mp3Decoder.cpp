@@ -2,45 +2,42 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
+
+#include "mp3/L3Simd.h"
 
 namespace mp3 {
 
 namespace {
 constexpr size_t kInputCapacity = 8192;
 
-void writeFloat(const Mp3DecoderCore& core, int channels, float* out) {
-    const int samples = core.pcmSamples();
-    for (int ch = 0; ch < channels; ++ch) {
-        const float* pcm = core.pcm(ch);
-        for (int i = 0; i < samples; ++i) {
-            out[i * channels + ch] = pcm[i];
+// Rounds to nearest (ties to even) and clamps to 16 bits, four at a time:
+// adding 1.5 * 2^23 leaves the rounded integer in the low mantissa bits.
+void toPcm16(const float* in, size_t count, int16_t* out) {
+    const F4 low = splat4(-32768.0f);
+    const F4 high = splat4(32767.0f);
+    const F4 magic = splat4(12582912.0f);
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        F4 v = load4(in + i);
+        v = v < low ? low : v;
+        v = v > high ? high : v;
+        const F4 shifted = v + magic;
+        int32_t bits[4];
+        std::memcpy(bits, &shifted, sizeof bits);
+        for (int k = 0; k < 4; ++k) {
+            out[i + k] = static_cast<int16_t>(bits[k] - 0x4B400000);
         }
+    }
+    for (; i < count; ++i) {
+        out[i] = static_cast<int16_t>(std::lrint(std::clamp(in[i], -32768.0f, 32767.0f)));
     }
 }
 
-inline int clampSample(float v) {
-    return static_cast<int>(std::lrint(std::clamp(v, -32768.0f, 32767.0f)));
-}
-
-void writePcm16(const Mp3DecoderCore& core, int channels, int16_t* out) {
-    const int samples = core.pcmSamples();
-    for (int ch = 0; ch < channels; ++ch) {
-        const float* pcm = core.pcm(ch);
-        for (int i = 0; i < samples; ++i) {
-            out[i * channels + ch] = static_cast<int16_t>(clampSample(pcm[i]));
-        }
-    }
-}
-
-void writePcm8(const Mp3DecoderCore& core, int channels, uint8_t* out) {
-    const int samples = core.pcmSamples();
-    for (int ch = 0; ch < channels; ++ch) {
-        const float* pcm = core.pcm(ch);
-        for (int i = 0; i < samples; ++i) {
-            out[i * channels + ch] =
-                static_cast<uint8_t>(((clampSample(pcm[i]) + 32768) & 0xFFFF) >> 8);
-        }
+void writePcm8(const int16_t* pcm, size_t count, uint8_t* out) {
+    for (size_t i = 0; i < count; ++i) {
+        out[i] = static_cast<uint8_t>(((pcm[i] + 32768) & 0xFFFF) >> 8);
     }
 }
 
@@ -72,13 +69,14 @@ class Mp3Decoder final : public IMp3Decoder {
 
   private:
     Mp3Ssc decode(void* out, size_t size, size_t* written, bool floating);
-    void write(void* out, bool floating) const;
+    void write(void* out, bool floating);
     void refreshInfo(Mp3Ssc code);
 
     Mp3InputBuffer input_;
     Mp3DecoderCore core_;
     Mp3FrameInfo info_;
     bool end_ = false;
+    int16_t pcm16_[kMaxChannels * kMaxFrameSamples];  // staging for 8-bit output
 };
 
 Mp3Ssc Mp3Decoder::decode(void* out, size_t size, size_t* written, bool floating) {
@@ -112,14 +110,16 @@ Mp3Ssc Mp3Decoder::decode(void* out, size_t size, size_t* written, bool floating
     return code;
 }
 
-void Mp3Decoder::write(void* out, bool floating) const {
-    const int channels = core_.outputChannels(input_.header());
+void Mp3Decoder::write(void* out, bool floating) {
+    const size_t count =
+        static_cast<size_t>(core_.pcmSamples() * core_.outputChannels(input_.header()));
     if (floating) {
-        writeFloat(core_, channels, static_cast<float*>(out));
+        std::memcpy(out, core_.pcm(), count * sizeof(float));
     } else if (core_.options().quality != 0) {
-        writePcm8(core_, channels, static_cast<uint8_t*>(out));
+        toPcm16(core_.pcm(), count, pcm16_);
+        writePcm8(pcm16_, count, static_cast<uint8_t*>(out));
     } else {
-        writePcm16(core_, channels, static_cast<int16_t*>(out));
+        toPcm16(core_.pcm(), count, static_cast<int16_t*>(out));
     }
 }
 

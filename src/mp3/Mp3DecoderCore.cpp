@@ -179,8 +179,9 @@ void Mp3DecoderCore::synthesizeChannel(int gr, int ch, const L3GranuleSide& gran
     }
     l3FrequencyInversion(out, subbands);
     const int outCh = fold ? 0 : ch;
-    const int perGranule = kSlots * subbands;
-    l3Synthesize(s.synthesis[outCh], out, options_.resolution, s.pcm[outCh] + gr * perGranule, 1);
+    const int channels = outputChannels(s.header);
+    float* pcm = s.pcm + gr * kSlots * subbands * channels + outCh;
+    l3Synthesize(s.synthesis[outCh], out, options_.resolution, pcm, channels);
 }
 
 void Mp3DecoderCore::conceal() {

@@ -39,8 +39,8 @@ struct Mp3CoreState {
     alignas(16) float overlap[kMaxChannels][kSlots][kSubbands];
     alignas(16) float subbandSamples[kMaxChannels][kSlots * kSubbands];
     L3SynthesisState synthesis[kMaxChannels];
-    alignas(16) float pcm[kMaxChannels][kMaxFrameSamples];  // planar, 16-bit scale
-    int pcmSamples;                                         // per channel
+    alignas(16) float pcm[kMaxChannels * kMaxFrameSamples];  // interleaved, 16-bit scale
+    int pcmSamples;                                          // per channel
 };
 
 // Decodes the frame the input buffer is synced on into planar float PCM.
@@ -55,7 +55,8 @@ class Mp3DecoderCore {
 
     const Mp3DecoderOptions& options() const { return options_; }
     int outputChannels(const Mp3FrameHeader& header) const;
-    const float* pcm(int channel) const { return state_.pcm[channel]; }
+    // The last frame's output, channels interleaved.
+    const float* pcm() const { return state_.pcm; }
     int pcmSamples() const { return state_.pcmSamples; }
 
   private:
