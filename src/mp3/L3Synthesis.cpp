@@ -4,6 +4,7 @@
 #include <array>
 
 #include "mp3/L3Math.h"
+#include "mp3/L3Simd.h"
 
 namespace mp3 {
 
@@ -70,22 +71,25 @@ constexpr std::array<float, N / 2> kSplitScale = [] {
     return s;
 }();
 
-// DCT-II, X[k] = sum x[n] cos(pi k (2n + 1) / 2N), by halving.
+// DCT-II, X[k] = sum x[n] cos(pi k (2n + 1) / 2N), by halving; four time
+// slots at once, one per lane.
 template <int N>
-void dct2(float* x) {
+inline __attribute__((always_inline)) void dct2(F4* x) {
     if constexpr (N > 1) {
-        float even[N / 2];
-        float odd[N / 2];
+        F4 even[N / 2];
+        F4 odd[N / 2];
         for (int n = 0; n < N / 2; ++n) {
             even[n] = x[n] + x[N - 1 - n];
             odd[n] = (x[n] - x[N - 1 - n]) * kSplitScale<N>[static_cast<size_t>(n)];
         }
         dct2<N / 2>(even);
         dct2<N / 2>(odd);
-        for (int k = 0; k < N / 2; ++k) {
+        for (int k = 0; k < N / 2 - 1; ++k) {
             x[2 * k] = even[k];
-            x[2 * k + 1] = odd[k] + (k + 1 < N / 2 ? odd[k + 1] : 0.0f);
+            x[2 * k + 1] = odd[k] + odd[k + 1];
         }
+        x[N - 2] = even[N / 2 - 1];
+        x[N - 1] = odd[N / 2 - 1];
     }
 }
 
@@ -111,41 +115,58 @@ constexpr WindowRows windowRows(int resolution) {
 }
 constexpr WindowRows kRows[3] = {windowRows(0), windowRows(1), windowRows(2)};
 
+// The two halves of the synthesis vector of one slot (lane) from its DCT.
 template <int N>
-void transform(const float* in, float* v) {
-    float x[N];
-    std::copy(in, in + N, x);
-    dct2<N>(x);
+void storeVector(const F4* x, int lane, float* v) {
     float* a = v;
     float* b = v + N;
     for (int j = 0; j < N / 2; ++j) {
-        a[j] = x[N / 2 + j];
-        b[j] = -x[N / 2 - j];
+        a[j] = x[N / 2 + j][lane];
+        b[j] = -x[N / 2 - j][lane];
     }
     a[N / 2] = 0.0f;
-    b[N / 2] = -x[0];
+    b[N / 2] = -x[0][lane];
     for (int j = N / 2 + 1; j < N; ++j) {
-        a[j] = -x[3 * N / 2 - j];
-        b[j] = -x[j - N / 2];
+        a[j] = -x[3 * N / 2 - j][lane];
+        b[j] = -x[j - N / 2][lane];
+    }
+}
+
+// Windowing of the 16 newest vectors into N output samples.
+template <int N>
+void windowSlot(const L3SynthesisState& s, const WindowRows& w, float* out, int stride) {
+    F4 sum[N / 4] = {};
+    for (int i = 0; i < kPhases; ++i) {
+        const float* va = s.v[(s.position + 2 * i) & (kSynthesisRing - 1)];
+        const float* vb = s.v[(s.position + 2 * i + 1) & (kSynthesisRing - 1)] + N;
+        for (int j = 0; j < N / 4; ++j) {
+            sum[j] += load4(w.a[i] + 4 * j) * load4(va + 4 * j) +
+                      load4(w.b[i] + 4 * j) * load4(vb + 4 * j);
+        }
+    }
+    for (int j = 0; j < N / 4; ++j) {
+        for (int k = 0; k < 4; ++k) {
+            out[(4 * j + k) * stride] = sum[j][k];
+        }
     }
 }
 
 template <int N>
 void synthesizeSlots(L3SynthesisState& s, const float* in, const WindowRows& w, float* out,
                      int stride) {
-    for (int t = 0; t < kSlots; ++t) {
-        s.position = (s.position - 1) & (kSynthesisRing - 1);
-        transform<N>(in + t * kSubbands, s.v[s.position]);
-        float sum[N] = {};
-        for (int i = 0; i < kPhases; ++i) {
-            const float* va = s.v[(s.position + 2 * i) & (kSynthesisRing - 1)];
-            const float* vb = s.v[(s.position + 2 * i + 1) & (kSynthesisRing - 1)] + N;
-            for (int j = 0; j < N; ++j) {
-                sum[j] += w.a[i][j] * va[j] + w.b[i][j] * vb[j];
+    for (int t0 = 0; t0 < kSlots; t0 += 4) {
+        const int lanes = std::min(4, kSlots - t0);
+        F4 x[N];
+        for (int sb = 0; sb < N; ++sb) {
+            for (int l = 0; l < 4; ++l) {
+                x[sb][l] = l < lanes ? in[(t0 + l) * kSubbands + sb] : 0.0f;
             }
         }
-        for (int j = 0; j < N; ++j) {
-            out[(t * N + j) * stride] = sum[j];
+        dct2<N>(x);
+        for (int l = 0; l < lanes; ++l) {
+            s.position = (s.position - 1) & (kSynthesisRing - 1);
+            storeVector<N>(x, l, s.v[s.position]);
+            windowSlot<N>(s, w, out + (t0 + l) * N * stride, stride);
         }
     }
 }
