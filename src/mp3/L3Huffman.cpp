@@ -143,8 +143,7 @@ Regions regionsOf(const L3GranuleSide& g, const L3BandTable& bands, uint32_t ver
 }
 
 template <bool kEscapes>
-int decodeRun(BitCache& bits, const L3HuffLookup& lookup, float gain, int i, int stop,
-              float* xr) {
+int decodeRun(BitCache& bits, const L3HuffLookup& lookup, float gain, int i, int stop, float* xr) {
     const float* pow43 = l3Pow43();
     for (; i < stop; i += 2) {
         bits.refill();

@@ -12,14 +12,30 @@ namespace mp3 {
 namespace {
 constexpr size_t kInputCapacity = 8192;
 
+// Interleaves the channel planes: four samples of each channel at a time.
+void interleave(const Mp3DecoderCore& core, int channels, float* out) {
+    const int samples = core.pcmSamples();
+    if (channels == 1) {
+        std::memcpy(out, core.pcm(0), static_cast<size_t>(samples) * sizeof(float));
+        return;
+    }
+    const float* left = core.pcm(0);
+    const float* right = core.pcm(1);
+    for (int i = 0; i < samples; i += 4) {
+        const F4 l = load4(left + i);
+        const F4 r = load4(right + i);
+        store4(out + 2 * i, interleaveLow(l, r));
+        store4(out + 2 * i + 4, interleaveHigh(l, r));
+    }
+}
+
 // Rounds to nearest (ties to even) and clamps to 16 bits, four at a time:
 // adding 1.5 * 2^23 leaves the rounded integer in the low mantissa bits.
 void toPcm16(const float* in, size_t count, int16_t* out) {
     const F4 low = splat4(-32768.0f);
     const F4 high = splat4(32767.0f);
     const F4 magic = splat4(12582912.0f);
-    size_t i = 0;
-    for (; i + 4 <= count; i += 4) {
+    for (size_t i = 0; i < count; i += 4) {
         F4 v = load4(in + i);
         v = v < low ? low : v;
         v = v > high ? high : v;
@@ -29,9 +45,6 @@ void toPcm16(const float* in, size_t count, int16_t* out) {
         for (int k = 0; k < 4; ++k) {
             out[i + k] = static_cast<int16_t>(bits[k] - 0x4B400000);
         }
-    }
-    for (; i < count; ++i) {
-        out[i] = static_cast<int16_t>(std::lrint(std::clamp(in[i], -32768.0f, 32767.0f)));
     }
 }
 
@@ -76,7 +89,9 @@ class Mp3Decoder final : public IMp3Decoder {
     Mp3DecoderCore core_;
     Mp3FrameInfo info_;
     bool end_ = false;
-    int16_t pcm16_[kMaxChannels * kMaxFrameSamples];  // staging for 8-bit output
+    // Staging for integer output; frames hold a multiple of four samples.
+    alignas(16) float staging_[kMaxChannels * kMaxFrameSamples];
+    int16_t pcm16_[kMaxChannels * kMaxFrameSamples];
 };
 
 Mp3Ssc Mp3Decoder::decode(void* out, size_t size, size_t* written, bool floating) {
@@ -111,15 +126,18 @@ Mp3Ssc Mp3Decoder::decode(void* out, size_t size, size_t* written, bool floating
 }
 
 void Mp3Decoder::write(void* out, bool floating) {
-    const size_t count =
-        static_cast<size_t>(core_.pcmSamples() * core_.outputChannels(input_.header()));
+    const int channels = core_.outputChannels(input_.header());
+    const size_t count = static_cast<size_t>(core_.pcmSamples() * channels);
     if (floating) {
-        std::memcpy(out, core_.pcm(), count * sizeof(float));
-    } else if (core_.options().quality != 0) {
-        toPcm16(core_.pcm(), count, pcm16_);
+        interleave(core_, channels, static_cast<float*>(out));
+        return;
+    }
+    interleave(core_, channels, staging_);
+    if (core_.options().quality != 0) {
+        toPcm16(staging_, count, pcm16_);
         writePcm8(pcm16_, count, static_cast<uint8_t*>(out));
     } else {
-        toPcm16(core_.pcm(), count, static_cast<int16_t*>(out));
+        toPcm16(staging_, count, static_cast<int16_t*>(out));
     }
 }
 

@@ -37,10 +37,12 @@ struct Mp3CoreState {
     int bounds[kMaxChannels];
     L3Scalefactors factors[kMaxChannels];
     alignas(16) float overlap[kMaxChannels][kSlots][kSubbands];
-    alignas(16) float subbandSamples[kMaxChannels][kSlots * kSubbands];
+    // Hybrid output of one channel; two more slots of zeros let the
+    // synthesis read slots in fours.
+    alignas(16) float subbandSamples[(kSlots + 2) * kSubbands];
     L3SynthesisState synthesis[kMaxChannels];
-    alignas(16) float pcm[kMaxChannels * kMaxFrameSamples];  // interleaved, 16-bit scale
-    int pcmSamples;                                          // per channel
+    alignas(16) float pcm[kMaxChannels][kMaxFrameSamples];  // 16-bit scale
+    int pcmSamples;                                         // per channel
 };
 
 // Decodes the frame the input buffer is synced on into planar float PCM.
@@ -55,8 +57,8 @@ class Mp3DecoderCore {
 
     const Mp3DecoderOptions& options() const { return options_; }
     int outputChannels(const Mp3FrameHeader& header) const;
-    // The last frame's output, channels interleaved.
-    const float* pcm() const { return state_.pcm; }
+    // The last frame's output of one channel.
+    const float* pcm(int channel) const { return state_.pcm[channel]; }
     int pcmSamples() const { return state_.pcmSamples; }
 
   private:
