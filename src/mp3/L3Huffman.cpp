@@ -4,6 +4,7 @@
 
 #include "mp3/L3Bands.h"
 #include "mp3/L3HuffmanLookup.h"
+#include "mp3/L3Simd.h"
 #include "mp3/L3Stages.h"
 
 namespace mp3 {
@@ -176,21 +177,35 @@ int decodeBigValues(BitCache& bits, const L3GranuleSide& g, const Regions& regio
     return i;
 }
 
+// A count1 value: 0 or +-gain; the sign bit only follows a 1.
+inline float quadValue(BitCache& bits, uint32_t set, float gain) {
+    const uint32_t sign = bits.peekBit() & set;
+    bits.skip(static_cast<int>(set));
+    uint32_t raw;
+    const float value = set ? gain : 0.0f;
+    std::memcpy(&raw, &value, sizeof raw);
+    raw ^= sign << 31;
+    float out;
+    std::memcpy(&out, &raw, sizeof out);
+    return out;
+}
+
 int decodeCount1(BitCache& bits, size_t part3End, bool tableB, int i, RunCursor& cursor,
                  float* xr) {
     while (i < kGranuleLines && bits.position() < part3End) {
         bits.refill();
         const uint32_t quad = tableB ? (~bits.get(4) & 15) : (decodeEntry(bits, kQuadLookupA) & 15);
-        float values[4];
-        for (int k = 0; k < 4; ++k) {
-            const bool set = (quad >> (3 - k)) & 1;
-            const float gain = set ? cursor.gainAt(std::min(i + k, kGranuleLines - 1)) : 0.0f;
-            values[k] = set && bits.get(1) ? -gain : gain;
-        }
+        // Runs have even widths, so each pair of the quadruple has one gain.
+        const float low = cursor.gainAt(i);
+        const float high = cursor.gainAt(std::min(i + 2, kGranuleLines - 1));
+        const float v0 = quadValue(bits, quad >> 3, low);
+        const float v1 = quadValue(bits, (quad >> 2) & 1, low);
+        const float v2 = quadValue(bits, (quad >> 1) & 1, high);
+        const float v3 = quadValue(bits, quad & 1, high);
         if (bits.position() > part3End) {
             break;  // the last quadruple ran past the granule: drop it
         }
-        std::copy_n(values, 4, xr + i);
+        store4(xr + i, F4{v0, v1, v2, v3});
         i += 4;
     }
     return std::min(i, kGranuleLines);

@@ -12,7 +12,7 @@ namespace mp3 {
 // Entry layout: a leaf holds length << 8 | x << 4 | y (bit 15 clear); a link
 // holds 0x8000 | sub-table bits << 11 | sub-table offset.
 inline constexpr uint16_t kLookupLink = 0x8000;
-inline constexpr int kLookupRootBits = 8;
+inline constexpr int kLookupRootBits = 10;
 inline constexpr int kLookupSubBits = 4;
 
 struct L3HuffLookup {
@@ -99,6 +99,7 @@ struct L3LookupFor {
         Select < 32 ? kPairTables[Select].code : L3HuffCodeTable{kQuadCodesA, kQuadLengthsA, 16};
     static constexpr int kCount = Select == 32 ? 16 : kCodes.width * kCodes.width;
     static constexpr int kSize = lookup_detail::lookupSize(kCodes, kCount);
+    static_assert(kSize <= 0x800, "links hold 11-bit offsets");
     static constexpr std::array<uint16_t, kSize> kEntries =
         lookup_detail::buildLookup<kSize>(kCodes, kCount);
     static constexpr L3HuffLookup value() {
