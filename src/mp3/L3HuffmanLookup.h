@@ -69,7 +69,7 @@ constexpr void fillLevel(const L3HuffCodeTable& t, int count, uint32_t prefix, i
 }
 
 constexpr int lookupSize(const L3HuffCodeTable& t, int count) {
-    if (t.codes == nullptr) {
+    if (t.width == 0) {
         return 1;
     }
     const int root = rootBits(t, count);
@@ -81,7 +81,7 @@ constexpr int lookupSize(const L3HuffCodeTable& t, int count) {
 template <size_t N>
 constexpr std::array<uint16_t, N> buildLookup(const L3HuffCodeTable& t, int count) {
     std::array<uint16_t, N> entries{};
-    if (t.codes != nullptr) {
+    if (t.width != 0) {
         const int root = rootBits(t, count);
         int next = 1 << root;
         fillLevel(t, count, 0, 0, root, entries.data(), 0, next);
@@ -103,7 +103,7 @@ struct L3LookupFor {
     static constexpr std::array<uint16_t, kSize> kEntries =
         lookup_detail::buildLookup<kSize>(kCodes, kCount);
     static constexpr L3HuffLookup value() {
-        if (kCodes.codes == nullptr) {
+        if (kCodes.width == 0) {
             return {};
         }
         return {kEntries.data(), lookup_detail::rootBits(kCodes, kCount),
