@@ -12,7 +12,7 @@ namespace mp3 {
 // Entry layout: a leaf holds length << 8 | x << 4 | y (bit 15 clear); a link
 // holds 0x8000 | sub-table bits << 11 | sub-table offset.
 inline constexpr uint16_t kLookupLink = 0x8000;
-inline constexpr int kLookupRootBits = 10;
+inline constexpr int kLookupRootBits = 8;
 inline constexpr int kLookupSubBits = 4;
 
 struct L3HuffLookup {
