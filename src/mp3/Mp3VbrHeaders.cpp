@@ -39,6 +39,18 @@ size_t xingOffset(uint32_t word) {
 }
 }  // namespace
 
+bool isVbrHeaderFrame(const uint8_t* frame, size_t available) {
+    if (available >= kVbriMagicAt + 4 && std::memcmp(frame + kVbriMagicAt, "VBRI", 4) == 0) {
+        return true;
+    }
+    if (available < 4) {
+        return false;
+    }
+    const size_t at = xingOffset(bigEndian(frame, 4));
+    return at != 0 && available >= at + 4 &&
+           (std::memcmp(frame + at, "Xing", 4) == 0 || std::memcmp(frame + at, "Info", 4) == 0);
+}
+
 bool parseVbriHeader(const uint8_t* frame, size_t available, Mp3VbriHeader& header) {
     if (available < kVbriTableAt || std::memcmp(frame + kVbriMagicAt, "VBRI", 4) != 0) {
         return false;

@@ -41,4 +41,8 @@ bool parseVbriHeader(const uint8_t* frame, size_t available, Mp3VbriHeader& head
 // read from the first four bytes).
 bool parseXingHeader(const uint8_t* frame, size_t available, Mp3XingHeader& header);
 
+// Whether the frame at `frame` carries a "Xing", "Info" or "VBRI" header:
+// such a frame is metadata, and a reader does not play it as audio.
+bool isVbrHeaderFrame(const uint8_t* frame, size_t available);
+
 }  // namespace mp3

@@ -154,5 +154,14 @@ TEST(FileAnalysis, NoXingIsLookedForBelow16kHz) {
     EXPECT_EQ(analysis.info().vbrHeader, 0u);
 }
 
+TEST(FileAnalysis, RecognisesHeaderFramesThatAreNotAudio) {
+    for (const char* name : {"v1_44k_vbr_xing.mp3", "v1_44k_vbri.mp3", "v1_44k_joint_128.mp3"}) {
+        const auto data = readFile(fixturePath(name));
+        EXPECT_TRUE(isVbrHeaderFrame(data.data(), data.size())) << name;  // Xing, VBRI, Info
+    }
+    const auto frame = silentFrame(headerWord(9));
+    EXPECT_FALSE(isVbrHeaderFrame(frame.data(), frame.size()));
+}
+
 }  // namespace
 }  // namespace mp3::test
