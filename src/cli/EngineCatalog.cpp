@@ -2,6 +2,7 @@
 
 #include "stream/CNxSSCdReader.h"
 #include "stream/CNxSSManager.h"
+#include "stream/WaveComponents.h"
 
 namespace cli {
 
@@ -12,6 +13,7 @@ CNxSSComponentCatalog engineCatalog() {
         reader->Open(drive, track);
         return reader;
     };
+    AddWaveComponents(catalog);
     return catalog;
 }
 
