@@ -51,6 +51,8 @@ class CNxSSRiffFile : public CNxSSObject {
     uint64_t GetSize() const { return dataSize_; }
     uint64_t GetFileSize() const { return io_.FileSize(); }
     std::optional<uint32_t> GetFact() const { return fact_; }
+    // The "RIFF" chunk found by the scan: the parent for further descends.
+    const RiffChunk& GetForm() const { return form_; }
     // "WAVE" or "RMP3" after a scan.
     uint32_t GetFormType() const { return form_.formType; }
     // The "INAM" text of a "LIST" "INFO" chunk, UTF-8; empty without one.
