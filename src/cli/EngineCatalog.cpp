@@ -1,10 +1,22 @@
 #include "cli/EngineCatalog.h"
 
+#include <cstdio>
+
 #include "stream/CNxSSCdReader.h"
 #include "stream/CNxSSManager.h"
 #include "stream/WaveComponents.h"
+#include "stream/WmaComponents.h"
 
 namespace cli {
+
+namespace {
+
+// What a failing file lacks beyond its code (a missing codec's name).
+void printOpenFailure(const std::string& name, const std::string& text) {
+    std::fprintf(stderr, "melodux-cli: %s: %s\n", name.c_str(), text.c_str());
+}
+
+}  // namespace
 
 CNxSSComponentCatalog engineCatalog() {
     CNxSSComponentCatalog catalog;
@@ -13,6 +25,7 @@ CNxSSComponentCatalog engineCatalog() {
         reader->Open(drive, track);
         return reader;
     };
+    AddWmaComponents(catalog, printOpenFailure);
     AddWaveComponents(catalog);
     return catalog;
 }

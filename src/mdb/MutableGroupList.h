@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "mdb/ChangeNotifier.h"
+#include "mdb/MutableGroup.h"
+
+namespace mdb {
+
+// The playlist set ("PlayListSet"): playlists by exact name.
+class MutableGroupList : public ChangeNotifier {
+  public:
+    static constexpr const char* kName = "PlayListSet";
+
+    explicit MutableGroupList(MusicDatabase& db);
+    ~MutableGroupList();
+
+    size_t count() const;
+    // All names, ordered ignoring ASCII case.
+    std::vector<std::string> getNames() const;
+    // Throws NotFoundException(name).
+    MutableGroup& get(const std::string& name) const;
+    // The playlist of that name, created empty when missing.
+    MutableGroup& create(const std::string& name);
+    void remove(const std::vector<std::string>& names);
+    // Absent names are ignored.
+    void remove(const std::string& name);
+    // Throws AlreadyExistsException(newName) when that name is in use
+    // (renaming to the same name included), NotFoundException(oldName)
+    // when there is no such playlist.
+    void rename(const std::string& oldName, const std::string& newName);
+    void clear();
+    bool isModified() const;
+
+    // For the library and the storage; the caller holds the lock.
+    void flushAll();
+    void clearModified();
+    void removeReferences(const std::unordered_set<const MusicItem*>& items);
+    void clearEntries();
+    void itemChanged(MusicItem* item);
+
+  private:
+    void eraseIfPresent(const std::string& name);
+
+    MusicDatabase& db_;
+    std::map<std::string, std::unique_ptr<MutableGroup>, std::less<>> lists_;
+    bool modified_ = false;
+};
+
+}  // namespace mdb

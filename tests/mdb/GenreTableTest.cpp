@@ -1,0 +1,74 @@
+#include "mdb/GenreTable.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "mdb/Exceptions.h"
+
+using namespace mdb;
+using mdbtest::TempDir;
+using mdbtest::writeFile;
+
+TEST(GenreTable, BuiltInStandardList) {
+    const GenreTable table;
+    EXPECT_EQ(table.count(), 80u);
+    EXPECT_EQ(table.name(0), "Blues");
+    EXPECT_EQ(table.name(29), "Jazz+Funk");
+    EXPECT_EQ(table.name(40), "AlternRock");
+    EXPECT_EQ(table.name(67), "Psychadelic");
+    EXPECT_EQ(table.name(78), "Rock & Roll");
+    EXPECT_EQ(table.name(79), "Hard Rock");
+    EXPECT_EQ(table.name(80), "Unknown");
+    EXPECT_EQ(table.name(255), "Unknown");
+    EXPECT_EQ(table.name(1000), "Unknown");
+}
+
+TEST(GenreTable, FileAddsAndRenamesGenres) {
+    TempDir dir;
+    writeFile(dir / "genre.dat",
+              "80,Folk\r\n"
+              "12,Misc\n"
+              "255,\"Nothing, really\"\n"
+              " 81,Leading space\n"
+              "82,\n"
+              "256,Too far\n"
+              "abc\n"
+              "\n"
+              "83,First\n"
+              "83,Second\n");
+    GenreTable table;
+    table.load(dir / "genre.dat");
+    EXPECT_EQ(table.name(80), "Folk");
+    EXPECT_EQ(table.name(12), "Misc");
+    EXPECT_EQ(table.name(255), "Nothing, really");
+    EXPECT_EQ(table.name(81), "Unknown");
+    EXPECT_EQ(table.name(82), "Unknown");
+    EXPECT_EQ(table.name(83), "Second");
+    EXPECT_EQ(table.name(256), "Unknown");
+    EXPECT_EQ(table.count(), 256u);
+}
+
+TEST(GenreTable, MissingFileThrowsAndKeepsTheTable) {
+    TempDir dir;
+    GenreTable table;
+    try {
+        table.load(dir / "genre.dat");
+        FAIL() << "no exception";
+    } catch (const FileIOException& e) {
+        EXPECT_EQ(e.message(), dir / "genre.dat");
+    }
+    EXPECT_EQ(table.count(), 80u);
+}
+
+TEST(GenreTable, ShippedFileNamesTheExtendedGenres) {
+    GenreTable table;
+    table.load(MELODUX_ASSETS_DIR "/genre.dat");
+    EXPECT_EQ(table.count(), 192u);
+    EXPECT_EQ(table.name(79), "Hard Rock");  // the standard list stays
+    EXPECT_EQ(table.name(80), "Folk");
+    EXPECT_EQ(table.name(127), "Drum & Bass");
+    EXPECT_EQ(table.name(191), "Psybient");
+    for (uint32_t n = 0; n < table.count(); ++n) {
+        EXPECT_NE(table.name(n), "Unknown") << n;
+    }
+}

@@ -1,0 +1,62 @@
+#include "mdb/TextRules.h"
+
+#include <gtest/gtest.h>
+
+#include "mdb/PathRules.h"
+
+using namespace mdb;
+
+TEST(TextRules, FoldsAsciiOnlyAndLeavesMultibyteTextAlone) {
+    EXPECT_EQ(toLowerAscii("ÄBC Ünï 日本 XYZ"), "Äbc Ünï 日本 xyz");
+    EXPECT_TRUE(equalsIgnoreCase("/Music/A.MP3", "/music/a.mp3"));
+    EXPECT_FALSE(equalsIgnoreCase("Ä", "ä"));  // only ASCII letters fold
+    EXPECT_FALSE(equalsIgnoreCase("abc", "abcd"));
+}
+
+TEST(TextRules, ContainmentIgnoresAsciiCase) {
+    EXPECT_TRUE(containsIgnoreCase("The BEATLES", "beat"));
+    EXPECT_TRUE(containsIgnoreCase("東京事変", "事変"));
+    EXPECT_TRUE(containsIgnoreCase("anything", ""));
+    EXPECT_TRUE(containsIgnoreCase("gone, Ghosts, GHOST", "ghost"));  // later candidates
+    EXPECT_TRUE(containsIgnoreCase("xyz/2.mp3", "2.mp3"));            // needle at the end
+    EXPECT_FALSE(containsIgnoreCase("ghos", "ghost"));
+    EXPECT_FALSE(containsIgnoreCase("beat", "beatles"));
+}
+
+TEST(TextRules, NamesDifferingOnlyInCaseSortSideBySide) {
+    std::vector<std::string> names = {"b", "B", "a", "C", "A"};
+    std::sort(names.begin(), names.end(), lessIgnoreCase);
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "a", "B", "b", "C"}));
+}
+
+TEST(PathRules, RelativeFormOnlyForPathsInsideTheFolder) {
+    EXPECT_EQ(relativeForm("/data/db/Music/a.mp3", "/data/db"), "Music/a.mp3");
+    EXPECT_EQ(relativeForm("/data/db/Music/a.mp3", "/data/db/"), "Music/a.mp3");
+    // A sibling folder whose name merely begins with the folder's name.
+    EXPECT_EQ(relativeForm("/data/db2/a.mp3", "/data/db"), "/data/db2/a.mp3");
+    EXPECT_EQ(relativeForm("/data/db", "/data/db"), "/data/db");
+    EXPECT_EQ(relativeForm("/other/a.mp3", "/data/db"), "/other/a.mp3");
+    EXPECT_EQ(relativeForm("/x.mp3", ""), "x.mp3");  // a file in the root folder
+}
+
+TEST(PathRules, ResolvingTurnsBackslashesIntoSlashes) {
+    EXPECT_EQ(resolvePath("Music\\a.mp3", "/data/db"), "/data/db/Music/a.mp3");
+    EXPECT_EQ(resolvePath("Music/a.mp3", "/data/db/"), "/data/db/Music/a.mp3");
+    EXPECT_EQ(resolvePath("/abs/a.mp3", "/data/db"), "/abs/a.mp3");
+    EXPECT_EQ(resolvePath("", "/data/db"), "/data/db/");
+    EXPECT_EQ(resolvePath("a.mp3", ""), "/a.mp3");
+}
+
+TEST(PathRules, NamesExtensionsAndDirectories) {
+    EXPECT_TRUE(isAbsolutePath("/a"));
+    EXPECT_FALSE(isAbsolutePath("a/b"));
+    EXPECT_FALSE(isAbsolutePath(""));
+    EXPECT_EQ(extensionOf("/m/a.b.MP3"), "MP3");
+    EXPECT_EQ(extensionOf("/m/a.mp3.bak"), "bak");
+    EXPECT_EQ(extensionOf("/m/noext"), "");
+    EXPECT_EQ(fileNameOf("/m/曲.mp3"), "曲.mp3");
+    std::string dir;
+    EXPECT_TRUE(directoryOf("/x.m3u", dir));
+    EXPECT_EQ(dir, "");
+    EXPECT_FALSE(directoryOf("x.m3u", dir));
+}

@@ -1,0 +1,6 @@
+#include "FuzzReaders.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    mdbfuzz::readAll(mdb::kFormatPls, data, size);
+    return 0;
+}
