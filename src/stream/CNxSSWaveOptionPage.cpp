@@ -1,5 +1,6 @@
 #include "stream/CNxSSWaveOptionPage.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <tuple>
@@ -8,6 +9,7 @@
 #include "platform/acm/Stream.h"
 #include "stream/AcmConversion.h"
 #include "stream/RegistryFunctions.h"
+#include "stream/ResultCodes.h"
 
 namespace {
 
@@ -27,6 +29,20 @@ bool Writable(const platform::acm::CodecRegistry& codecs, const platform::WaveFo
     const auto pcm = SuggestPcm(codecs, format);
     platform::acm::Stream probe;
     return pcm && probe.open(codecs, *pcm, format) == platform::acm::kOk;
+}
+
+bool Meets(const platform::WaveFormat& f, const CNxSSFormatChoice::Request& request) {
+    return (!request.sampleRate || *request.sampleRate == f.samplesPerSec()) &&
+           (!request.channels || *request.channels == f.channels()) &&
+           (!request.bitrate || *request.bitrate == uint64_t{f.avgBytesPerSec()} * 8);
+}
+
+// The entry keeps what the request does not ask to change.
+bool Keeps(const platform::WaveFormat& f, const CNxSSFormatChoice::Request& request,
+           const platform::WaveFormat& current) {
+    return f.tag() == current.tag() && f.bitsPerSample() == current.bitsPerSample() &&
+           (request.sampleRate || f.samplesPerSec() == current.samplesPerSec()) &&
+           (request.channels || f.channels() == current.channels());
 }
 
 }  // namespace
@@ -102,4 +118,98 @@ size_t CNxSSWaveOptionPage::ClosestEntry(const std::vector<Entry>& entries,
         }
     }
     return best;
+}
+
+const std::vector<CNxSSWaveOptionPage::Choice>& CNxSSWaveOptionPage::Choices() const {
+    if (!listed_) {
+        const auto codecs = platform::acm::CodecRegistry::current();
+        for (const auto& tag : FormatTags()) {
+            for (auto& entry : Formats(tag.tag)) {
+                if (tag.tag != platform::acm::kTagPcm) {
+                    entry.text = tag.name + " " + entry.text;
+                }
+                choices_.push_back({tag.tag, std::move(entry)});
+            }
+        }
+        listed_ = true;
+        selection_ = ClosestChoice();
+    }
+    return choices_;
+}
+
+// The closest entry of the settings' tag, or of PCM when that tag is not
+// offered.
+int CNxSSWaveOptionPage::ClosestChoice() const {
+    const platform::WaveFormat& current = WaveSettings().Target();
+    const bool offered = std::any_of(choices_.begin(), choices_.end(),
+                                     [&](const Choice& c) { return c.tag == current.tag(); });
+    const uint16_t tag = offered ? current.tag() : platform::acm::kTagPcm;
+    std::vector<Entry> group;
+    std::vector<int> index;
+    for (size_t i = 0; i < choices_.size(); ++i) {
+        if (choices_[i].tag == tag) {
+            group.push_back(choices_[i].entry);
+            index.push_back(static_cast<int>(i));
+        }
+    }
+    const size_t best = ClosestEntry(group, current);
+    return best == kNone ? -1 : index[best];
+}
+
+std::vector<std::string> CNxSSWaveOptionPage::EntryTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& choice : Choices()) {
+        texts.push_back(choice.entry.text);
+    }
+    return texts;
+}
+
+int CNxSSWaveOptionPage::Selection() const {
+    Choices();
+    return selection_;
+}
+
+void CNxSSWaveOptionPage::Select(int entry) {
+    selection_ = entry >= 0 && static_cast<size_t>(entry) < Choices().size() ? entry : -1;
+}
+
+uint32_t CNxSSWaveOptionPage::Apply() {
+    if (Selection() < 0) {
+        return nxss::kFail;
+    }
+    WaveSettings().SetTarget(choices_[static_cast<size_t>(selection_)].entry.format);
+    errorText_.clear();
+    return 0;
+}
+
+int CNxSSWaveOptionPage::FindEntry(const Request& request) const {
+    const platform::WaveFormat& current = WaveSettings().Target();
+    int only = -1, count = 0;
+    const auto& choices = Choices();
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const auto& format = choices[i].entry.format;
+        if (!Meets(format, request)) {
+            continue;
+        }
+        if (Keeps(format, request, current)) {
+            return static_cast<int>(i);
+        }
+        only = static_cast<int>(i);
+        ++count;
+    }
+    return count == 1 ? only : -1;
+}
+
+uint32_t CNxSSWaveOptionPage::CheckSettings() {
+    const auto codecs = platform::acm::CodecRegistry::current();
+    const platform::WaveFormat& target = WaveSettings().Target();
+    if (Writable(*codecs, target)) {
+        errorText_.clear();
+        return 0;
+    }
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "形式 0x%04X の WAVE ファイルを作成できる CODEC がありません。", target.tag());
+    errorText_ = text;
+    return nxss::kNoEncodeCodec;
 }

@@ -11,6 +11,7 @@
 #include "stream/CNxSSWaveOptionPage.h"
 #include "stream/CNxSSWaveWriter.h"
 #include "stream/RegistryFunctions.h"
+#include "stream/ResultCodes.h"
 #include "support/TempSettings.h"
 
 namespace {
@@ -143,6 +144,46 @@ TEST_F(WaveSettingsTest, TheClosestEntryIsSelected) {
     EXPECT_EQ(Page::ClosestEntry(pcm, WaveFormat::pcm(2, 96000, 24)), 23u);
     EXPECT_EQ(Page::ClosestEntry(pcm, WaveFormat::pcm(1, 9000, 12)), 0u);
     EXPECT_EQ(Page::ClosestEntry({}, WaveFormat::pcm(1, 8000, 8)), Page::kNone);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WaveSettingsTest, AsAFormatChoiceThePageOffersOneList) {
+    settings_.setDword(kKey, "EnableCodec", 1);
+    auto settings = NewSettings();
+    auto page = MakeNx<CNxSSWaveOptionPage>(nullptr, settings);
+    CNxSSFormatChoice& choice = *page;
+    const auto texts = choice.EntryTexts();
+    ASSERT_GT(texts.size(), 24u);
+    EXPECT_EQ(texts[19], "44.100Hz, 16 ﾋﾞｯﾄ, ｽﾃﾚｵ");
+    EXPECT_EQ(texts[24].rfind(page->FormatTags().at(1).name + " ", 0), 0u);  // led by the tag
+    EXPECT_EQ(choice.Selection(), 19);
+
+    // Rate and channels change; tag and sample size stay.
+    const int mono = choice.FindEntry({.sampleRate = 22050, .channels = 1, .bitrate = {}});
+    ASSERT_EQ(mono, 10);
+    choice.Select(mono);
+    EXPECT_EQ(choice.Apply(), 0u);
+    EXPECT_EQ(settings->Target(), WaveFormat::pcm(1, 22050, 16));
+    EXPECT_EQ(choice.FindEntry({.sampleRate = 12345, .channels = {}, .bitrate = {}}), -1);
+
+    choice.Select(-1);
+    EXPECT_EQ(choice.Apply(), nxss::kFail);
+}
+
+TEST_F(WaveSettingsTest, SettingsNoCodecWritesAreCaughtBeforeWriting) {
+    auto settings = NewSettings();
+    auto page = MakeNx<CNxSSWaveOptionPage>(nullptr, settings);
+    EXPECT_EQ(page->CheckSettings(), 0u);
+    WaveFormat unknown = WaveFormat::pcm(2, 44100, 16);
+    unknown.setTag(0x1234);
+    settings->SetTarget(unknown);
+    EXPECT_EQ(page->CheckSettings(), nxss::kNoEncodeCodec);
+    EXPECT_NE(page->ErrorText().find("0x1234"), std::string::npos);
+    // A tag that is not offered selects among the PCM entries.
+    EXPECT_EQ(page->Selection(), 19);
 }
 
 }  // namespace
