@@ -44,6 +44,7 @@ double CpuSeconds(int who) {
 
 // Runs one conversion through the engine; CPU seconds of all its threads.
 double Engine(const std::string& in, const std::string& out, const platform::WaveFormat& target) {
+    platform::MessageQueue window;  // outlives the writer's thread
     CNxSSComponentCatalog catalog;
     AddWaveComponents(catalog);
     auto manager = MakeNx<CNxSSManager>(std::move(catalog));
@@ -55,7 +56,6 @@ double Engine(const std::string& in, const std::string& out, const platform::Wav
     manager->GetInterface(3, &page);
     auto owned = NxRef<CNxSSOptionPage>::adopt(static_cast<CNxSSOptionPage*>(page));
     static_cast<CNxSSWaveWriterSettings&>(owned->Settings()).SetTarget(target);
-    platform::MessageQueue window;
     manager->Advise(&window, 0x401, 0);
     manager->Start();
     for (auto m = window.take(-1); m && m->wParam == 0x03EA00C9; m = window.take(-1)) {

@@ -59,6 +59,7 @@ class WaveWriterTest : public ::testing::Test {
     // Converts `input` into `output` with `target`; the final code.
     uint32_t Convert(const std::string& input, const WaveFormat& target,
                      const std::string& output) {
+        platform::MessageQueue window;  // outlives the writer's thread
         CNxSSComponentCatalog catalog;
         AddWaveComponents(catalog);
         auto manager = MakeNx<CNxSSManager>(std::move(catalog));
@@ -69,7 +70,6 @@ class WaveWriterTest : public ::testing::Test {
         EXPECT_EQ(manager->GetInterface(3, &out), 0u);
         auto page = NxRef<CNxSSOptionPage>::adopt(static_cast<CNxSSOptionPage*>(out));
         static_cast<CNxSSWaveWriterSettings&>(page->Settings()).SetTarget(target);
-        platform::MessageQueue window;
         return RunToEnd(*manager, window);
     }
 
