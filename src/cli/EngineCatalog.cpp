@@ -4,6 +4,7 @@
 
 #include "stream/CNxSSCdReader.h"
 #include "stream/CNxSSManager.h"
+#include "stream/WaveComponents.h"
 #include "stream/WmaComponents.h"
 
 namespace cli {
@@ -24,6 +25,7 @@ CNxSSComponentCatalog engineCatalog() {
                                          [&](CNxSSCdReader& reader) { reader.Open(drive, track); });
     };
     AddWmaComponents(catalog, printOpenFailure);
+    AddWaveComponents(catalog);
     return catalog;
 }
 

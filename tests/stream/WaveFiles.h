@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/MessageQueue.h"
+#include "platform/WaveFormat.h"
+#include "stream/CNxSSComponent.h"
+#include "stream/CNxSSManager.h"
+
+// Byte-level RIFF images for tests, and helpers that drive WAVE chains.
+namespace wavetest {
+
+std::string Le16(uint16_t v);
+std::string Le32(uint32_t v);
+// A chunk with its pad byte; `size` overrides the size field.
+std::string Chunk(std::string_view id, std::string_view body,
+                  std::optional<uint32_t> size = std::nullopt);
+std::string Form(std::string_view type, std::string_view body,
+                 std::optional<uint32_t> size = std::nullopt);
+std::string FormatBody(const platform::WaveFormat& format);
+// "RIFF" "WAVE" with "fmt " and "data".
+std::string WaveImage(const platform::WaveFormat& format, std::string_view data);
+
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+std::string ReadFile(const std::filesystem::path& path);
+
+// 16-bit stereo 44.1 kHz PCM whose every frame carries its own index, so
+// that any byte offset can be recognised.
+std::string CountingPcm(uint32_t frames);
+
+// Everything a source delivers until end of stream, read `frames` at a time.
+std::vector<uint8_t> ReadAll(CNxSSComponent& source, uint32_t frames = 4096);
+
+// Starts the manager's sink, reporting to `window`, and waits for Finished
+// or a failure code.
+uint32_t RunToEnd(CNxSSManager& manager, platform::MessageQueue& window);
+
+}  // namespace wavetest
