@@ -13,6 +13,7 @@ using Args = std::vector<std::string>;
 int runPlay(const Args& args);
 int runErrtext(const Args& args);
 int runConfig(const Args& args);
+int runLibrary(const Args& args);
 
 // Prints "error 0xXXXXXXXX <text>" for a result code, as a notification line.
 void printError(uint32_t code);

@@ -13,7 +13,8 @@ constexpr const char* kUsage =
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
     "  config set KEY NAME VALUE [--dword|--string|--binary-hex]\n"
-    "  config delete KEY NAME\n";
+    "  config delete KEY NAME\n"
+    "  library [--db DIR] COMMAND...   (melodux-cli library --help)\n";
 
 }  // namespace
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
         return cli::runErrtext(args);
     if (command == "config")
         return cli::runConfig(args);
+    if (command == "library")
+        return cli::runLibrary(args);
     std::fprintf(stderr, "melodux-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
 }
