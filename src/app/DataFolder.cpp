@@ -1,6 +1,7 @@
 #include "app/DataFolder.h"
 
 #include <algorithm>
+#include <iterator>
 #include <system_error>
 
 namespace app {

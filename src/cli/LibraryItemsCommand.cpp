@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 #include "app/MusicFiles.h"
@@ -28,6 +29,27 @@ std::vector<size_t> indicesFor(const mdb::MusicItemList& library, const std::str
     return indices;
 }
 
+// Files one music file; why it failed, or null.
+const char* fileOne(mdb::MusicItemList& library, const std::string& path, Filed& filed) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        return "no such file";
+    }
+    const size_t before = library.count();
+    size_t index = mdb::kNoIndex;
+    try {
+        index = library.addFile(path);
+    } catch (const mdb::FileIOException&) {
+        return "cannot be read";
+    }
+    if (index == mdb::kNoIndex) {
+        return "not a music file the library takes";
+    }
+    filed.added += library.count() - before;
+    filed.items.push_back(library.itemAt(index));
+    return nullptr;
+}
+
 int reportFailed(const std::vector<std::string>& failed, const char* why) {
     for (const std::string& path : failed) {
         reportFailure(path, why);
@@ -41,18 +63,8 @@ Filed fileIntoLibrary(mdb::MusicDatabase& db, const std::vector<std::string>& pa
     mdb::MusicItemList& library = db.library();
     Filed filed;
     for (const std::string& path : app::expandMusicPaths(paths, library.getExtensions())) {
-        try {
-            const size_t before = library.count();
-            const size_t index = library.addFile(path);
-            if (index == mdb::kNoIndex) {
-                reportFailure(path, "not a music file the library takes");
-                ++filed.failed;
-                continue;
-            }
-            filed.added += library.count() - before;
-            filed.items.push_back(library.itemAt(index));
-        } catch (const mdb::FileIOException&) {
-            reportFailure(path, "no such file");
+        if (const char* why = fileOne(library, path, filed)) {
+            reportFailure(path, why);
             ++filed.failed;
         }
     }
