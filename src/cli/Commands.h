@@ -13,6 +13,11 @@ using Args = std::vector<std::string>;
 int runPlay(const Args& args);
 int runErrtext(const Args& args);
 int runConfig(const Args& args);
+int runCd(const Args& args);
+int runCddb(const Args& args);
+int runInfo(const Args& args);
+int runTag(const Args& args);
+int runConvert(const Args& args);
 int runLibrary(const Args& args);
 
 // Prints "error 0xXXXXXXXX <text>" for a result code, as a notification line.

@@ -1,17 +1,29 @@
 #include "cli/EngineCatalog.h"
 
+#include <cstdio>
+
 #include "stream/CNxSSCdReader.h"
 #include "stream/CNxSSManager.h"
+#include "stream/WmaComponents.h"
 
 namespace cli {
+
+namespace {
+
+// What a failing file lacks beyond its code (a missing codec's name).
+void printOpenFailure(const std::string& name, const std::string& text) {
+    std::fprintf(stderr, "melodux-cli: %s: %s\n", name.c_str(), text.c_str());
+}
+
+}  // namespace
 
 CNxSSComponentCatalog engineCatalog() {
     CNxSSComponentCatalog catalog;
     catalog.cd = [](CNxSSManager& manager, int drive, int track) -> NxRef<CNxSSComponent> {
-        auto reader = MakeNx<CNxSSCdReader>(&manager);
-        reader->Open(drive, track);
-        return reader;
+        return MakeOpened<CNxSSCdReader>(manager,
+                                         [&](CNxSSCdReader& reader) { reader.Open(drive, track); });
     };
+    AddWmaComponents(catalog, printOpenFailure);
     return catalog;
 }
 

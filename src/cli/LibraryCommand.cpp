@@ -124,36 +124,21 @@ int runLibrary(const Args& args) {
 
 namespace library {
 
-ParsedArgs parseArgs(const Args& args, std::initializer_list<const char*> valued,
-                     std::initializer_list<const char*> flags) {
-    const auto listed = [](std::initializer_list<const char*> names, const std::string& arg) {
-        return std::any_of(names.begin(), names.end(), [&](const char* n) { return arg == n; });
-    };
-    ParsedArgs parsed;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            parsed.positional.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (listed(flags, arg)) {
-            parsed.flags.insert(arg);
-        } else if (listed(valued, arg) && i + 1 < args.size()) {
-            parsed.options[arg] = args[++i];
-        } else {
-            throw UsageError("unexpected option '" + arg + "'");
-        }
+CliOptions parseArgs(const Args& args, const std::vector<std::string>& valued,
+                     const std::vector<std::string>& flags) {
+    auto parsed = CliOptions::parse(args, valued, flags);
+    if (!parsed) {
+        throw UsageError("unexpected option");
     }
-    return parsed;
+    return *parsed;
 }
 
-void expectPositional(const ParsedArgs& parsed, size_t min, size_t max) {
-    if (parsed.positional.size() < min) {
+void expectPositional(const CliOptions& parsed, size_t min, size_t max) {
+    if (parsed.positional().size() < min) {
         throw UsageError("missing arguments");
     }
-    if (parsed.positional.size() > max) {
-        throw UsageError("unexpected argument '" + parsed.positional[max] + "'");
+    if (parsed.positional().size() > max) {
+        throw UsageError("unexpected argument '" + parsed.positional()[max] + "'");
     }
 }
 

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <initializer_list>
-#include <map>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "mdb/MusicDatabase.h"
 
@@ -22,23 +20,12 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct ParsedArgs {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;
-    std::set<std::string> flags;
-
-    const std::string* option(const std::string& name) const {
-        const auto it = options.find(name);
-        return it == options.end() ? nullptr : &it->second;
-    }
-};
-
-// Splits arguments into positional ones, options with a value and flags;
-// "--" ends the options. Throws UsageError for anything else.
-ParsedArgs parseArgs(const Args& args, std::initializer_list<const char*> valued,
-                     std::initializer_list<const char*> flags);
+// The command's options and positional arguments; throws UsageError for
+// an option it does not take.
+CliOptions parseArgs(const Args& args, const std::vector<std::string>& valued,
+                     const std::vector<std::string>& flags);
 // Throws UsageError unless there are `min` to `max` positional arguments.
-void expectPositional(const ParsedArgs& parsed, size_t min, size_t max);
+void expectPositional(const CliOptions& parsed, size_t min, size_t max);
 
 // "melodux-cli: library: PATH: why" on stderr.
 void reportFailure(const std::string& path, const std::string& why);

@@ -72,9 +72,9 @@ Filed fileIntoLibrary(mdb::MusicDatabase& db, const std::vector<std::string>& pa
 }
 
 int runAdd(mdb::MusicDatabase& db, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, {}, {});
+    const CliOptions parsed = parseArgs(args, {}, {});
     expectPositional(parsed, 1, SIZE_MAX);
-    const Filed filed = fileIntoLibrary(db, parsed.positional);
+    const Filed filed = fileIntoLibrary(db, parsed.positional());
     std::printf("%zu added, %zu already in the library, %zu failed\n", filed.added,
                 filed.items.size() - filed.added, filed.failed);
     return filed.failed == 0 ? 0 : 1;
@@ -90,11 +90,11 @@ int runSync(mdb::MusicDatabase& db, const Args& args) {
 }
 
 int runRemove(mdb::MusicDatabase& db, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, {}, {});
+    const CliOptions parsed = parseArgs(args, {}, {});
     expectPositional(parsed, 1, SIZE_MAX);
     std::vector<size_t> indices;
     std::vector<std::string> missing;
-    for (const std::string& path : parsed.positional) {
+    for (const std::string& path : parsed.positional()) {
         const std::vector<size_t> found = indicesFor(db.library(), app::absolutePath(path));
         if (found.empty()) {
             missing.push_back(path);
@@ -108,17 +108,17 @@ int runRemove(mdb::MusicDatabase& db, const Args& args) {
 }
 
 int runExport(mdb::MusicDatabase& db, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, {}, {});
+    const CliOptions parsed = parseArgs(args, {}, {});
     expectPositional(parsed, 1, 1);
-    const std::string& file = parsed.positional[0];
+    const std::string& file = parsed.positional()[0];
     db.library().exportTo(app::absolutePath(file), app::fileFormatFor(file));
     return 0;
 }
 
 int runImport(mdb::MusicDatabase& db, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, {}, {});
+    const CliOptions parsed = parseArgs(args, {}, {});
     expectPositional(parsed, 1, 1);
-    const std::string& file = parsed.positional[0];
+    const std::string& file = parsed.positional()[0];
     std::vector<std::string> failed;
     const size_t before = db.library().count();
     db.library().importAppending(app::absolutePath(file), app::fileFormatFor(file), failed);

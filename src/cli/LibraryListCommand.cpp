@@ -1,5 +1,6 @@
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "cli/LibraryCommand.h"
@@ -79,9 +80,9 @@ uint32_t genreNumber(const std::string& text) {
     return number;
 }
 
-std::vector<mdb::MusicCriterion> searchCriteria(const ParsedArgs& parsed) {
-    const std::string* fields = parsed.option("--fields");
-    std::istringstream names(fields ? *fields : "title,artist,album,comment,path");
+std::vector<mdb::MusicCriterion> searchCriteria(const CliOptions& parsed) {
+    const std::optional<std::string> fields = parsed.value("--fields");
+    std::istringstream names(fields.value_or("title,artist,album,comment,path"));
     std::vector<mdb::MusicCriterion> criteria;
     for (std::string name; std::getline(names, name, ',');) {
         mdb::MusicCriterion c;
@@ -89,8 +90,8 @@ std::vector<mdb::MusicCriterion> searchCriteria(const ParsedArgs& parsed) {
         if ((c.mask & mdb::MusicInfo::kTextFields) == 0) {
             throw UsageError("--fields takes title, artist, album, comment and path");
         }
-        c.path = c.title = c.artist = c.album = c.comment = parsed.positional[0];
-        if (const std::string* genre = parsed.option("--genre")) {
+        c.path = c.title = c.artist = c.album = c.comment = parsed.positional()[0];
+        if (const std::optional<std::string> genre = parsed.value("--genre")) {
             c.mask |= mdb::MusicInfo::Genre;
             c.genre = genreNumber(*genre);
         }
@@ -123,22 +124,22 @@ void printItems(const std::vector<mdb::MusicItem*>& items) {
 }
 
 int runList(mdb::MusicDatabase& db, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, {"--by", "--group", "--sort"}, {});
+    const CliOptions parsed = parseArgs(args, {"--by", "--group", "--sort"}, {});
     expectPositional(parsed, 0, 0);
-    const std::string* by = parsed.option("--by");
-    const std::string* group = parsed.option("--group");
-    if (group != nullptr && by == nullptr) {
+    const std::optional<std::string> by = parsed.value("--by");
+    const std::optional<std::string> group = parsed.value("--group");
+    if (group && !by) {
         throw UsageError("--group needs --by");
     }
-    if (by != nullptr && group == nullptr) {
+    if (by && !group) {
         for (const std::string& name : groupsNamed(db, *by).getNames()) {
             std::printf("%s\n", cell(name).c_str());
         }
         return 0;
     }
     std::vector<mdb::MusicItem*> items =
-        by != nullptr ? itemsOf(groupsNamed(db, *by).get(*group)) : itemsOf(db.library());
-    if (const std::string* sort = parsed.option("--sort")) {
+        by ? itemsOf(groupsNamed(db, *by).get(*group)) : itemsOf(db.library());
+    if (const std::optional<std::string> sort = parsed.value("--sort")) {
         sortForDisplay(db, items, *sort);
     }
     printItems(items);
@@ -146,11 +147,11 @@ int runList(mdb::MusicDatabase& db, const Args& args) {
 }
 
 int runSearch(mdb::MusicDatabase& db, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, {"--fields", "--genre"}, {"--exact"});
+    const CliOptions parsed = parseArgs(args, {"--fields", "--genre"}, {"--exact"});
     expectPositional(parsed, 1, 1);
     const std::vector<mdb::MusicCriterion> criteria = searchCriteria(parsed);
     std::vector<mdb::MusicItem*> found;
-    db.library().findAll(criteria, parsed.flags.contains("--exact"), found);
+    db.library().findAll(criteria, parsed.flag("--exact"), found);
     printItems(found);
     return 0;
 }

@@ -97,20 +97,20 @@ constexpr Subcommand kSubcommands[] = {
 }  // namespace
 
 int runPlaylist(mdb::MusicDatabase& db, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, {}, {});
-    if (parsed.positional.empty()) {
+    const CliOptions parsed = parseArgs(args, {}, {});
+    if (parsed.positional().empty()) {
         throw UsageError("playlist needs a command");
     }
-    const Positional rest(parsed.positional.begin() + 1, parsed.positional.end());
+    const Positional rest(parsed.positional().begin() + 1, parsed.positional().end());
     for (const Subcommand& sub : kSubcommands) {
-        if (parsed.positional[0] == sub.name) {
+        if (parsed.positional()[0] == sub.name) {
             if (rest.size() < sub.minArgs || rest.size() > sub.maxArgs) {
                 throw UsageError(std::string("wrong arguments for playlist ") + sub.name);
             }
             return sub.run(db, rest);
         }
     }
-    throw UsageError("unknown playlist command '" + parsed.positional[0] + "'");
+    throw UsageError("unknown playlist command '" + parsed.positional()[0] + "'");
 }
 
 }  // namespace cli::library

@@ -9,12 +9,29 @@ constexpr const char* kUsage =
     "usage: melodux-cli <command> [arguments]\n"
     "\n"
     "  play [--device null|file:PATH|alsa[:N]] [--volume 0..10000] [--seek MS] NAME...\n"
+    "  info NAME...\n"
+    "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
+    "           [--genre G]\n"
+    "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
     "  config set KEY NAME VALUE [--dword|--string|--binary-hex]\n"
     "  config delete KEY NAME\n"
+    "  cd drives | toc | play [TRACK...] | eject   [--drive D:]\n"
+    "  cddb lookup [--local-only] | submit | sites  [--drive D:] [--server URL]\n"
     "  library [--db DIR] COMMAND...   (melodux-cli library --help)\n";
+
+struct Command {
+    const char* name;
+    int (*run)(const cli::Args&);
+};
+
+constexpr Command kCommands[] = {
+    {"play", cli::runPlay},       {"info", cli::runInfo},       {"tag", cli::runTag},
+    {"convert", cli::runConvert}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
+    {"cd", cli::runCd},           {"cddb", cli::runCddb},       {"library", cli::runLibrary},
+};
 
 }  // namespace
 
@@ -25,14 +42,11 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const cli::Args args(argv + 2, argv + argc);
-    if (command == "play")
-        return cli::runPlay(args);
-    if (command == "errtext")
-        return cli::runErrtext(args);
-    if (command == "config")
-        return cli::runConfig(args);
-    if (command == "library")
-        return cli::runLibrary(args);
+    for (const Command& c : kCommands) {
+        if (command == c.name) {
+            return c.run(args);
+        }
+    }
     std::fprintf(stderr, "melodux-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
 }

@@ -91,3 +91,18 @@ class CNxSSManager : public CNxSSObject {
     NxRef<CNxSSActiveComponent> sink_;
     Equalizer equalizer_;
 };
+
+// Makes a component as the manager's child (with the further constructor
+// arguments) and opens it with open(component); one that fails to open
+// leaves the manager's child list again.
+template <typename T, typename Open, typename... Args>
+NxRef<T> MakeOpened(CNxSSManager& manager, Open open, Args&&... args) {
+    NxRef<T> component = MakeNx<T>(&manager, std::forward<Args>(args)...);
+    try {
+        open(*component);
+    } catch (...) {
+        component->SetParent(nullptr);
+        throw;
+    }
+    return component;
+}

@@ -1,37 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "CliRun.h"
 #include "support/TempSettings.h"
 
 namespace {
-
-struct CliRun {
-    int exitCode;
-    std::string out;
-};
-
-// Runs melodux-cli through the shell with the test's private settings.
-CliRun cli(const std::string& arguments) {
-    TempSettings::folder();  // exports the private settings folders
-    const std::string command = std::string(MELODUX_CLI) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun run{-1, {}};
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

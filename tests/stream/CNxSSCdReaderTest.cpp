@@ -113,16 +113,17 @@ TEST(CNxSSCdReader, PlaysThroughTheManagerFromATrackName) {
     CNxSSComponentCatalog catalog;
     const auto options = imageDrive(image);
     catalog.cd = [&](CNxSSManager& m, int drive, int track) -> NxRef<CNxSSComponent> {
-        auto reader = MakeNx<CNxSSCdReader>(&m, options);
-        reader->Open(drive, track);
-        return reader;
+        return MakeOpened<CNxSSCdReader>(
+            m, [&](CNxSSCdReader& r) { r.Open(drive, track); }, options);
     };
     auto manager = MakeNx<CNxSSManager>(catalog, platform::makeWaveOutDriver("null"));
     NxRef<CNxSSComponent> source;
     ASSERT_EQ(manager->OpenSource("D:\\Track01.cda", source), 0u);
     EXPECT_EQ(source->Tag(), "CDDAREAD");
     EXPECT_EQ(source->GetLength(), 1000);
+    const size_t children = manager->ChildCount();
     EXPECT_EQ(manager->OpenSource("D:\\Track02.cda", source), nxss::kCdReadError);
+    EXPECT_EQ(manager->ChildCount(), children);  // nothing of the failed reader stays
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace testsupport {
 // A fresh folder under the system's temporary folder, removed with its
 // contents at the end of the test (even when a test made it read-only).
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "melodux-test-XXXXXX").string();
@@ -43,7 +43,7 @@ public:
         return result;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

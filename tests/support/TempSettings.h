@@ -9,7 +9,7 @@
 
 #include "platform/Registry.h"
 
-// Points the program's settings at a private folder for the whole test
+// Points the program's settings and data at a private folder for the whole test
 // process (before anything reads them) and empties both hives for each
 // test. Tests never see the real user's or machine's settings.
 class TempSettings {
@@ -18,6 +18,10 @@ class TempSettings {
         const auto& dir = folder();
         std::filesystem::remove(Hive(userDir(dir)));
         std::filesystem::remove(Hive(machineDir(dir)));
+        for (const char* sub : {"data", "music"}) {
+            std::filesystem::remove_all(dir / sub);
+            std::filesystem::create_directories(dir / sub);
+        }
     }
 
     static const std::filesystem::path& folder() {
@@ -28,6 +32,12 @@ class TempSettings {
             std::filesystem::create_directories(machineDir(base));
             ::setenv("MELODUX_CONFIG_HOME", userDir(base).c_str(), 1);
             ::setenv("MELODUX_SYSTEM_CONFIG", machineDir(base).c_str(), 1);
+            // Data the program keeps (library, CD database) and its music
+            // folder stay inside the test's folder too.
+            std::filesystem::create_directories(base / "data");
+            std::filesystem::create_directories(base / "music");
+            ::setenv("XDG_DATA_HOME", (base / "data").c_str(), 1);
+            ::setenv("XDG_MUSIC_DIR", (base / "music").c_str(), 1);
             return base;
         }();
         return dir;

@@ -1,0 +1,107 @@
+#include <cstdio>
+#include <string>
+
+#include "cdinfo/CCdda.h"
+#include "cdinfo/DiscToc.h"
+#include "cli/CdSupport.h"
+#include "cli/CliOptions.h"
+#include "cli/Commands.h"
+#include "platform/cd/DriveList.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: melodux-cli cd drives\n"
+    "       melodux-cli cd toc [--drive D:]\n"
+    "       melodux-cli cd play [--drive D:] [--device DEV] [TRACK...]\n"
+    "       melodux-cli cd eject [--drive D:]\n";
+
+int usage() {
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+int drives() {
+    const platform::cd::DriveList list(platform::cd::DriveList::systemOptions());
+    for (const auto& drive : list.drives()) {
+        std::printf("%s\n", drive.displayName().c_str());
+    }
+    return 0;
+}
+
+int toc(const CliOptions& o) {
+    const platform::cd::DriveList list(platform::cd::DriveList::systemOptions());
+    const platform::cd::CdDrive* drive = findDrive(list, o);
+    if (!drive)
+        return 1;
+    const auto disc = drive->openDisc(platform::cd::ReadMode::Plain);
+    if (!disc) {
+        std::fprintf(stderr, "melodux-cli: no readable disc in %c:\n", drive->letter());
+        return 1;
+    }
+    const auto& toc = disc->toc();
+    std::printf("disc %s\n",
+                cdinfo::discIdText(cdinfo::freedbDiscId(cdinfo::DiscToc::fromToc(toc))).c_str());
+    for (const auto& t : toc.tracks) {
+        const uint32_t seconds = t.sectorCount / platform::cd::kSectorsPerSecond;
+        std::printf("%d\t%s\t%u\t%u\t%u:%02u\n", t.number, t.audio ? "audio" : "data",
+                    t.firstSector, t.sectorCount, seconds / 60, seconds % 60);
+    }
+    return 0;
+}
+
+int play(const CliOptions& o) {
+    const platform::cd::DriveList list(platform::cd::DriveList::systemOptions());
+    const platform::cd::CdDrive* drive = findDrive(list, o);
+    if (!drive)
+        return 1;
+    Args args;
+    if (const auto device = o.value("--device")) {
+        args = {"--device", *device};
+    }
+    std::vector<std::string> tracks = o.positional();
+    if (tracks.empty()) {
+        const auto disc = drive->openDisc(platform::cd::ReadMode::Plain);
+        for (const auto& t : disc ? disc->toc().tracks : std::vector<platform::cd::TocTrack>{}) {
+            if (t.audio)
+                tracks.push_back(std::to_string(t.number));
+        }
+    }
+    for (const auto& track : tracks) {
+        args.push_back(trackName(*drive, std::atoi(track.c_str())));
+    }
+    return runPlay(args);
+}
+
+int eject(const CliOptions& o) {
+    const platform::cd::DriveList list(platform::cd::DriveList::systemOptions());
+    const platform::cd::CdDrive* drive = findDrive(list, o);
+    if (!drive)
+        return 1;
+    cdinfo::CCdda cdda;
+    return reportCdda(cdda.DoEject(std::string(1, drive->letter()) + ":"));
+}
+
+}  // namespace
+
+int runCd(const Args& args) {
+    if (args.empty())
+        return usage();
+    const auto o = CliOptions::parse(Args(args.begin() + 1, args.end()), {"--drive", "--device"});
+    if (!o)
+        return usage();
+    const std::string& what = args[0];
+    if (what == "drives")
+        return drives();
+    if (what == "toc")
+        return toc(*o);
+    if (what == "play")
+        return play(*o);
+    if (what == "eject")
+        return eject(*o);
+    return usage();
+}
+
+}  // namespace cli

@@ -1,0 +1,98 @@
+#include "cli/InfoFields.h"
+
+#include <cstdio>
+
+#include "cli/Commands.h"
+#include "stream/Id3v1Genres.h"
+
+namespace cli {
+
+namespace {
+
+void line(const char* key, const std::string& value) {
+    std::printf("%s: %s\n", key, value.c_str());
+}
+
+void line(const char* key, long long value) {
+    std::printf("%s: %lld\n", key, value);
+}
+
+const char* kindName(CNxSSInfo::Kind kind) {
+    switch (kind) {
+        case CNxSSInfo::kId3v1:
+            return "ID3v1";
+        case CNxSSInfo::kRiff:
+            return "RIFF";
+        case CNxSSInfo::kWma:
+            return "WMA";
+    }
+    return "?";
+}
+
+std::string genreText(int genre) {
+    const std::string_view name = nxss::id3v1GenreName(genre);
+    return std::to_string(genre) + (name.empty() ? "" : " (" + std::string(name) + ")");
+}
+
+void printMp3Facts(const CNxSSInfo& info) {
+    line("version", info.GetVersion());
+    line("layer", info.GetLayer());
+    line("mode", info.GetMode());
+    line("crc", info.GetCrc());
+    line("private", info.GetPrivate());
+    line("copyright", info.GetCopyright());
+    line("original", info.GetOriginal());
+    line("vbr", info.GetVbr());
+}
+
+}  // namespace
+
+void printKind(const CNxSSInfo& info) {
+    line("kind", kindName(info.GetKind()));
+}
+
+void printTagFields(const CNxSSInfo& info) {
+    line("title", info.GetTitle());
+    line("artist", info.GetArtist());
+    line("album", info.GetAlbum());
+    line("year", info.GetYear());
+    line("comment", info.GetComment());
+    line("track", info.GetTrack());
+    line("genre", genreText(info.GetGenre()));
+}
+
+void printFacts(const CNxSSInfo& info) {
+    line("duration", info.GetDuration());
+    line("size", static_cast<long long>(info.GetFileSize()));
+    switch (info.GetKind()) {
+        case CNxSSInfo::kRiff:
+            line("format", info.GetFormatName());
+            line("details", info.GetFormatDetails());
+            return;
+        case CNxSSInfo::kId3v1:
+            printMp3Facts(info);
+            break;
+        case CNxSSInfo::kWma:
+            break;
+    }
+    line("bitrate", info.GetBitrate());
+    line("samplerate", info.GetSampleRate());
+    line("channels", info.GetChannels());
+}
+
+void printInformationText(const CNxSSInfo& info) {
+    std::string text = info.InformationText();
+    std::erase(text, '\r');
+    std::fputs(text.c_str(), stdout);
+}
+
+NxRef<CNxSSInfo> openInfo(CNxSSManager& manager, const std::string& name) {
+    NxRef<CNxSSInfo> info;
+    if (const uint32_t rc = manager.GetInfo(name, info)) {
+        printError(rc);
+        return {};
+    }
+    return info;
+}
+
+}  // namespace cli
