@@ -19,7 +19,8 @@ constexpr const char* kUsage =
     "  config set KEY NAME VALUE [--dword|--string|--binary-hex]\n"
     "  config delete KEY NAME\n"
     "  cd drives | toc | play [TRACK...] | eject   [--drive D:]\n"
-    "  cddb lookup [--local-only] | submit | sites  [--drive D:] [--server URL]\n";
+    "  cddb lookup [--local-only] | submit | sites  [--drive D:] [--server URL]\n"
+    "  library [--db DIR] COMMAND...   (melodux-cli library --help)\n";
 
 struct Command {
     const char* name;
@@ -29,7 +30,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"play", cli::runPlay},       {"info", cli::runInfo},       {"tag", cli::runTag},
     {"convert", cli::runConvert}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
-    {"cd", cli::runCd},           {"cddb", cli::runCddb},
+    {"cd", cli::runCd},           {"cddb", cli::runCddb},       {"library", cli::runLibrary},
 };
 
 }  // namespace

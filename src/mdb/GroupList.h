@@ -24,18 +24,6 @@ class GroupList : public ChangeNotifier {
     // Throws NotFoundException(name) when there is no such group.
     Group& get(const std::string& name) const;
 
-    // The groups whose names pass `test`; the caller holds the lock.
-    template <typename Test>
-    std::unordered_set<const Group*> groupsWhere(Test&& test) const {
-        std::unordered_set<const Group*> found;
-        for (const auto& [name, group] : groups_) {
-            if (test(name)) {
-                found.insert(group.get());
-            }
-        }
-        return found;
-    }
-
     // For the items; the caller holds the lock.
     GroupKind kind() const { return kind_; }
     Group* addItem(const std::string& name, MusicItem* item);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "mdb/GroupList.h"
-#include "mdb/MusicDatabase.h"
 #include "mdb/TextRules.h"
 
 namespace mdb {
@@ -71,25 +69,12 @@ bool SortKey::operator()(const MusicItem& a, const MusicItem& b) const {
     return first.number(type_) < second.number(type_);
 }
 
-ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact,
-                         const MusicDatabase* groups)
-    : exact_(exact) {
+ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact) : exact_(exact) {
     for (const MusicCriterion& c : criteria) {
         Prepared prepared;
         for (const MusicInfo::Type type : kTextTypes) {
-            if ((c.mask & type) == 0) {
-                continue;
-            }
-            std::string wanted = toLowerAscii(textOf(c, type));
-            const bool grouped = type == MusicInfo::Artist || type == MusicInfo::Album;
-            if (groups != nullptr && grouped) {
-                const GroupKind kind =
-                    type == MusicInfo::Artist ? GroupKind::Artist : GroupKind::Album;
-                prepared.groups.emplace_back(
-                    kind, groups->groups(kind).groupsWhere(
-                              [&](const std::string& name) { return test(name, wanted); }));
-            } else {
-                prepared.texts.emplace_back(type, std::move(wanted));
+            if ((c.mask & type) != 0) {
+                prepared.texts.emplace_back(type, toLowerAscii(textOf(c, type)));
             }
         }
         for (const MusicInfo::Type type : kNumberTypes) {
@@ -102,22 +87,29 @@ ItemMatcher::ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact
 }
 
 bool ItemMatcher::matches(const MusicItem& item) const {
+    const auto test = [this, &item](MusicInfo::Type type, const std::string& wanted) {
+        const std::string_view value = item.text(type);
+        return exact_ ? equalsIgnoreCase(value, wanted) : containsIgnoreCase(value, wanted);
+    };
     return std::any_of(criteria_.begin(), criteria_.end(),
-                       [&](const Prepared& c) { return matchesOne(c, item); });
+                       [&](const Prepared& c) { return matchesOne(c, item, test); });
 }
 
-bool ItemMatcher::test(std::string_view value, const std::string& wanted) const {
-    return exact_ ? equalsIgnoreCase(value, wanted) : containsIgnoreCase(value, wanted);
+bool ItemMatcher::matches(const SearchIndex::Fields& fields, const MusicItem& item) const {
+    const auto test = [this, &fields](MusicInfo::Type type, const std::string& wanted) {
+        const std::string_view value = fields[type];
+        return exact_ ? value == wanted : value.find(wanted) != std::string_view::npos;
+    };
+    return std::any_of(criteria_.begin(), criteria_.end(),
+                       [&](const Prepared& c) { return matchesOne(c, item, test); });
 }
 
-bool ItemMatcher::matchesOne(const Prepared& criterion, const MusicItem& item) const {
+// Text fields are tested first: only then is the item itself read.
+template <typename TextTest>
+bool ItemMatcher::matchesOne(const Prepared& criterion, const MusicItem& item,
+                             const TextTest& test) const {
     for (const auto& [type, wanted] : criterion.texts) {
-        if (!test(item.text(type), wanted)) {
-            return false;
-        }
-    }
-    for (const auto& [kind, matching] : criterion.groups) {
-        if (!matching.contains(item.group(kind))) {
+        if (!test(type, wanted)) {
             return false;
         }
     }

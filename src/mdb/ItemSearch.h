@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "mdb/MusicInfo.h"
 #include "mdb/MusicItem.h"
+#include "mdb/SearchIndex.h"
 #include "mdb/TextRules.h"
 
 namespace mdb {
-
-class MusicDatabase;
 
 // Orders items by one field: text fields (and the genre, by its name)
 // bytewise after ASCII lowercasing, the others as unsigned numbers.
@@ -39,21 +37,19 @@ class SortKey {
 // the genre and numbers by equality.
 class ItemMatcher {
   public:
-    // With `groups`, artist and album names are tested once per group
-    // rather than once per item; many items share a group.
-    ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact,
-                const MusicDatabase* groups = nullptr);
+    ItemMatcher(const std::vector<MusicCriterion>& criteria, bool exact);
     bool matches(const MusicItem& item) const;
+    // The same test on the item's lowercased fields from the search index.
+    bool matches(const SearchIndex::Fields& fields, const MusicItem& item) const;
 
   private:
     // One criterion reduced to the fields its mask selects.
     struct Prepared {
         std::vector<std::pair<MusicInfo::Type, std::string>> texts;  // lowercased
         std::vector<std::pair<MusicInfo::Type, uint32_t>> numbers;
-        std::vector<std::pair<GroupKind, std::unordered_set<const Group*>>> groups;
     };
-    bool test(std::string_view value, const std::string& wanted) const;
-    bool matchesOne(const Prepared& criterion, const MusicItem& item) const;
+    template <typename TextTest>
+    bool matchesOne(const Prepared& criterion, const MusicItem& item, const TextTest& test) const;
 
     std::vector<Prepared> criteria_;
     bool exact_;

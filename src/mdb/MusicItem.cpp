@@ -97,6 +97,7 @@ void MusicItem::setInfo(const MusicInfo& info) {
         year_ = info.year;
         edit.year = year_;
     }
+    textChanged();
     if (!edit.empty()) {
         commit(edit);
     }
@@ -124,6 +125,7 @@ void MusicItem::setTitle(const std::string& title) {
     auto guard = db_.lock();
     if (title != title_) {
         title_ = title;
+        textChanged();
         TagEdit edit;
         edit.title = title_;
         commit(edit);
@@ -193,6 +195,7 @@ void MusicItem::setComment(const std::string& comment) {
     auto guard = db_.lock();
     if (comment != comment_) {
         comment_ = comment;
+        textChanged();
         TagEdit edit;
         edit.commentTrack = TagEdit::CommentTrack{comment_, track_};
         commit(edit);
@@ -334,6 +337,7 @@ void MusicItem::takeFileTag(const TagInfo& tag, const FileStatus& status) {
     size_ = toStoredSize(status.size);
     modified_ = toStoredTime(status.modified);
     modifiedFlag_ = true;
+    textChanged();
     db_.itemChanged(this);
 }
 
@@ -358,6 +362,7 @@ void MusicItem::assignPath(const std::string& path) {
     if (indexed) {
         library.index(this);
     }
+    textChanged();
 }
 
 void MusicItem::relink(GroupKind kind, const std::string& name) {
@@ -366,6 +371,9 @@ void MusicItem::relink(GroupKind kind, const std::string& name) {
     const std::string oldName = link->name();
     list.removeItem(oldName, this);
     link = list.addItem(name, this);
+    if (kind != GroupKind::Genre) {
+        textChanged();
+    }
 }
 
 void MusicItem::relinkGenre(uint32_t genre) {
@@ -403,6 +411,11 @@ void MusicItem::commit(const TagEdit& edit) {
         modified_ = toStoredTime(status->modified);
     }
     modifiedFlag_ = true;
+}
+
+// Keeps the library's search index in step with the text fields.
+void MusicItem::textChanged() {
+    db_.library().textChanged(*this);
 }
 
 void MusicItem::afterGroupEdit() {

@@ -67,6 +67,9 @@ class MusicItem {
     std::string_view text(MusicInfo::Type type) const;
     uint32_t number(MusicInfo::Type type) const;
     Group* group(GroupKind kind) const { return groups_[static_cast<size_t>(kind)]; }
+    // Where the library's search index holds the item's text.
+    uint32_t searchSlot() const { return searchSlot_; }
+    void setSearchSlot(uint32_t slot) { searchSlot_ = slot; }
     // Forgets the group links after the groups dropped the item in bulk.
     void detachGroups() { groups_ = {}; }
     void clearModified() { modifiedFlag_ = false; }
@@ -86,6 +89,7 @@ class MusicItem {
     TagEdit fullTagEdit() const;
     void commit(const TagEdit& edit);
     void afterGroupEdit();
+    void textChanged();
 
     MusicDatabase& db_;
     std::string path_;
@@ -99,6 +103,7 @@ class MusicItem {
     uint32_t modified_;
     bool modifiedFlag_ = false;
     std::array<Group*, 3> groups_{};
+    uint32_t searchSlot_ = UINT32_MAX;
 };
 
 // Time helpers of the modification-time protocol.

@@ -37,7 +37,14 @@ MusicItemList::~MusicItemList() {
 bool MusicItemList::findFirst(const std::vector<MusicCriterion>& criteria, bool exact, size_t start,
                               size_t& index) const {
     auto guard = db_.lock();
-    return findFirstIn(items_, ItemMatcher(criteria, exact, &db_), start, index);
+    const auto hits = matching(criteria, exact);
+    for (size_t i = start; i < items_.size() && !hits.empty(); ++i) {
+        if (hits.contains(items_[i].get())) {
+            index = i;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool MusicItemList::findFirst(const MusicCriterion& criterion, bool exact, size_t start,
@@ -48,7 +55,27 @@ bool MusicItemList::findFirst(const MusicCriterion& criterion, bool exact, size_
 bool MusicItemList::findAll(const std::vector<MusicCriterion>& criteria, bool exact,
                             std::vector<MusicItem*>& items) const {
     auto guard = db_.lock();
-    return findAllIn(items_, ItemMatcher(criteria, exact, &db_), items);
+    const auto hits = matching(criteria, exact);
+    items.clear();
+    for (size_t i = 0; i < items_.size() && items.size() < hits.size(); ++i) {
+        if (hits.contains(items_[i].get())) {
+            items.push_back(items_[i].get());
+        }
+    }
+    return !items.empty();
+}
+
+// The index is read front to back, so the matching items are found in
+// index order; the callers put them in list order.
+ItemSet MusicItemList::matching(const std::vector<MusicCriterion>& criteria, bool exact) const {
+    const ItemMatcher matcher(criteria, exact);
+    ItemSet hits;
+    search_.forEach([&](const SearchIndex::Fields& fields, const MusicItem& item) {
+        if (matcher.matches(fields, item)) {
+            hits.insert(&item);
+        }
+    });
+    return hits;
 }
 
 bool MusicItemList::findAll(const MusicCriterion& criterion, bool exact,
@@ -162,6 +189,7 @@ size_t MusicItemList::addRecord(const MusicInfo& record, bool writeTag) {
     items_.push_back(std::make_unique<MusicItem>(db_, record));
     MusicItem* item = items_.back().get();
     index(item);
+    search_.insert(*item);
     if (positionsValid_) {
         positions_.emplace(item, items_.size() - 1);
     }
@@ -226,6 +254,7 @@ void MusicItemList::removeItems(const std::vector<MusicItem*>& items) {
     }
     for (MusicItem* item : items) {
         unindex(item);
+        search_.erase(*item);
         item->detachGroups();
     }
     std::erase_if(items_, [&doomed](const auto& item) { return doomed.contains(item.get()); });
@@ -256,6 +285,7 @@ void MusicItemList::deleteItems() {
             db_.groups(kind).clear();
         }
         byPath_.clear();
+        search_.clear();
         positions_.clear();
         positionsValid_ = true;
         items_.clear();
@@ -370,6 +400,10 @@ bool MusicItemList::unindex(MusicItem* item) {
 
 void MusicItemList::index(MusicItem* item) {
     byPath_.emplace(item->pathRef(), item);
+}
+
+void MusicItemList::textChanged(const MusicItem& item) {
+    search_.update(item);
 }
 
 void MusicItemList::clearModified() {

@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "mdb/ChangeNotifier.h"
+#include "mdb/ItemSet.h"
 #include "mdb/MusicItem.h"
 #include "mdb/RecordIO.h"
+#include "mdb/SearchIndex.h"
 
 namespace mdb {
 
@@ -63,6 +65,8 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     std::vector<MusicItem*> itemsWithPath(std::string_view path) const;
     bool unindex(MusicItem* item);
     void index(MusicItem* item);
+    // An item's path, title, artist, album or comment changed.
+    void textChanged(const MusicItem& item);
     void clearModified();
 
   private:
@@ -74,6 +78,7 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
         bool operator()(std::string_view a, std::string_view b) const;
     };
 
+    ItemSet matching(const std::vector<MusicCriterion>& criteria, bool exact) const;
     bool accepts(std::string_view path) const;
     MusicItem* firstWithPath(std::string_view path) const;
     size_t addRecord(const MusicInfo& record, bool writeTag);
@@ -90,6 +95,7 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     std::vector<std::unique_ptr<MusicItem>> items_;
     // Views into the items' own path strings.
     std::unordered_multimap<std::string_view, MusicItem*, FoldHash, FoldEqual> byPath_;
+    SearchIndex search_;
     std::vector<std::string> extensions_;
     bool modified_ = false;
     mutable std::unordered_map<const MusicItem*, size_t> positions_;

@@ -6,6 +6,7 @@
 #include "mdb/ItemSearch.h"
 
 using namespace mdb;
+using mdbtest::FakeTags;
 using mdbtest::Fixture;
 
 namespace {
@@ -141,4 +142,100 @@ TEST(Search, ContainmentWorksOnMultibyteText) {
     c.title = "事変 live";
     size_t index = 0;
     EXPECT_TRUE(f.db->library().findFirst(c, false, 0, index));
+}
+
+TEST(Search, ContainmentIgnoresAsciiCaseAnywhereInTheField) {
+    Fixture f;
+    f.addItem("/m/1.mp3", "gone, Ghosts, GHOST");
+    f.addItem("/m/2.mp3", "ghos");
+    f.addItem("/m/xyz/2.mp3", "The BEATLES");
+    const auto hits = [&](uint32_t mask, const std::string& text) {
+        MusicCriterion c = criterion(mask);
+        c.path = c.title = text;
+        std::vector<MusicItem*> found;
+        f.db->library().findAll(c, false, found);
+        return found.size();
+    };
+    EXPECT_EQ(hits(MusicInfo::Title, "GHOST"), 1u);
+    EXPECT_EQ(hits(MusicInfo::Title, "beat"), 1u);
+    EXPECT_EQ(hits(MusicInfo::Title, "beatles!"), 0u);
+    EXPECT_EQ(hits(MusicInfo::Title, ""), 3u);
+    EXPECT_EQ(hits(MusicInfo::Path, "Z/2.MP3"), 1u);  // at the very end
+}
+
+// Searches read a lowercased copy of the text fields; every way a field can
+// change must reach it, in the library and in groups alike.
+TEST(Search, FindsItemsByTheirTextAfterEveryKindOfChange) {
+    Fixture f;
+    MusicItem* item = f.addItem("/m/old.mp3", "Old Title", "Old Artist", "Old Album");
+    const auto finds = [&](MusicInfo::Type type, const std::string& text) {
+        MusicCriterion c = criterion(type);
+        c.path = c.title = c.artist = c.album = c.comment = text;
+        std::vector<MusicItem*> inLibrary, inGroup;
+        f.db->library().findAll(c, true, inLibrary);
+        f.db->genreGroups().get("Unknown").findAll(c, false, inGroup);
+        return inLibrary.size() == 1 && inGroup.size() == 1;
+    };
+    item->setTitle("New Title");
+    item->setArtist("New Artist");
+    item->setAlbum("New Album");
+    item->setComment("New Comment");
+    EXPECT_TRUE(finds(MusicInfo::Title, "new title"));
+    EXPECT_FALSE(finds(MusicInfo::Title, "old title"));
+    EXPECT_TRUE(finds(MusicInfo::Artist, "NEW ARTIST"));
+    EXPECT_TRUE(finds(MusicInfo::Album, "new album"));
+    EXPECT_TRUE(finds(MusicInfo::Comment, "new comment"));
+
+    item->setPath("/m/New.mp3");
+    EXPECT_TRUE(finds(MusicInfo::Path, "/m/new.mp3"));
+    MusicInfo info = item->getInfo();
+    info.title = "Set Title";
+    info.artist = "Set Artist";
+    item->setInfo(info);
+    EXPECT_TRUE(finds(MusicInfo::Title, "set title"));
+    EXPECT_TRUE(finds(MusicInfo::Artist, "set artist"));
+
+    // Another program retags the file; synchronisation takes its tag.
+    FakeTags::File& file = f.tags->add("/m/New.mp3", "Retagged");
+    file.tag.artist = "Other Artist";
+    file.modified = item->getModified() + 10;
+    f.db->library().synchronize();
+    EXPECT_TRUE(finds(MusicInfo::Title, "retagged"));
+    EXPECT_TRUE(finds(MusicInfo::Artist, "other artist"));
+    EXPECT_FALSE(finds(MusicInfo::Artist, "set artist"));
+}
+
+// Removals and repeated edits leave dead text behind in the search data,
+// which is packed away from time to time; results must not change.
+TEST(Search, StaysRightThroughManyRemovalsAndEdits) {
+    Fixture f;
+    std::vector<MusicItem*> items;
+    for (int i = 0; i < 40; ++i) {
+        items.push_back(f.addItem("/m/" + std::to_string(i) + ".mp3", "Song " + std::to_string(i)));
+    }
+    for (int i = 0; i < 40; i += 2) {
+        f.db->library().remove(items[static_cast<size_t>(i)]);
+    }
+    for (int round = 0; round < 5; ++round) {
+        for (int i = 1; i < 40; i += 2) {
+            items[static_cast<size_t>(i)]->setTitle("Tune " + std::to_string(i * 10 + round));
+        }
+    }
+    f.db->library().sort(MusicInfo::Path, false);
+    MusicCriterion tune = criterion(MusicInfo::Title);
+    tune.title = "TUNE";
+    std::vector<MusicItem*> found;
+    ASSERT_TRUE(f.db->library().findAll(tune, false, found));
+    ASSERT_EQ(found.size(), 20u);
+    for (size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(found[i], f.db->library().itemAt(i));  // in list order
+    }
+    MusicCriterion song = criterion(MusicInfo::Title);
+    song.title = "song";
+    EXPECT_FALSE(f.db->library().findAll(song, false, found));
+    MusicCriterion last = criterion(MusicInfo::Title);
+    last.title = "tune 394";
+    size_t index = 0;
+    ASSERT_TRUE(f.db->library().findFirst(last, true, 0, index));
+    EXPECT_EQ(f.db->library().itemAt(index), items[39]);
 }

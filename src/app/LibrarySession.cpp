@@ -1,0 +1,35 @@
+#include "app/LibrarySession.h"
+
+#include "mdb/Exceptions.h"
+
+namespace app {
+
+LibrarySession::LibrarySession(const std::string& folder, std::shared_ptr<mdb::TagAccess> tags,
+                               const std::string& genreFile)
+    : folder_(folder),
+      db_(std::make_unique<mdb::MusicDatabase>(std::move(tags), loadGenres(genreFile))) {
+    for (const char* extension : kExtensions) {
+        db_->library().addExtension(extension);
+    }
+    db_->load(folder_);
+}
+
+bool LibrarySession::saveIfModified() {
+    if (!db_->isModified()) {
+        return false;
+    }
+    db_->save(folder_);
+    return true;
+}
+
+std::shared_ptr<mdb::GenreTable> LibrarySession::loadGenres(const std::string& genreFile) {
+    auto genres = std::make_shared<mdb::GenreTable>();
+    try {
+        genres->load(genreFile);
+    } catch (const mdb::FileIOException&) {
+        // The built-in genres serve when the file cannot be read.
+    }
+    return genres;
+}
+
+}  // namespace app

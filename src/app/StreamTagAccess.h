@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "mdb/TagAccess.h"
+#include "stream/CNxSSComponentCatalog.h"
+#include "stream/CNxSSInfo.h"
+#include "stream/CNxSSManager.h"
+#include "stream/NxRef.h"
+
+namespace app {
+
+// The database's way into music files through the stream framework: a
+// file's information object, opened by a manager over the program's
+// readers, gives the tag and the play time and writes edits back.
+class StreamTagAccess : public mdb::TagAccess {
+  public:
+    explicit StreamTagAccess(CNxSSComponentCatalog catalog);
+
+    std::optional<mdb::TagInfo> read(const std::string& path) override;
+    mdb::TagWriteResult write(const std::string& path, const mdb::TagEdit& edit) override;
+
+  private:
+    // Nothing when no reader takes the file.
+    NxRef<CNxSSInfo> open(const std::string& path);
+
+    NxRef<CNxSSManager> manager_;
+};
+
+}  // namespace app

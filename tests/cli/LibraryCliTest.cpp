@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+#include "support/TempDir.h"
+#include "support/TempSettings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode;
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A library folder, a music folder and private settings for one test.
+class LibraryCli : public ::testing::Test {
+  protected:
+    LibraryCli() { fs::create_directories(music_); }
+
+    // Runs "melodux-cli library --db DB ARGS..."; `env` goes in front.
+    Outcome library(const std::vector<std::string>& args, bool withDb = true,
+                    const std::string& env = "") {
+        std::string command = env + " " + MELODUX_CLI + " library";
+        if (withDb) {
+            command += " --db " + quoted(db_.string());
+        }
+        for (const std::string& arg : args) {
+            command += " " + quoted(arg);
+        }
+        const fs::path errFile = dir_ / "stderr.txt";
+        FILE* pipe = ::popen((command + " 2>" + quoted(errFile.string())).c_str(), "r");
+        Outcome run{-1, {}, {}};
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            run.out.append(buffer, n);
+        }
+        const int status = ::pclose(pipe);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.err = readFile(errFile);
+        return run;
+    }
+
+    std::string song(const std::string& name) {
+        const fs::path path = music_ / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << "not really sound";
+        return path.string();
+    }
+
+    // A library file with tags, imported as the readers would fill them.
+    std::string taggedLibrary() {
+        const fs::path csv = dir_ / "tagged.csv";
+        std::ofstream(csv) << song("x/1.mp3") << ",Love Song,Alice,First,80,,1999,1,200000,10,5\n"
+                           << song("x/2.mp3") << ",\"Rain, Again\",Bob,Second,17,c,2005,2,0,0,0\n"
+                           << song("x/3.mp3") << ",Lovely,Bob,Second,17,,1980,3,0,0,0\n";
+        return csv.string();
+    }
+
+    static std::string column(const std::string& line, size_t index) {
+        std::istringstream in(line);
+        std::string cell;
+        for (size_t i = 0; i <= index; ++i) {
+            std::getline(in, cell, '\t');
+        }
+        return cell;
+    }
+
+    std::vector<std::string> titles(const Outcome& run) {
+        std::vector<std::string> out;
+        for (const std::string& line : linesOf(run.out)) {
+            out.push_back(column(line, 1));
+        }
+        return out;
+    }
+
+    TempSettings settings_;
+    testsupport::TempDir dir_;
+    fs::path db_ = dir_ / "db";
+    fs::path music_ = dir_ / "music";
+};
+
+TEST_F(LibraryCli, AddsFoldersAndFilesAndReportsWhatFailed) {
+    const std::string a = song("a.mp3"), b = song("sub/b.MP3"), c = song("c.wav");
+    song("cover.jpg");
+    std::ofstream(music_ / "notes.txt") << "text";
+    const Outcome add = library(
+        {"add", music_.string(), (music_ / "notes.txt").string(), (music_ / "gone.mp3").string()});
+    EXPECT_EQ(add.exitCode, 1);
+    EXPECT_EQ(add.out, "3 added, 0 already in the library, 2 failed\n");
+    EXPECT_NE(add.err.find("notes.txt: not a music file"), std::string::npos) << add.err;
+    EXPECT_NE(add.err.find("gone.mp3: no such file"), std::string::npos) << add.err;
+    EXPECT_TRUE(fs::exists(db_ / "Library.csv"));
+
+    const Outcome list = library({"list"});
+    EXPECT_EQ(list.exitCode, 0);
+    const auto lines = linesOf(list.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], a + "\ta.mp3\t\t\t255\t\t0\t0\t0\t0\t0");
+    EXPECT_EQ(column(lines[1], 0), c);
+    EXPECT_EQ(column(lines[2], 0), b);
+
+    const Outcome again = library({"add", b, (music_ / "." / "a.mp3").string()});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(again.out, "0 added, 2 already in the library, 0 failed\n");
+}
+
+TEST_F(LibraryCli, ListsGroupsAndSortsForDisplayOnly) {
+    ASSERT_EQ(library({"import", taggedLibrary()}).exitCode, 0);
+    EXPECT_EQ(library({"list", "--by", "artist"}).out, "Alice\nBob\n");
+    // Genre 80 is named by the shipped genre.dat.
+    EXPECT_EQ(library({"list", "--by", "genre"}).out, "Folk\nRock\n");
+    EXPECT_EQ(titles(library({"list", "--by", "artist", "--group", "Bob"})),
+              (std::vector<std::string>{"Rain, Again", "Lovely"}));
+    EXPECT_EQ(titles(library({"list", "--sort", "year:desc"})),
+              (std::vector<std::string>{"Rain, Again", "Love Song", "Lovely"}));
+    EXPECT_EQ(titles(library({"list", "--sort", "title"})),
+              (std::vector<std::string>{"Love Song", "Lovely", "Rain, Again"}));
+    EXPECT_EQ(titles(library({"list"})),
+              (std::vector<std::string>{"Love Song", "Rain, Again", "Lovely"}));
+
+    const Outcome missing = library({"list", "--by", "album", "--group", "Third"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "melodux-cli: library: not found: Third\n");
+    EXPECT_EQ(library({"list", "--sort", "colour"}).exitCode, 2);
+    EXPECT_EQ(library({"list", "--group", "Bob"}).exitCode, 2);
+}
+
+TEST_F(LibraryCli, SearchesTextFieldsWithGenreAndExactMatching) {
+    ASSERT_EQ(library({"import", taggedLibrary()}).exitCode, 0);
+    EXPECT_EQ(titles(library({"search", "LOVE"})),
+              (std::vector<std::string>{"Love Song", "Lovely"}));
+    EXPECT_EQ(titles(library({"search", "love", "--genre", "17"})),
+              (std::vector<std::string>{"Lovely"}));
+    EXPECT_EQ(titles(library({"search", "bob", "--fields", "artist", "--exact"})),
+              (std::vector<std::string>{"Rain, Again", "Lovely"}));
+    EXPECT_EQ(library({"search", "bo", "--fields", "artist", "--exact"}).out, "");
+    EXPECT_EQ(titles(library({"search", "x/2", "--fields", "path"})),
+              (std::vector<std::string>{"Rain, Again"}));
+    EXPECT_EQ(library({"search", "a", "--fields", "year"}).exitCode, 2);
+    EXPECT_EQ(library({"search", "a", "--genre", "rock"}).exitCode, 2);
+}
+
+TEST_F(LibraryCli, RemovesFilesAndFoldersAndSyncDropsVanishedFiles) {
+    song("a.mp3");
+    song("sub/b.mp3");
+    song("sub/c.mp3");
+    ASSERT_EQ(library({"add", music_.string()}).exitCode, 0);
+    ASSERT_EQ(library({"playlist", "create", "Mix"}).exitCode, 0);
+    ASSERT_EQ(library({"playlist", "add", "Mix", music_.string()}).exitCode, 0);
+
+    const Outcome remove = library({"remove", (music_ / "sub").string(), "/no/such.mp3"});
+    EXPECT_EQ(remove.exitCode, 1);
+    EXPECT_EQ(remove.out, "2 removed\n");
+    EXPECT_EQ(remove.err, "melodux-cli: library: /no/such.mp3: not in the library\n");
+
+    fs::remove(music_ / "a.mp3");
+    EXPECT_EQ(library({"sync"}).out, "0 items, 1 removed (file gone)\n");
+    EXPECT_EQ(library({"list"}).out, "");
+    EXPECT_EQ(library({"playlist", "show", "Mix"}).out, "");
+}
+
+TEST_F(LibraryCli, EditsPlaylistsAndReportsNameErrors) {
+    const std::string a = song("a.mp3"), b = song("b.mp3");
+    EXPECT_EQ(library({"playlist", "create", "Road"}).exitCode, 0);
+    const Outcome add = library({"playlist", "add", "Road", b, a, b});
+    EXPECT_EQ(add.out, "3 added to Road, 0 failed\n");
+    EXPECT_EQ(library({"list"}).out.empty(), false);  // filed into the library too
+    EXPECT_EQ(library({"playlist", "create", "Home"}).exitCode, 0);
+    EXPECT_EQ(library({"playlist", "list"}).out, "Home\nRoad\n");
+
+    const Outcome taken = library({"playlist", "rename", "Road", "Home"});
+    EXPECT_EQ(taken.exitCode, 1);
+    EXPECT_EQ(taken.err, "melodux-cli: library: already exists: Home\n");
+    EXPECT_EQ(library({"playlist", "rename", "Road", "Trip"}).exitCode, 0);
+    const auto shown = linesOf(library({"playlist", "show", "Trip"}).out);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(column(shown[0], 0), b);
+    EXPECT_EQ(column(shown[1], 0), a);
+
+    EXPECT_EQ(library({"playlist", "delete", "Home"}).exitCode, 0);
+    const Outcome gone = library({"playlist", "delete", "Home"});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_EQ(gone.err, "melodux-cli: library: not found: Home\n");
+    EXPECT_EQ(library({"playlist", "add", "Nowhere", a}).exitCode, 1);
+    EXPECT_EQ(library({"playlist", "rename", "Trip"}).exitCode, 2);
+    EXPECT_EQ(library({"playlist", "list"}).out, "Trip\n");
+}
+
+TEST_F(LibraryCli, PlaylistsAndTheLibraryGoOutAndComeBackThroughFiles) {
+    const std::string a = song("a.mp3"), b = song("b.mp3");
+    ASSERT_EQ(library({"playlist", "create", "Mix"}).exitCode, 0);
+    ASSERT_EQ(library({"playlist", "add", "Mix", b, a}).exitCode, 0);
+    const fs::path pls = music_ / "mix.pls";
+    ASSERT_EQ(library({"playlist", "export", "Mix", pls.string()}).exitCode, 0);
+    EXPECT_EQ(readFile(pls), "[playlist]\nFILE1=b.mp3\nFILE2=a.mp3\nNumberOfEntries=2\n");
+
+    const fs::path m3u = music_ / "mix.m3u";
+    std::ofstream(m3u) << "#EXTM3U\nb.mp3\nmissing.mp3\n";
+    const Outcome imported = library({"playlist", "import", "Copy", m3u.string()});
+    EXPECT_EQ(imported.exitCode, 1);
+    EXPECT_EQ(imported.out, "1 added to Copy\n");
+    EXPECT_EQ(imported.err, "melodux-cli: library: " + (music_ / "missing.mp3").string() +
+                                ": not in the library\n");
+    EXPECT_EQ(library({"playlist", "import", "Other", (music_ / "none.m3u").string()}).exitCode, 1);
+    EXPECT_EQ(library({"playlist", "list"}).out, "Copy\nMix\n");
+
+    const fs::path csv = dir_ / "backup.csv";
+    ASSERT_EQ(library({"export", csv.string()}).exitCode, 0);
+    const Outcome fresh = library({"--db", (dir_ / "db2").string(), "import", csv.string()}, false);
+    EXPECT_EQ(fresh.out, "2 added\n");
+    const Outcome wrong = library({"export", (dir_ / "lib.txt").string()});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_EQ(wrong.err, "melodux-cli: library: unknown file format\n");
+    EXPECT_FALSE(fs::exists(dir_ / "lib.txt"));
+}
+
+TEST_F(LibraryCli, SavesOnlyWhatChangedAndReportsAFailedSave) {
+    EXPECT_EQ(library({"list"}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(db_));  // nothing changed, nothing written
+    ASSERT_EQ(library({"add", song("a.mp3")}).exitCode, 0);
+    const auto saved = fs::last_write_time(db_ / "Library.csv");
+    ASSERT_EQ(library({"search", "a"}).exitCode, 0);
+    EXPECT_EQ(fs::last_write_time(db_ / "Library.csv"), saved);
+
+    // A library folder that cannot be made: the command runs, the save fails.
+    std::ofstream(dir_ / "plain") << "a file, not a folder";
+    const Outcome failed =
+        library({"--db", (dir_ / "plain/db").string(), "add", song("b.mp3")}, false);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.out, "1 added, 0 already in the library, 0 failed\n");
+    EXPECT_NE(failed.err.find("melodux-cli: library: cannot read or write " +
+                              (dir_ / "plain/db").string()),
+              std::string::npos)
+        << failed.err;
+}
+
+TEST_F(LibraryCli, FolderComesFromTheSettingElseTheDataHome) {
+    const fs::path data = dir_ / "data";
+    const std::string env = "XDG_DATA_HOME=" + quoted(data.string());
+    ASSERT_EQ(library({"add", song("a.mp3")}, false, env).exitCode, 0);
+    EXPECT_TRUE(fs::exists(data / "mp3-melodux/MyData/Library.csv"));
+
+    const fs::path chosen = dir_ / "chosen";
+    platform::Registry::instance().write("Software\\Corvanta\\MP3 Melodux\\Settings",
+                                         "DefaultMdbPath",
+                                         platform::RegValue::text(chosen.string()));
+    ASSERT_EQ(library({"add", song("b.mp3")}, false, env).exitCode, 0);
+    EXPECT_TRUE(fs::exists(chosen / "Library.csv"));
+    EXPECT_EQ(linesOf(library({"list"}, false, env).out).size(), 1u);
+}
+
+TEST_F(LibraryCli, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(library({}).exitCode, 2);
+    EXPECT_EQ(library({"shuffle"}).exitCode, 2);
+    EXPECT_EQ(library({"add"}).exitCode, 2);
+    EXPECT_EQ(library({"sync", "now"}).exitCode, 2);
+    EXPECT_EQ(library({"list", "--colour"}).exitCode, 2);
+    EXPECT_EQ(library({"playlist"}).exitCode, 2);
+    EXPECT_EQ(library({"playlist", "play", "x"}).exitCode, 2);
+    EXPECT_FALSE(fs::exists(db_));
+}
+
+}  // namespace
