@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace mp3 {
+
+// Fields of a "VBRI" header; toc holds entries + 1 cumulative byte offsets.
+struct Mp3VbriHeader {
+    uint32_t version = 0;
+    uint32_t delay = 0;
+    uint32_t quality = 0;
+    uint32_t bytes = 0;
+    uint32_t frames = 0;
+    uint32_t entries = 0;
+    uint32_t scale = 0;
+    uint32_t entrySize = 0;
+    uint32_t framesPerEntry = 0;
+    std::vector<uint64_t> toc;
+};
+
+inline constexpr uint32_t kXingFrames = 0x1;
+inline constexpr uint32_t kXingBytes = 0x2;
+inline constexpr uint32_t kXingToc = 0x4;
+inline constexpr uint32_t kXingQuality = 0x8;
+
+struct Mp3XingHeader {
+    uint32_t flags = 0;
+    uint32_t frames = 0;
+    uint32_t bytes = 0;
+    uint8_t toc[100] = {};
+    uint32_t quality = 0;
+};
+
+// The "VBRI" header of the frame starting at `frame`, which must be version
+// 1 with its whole table in the buffer.
+bool parseVbriHeader(const uint8_t* frame, size_t available, Mp3VbriHeader& header);
+
+// The "Xing" header of the frame starting at `frame` (its header word is
+// read from the first four bytes).
+bool parseXingHeader(const uint8_t* frame, size_t available, Mp3XingHeader& header);
+
+}  // namespace mp3
