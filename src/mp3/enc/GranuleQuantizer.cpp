@@ -73,7 +73,8 @@ const std::vector<GranuleQuantizer::Band>& GranuleQuantizer::layoutFor(int block
 }
 
 void GranuleQuantizer::prepare(const GranuleTask& task) {
-    task_ = &task;
+    taskCopy_ = task;
+    task_ = &taskCopy_;
     layout_ = &layoutFor(task.blockType, task.mixed);
     for (int i = 0; i < kGranuleLines; ++i) {
         const float a = std::fabs(task.xr[i]);
@@ -174,11 +175,14 @@ int GranuleQuantizer::lowestGain(const State& s) const {
 void GranuleQuantizer::allocateNoise(State& s) const {
     const size_t count = layout_->size();
     int target[kLongBands + kShortBands * kWindows];
-    int base = -kExpOffset;
+    constexpr int kFree = kExpRange - kExpOffset - 1;
+    int base = kFree;  // a granule whose bands are all masked codes nothing
+    bool anyCoded = false;
     for (size_t c = 0; c < count; ++c) {
         target[c] = largestExponent(c, xmin_[c]);
-        if ((*layout_)[c].hasScalefactor && target[c] < kExpRange - kExpOffset - 1) {
-            base = std::max(base, target[c]);
+        if ((*layout_)[c].hasScalefactor && target[c] < kFree) {
+            base = anyCoded ? std::max(base, target[c]) : target[c];
+            anyCoded = true;
         }
     }
     base = std::clamp(base, -210, 45);
@@ -414,31 +418,36 @@ void GranuleQuantizer::finish(const State& s, const HuffmanChoice& choice,
     }
 }
 
-void GranuleQuantizer::quantize(const GranuleTask& task, const LoopSettings& loop,
-                                GranuleCode& out) {
+void GranuleQuantizer::setup(const GranuleTask& task, const LoopSettings& loop) {
     prepare(task);
-    const int budget = std::min(task.budget, kMaxPart23Bits);
-    State s;
-    const bool flatStart = loop.iterationMode == 0 || loop.iterationMode == 4;
-    if (!flatStart) {
-        allocateNoise(s);
+    loop_ = loop;
+    base_ = State{};
+    if (loop.iterationMode != 0 && loop.iterationMode != 4) {
+        allocateNoise(base_);
     }
+    baseCodable_ = fillScalefactors(base_, baseCode_);
+    if (!baseCodable_) {
+        base_ = State{};
+        baseCodable_ = fillScalefactors(base_, baseCode_);
+    }
+}
+
+int GranuleQuantizer::bitsAt(int offset) {
+    State s = base_;
+    s.globalGain = std::clamp(base_.globalGain + offset, lowestGain(base_), 255);
     HuffmanChoice choice;
-    bool fitted = false;
-    if (task.spendBudget || flatStart) {
+    const int bits = countBits(s, baseCode_, choice);
+    return bits > kMaxPart23Bits ? kUncodable : bits;
+}
+
+void GranuleQuantizer::code(int budget, GranuleCode& out) {
+    budget = std::min(budget, kMaxPart23Bits);
+    State s = base_;
+    HuffmanChoice choice;
+    bool fitted = rateLoop(s, budget, out, choice);
+    if (fitted && loop_.iterationMode != 2) {
+        outerLoop(s, budget, loop_);
         fitted = rateLoop(s, budget, out, choice);
-        if (fitted && loop.iterationMode != 2) {
-            outerLoop(s, budget, loop);
-            fitted = rateLoop(s, budget, out, choice);
-        }
-    } else if (fillScalefactors(s, out)) {
-        // Variable bitrate: the allocation's gain stands unless it overflows
-        // the tables or the granule's limit.
-        s.globalGain = std::max(s.globalGain, lowestGain(s));
-        while (countBits(s, out, choice) > budget && s.globalGain < 255) {
-            s.globalGain = std::min(255, s.globalGain + 2);
-        }
-        fitted = countBits(s, out, choice) <= budget;
     }
     if (!fitted) {
         // Scale factors alone exceed the budget: code it flat instead.
@@ -446,7 +455,7 @@ void GranuleQuantizer::quantize(const GranuleTask& task, const LoopSettings& loo
         fitted = rateLoop(s, budget, out, choice);
         MP3ENC_CHECK(fitted);
     }
-    if (loop.fullHuffman && task.blockType == kBlockNormal) {
+    if (loop_.fullHuffman && task_->blockType == kBlockNormal) {
         choice = chooseHuffman(ix_, bands_.longBounds, false, true);
     }
     finish(s, choice, out);

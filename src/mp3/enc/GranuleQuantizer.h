@@ -37,8 +37,18 @@ struct GranuleTask {
 // choice. The result always fits the budget.
 class GranuleQuantizer {
   public:
+    static constexpr int kUncodable = 1 << 20;
+
     GranuleQuantizer(int type, const L3BandTable& bands);
-    void quantize(const GranuleTask& task, const LoopSettings& loop, GranuleCode& out);
+    // Takes the granule (which must outlive code()) and finds its scale
+    // factors from the allowed noise, or flat ones in the modes that start so.
+    void setup(const GranuleTask& task, const LoopSettings& loop);
+    // Bits (part 2 + 3) with the global gain moved by `offset` steps from the
+    // allocation's; kUncodable above the 12-bit limit.
+    int bitsAt(int offset);
+    // Codes the granule within `budget` bits: the rate loop, the distortion
+    // loop as the settings ask, and the Huffman choice.
+    void code(int budget, GranuleCode& out);
 
   private:
     struct Band {
@@ -82,7 +92,12 @@ class GranuleQuantizer {
     const L3BandTable& bands_;
     std::vector<Band> long_, short_, mixed_;
     const std::vector<Band>* layout_ = nullptr;
+    GranuleTask taskCopy_;
     const GranuleTask* task_ = nullptr;
+    LoopSettings loop_;
+    State base_;
+    GranuleCode baseCode_;
+    bool baseCodable_ = false;
     float xr34_[kGranuleLines] = {};
     float bandMax34_[kLongBands + kShortBands * kWindows] = {};
     float xmin_[kLongBands + kShortBands * kWindows] = {};

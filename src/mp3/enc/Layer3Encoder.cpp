@@ -66,15 +66,25 @@ EncErrorPtr Layer3Encoder::init(const Layer3Config& config, OptionConfig& option
     if (auto e = buildPsyParams(options, lookupRate, config.sampleRate, channels_, psyParams_)) {
         return e;
     }
-    if (config.fastModel) {
+    loop_.iterationMode = psyParams_.iterationMode;
+    loop_.maxOuterLoops = psyParams_.maxOuterLoops;
+    loop_.ampMode = psyParams_.ampMode;
+    loop_.fullHuffman = psyParams_.fullHuffman;
+    if (config.fast) {
         psyParams_.longBlock.chaosMethod = 3;
         psyParams_.shortBlock.chaosMethod = 3;
+        loop_.iterationMode = 2;
+        loop_.fullHuffman = false;
     }
     const L3BandTable& bands = l3BandTable(
         static_cast<uint32_t>(type), static_cast<uint32_t>(samplingIndexOf(config.sampleRate)));
     makeShortOrder(bands, shortOrder_);
     layout_ = std::make_unique<PsyLayout>(bands, config.sampleRate, psyParams_);
-    quantizer_ = std::make_unique<GranuleQuantizer>(type, bands);
+    for (auto& row : quantizer_) {
+        for (auto& q : row) {
+            q = std::make_unique<GranuleQuantizer>(type, bands);
+        }
+    }
     for (int ch = 0; ch < channels_; ++ch) {
         channel_[ch].psy = std::make_unique<PsyModel>(*layout_, psyParams_);
         channel_[ch].blockSwitch = std::make_unique<BlockSwitch>(psyParams_.blockSwitchMode);
@@ -265,71 +275,103 @@ void Layer3Encoder::encodeFrame(std::vector<uint8_t>& out) {
     writeFrame(setup, out);
 }
 
-// A granule's share of the frame: its mean, moved toward the reservoir by
-// how demanding its perceptual entropy is.
-int Layer3Encoder::granuleTarget(int gr, int mean, int pool, int minimum) const {
-    const GranuleWork& w = work_[gr];
-    const bool isShort = w.blockType[0] == kBlockShort;
-    const ThresholdParams& t = isShort ? psyParams_.shortBlock : psyParams_.longBlock;
+// How much of the pool a frame takes: its own space, plus or minus a share of
+// the reservoir as its perceptual entropy asks.
+int Layer3Encoder::frameTarget(const FrameSetup& setup, int pool, int minimum) const {
+    bool anyShort = false;
     float pe = 0.0f;
-    for (int ch = 0; ch < channels_; ++ch) {
-        pe += w.psy[ch].pe;
+    for (int gr = 0; gr < granules_; ++gr) {
+        for (int ch = 0; ch < channels_; ++ch) {
+            anyShort = anyShort || work_[gr].blockType[ch] == kBlockShort;
+            pe += work_[gr].psy[ch].pe;
+        }
     }
-    pe /= static_cast<float>(channels_);
+    pe /= static_cast<float>(granules_ * channels_);
+    const ThresholdParams& t = anyShort ? psyParams_.shortBlock : psyParams_.longBlock;
     const float span = static_cast<float>(std::max(t.peMax - t.peMin, 1));
     const float demand = std::clamp((pe - static_cast<float>(t.peMin)) / span, 0.0f, 1.0f);
     const float spend = t.minBitSpend + demand * (t.maxBitSpend - t.minBitSpend);
-    const int later = granules_ - 1 - gr;
-    const int reservoir = std::max(pool - mean * (later + 1), 0);
-    int target = mean + static_cast<int>(spend * static_cast<float>(reservoir));
-    target = std::max(target, static_cast<int>(t.factors[1] * static_cast<float>(mean)));
-    target = std::max(target, minimum);
-    return std::clamp(target, 0, std::min(pool, channels_ * kMaxPart23Bits));
+    const int target =
+        setup.mainDataBits + static_cast<int>(spend * static_cast<float>(setup.reservoirFill));
+    return std::clamp(target, minimum, pool);
 }
 
-void Layer3Encoder::codeGranule(int gr, int budget, bool spend) {
-    GranuleWork& w = work_[gr];
-    float share[kMaxChannels] = {1.0f, 0.0f};
-    if (channels_ == 2) {
-        const float* f = psyParams_.longBlock.factors;
-        const float pe0 = w.psy[0].pe + 1.0f;
-        const float pe1 = w.psy[1].pe + 1.0f;
-        const float low = midSide_ && psyParams_.starving ? 0.0f : f[4];
-        share[0] = std::clamp(pe0 / (pe0 + pe1), 1.0f - f[5], f[5]);
-        share[0] = std::clamp(share[0], f[4], 1.0f - low);
+void Layer3Encoder::setupGranules() {
+    for (int gr = 0; gr < granules_; ++gr) {
+        GranuleWork& w = work_[gr];
+        for (int ch = 0; ch < channels_; ++ch) {
+            GranuleTask task;
+            task.xr = w.xr[ch];
+            task.psy = &w.psy[ch];
+            task.blockType = w.blockType[ch];
+            task.mixed = w.mixed[ch];
+            task.noiseScale = noiseScale_;
+            quantizer_[gr][ch]->setup(task, loop_);
+        }
     }
-    int left = budget;
-    for (int ch = 0; ch < channels_; ++ch) {
-        GranuleTask task;
-        task.xr = w.xr[ch];
-        task.psy = &w.psy[ch];
-        task.blockType = w.blockType[ch];
-        task.mixed = w.mixed[ch];
-        const int wanted =
-            ch + 1 == channels_ ? left : static_cast<int>(share[ch] * static_cast<float>(budget));
-        task.budget = std::clamp(wanted, 0, std::min(left, kMaxPart23Bits));
-        task.noiseScale = noiseScale_;
-        task.spendBudget = spend;
-        GranuleCode& code = frame_.granule[gr][ch];
-        quantizer_->quantize(task, config_.loop, code);
-        left -= static_cast<int>(code.side.part23Length);
+}
+
+int Layer3Encoder::frameBits(int offset) {
+    int total = 0;
+    for (int gr = 0; gr < granules_; ++gr) {
+        for (int ch = 0; ch < channels_; ++ch) {
+            total += quantizer_[gr][ch]->bitsAt(offset);
+        }
+    }
+    return total;
+}
+
+// The smallest gain offset, common to every granule and channel of the
+// frame, whose bits fit the target: the noise then lies the same distance
+// above (or below) the allowed noise everywhere.
+int Layer3Encoder::fitOffset(int target) {
+    int lo = -64, hi = 128;
+    if (frameBits(lo) <= target) {
+        return lo;
+    }
+    while (hi - lo > 1) {
+        const int mid = (lo + hi) / 2;
+        if (frameBits(mid) <= target) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    return hi;
+}
+
+// Codes every granule within the target: each gets what it needs at the
+// common offset, and what is left over goes to the granules in turn.
+void Layer3Encoder::codeGranules(int offset, int target) {
+    int need[kMaxGranules][kMaxChannels] = {};
+    int total = 0;
+    for (int gr = 0; gr < granules_; ++gr) {
+        for (int ch = 0; ch < channels_; ++ch) {
+            need[gr][ch] = std::min(quantizer_[gr][ch]->bitsAt(offset), kMaxPart23Bits);
+            total += need[gr][ch];
+        }
+    }
+    int spare = std::max(target - total, 0);
+    int left = target;
+    for (int gr = 0; gr < granules_; ++gr) {
+        for (int ch = 0; ch < channels_; ++ch) {
+            const int budget = std::clamp(need[gr][ch] + spare, 0, std::min(left, kMaxPart23Bits));
+            GranuleCode& code = frame_.granule[gr][ch];
+            quantizer_[gr][ch]->code(budget, code);
+            const int used = static_cast<int>(code.side.part23Length);
+            left -= used;
+            spare = std::max(spare - std::max(used - need[gr][ch], 0), 0);
+        }
     }
 }
 
 void Layer3Encoder::codeFrameCbr(const FrameSetup& setup) {
     const int pool = setup.mainDataBits + setup.reservoirFill;
     const int cap = bitstream_->frameBits().reservoirCap();
-    const int minimumFrame = std::max(pool - cap, 0);
-    const int mean = setup.mainDataBits / granules_;
-    int used = 0;
-    for (int gr = 0; gr < granules_; ++gr) {
-        const int minimum = gr + 1 == granules_ ? minimumFrame - used : 0;
-        const int target = granuleTarget(gr, mean, pool - used, minimum);
-        codeGranule(gr, target, true);
-        for (int ch = 0; ch < channels_; ++ch) {
-            used += static_cast<int>(frame_.granule[gr][ch].side.part23Length);
-        }
-    }
+    const int minimum = std::max(pool - cap, 0);
+    const int target = frameTarget(setup, pool, minimum);
+    setupGranules();
+    codeGranules(fitOffset(target), target);
 }
 
 // Variable bitrate: every granule is coded to its allowed noise, then the
@@ -343,26 +385,17 @@ void Layer3Encoder::codeFrameVbr(FrameSetup& setup) {
         return bytes * 8 - bitstream_->overheadBits();
     };
     const int top = type == kTypeMpeg25 ? 8 : 14;
-    int need = 0;
-    for (int gr = 0; gr < granules_; ++gr) {
-        codeGranule(gr, channels_ * kMaxPart23Bits, false);
-        for (int ch = 0; ch < channels_; ++ch) {
-            need += static_cast<int>(frame_.granule[gr][ch].side.part23Length);
-        }
-    }
+    setupGranules();
+    const int need = frameBits(0);
     int index = 1;
     while (index < top && mainBitsAt(index) + fill < need) {
         ++index;
     }
-    if (mainBitsAt(index) + fill < need) {
-        const int pool = mainBitsAt(index) + fill;
-        int used = 0;
-        for (int gr = 0; gr < granules_; ++gr) {
-            codeGranule(gr, (pool - used) / (granules_ - gr), true);
-            for (int ch = 0; ch < channels_; ++ch) {
-                used += static_cast<int>(frame_.granule[gr][ch].side.part23Length);
-            }
-        }
+    const int pool = mainBitsAt(index) + fill;
+    if (pool < need) {
+        codeGranules(fitOffset(pool), pool);
+    } else {
+        codeGranules(0, need);
     }
     setup = bitstream_->advanceAt(index);
 }

@@ -77,18 +77,22 @@ class Layer3Encoder {
     bool decideMidSide() const;
     void applyMidSide(GranuleWork& work) const;
     void encodeFrame(std::vector<uint8_t>& out);
+    void setupGranules();
+    int frameBits(int offset);
+    int fitOffset(int target);
+    void codeGranules(int offset, int target);
+    int frameTarget(const FrameSetup& setup, int pool, int minimum) const;
     void codeFrameCbr(const FrameSetup& setup);
-    void codeGranule(int gr, int budget, bool spend);
-    int granuleTarget(int gr, int mean, int pool, int minimum) const;
     void codeFrameVbr(FrameSetup& setup);
     void writeFrame(const FrameSetup& setup, std::vector<uint8_t>& out);
     void shareScalefactors();
 
     Layer3Config config_;
     PsyParams psyParams_;
+    LoopSettings loop_;
     std::unique_ptr<BitstreamEncoder> bitstream_;
     std::unique_ptr<PsyLayout> layout_;
-    std::unique_ptr<GranuleQuantizer> quantizer_;
+    std::unique_ptr<GranuleQuantizer> quantizer_[kMaxGranules][kMaxChannels];
     ShortOrder shortOrder_{};
     ChannelState channel_[kMaxChannels];
     int channels_ = 2;

@@ -14,7 +14,7 @@ constexpr float kHoleDb = -3.0f;
 // A full-scale sine is 96 dB; the transforms keep 32 x (sample energy)
 // as the band energy of a tone (see the threshold in quiet below).
 constexpr float kFullScaleDb = 96.0f;
-constexpr float kQuietBandEnergy = 32.0f;
+constexpr float kQuietBandEnergy = 1.0f;
 constexpr float kTiny = 1e-20f;
 
 float barkOf(float hz) {
@@ -356,7 +356,7 @@ void PsyModel::analyse(const float* xr, int blockType, bool mixed, PsyResult& ou
         for (int b = 0; b < kShortBands; ++b) {
             for (int w = 0; w < kWindows; ++w) {
                 const float r = out.energyShort[b][w] / (out.xminShort[b][w] + kTiny);
-                pe += static_cast<float>(k.bounds[b + 1] - k.bounds[b]) *
+                pe += static_cast<float>(k.bounds[b + 1] - k.bounds[b]) * 1.66f *
                       std::log10(std::max(r, 1.0f));
             }
         }
@@ -364,7 +364,8 @@ void PsyModel::analyse(const float* xr, int blockType, bool mixed, PsyResult& ou
         const auto& k = layout_.longKind();
         for (int b = 0; b < kLongBands; ++b) {
             const float r = out.energyLong[b] / (out.xminLong[b] + kTiny);
-            pe += static_cast<float>(k.bounds[b + 1] - k.bounds[b]) * std::log10(std::max(r, 1.0f));
+            pe += static_cast<float>(k.bounds[b + 1] - k.bounds[b]) * 1.66f *
+                  std::log10(std::max(r, 1.0f));
         }
     }
     out.pe = pe;

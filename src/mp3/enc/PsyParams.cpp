@@ -15,6 +15,7 @@ ThresholdParams thresholdDefaults(bool isShort, int sampleRate, int channels) {
         t.maskLow = 30.0f;
         t.maskHigh = 20.0f;
         t.chaosMethod = 1;
+        t.cbMode = 12;
         t.rpmin = 0.05f;
         t.rpre = 10.0f;
         t.toneLimitFreq = 8000.0f;

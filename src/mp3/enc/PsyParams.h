@@ -11,12 +11,12 @@ namespace mp3::enc {
 // Threshold parameters of one block kind (long or short).
 struct ThresholdParams {
     float nmt = 6.0f;        // dB a noise masker masks below its level
-    float tmn = 24.0f;       // dB a tone masks below its level
+    float tmn = 30.0f;       // dB a tone masks below its level
     float maskLow = 27.0f;   // dB per Bark toward lower frequencies
     float maskHigh = 15.0f;  // dB per Bark toward higher frequencies
     bool maskNoHole = false;
     float toneLimitFreq = 16000.0f;
-    int cbMode = 0;
+    int cbMode = 21;  // every band: the partitions' least threshold density
     int chaosMethod = 4;
     float toneCombLimitFreq = 6000.0f;
     float rpmin = 0.01f;
@@ -42,7 +42,7 @@ struct PsyParams {
     bool starving = false;
     int blockSwitchMode = 0;  // 0 automatic, 1 only long, 2 only short
     bool mixedBlocks = false;
-    int iterationMode = 1;
+    int iterationMode = 0;
     int maxOuterLoops = 14;
     bool fullHuffman = false;
     int ampMode = 2;
