@@ -27,9 +27,10 @@ struct Layer3Config {
     bool privateBit = false;
     int bitstreamMode = kBitstreamIso;
     bool vbr = false;
-    int vbrQuality = 60;     // 1..100
-    bool fastModel = false;  // cheaper tonality for the fast engine
-    LoopSettings loop;
+    int vbrQuality = 60;  // 1..100
+    // The fast engine: cheaper tonality and no distortion loop; otherwise
+    // the loop follows the options ("itm", "mol", "amp", "hfs").
+    bool fast = false;
 };
 
 // The Layer III encoder shared by both engines: analysis filterbank, block
