@@ -69,7 +69,7 @@ EncErrorPtr setIsoParam(IsoEncoderParams& params, int number, double value) {
 
 EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& options,
                              int inputChannels, int outputRate, int outputChannels, int bitrate,
-                             int stereoTools, bool fullSearch,
+                             int stereoTools, bool fullSearch, bool crc,
                              std::unique_ptr<EncodingEngine>& result) {
     if (inputChannels != 1 && inputChannels != 2) {
         return MP3ENC_ERROR(kModule, "wrong number of channels on input");
@@ -94,6 +94,7 @@ EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& optio
     config.channels = outputChannels;
     config.bitrate = bitrate;
     config.stereoTools = stereoTools;
+    config.crc = crc;
     config.privateBit = (params.headerFlags & kHeaderPrivate) != 0;
     config.copyright = (params.headerFlags & kHeaderCopyright) != 0;
     config.original = (params.headerFlags & kHeaderOriginal) != 0;

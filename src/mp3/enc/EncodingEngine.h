@@ -53,7 +53,7 @@ EncErrorPtr setIsoParam(IsoEncoderParams& params, int number, double value);
 // from the record and the bitrate check, then creates the encoder.
 EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& options,
                              int inputChannels, int outputRate, int outputChannels, int bitrate,
-                             int stereoTools, bool fullSearch,
+                             int stereoTools, bool fullSearch, bool crc,
                              std::unique_ptr<EncodingEngine>& result);
 
 // The fast engine's creation parameters.

@@ -107,9 +107,9 @@ EncErrorPtr Layer3Encoder::init(const Layer3Config& config, OptionConfig& option
 }
 
 int Layer3Encoder::delaySamples() const {
-    // Analysis and synthesis filterbanks, plus the granule of lookahead the
-    // block switching needs.
-    return 528 + 1 + kGranuleLines;
+    // The analysis filterbank and the MDCT's half window; a decoder adds its
+    // own 529 samples. The block-switching lookahead costs latency, not delay.
+    return kGranuleLines - kSubbands - kSubbands / 2;
 }
 
 std::vector<int> Layer3Encoder::takeFrameSizes() {

@@ -48,7 +48,8 @@ class Layer3Encoder {
     // then empties the multiplexer.
     void flush(std::vector<uint8_t>& out);
 
-    // Samples between an input sample and the same sample out of a decoder.
+    // Samples the encoder puts before the first input sample (a decoder adds
+    // its own 529).
     int delaySamples() const;
     int samplesPerFrame() const { return bitstream_->samplesPerFrame(); }
     float bandwidth() const { return psyParams_.bandwidth; }

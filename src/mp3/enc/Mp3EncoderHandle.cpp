@@ -118,7 +118,8 @@ bool Mp3EncoderHandle::buildEngine() {
                                      (config_.original ? kHeaderOriginal : 0);
             const int tools = check.stereoTools & (config_.allowMidSide ? 1 : 0);
             error = createIsoEncoder(isoParams_, options_, inputChannels_, outputRate_,
-                                     outputChannels_, bitrate_, tools, check.fullSearch, engine_);
+                                     outputChannels_, bitrate_, tools, check.fullSearch,
+                                     config_.engineValue != 0, engine_);
         }
         engineKind_ = Mp3Engine::Iso;
     }
