@@ -17,6 +17,7 @@ class L3BitReader {
   public:
     L3BitReader(const uint8_t* data, size_t bytes) : data_(data), endBits_(bytes * 8) {}
 
+    const uint8_t* data() const { return data_; }
     size_t position() const { return pos_; }
     size_t endBits() const { return endBits_; }
     void seek(size_t bitPosition) { pos_ = bitPosition; }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "mp3/L3BitReader.h"
 #include "mp3/L3HuffmanCodes.h"
 
 namespace mp3 {
@@ -11,7 +12,7 @@ namespace mp3 {
 // Entry layout: a leaf holds length << 8 | x << 4 | y (bit 15 clear); a link
 // holds 0x8000 | sub-table bits << 11 | sub-table offset.
 inline constexpr uint16_t kLookupLink = 0x8000;
-inline constexpr int kLookupRootBits = 8;
+inline constexpr int kLookupRootBits = 10;
 inline constexpr int kLookupSubBits = 4;
 
 struct L3HuffLookup {
@@ -98,6 +99,7 @@ struct L3LookupFor {
         Select < 32 ? kPairTables[Select].code : L3HuffCodeTable{kQuadCodesA, kQuadLengthsA, 16};
     static constexpr int kCount = Select == 32 ? 16 : kCodes.width * kCodes.width;
     static constexpr int kSize = lookup_detail::lookupSize(kCodes, kCount);
+    static_assert(kSize <= 0x800, "links hold 11-bit offsets");
     static constexpr std::array<uint16_t, kSize> kEntries =
         lookup_detail::buildLookup<kSize>(kCodes, kCount);
     static constexpr L3HuffLookup value() {
@@ -108,5 +110,19 @@ struct L3LookupFor {
                 Select < 32 ? kPairTables[Select].linbits : 0};
     }
 };
+
+// Decodes the next code word; returns its leaf entry (length << 8 | x << 4 | y).
+inline uint32_t l3DecodeHuffman(L3BitReader& reader, const L3HuffLookup& lookup) {
+    const uint32_t bits = reader.peek32();
+    uint32_t entry = lookup.entries[bits >> (32 - lookup.rootBits)];
+    int used = lookup.rootBits;
+    while (entry & kLookupLink) {
+        const int sub = (entry >> 11) & 15;
+        entry = lookup.entries[(entry & 0x7FF) + ((bits << used) >> (32 - sub))];
+        used += sub;
+    }
+    reader.skip(entry >> 8);
+    return entry;
+}
 
 }  // namespace mp3

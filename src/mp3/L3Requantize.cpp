@@ -1,5 +1,6 @@
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "mp3/L3Bands.h"
 #include "mp3/L3Stages.h"
@@ -16,9 +17,13 @@ constexpr uint8_t kPretab[kLongBands] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
 constexpr float kQuarterPowers[4] = {1.0f, 1.18920711500272106672f, 1.41421356237309504880f,
                                      1.68179283050742908606f};
 
-// 2^(quarters / 4).
+// 2^(quarters / 4), built from the exponent bits; the range of quarters
+// (about -340..45) keeps every value a normal float.
 float pow2Quarters(int quarters) {
-    return std::ldexp(kQuarterPowers[quarters & 3], quarters >> 2);
+    const uint32_t exponentBits = static_cast<uint32_t>((quarters >> 2) + 127) << 23;
+    float power;
+    std::memcpy(&power, &exponentBits, sizeof power);
+    return kQuarterPowers[quarters & 3] * power;
 }
 
 void addRun(L3BandRuns& runs, int end, int quarters, int band, int window) {

@@ -80,7 +80,7 @@ int l3Antialias(float* xr, const L3GranuleSide& granule, int bound, int subbands
 // out[slot * kSubbands + subband]. With `accumulate` the result is added to
 // `out` and `overlap` instead of replacing them (used to fold two channels).
 void l3Hybrid(const float* xr, const L3GranuleSide& granule, int bound, int subbands,
-              float overlap[kSubbands][kSlots], float* out, bool accumulate);
+              float overlap[kSlots][kSubbands], float* out, bool accumulate);
 
 // Negates odd time slots of odd subbands.
 void l3FrequencyInversion(float* out, int subbands);

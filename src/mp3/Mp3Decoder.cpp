@@ -2,45 +2,55 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
+
+#include "mp3/L3Simd.h"
 
 namespace mp3 {
 
 namespace {
 constexpr size_t kInputCapacity = 8192;
 
-void writeFloat(const Mp3DecoderCore& core, int channels, float* out) {
+// Interleaves the channel planes: four samples of each channel at a time.
+void interleave(const Mp3DecoderCore& core, int channels, float* out) {
     const int samples = core.pcmSamples();
-    for (int ch = 0; ch < channels; ++ch) {
-        const float* pcm = core.pcm(ch);
-        for (int i = 0; i < samples; ++i) {
-            out[i * channels + ch] = pcm[i];
+    if (channels == 1) {
+        std::memcpy(out, core.pcm(0), static_cast<size_t>(samples) * sizeof(float));
+        return;
+    }
+    const float* left = core.pcm(0);
+    const float* right = core.pcm(1);
+    for (int i = 0; i < samples; i += 4) {
+        const F4 l = load4(left + i);
+        const F4 r = load4(right + i);
+        store4(out + 2 * i, interleaveLow(l, r));
+        store4(out + 2 * i + 4, interleaveHigh(l, r));
+    }
+}
+
+// Rounds to nearest (ties to even) and clamps to 16 bits, four at a time:
+// adding 1.5 * 2^23 leaves the rounded integer in the low mantissa bits.
+void toPcm16(const float* in, size_t count, int16_t* out) {
+    const F4 low = splat4(-32768.0f);
+    const F4 high = splat4(32767.0f);
+    const F4 magic = splat4(12582912.0f);
+    for (size_t i = 0; i < count; i += 4) {
+        F4 v = load4(in + i);
+        v = v < low ? low : v;
+        v = v > high ? high : v;
+        const F4 shifted = v + magic;
+        int32_t bits[4];
+        std::memcpy(bits, &shifted, sizeof bits);
+        for (int k = 0; k < 4; ++k) {
+            out[i + k] = static_cast<int16_t>(bits[k] - 0x4B400000);
         }
     }
 }
 
-inline int clampSample(float v) {
-    return static_cast<int>(std::lrint(std::clamp(v, -32768.0f, 32767.0f)));
-}
-
-void writePcm16(const Mp3DecoderCore& core, int channels, int16_t* out) {
-    const int samples = core.pcmSamples();
-    for (int ch = 0; ch < channels; ++ch) {
-        const float* pcm = core.pcm(ch);
-        for (int i = 0; i < samples; ++i) {
-            out[i * channels + ch] = static_cast<int16_t>(clampSample(pcm[i]));
-        }
-    }
-}
-
-void writePcm8(const Mp3DecoderCore& core, int channels, uint8_t* out) {
-    const int samples = core.pcmSamples();
-    for (int ch = 0; ch < channels; ++ch) {
-        const float* pcm = core.pcm(ch);
-        for (int i = 0; i < samples; ++i) {
-            out[i * channels + ch] =
-                static_cast<uint8_t>(((clampSample(pcm[i]) + 32768) & 0xFFFF) >> 8);
-        }
+void writePcm8(const int16_t* pcm, size_t count, uint8_t* out) {
+    for (size_t i = 0; i < count; ++i) {
+        out[i] = static_cast<uint8_t>(((pcm[i] + 32768) & 0xFFFF) >> 8);
     }
 }
 
@@ -72,13 +82,16 @@ class Mp3Decoder final : public IMp3Decoder {
 
   private:
     Mp3Ssc decode(void* out, size_t size, size_t* written, bool floating);
-    void write(void* out, bool floating) const;
+    void write(void* out, bool floating);
     void refreshInfo(Mp3Ssc code);
 
     Mp3InputBuffer input_;
     Mp3DecoderCore core_;
     Mp3FrameInfo info_;
     bool end_ = false;
+    // Staging for integer output; frames hold a multiple of four samples.
+    alignas(16) float staging_[kMaxChannels * kMaxFrameSamples];
+    int16_t pcm16_[kMaxChannels * kMaxFrameSamples];
 };
 
 Mp3Ssc Mp3Decoder::decode(void* out, size_t size, size_t* written, bool floating) {
@@ -112,14 +125,19 @@ Mp3Ssc Mp3Decoder::decode(void* out, size_t size, size_t* written, bool floating
     return code;
 }
 
-void Mp3Decoder::write(void* out, bool floating) const {
+void Mp3Decoder::write(void* out, bool floating) {
     const int channels = core_.outputChannels(input_.header());
+    const size_t count = static_cast<size_t>(core_.pcmSamples() * channels);
     if (floating) {
-        writeFloat(core_, channels, static_cast<float*>(out));
-    } else if (core_.options().quality != 0) {
-        writePcm8(core_, channels, static_cast<uint8_t*>(out));
+        interleave(core_, channels, static_cast<float*>(out));
+        return;
+    }
+    interleave(core_, channels, staging_);
+    if (core_.options().quality != 0) {
+        toPcm16(staging_, count, pcm16_);
+        writePcm8(pcm16_, count, static_cast<uint8_t*>(out));
     } else {
-        writePcm16(core_, channels, static_cast<int16_t*>(out));
+        toPcm16(staging_, count, static_cast<int16_t*>(out));
     }
 }
 

@@ -169,7 +169,7 @@ void Mp3DecoderCore::synthesizeChannel(int gr, int ch, const L3GranuleSide& gran
     Mp3CoreState& s = state_;
     const L3BandTable& bands = l3BandTable(s.header.version, s.header.samplingIndex);
     const int subbands = kSubbands >> options_.resolution;
-    float* out = s.subbandSamples[0];
+    float* out = s.subbandSamples;
     const int first = fold ? 0 : ch;
     for (int c = first; c <= ch; ++c) {
         const L3GranuleSide& g = fold ? s.side.granule[gr][c] : granule;
@@ -179,8 +179,8 @@ void Mp3DecoderCore::synthesizeChannel(int gr, int ch, const L3GranuleSide& gran
     }
     l3FrequencyInversion(out, subbands);
     const int outCh = fold ? 0 : ch;
-    const int perGranule = kSlots * subbands;
-    l3Synthesize(s.synthesis[outCh], out, options_.resolution, s.pcm[outCh] + gr * perGranule, 1);
+    float* pcm = s.pcm[outCh] + gr * kSlots * subbands;
+    l3Synthesize(s.synthesis[outCh], out, options_.resolution, pcm);
 }
 
 void Mp3DecoderCore::conceal() {

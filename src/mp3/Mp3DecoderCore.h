@@ -36,10 +36,12 @@ struct Mp3CoreState {
     alignas(16) float xr[kMaxChannels][kGranuleLines + 4];
     int bounds[kMaxChannels];
     L3Scalefactors factors[kMaxChannels];
-    alignas(16) float overlap[kMaxChannels][kSubbands][kSlots];
-    alignas(16) float subbandSamples[kMaxChannels][kSlots * kSubbands];
+    alignas(16) float overlap[kMaxChannels][kSlots][kSubbands];
+    // Hybrid output of one channel; two more slots of zeros let the
+    // synthesis read slots in fours.
+    alignas(16) float subbandSamples[(kSlots + 2) * kSubbands];
     L3SynthesisState synthesis[kMaxChannels];
-    alignas(16) float pcm[kMaxChannels][kMaxFrameSamples];  // planar, 16-bit scale
+    alignas(16) float pcm[kMaxChannels][kMaxFrameSamples];  // 16-bit scale
     int pcmSamples;                                         // per channel
 };
 
@@ -55,6 +57,7 @@ class Mp3DecoderCore {
 
     const Mp3DecoderOptions& options() const { return options_; }
     int outputChannels(const Mp3FrameHeader& header) const;
+    // The last frame's output of one channel.
     const float* pcm(int channel) const { return state_.pcm[channel]; }
     int pcmSamples() const { return state_.pcmSamples; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace mp3 {
 
@@ -39,9 +40,10 @@ uint32_t Mp3InputBuffer::peek32(size_t offset) const {
 }
 
 void Mp3InputBuffer::copy(size_t offset, uint8_t* destination, size_t count) const {
-    for (size_t i = 0; i < count; ++i) {
-        destination[i] = at(offset + i);
-    }
+    const size_t from = (read_ + offset) & mask_;
+    const size_t first = std::min(count, data_.size() - from);
+    std::memcpy(destination, data_.data() + from, first);
+    std::memcpy(destination + first, data_.data(), count - first);
 }
 
 void Mp3InputBuffer::drop(size_t count) {

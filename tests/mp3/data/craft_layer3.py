@@ -130,6 +130,8 @@ class Stream:
         self.key = (version, 0)
         self.granules = 2 if version == 1 else 1
         self.lsf = version != 1
+        self.mixed_blocks = False
+        self.split_blocks = False
 
     # -- spectra ---------------------------------------------------------------
     def random_value(self, line, top):
@@ -350,6 +352,8 @@ class Stream:
             chans = []
             for ch in range(self.channels):
                 prev = grs[0][ch] if gr == 1 else None
+                if ch == 1 and self.split_blocks:  # the right channel switches on its own
+                    block_type, mixed = self.block_pattern(index * self.granules + gr + 3), False
                 chans.append(self.make_granule(gr, ch, block_type, mixed, prev))
             if self.channels == 2 and self.mode == 1 and self.mode_ext & 1:
                 self.apply_intensity(chans[1])
@@ -477,11 +481,12 @@ def crc16(data):
 
 STREAMS = {
     # name: (version, channels, mode, mode_ext, crc, mixed blocks, frames, seed)
-    "crafted_v1_intensity": (1, 2, 1, 1, False, False, 12, 11),
-    "crafted_v1_ms_intensity": (1, 2, 1, 3, True, False, 12, 12),
+    "crafted_v1_split_blocks": (1, 2, 0, 0, False, False, 8, 51),
+    "crafted_v1_intensity": (1, 2, 1, 1, False, False, 10, 11),
+    "crafted_v1_ms_intensity": (1, 2, 1, 3, True, False, 10, 12),
     "crafted_v2_intensity": (2, 2, 1, 1, False, False, 16, 21),
     "crafted_v2_ms_intensity": (2, 2, 1, 3, False, False, 16, 22),
-    "crafted_v1_mixed": (1, 2, 0, 0, False, True, 12, 31),
+    "crafted_v1_mixed": (1, 2, 0, 0, False, True, 10, 31),
     "crafted_v1_mono_reservoir": (1, 1, 3, 0, True, True, 16, 41),
     "crafted_v2_mono_mixed": (2, 1, 3, 0, False, True, 16, 42),
 }
@@ -492,6 +497,7 @@ def main():
     version, channels, mode, ext, crc, mixed, frames, seed = STREAMS[name]
     s = Stream(name, version, channels, mode, ext, crc, frames, seed)
     s.mixed_blocks = mixed
+    s.split_blocks = name.endswith("split_blocks")
     data, begins = s.build()
     Path(out).write_bytes(data)
     print(f"{name}: {len(data)} bytes, main_data_begin max {max(begins)} of {255 if version != 1 else 511}")
