@@ -13,6 +13,7 @@ constexpr int kExpOffset = 400;
 constexpr int kExpRange = 700;
 constexpr float kRounding = 0.4054f;
 constexpr float kTiny = 1e-20f;
+constexpr int kOuterPatience = 6;
 
 struct QuantTables {
     float step34[kExpRange];  // 2^(-3/16 e): divides |xr|^(3/4)
@@ -300,6 +301,22 @@ bool GranuleQuantizer::rateLoop(State& s, int budget, GranuleCode& code, Huffman
     return true;
 }
 
+// After an amplification the gain can only rise: step it up from where it
+// was until the bits fit again.
+bool GranuleQuantizer::raiseGain(State& s, int budget, GranuleCode& code, HuffmanChoice& choice) {
+    if (!fillScalefactors(s, code)) {
+        return false;
+    }
+    s.globalGain = std::max(s.globalGain, lowestGain(s));
+    while (countBits(s, code, choice) > budget) {
+        if (s.globalGain == 255) {
+            return false;
+        }
+        ++s.globalGain;
+    }
+    return true;
+}
+
 GranuleQuantizer::Evaluation GranuleQuantizer::evaluate(const State& s) const {
     Evaluation ev;
     for (size_t c = 0; c < layout_->size(); ++c) {
@@ -310,6 +327,7 @@ GranuleQuantizer::Evaluation GranuleQuantizer::evaluate(const State& s) const {
         if (ratio > 1.0f) {
             ++ev.overCount;
             const float db = 10.0f * std::log10(ratio);
+            ev.over[c] = db;
             ev.overSum += db;
             ev.maxOver = std::max(ev.maxOver, db);
         }
@@ -329,20 +347,13 @@ bool fewerDistortions(int overA, float sumA, int overB, float sumB) {
 bool GranuleQuantizer::amplify(State& s, const Evaluation& ev, int ampMode,
                                std::vector<bool>& amplified) const {
     const size_t count = layout_->size();
-    std::vector<float> over(count, 0.0f);
-    int distorted = 0, capable = 0;
-    float mean = 0.0f;
+    int capable = 0;
     for (size_t c = 0; c < count; ++c) {
-        if (!(*layout_)[c].hasScalefactor) {
-            continue;
-        }
-        ++capable;
-        const float ratio = bandNoise(c, exponentOf(s, c)) / (xmin_[c] + kTiny);
-        over[c] = ratio > 1.0f ? 10.0f * std::log10(ratio) : 0.0f;
-        distorted += ratio > 1.0f;
-        mean += over[c];
+        capable += (*layout_)[c].hasScalefactor;
     }
-    mean /= static_cast<float>(std::max(distorted, 1));
+    const int distorted = ev.overCount;
+    const float mean = ev.overSum / static_cast<float>(std::max(distorted, 1));
+    const float* over = ev.over;
     float threshold = 0.0f;
     if (ampMode == 1) {
         threshold = ev.maxOver;
@@ -377,25 +388,25 @@ void GranuleQuantizer::outerLoop(State& s, int budget, const LoopSettings& loop)
     HuffmanChoice choice;
     State best = s;
     Evaluation bestEv = evaluate(s);
-    const bool stopEarly = loop.iterationMode >= 3;
+    // Modes 3 and 4 stop at the first round without gain; the others give
+    // up after a few, since later rounds rarely win back what they lose.
+    const int patience = loop.iterationMode >= 3 ? 1 : kOuterPatience;
     State current = s;
+    Evaluation ev = bestEv;
+    int idle = 0;
     for (int round = 0; round < loop.maxOuterLoops && bestEv.overCount > 0; ++round) {
-        const Evaluation ev = evaluate(current);
-        if (!amplify(current, ev, loop.ampMode, amplified)) {
+        if (!amplify(current, ev, loop.ampMode, amplified) ||
+            !raiseGain(current, budget, code, choice)) {
             break;
         }
-        State trial = current;
-        if (!rateLoop(trial, budget, code, choice)) {
+        ev = evaluate(current);
+        if (fewerDistortions(ev.overCount, ev.overSum, bestEv.overCount, bestEv.overSum)) {
+            best = current;
+            bestEv = ev;
+            idle = 0;
+        } else if (++idle >= patience) {
             break;
         }
-        const Evaluation next = evaluate(trial);
-        if (fewerDistortions(next.overCount, next.overSum, bestEv.overCount, bestEv.overSum)) {
-            best = trial;
-            bestEv = next;
-        } else if (stopEarly) {
-            break;
-        }
-        current = trial;
     }
     s = best;
 }

@@ -69,6 +69,7 @@ class GranuleQuantizer {
         int overCount = 0;
         float overSum = 0.0f;
         float maxOver = 0.0f;
+        float over[kLongBands + kShortBands * kWindows] = {};  // dB above the allowed noise
     };
 
     const std::vector<Band>& layoutFor(int blockType, bool mixed) const;
@@ -82,6 +83,7 @@ class GranuleQuantizer {
     bool fillScalefactors(const State& s, GranuleCode& code) const;
     int countBits(const State& s, GranuleCode& code, HuffmanChoice& choice);
     bool rateLoop(State& s, int budget, GranuleCode& code, HuffmanChoice& choice);
+    bool raiseGain(State& s, int budget, GranuleCode& code, HuffmanChoice& choice);
     void allocateNoise(State& s) const;
     Evaluation evaluate(const State& s) const;
     void outerLoop(State& s, int budget, const LoopSettings& loop);

@@ -1,6 +1,7 @@
 #include "mp3/enc/HuffmanCoding.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "mp3/L3HuffmanCodes.h"
@@ -154,6 +155,63 @@ int pairTableBits(const int* ix, int begin, int end, int table) {
     return bits;
 }
 
+namespace {
+constexpr int kFieldBits = 21;
+constexpr uint64_t kFieldMask = (uint64_t{1} << kFieldBits) - 1;
+
+// Code lengths (signs included) of up to three tables packed into one word
+// per (x, y), so that one pass over the lines costs every candidate.
+struct PackedLengths {
+    uint64_t lengths[16 * 16];
+};
+
+PackedLengths packTables(const int* tables, int count) {
+    PackedLengths p{};
+    for (int x = 0; x < 16; ++x) {
+        for (int y = 0; y < 16; ++y) {
+            uint64_t word = 0;
+            for (int k = 0; k < count; ++k) {
+                const L3PairTable& t = kPairTables[tables[k]];
+                const int width = t.code.width;
+                if (x >= width || y >= width) {
+                    continue;
+                }
+                const uint64_t bits = t.code.lengths[x * width + y] + (x != 0) + (y != 0);
+                word |= bits << (kFieldBits * k);
+            }
+            p.lengths[x * 16 + y] = word;
+        }
+    }
+    return p;
+}
+
+const PackedLengths& familyLengths(int family) {
+    static const auto kPacked = [] {
+        std::array<PackedLengths, 7> all{};
+        for (int f = 0; f < 6; ++f) {
+            all[static_cast<size_t>(f)] = packTables(kFamilies[f].tables, kFamilies[f].count);
+        }
+        const int escapes[2] = {16, 24};
+        all[6] = packTables(escapes, 2);
+        return all;
+    }();
+    return kPacked[static_cast<size_t>(family)];
+}
+
+uint64_t packedSum(const PackedLengths& p, const int* ix, int begin, int end, int& escapes) {
+    uint64_t sum = 0;
+    int count = 0;
+    for (int i = begin; i < end; i += 2) {
+        const int x = std::abs(ix[i]);
+        const int y = std::abs(ix[i + 1]);
+        count += (x >= 15) + (y >= 15);
+        sum += p.lengths[std::min(x, 15) * 16 + std::min(y, 15)];
+    }
+    escapes = count;
+    return sum;
+}
+}  // namespace
+
 TableCost bestPairTable(const int* ix, int begin, int end) {
     if (begin >= end) {
         return {0, 0};
@@ -163,24 +221,26 @@ TableCost bestPairTable(const int* ix, int begin, int end) {
         return {0, 0};
     }
     TableCost best{0, 1 << 30};
+    int escapes = 0;
     if (m <= 15) {
-        for (const Family& f : kFamilies) {
-            if (m > f.maxValue) {
-                continue;
+        int f = 0;
+        while (m > kFamilies[f].maxValue) {
+            ++f;
+        }
+        const uint64_t sum = packedSum(familyLengths(f), ix, begin, end, escapes);
+        for (int k = 0; k < kFamilies[f].count; ++k) {
+            const int bits = static_cast<int>(sum >> (kFieldBits * k) & kFieldMask);
+            if (bits < best.bits) {
+                best = {kFamilies[f].tables[k], bits};
             }
-            for (int k = 0; k < f.count; ++k) {
-                const int bits = pairTableBits(ix, begin, end, f.tables[k]);
-                if (bits < best.bits) {
-                    best = {f.tables[k], bits};
-                }
-            }
-            break;
         }
         return best;
     }
-    for (const int first : {16, 24}) {
-        const int table = escapeTable(first, m);
-        const int bits = pairTableBits(ix, begin, end, table);
+    const uint64_t sum = packedSum(familyLengths(6), ix, begin, end, escapes);
+    for (int k = 0; k < 2; ++k) {
+        const int table = escapeTable(k == 0 ? 16 : 24, m);
+        const int bits = static_cast<int>(sum >> (kFieldBits * k) & kFieldMask) +
+                         escapes * kPairTables[table].linbits;
         if (bits < best.bits) {
             best = {table, bits};
         }

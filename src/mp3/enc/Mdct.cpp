@@ -1,5 +1,6 @@
 #include "mp3/enc/Mdct.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "mp3/L3Math.h"
@@ -13,9 +14,11 @@ constexpr int kShortTaps = 12;
 constexpr int kShortCoeffs = 6;
 
 struct MdctTables {
-    // Window times cosine, with the forward transform's 1/9 or 1/3 folded in.
-    float longBasis[4][kSlots][kLongTaps];
-    float shortBasis[kShortCoeffs][kShortTaps];
+    float longWindow[4][kLongTaps];
+    float shortWindow[kShortTaps];
+    // DCT-IV of the folded input, with the forward transform's 1/9 or 1/3.
+    float longBasis[kSlots][kSlots];
+    float shortBasis[kShortCoeffs][kShortCoeffs];
     float cs[8];
     float ca[8];
 };
@@ -42,17 +45,23 @@ float windowValue(int type, int n) {
 MdctTables makeTables() {
     MdctTables t{};
     for (int type : {0, 1, 3}) {
-        for (int k = 0; k < kSlots; ++k) {
-            for (int n = 0; n < kLongTaps; ++n) {
-                const double c = std::cos(kPi / 72.0 * (2 * n + 1 + 18) * (2 * k + 1));
-                t.longBasis[type][k][n] = static_cast<float>(windowValue(type, n) * c / 9.0);
-            }
+        for (int n = 0; n < kLongTaps; ++n) {
+            t.longWindow[type][n] = windowValue(type, n);
+        }
+    }
+    for (int n = 0; n < kShortTaps; ++n) {
+        t.shortWindow[n] = windowValue(kBlockShort, n);
+    }
+    for (int k = 0; k < kSlots; ++k) {
+        for (int n = 0; n < kSlots; ++n) {
+            const double c = std::cos(kPi / kSlots * (n + 0.5) * (k + 0.5));
+            t.longBasis[n][k] = static_cast<float>(c / 9.0);
         }
     }
     for (int k = 0; k < kShortCoeffs; ++k) {
-        for (int n = 0; n < kShortTaps; ++n) {
-            const double c = std::cos(kPi / 24.0 * (2 * n + 1 + 6) * (2 * k + 1));
-            t.shortBasis[k][n] = static_cast<float>(windowValue(kBlockShort, n) * c / 3.0);
+        for (int n = 0; n < kShortCoeffs; ++n) {
+            const double c = std::cos(kPi / kShortCoeffs * (n + 0.5) * (k + 0.5));
+            t.shortBasis[n][k] = static_cast<float>(c / 3.0);
         }
     }
     constexpr double kCi[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
@@ -79,28 +88,46 @@ void gatherSubband(const SubbandGranule& previous, const SubbandGranule& current
     }
 }
 
+// Folds 2M windowed samples onto M (time-domain aliasing), so that the
+// MDCT becomes a DCT-IV of M points.
+template <int M>
+void fold(const float* z, const float* window, float* u) {
+    for (int n = 0; n < M / 2; ++n) {
+        u[n] = -z[3 * M / 2 - 1 - n] * window[3 * M / 2 - 1 - n] -
+               z[3 * M / 2 + n] * window[3 * M / 2 + n];
+    }
+    for (int n = M / 2; n < M; ++n) {
+        u[n] = z[n - M / 2] * window[n - M / 2] - z[3 * M / 2 - 1 - n] * window[3 * M / 2 - 1 - n];
+    }
+}
+
+// basis[n][k]; the sums run down the columns so that they vectorise.
+template <int M>
+void dct4(const float (*basis)[M], const float* u, float* out) {
+    float sum[M] = {};
+    for (int n = 0; n < M; ++n) {
+        for (int k = 0; k < M; ++k) {
+            sum[k] += basis[n][k] * u[n];
+        }
+    }
+    std::copy(sum, sum + M, out);
+}
+
 void longMdct(const float* z, int type, float* out) {
     const MdctTables& t = tables();
-    for (int k = 0; k < kSlots; ++k) {
-        const float* basis = t.longBasis[type][k];
-        float sum = 0.0f;
-        for (int n = 0; n < kLongTaps; ++n) {
-            sum += basis[n] * z[n];
-        }
-        out[k] = sum;
-    }
+    float u[kSlots];
+    fold<kSlots>(z, t.longWindow[type], u);
+    dct4<kSlots>(t.longBasis, u, out);
 }
 
 void shortMdct(const float* z, int sb, const ShortOrder& order, float* xr) {
     const MdctTables& t = tables();
     for (int w = 0; w < kWindows; ++w) {
-        const float* zw = z + 6 + 6 * w;
+        float u[kShortCoeffs], x[kShortCoeffs];
+        fold<kShortCoeffs>(z + 6 + 6 * w, t.shortWindow, u);
+        dct4<kShortCoeffs>(t.shortBasis, u, x);
         for (int k = 0; k < kShortCoeffs; ++k) {
-            float sum = 0.0f;
-            for (int n = 0; n < kShortTaps; ++n) {
-                sum += t.shortBasis[k][n] * zw[n];
-            }
-            xr[order.position[w][sb * kShortCoeffs + k]] = sum;
+            xr[order.position[w][sb * kShortCoeffs + k]] = x[k];
         }
     }
 }

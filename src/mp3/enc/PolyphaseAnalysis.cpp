@@ -60,7 +60,7 @@ constexpr int32_t kAnalysisWindowUnits[kTaps] = {
 
 struct AnalysisTables {
     float window[kTaps];
-    float matrix[kSubbands][kSubbands];  // cos((2k + 1) n pi / 64)
+    float matrix[kSubbands][kSubbands];  // [n][k]: cos((2k + 1) n pi / 64)
 };
 
 AnalysisTables makeAnalysisTables() {
@@ -70,7 +70,7 @@ AnalysisTables makeAnalysisTables() {
     }
     for (int k = 0; k < kSubbands; ++k) {
         for (int n = 0; n < kSubbands; ++n) {
-            t.matrix[k][n] = static_cast<float>(std::cos((2 * k + 1) * n * kPi / 64.0));
+            t.matrix[n][k] = static_cast<float>(std::cos((2 * k + 1) * n * kPi / 64.0));
         }
     }
     return t;
@@ -100,13 +100,11 @@ void PolyphaseAnalysis::analyse(const float* in, int stride, float* out) {
         history_[position_ + kSubbands - 1 - i + kTaps] = in[i * stride];
     }
     const float* x = history_ + position_;
-    float y[64];
-    for (int i = 0; i < 64; ++i) {
-        float sum = 0.0f;
-        for (int j = 0; j < 8; ++j) {
-            sum += t.window[i + 64 * j] * x[i + 64 * j];
+    float y[64] = {};
+    for (int j = 0; j < 8; ++j) {
+        for (int i = 0; i < 64; ++i) {
+            y[i] += t.window[i + 64 * j] * x[i + 64 * j];
         }
-        y[i] = sum;
     }
     // Fold the 64 sums onto the 32 cosine terms of the matrixing.
     float a[kSubbands];
@@ -117,13 +115,13 @@ void PolyphaseAnalysis::analyse(const float* in, int stride, float* out) {
     for (int n = 17; n < kSubbands; ++n) {
         a[n] = y[16 + n] - y[80 - n];
     }
-    for (int k = 0; k < kSubbands; ++k) {
-        float sum = 0.0f;
-        for (int n = 0; n < kSubbands; ++n) {
-            sum += t.matrix[k][n] * a[n];
+    float sum[kSubbands] = {};
+    for (int n = 0; n < kSubbands; ++n) {
+        for (int k = 0; k < kSubbands; ++k) {
+            sum[k] += t.matrix[n][k] * a[n];
         }
-        out[k] = sum;
     }
+    std::copy(sum, sum + kSubbands, out);
 }
 
 }  // namespace mp3::enc
