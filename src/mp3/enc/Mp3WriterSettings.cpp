@@ -50,6 +50,13 @@ const char* vbrQualityName(int vbrQuality) {
     return kQualityNames[vbrQualityIndex(vbrQuality)];
 }
 
+std::string formatListText(int bitrate, int sampleRate, int channels) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%3dKbps %5dHz %s", bitrate / 1000, sampleRate,
+                  channelName(channels));
+    return text;
+}
+
 void Mp3WriterSettings::load(const IMp3SettingsStore& store) {
     readInto(store, "Quality", quality);
     readInto(store, "VbrMode", vbrMode);

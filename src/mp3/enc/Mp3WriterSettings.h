@@ -63,5 +63,7 @@ const char* channelName(int channels);
 const char* vbrQualityName(int vbrQuality);
 // The quality list's selection for a VBR quality (0..4).
 int vbrQualityIndex(int vbrQuality);
+// A format list entry of the property page: "%3dKbps %5dHz %s".
+std::string formatListText(int bitrate, int sampleRate, int channels);
 
 }  // namespace mp3::enc

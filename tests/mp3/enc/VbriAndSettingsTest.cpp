@@ -139,6 +139,7 @@ TEST(Mp3WriterSettingsTest, CompareCloneSnapAndSuits) {
     a.vbrMode = 1;
     EXPECT_TRUE(a.suits(8000, 1));
     EXPECT_EQ(vbrQualityIndex(60), 2);
+    EXPECT_EQ(formatListText(8000, 8000, 1), "  8Kbps  8000Hz Mono");
 }
 
 }  // namespace
