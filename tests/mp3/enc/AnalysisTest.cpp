@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "mp3/L3Bands.h"
+#include "mp3/enc/BlockSwitch.h"
+#include "mp3/enc/EncError.h"
+#include "mp3/enc/Mdct.h"
+#include "mp3/enc/PolyphaseAnalysis.h"
+#include "mp3/enc/PsyModel.h"
+#include "mp3/enc/RateConverter.h"
+
+namespace mp3::enc {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The subband granule of a steady sine after the filterbank has settled.
+void sineGranules(double hz, int rate, int count, std::vector<std::vector<float>>& out) {
+    PolyphaseAnalysis a;
+    out.assign(static_cast<size_t>(count), std::vector<float>(kGranuleLines));
+    for (int g = 0; g < count; ++g) {
+        for (int t = 0; t < kSlots; ++t) {
+            float in[kSubbands];
+            for (int i = 0; i < kSubbands; ++i) {
+                const int n = g * kGranuleLines + t * kSubbands + i;
+                in[i] = static_cast<float>(0.5 * std::sin(2 * kPi * hz * n / rate));
+            }
+            a.analyse(in, 1, &out[static_cast<size_t>(g)][static_cast<size_t>(t * kSubbands)]);
+        }
+    }
+}
+
+TEST(FilterbankTest, SineLandsInItsLineAtFullScale) {
+    std::vector<std::vector<float>> g;
+    sineGranules(1000.0, 44100, 6, g);
+    ShortOrder order;
+    makeShortOrder(l3BandTable(0, 0), order);
+    float xr[kGranuleLines];
+    using Granule = float[kSlots][kSubbands];
+    mdctGranule(*reinterpret_cast<const Granule*>(g[4].data()),
+                *reinterpret_cast<const Granule*>(g[5].data()), kBlockNormal, false, order, xr);
+    int peak = 0;
+    double energy = 0;
+    for (int i = 0; i < kGranuleLines; ++i) {
+        energy += double{xr[i]} * xr[i];
+        peak = std::fabs(xr[i]) > std::fabs(xr[peak]) ? i : peak;
+    }
+    EXPECT_NEAR(peak, 1000.0 / (22050.0 / kGranuleLines), 1.5);
+    // A full-scale sine carries about unit energy per granule (0.8 to 0.95
+    // by its phase): a quarter of that here.
+    EXPECT_NEAR(energy, 0.22, 0.07);
+}
+
+TEST(FilterbankTest, WindowsOfTheFourBlockTypes) {
+    EXPECT_NEAR(mdctWindow(kBlockNormal, 17), std::sin(kPi / 36 * 17.5), 1e-6);
+    EXPECT_FLOAT_EQ(mdctWindow(kBlockStart, 20), 1.0f);
+    EXPECT_FLOAT_EQ(mdctWindow(kBlockStart, 33), 0.0f);
+    EXPECT_FLOAT_EQ(mdctWindow(kBlockStop, 2), 0.0f);
+    EXPECT_NEAR(mdctWindow(kBlockShort, 5), std::sin(kPi / 12 * 5.5), 1e-6);
+    // Princen-Bradley: overlapping halves add up to one in power.
+    for (int n = 0; n < 18; ++n) {
+        const float a = mdctWindow(kBlockNormal, n + 18);
+        const float b = mdctWindow(kBlockNormal, n);
+        EXPECT_NEAR(a * a + b * b, 1.0f, 1e-5f);
+    }
+    EXPECT_THROW(mdctWindow(4, 0), EncInvariantError);
+}
+
+TEST(BlockSwitchTest, AttackGivesALegalShortSequence) {
+    BlockSwitch sw(0);
+    SubbandGranule quiet{}, loud{};
+    for (int t = 0; t < kSlots; ++t) {
+        for (int sb = 0; sb < kSubbands; ++sb) {
+            quiet[t][sb] = 0.001f;
+            loud[t][sb] = t >= 9 ? 0.5f : 0.001f;
+        }
+    }
+    std::vector<bool> wants;
+    for (int g = 0; g < 8; ++g) {
+        wants.push_back(sw.wantsShort(g == 4 ? loud : quiet));
+    }
+    EXPECT_FALSE(wants[3]);
+    EXPECT_TRUE(wants[4]);
+    BlockSwitch seq(0);
+    std::vector<int> types;
+    for (size_t g = 0; g + 1 < wants.size(); ++g) {
+        types.push_back(seq.decide(wants[g], wants[g + 1]));
+    }
+    for (size_t i = 1; i < types.size(); ++i) {
+        if (types[i] == kBlockShort) {
+            EXPECT_TRUE(types[i - 1] == kBlockStart || types[i - 1] == kBlockShort);
+        }
+        if (types[i - 1] == kBlockShort) {
+            EXPECT_TRUE(types[i] == kBlockStop || types[i] == kBlockShort);
+        }
+    }
+    EXPECT_EQ(types[3], kBlockStart);
+    EXPECT_EQ(types[4], kBlockShort);
+    EXPECT_TRUE(BlockSwitch(2).wantsShort(quiet));
+    EXPECT_FALSE(BlockSwitch(1).wantsShort(loud));
+}
+
+TEST(PsyModelTest, TonesDemandMoreThanNoiseAndSilenceOnlyTheThresholdInQuiet) {
+    OptionConfig options;
+    PsyParams params;
+    ASSERT_EQ(buildPsyParams(options, 128000, 44100, 2, params), nullptr);
+    const L3BandTable& bands = l3BandTable(0, 0);
+    PsyLayout layout(bands, 44100, params);
+    PsyModel tone(layout, params), noise(layout, params), silence(layout, params);
+    float xt[kGranuleLines] = {}, xn[kGranuleLines] = {}, xs[kGranuleLines] = {};
+    unsigned seed = 1;
+    for (int i = 0; i < kGranuleLines; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        xn[i] = 0.01f * (static_cast<float>(seed >> 16 & 0xFF) / 128.0f - 1.0f);
+    }
+    // The tone holds the same energy as the noise in band 10.
+    double bandEnergy = 0;
+    for (int i = bands.longBounds[10]; i < bands.longBounds[11]; ++i) {
+        bandEnergy += double{xn[i]} * xn[i];
+    }
+    xt[bands.longBounds[10] + 3] = static_cast<float>(std::sqrt(bandEnergy));
+    PsyResult rt, rn, rs;
+    for (int g = 0; g < 3; ++g) {
+        tone.analyse(xt, kBlockNormal, false, rt);
+        noise.analyse(xn, kBlockNormal, false, rn);
+        silence.analyse(xs, kBlockNormal, false, rs);
+    }
+    EXPECT_LT(rt.xminLong[10] / rt.energyLong[10], rn.xminLong[10] / rn.energyLong[10]);
+    EXPECT_GT(rn.pe, 0.0f);
+    EXPECT_EQ(rs.pe, 0.0f);
+    for (int b = 0; b < kLongBands; ++b) {
+        EXPECT_GT(rs.xminLong[b], 0.0f);
+    }
+    // Far below a full-scale tone where hearing is keen; the top bands
+    // (above 16 kHz) are nearly inaudible and allow much more.
+    EXPECT_LT(rs.xminLong[12], 1e-8f);
+    EXPECT_GT(rs.xminLong[21], 1e3f * rs.xminLong[12]);
+}
+
+TEST(RateConverterTest, KeepsToneAndLevelAcrossRates) {
+    for (const auto& [from, to] : {std::pair{44100, 32000}, std::pair{48000, 44100},
+                                   std::pair{11025, 16000}, std::pair{44100, 22050}}) {
+        RateConverter c(from, to, 1, 0.475 * std::min(from, to));
+        std::vector<float> in(static_cast<size_t>(from)), out;
+        for (size_t i = 0; i < in.size(); ++i) {
+            in[i] = static_cast<float>(0.5 *
+                                       std::sin(2 * kPi * 1000.0 * static_cast<double>(i) / from));
+        }
+        c.process(in.data(), static_cast<int>(in.size()) / 2, out);
+        c.process(in.data() + in.size() / 2, static_cast<int>(in.size() / 2), out);
+        c.flush(out);
+        EXPECT_NEAR(static_cast<double>(out.size()), to, to * 0.01 + 64) << from << "->" << to;
+        // Compare the middle against the ideal tone at the new rate.
+        double error = 0, power = 0;
+        for (size_t i = out.size() / 4; i < out.size() * 3 / 4; ++i) {
+            const double ideal = 0.5 * std::sin(2 * kPi * 1000.0 * static_cast<double>(i) / to);
+            error += (out[i] - ideal) * (out[i] - ideal);
+            power += ideal * ideal;
+        }
+        EXPECT_GT(10 * std::log10(power / error), 60.0) << from << "->" << to;
+    }
+    RateConverter same(44100, 44100, 2, 20000);
+    EXPECT_TRUE(same.passthrough());
+}
+
+TEST(EncErrorTest, ChainsAndInvariantReports) {
+    auto inner = MP3ENC_ERROR("bit_fram", "non-ISO bitrate");
+    auto outer = MP3ENC_ERROR_CHAIN("encifc", "CreateLoopKernel() failed", std::move(inner));
+    const std::string text = outer->describe();
+    EXPECT_NE(text.find("encifc("), std::string::npos);
+    EXPECT_NE(text.find("<- bit_fram("), std::string::npos);
+    try {
+        MP3ENC_CHECK(1 + 1 == 3);
+        FAIL();
+    } catch (const EncInvariantError& e) {
+        EXPECT_NE(e.report().find("fatal error: 1 + 1 == 3 in file"), std::string::npos);
+        EXPECT_NE(e.report().find("This is a program design failure - Aborting."),
+                  std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace mp3::enc
