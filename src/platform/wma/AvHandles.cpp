@@ -32,7 +32,21 @@ std::string fileUrl(const std::filesystem::path& path) {
     return "file:" + path.string();
 }
 
+void limitLibraryLog() {
+    static const bool limited = [] {
+        av_log_set_level(AV_LOG_ERROR);
+        return true;
+    }();
+    (void)limited;
+}
+
+const AVCodec* findWmaEncoder() {
+    limitLibraryLog();
+    return avcodec_find_encoder(AV_CODEC_ID_WMAV2);
+}
+
 InputContext openAsfInput(const std::filesystem::path& path) {
+    limitLibraryLog();
     AVFormatContext* raw = nullptr;
     const int err =
         avformat_open_input(&raw, fileUrl(path).c_str(), av_find_input_format("asf"), nullptr);

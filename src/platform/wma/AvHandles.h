@@ -59,6 +59,14 @@ CodecContext makeCodecContext(const AVCodec* codec);
 // being taken for a protocol.
 std::string fileUrl(const std::filesystem::path& path);
 
+// Every way into the library passes here first: its log is lowered to
+// errors once, so routine notes (a seek probing for timestamps) stay off
+// the terminal.
+void limitLibraryLog();
+
+// The library's WMA (version 2) encoder, or null when it has none.
+const AVCodec* findWmaEncoder();
+
 // Opens a file with the ASF demuxer and reads its header. Throws Error:
 // OpenFailed (cannot be read), NotWma (not ASF or damaged), OutOfMemory.
 InputContext openAsfInput(const std::filesystem::path& path);

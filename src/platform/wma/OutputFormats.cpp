@@ -86,7 +86,7 @@ std::span<const OutputSettings> offeredFormats() {
 }
 
 OutputSupport checkOutput(const OutputSettings& settings) {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
+    const AVCodec* codec = findWmaEncoder();
     if (codec == nullptr) {
         return {false, "WMA エンコーダがインストールされていません。"};
     }

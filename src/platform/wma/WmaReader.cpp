@@ -32,12 +32,18 @@ void WmaReader::start() {
 }
 
 void WmaReader::stop() {
+    if (std::this_thread::get_id() == delivering_.load()) {
+        // A callback asked: seek() may hold the lock while it waits for
+        // this thread, which ends after the callback returns.
+        started_ = false;
+        stopping_ = true;
+        return;
+    }
+    // Under the lock, so a seek or start in progress cannot clear the
+    // request and leave the new delivery running to the end.
+    const std::lock_guard lock(control_);
     started_ = false;
     stopping_ = true;
-    if (std::this_thread::get_id() == thread_.get_id()) {
-        return;  // a callback asked; the thread ends after it returns
-    }
-    const std::lock_guard lock(control_);
     join();
 }
 
@@ -67,8 +73,14 @@ void WmaReader::join() {
     }
 }
 
-// Exceptions end here: nothing crosses the thread's edge.
 void WmaReader::run() {
+    delivering_ = std::this_thread::get_id();
+    deliver();
+    delivering_ = std::thread::id();
+}
+
+// Exceptions end here: nothing crosses the thread's edge.
+void WmaReader::deliver() {
     try {
         while (!stopping_) {
             const auto block = decoder_->next();

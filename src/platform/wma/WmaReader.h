@@ -59,6 +59,7 @@ class WmaReader {
 
   private:
     void run();
+    void deliver();
     void launch();
     void join();
 
@@ -67,6 +68,9 @@ class WmaReader {
     StatusCallback onStatus_;
     mutable std::mutex control_;  // start, stop and seek one at a time
     std::thread thread_;
+    // The delivery thread while it runs: the thread object itself is still
+    // being assigned when the first callback may come.
+    std::atomic<std::thread::id> delivering_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> started_{false};
 };

@@ -86,7 +86,7 @@ WmaWriter::~WmaWriter() {
 }
 
 void WmaWriter::openEncoder(const OutputSettings& output) {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
+    const AVCodec* codec = findWmaEncoder();
     if (codec == nullptr) {
         throw Error(Error::Kind::UnsupportedFormat, "no WMA encoder");
     }

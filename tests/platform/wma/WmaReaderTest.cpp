@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "WmaTestSupport.h"
 #include "platform/wma/AsfGuid.h"
@@ -103,6 +106,16 @@ int deliveryRun() {
     return run;
 }
 
+// Long enough for a loaded machine under a sanitizer; a delivery that has
+// not ended by then never will, and the test fails instead of hanging.
+constexpr auto kPatience = std::chrono::seconds(60);
+
+// How one delivery thread ended, with everything it delivered.
+struct Ending {
+    std::vector<int16_t> samples;
+    WmaReader::Status status;
+};
+
 // Collects what a reader delivers, by delivering thread, and its statuses.
 class Collector {
   public:
@@ -110,7 +123,8 @@ class Collector {
         return [this](std::span<const uint8_t> b) {
             const std::lock_guard lock(mutex_);
             const auto* s = reinterpret_cast<const int16_t*>(b.data());
-            auto& samples = byThread_[deliveryRun()];
+            latestRun_ = deliveryRun();
+            auto& samples = byRun_[latestRun_];
             samples.insert(samples.end(), s, s + b.size() / 2);
             total_ += b.size() / 2;
             changed_.notify_all();
@@ -124,20 +138,34 @@ class Collector {
             changed_.notify_all();
         };
     }
-    // Waits for the n-th status and answers the samples of its thread.
-    std::vector<int16_t> samplesUntilStatus(size_t n) {
+    // Waits for the first status from a delivery thread that began after
+    // `run` (0: any); statuses of earlier threads, whenever they came, do
+    // not count.
+    std::optional<Ending> endingAfter(int run) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return statuses_.size() >= n; });
-        return byThread_[statuses_[n - 1].first];
+        const auto newer = [&] { return firstStatusAfter(run) != statuses_.end(); };
+        if (!changed_.wait_for(lock, kPatience, newer)) {
+            ADD_FAILURE() << "no delivery after run " << run << " ended";
+            return std::nullopt;
+        }
+        const auto it = firstStatusAfter(run);
+        return Ending{byRun_[it->first], it->second};
     }
-    void waitForSamples(size_t n) {
+    // Waits until `n` samples came or the delivery ended; false on giving up.
+    bool waitForSamples(size_t n) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return total_ >= n || !statuses_.empty(); });
+        return changed_.wait_for(lock, kPatience,
+                                 [&] { return total_ >= n || !statuses_.empty(); });
+    }
+    // The thread of the latest block delivered; 0 before any.
+    int latestRun() {
+        const std::lock_guard lock(mutex_);
+        return latestRun_;
     }
     std::vector<int16_t> all() {
         const std::lock_guard lock(mutex_);
         std::vector<int16_t> result;
-        for (const auto& [id, samples] : byThread_) {
+        for (const auto& [id, samples] : byRun_) {
             result.insert(result.end(), samples.begin(), samples.end());
         }
         return result;
@@ -146,20 +174,24 @@ class Collector {
         const std::lock_guard lock(mutex_);
         return statuses_.size();
     }
-    WmaReader::Status lastStatus() {
-        const std::lock_guard lock(mutex_);
-        return statuses_.back().second;
-    }
     void stopAfter(size_t samples) {
         const std::lock_guard lock(mutex_);
         stopAfter_ = samples;
     }
 
   private:
+    using Statuses = std::vector<std::pair<int, WmaReader::Status>>;
+
+    Statuses::const_iterator firstStatusAfter(int run) const {
+        return std::find_if(statuses_.begin(), statuses_.end(),
+                            [run](const auto& s) { return s.first > run; });
+    }
+
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::map<int, std::vector<int16_t>> byThread_;
-    std::vector<std::pair<int, WmaReader::Status>> statuses_;
+    std::map<int, std::vector<int16_t>> byRun_;
+    Statuses statuses_;
+    int latestRun_ = 0;
     size_t total_ = 0;
     size_t stopAfter_ = SIZE_MAX;
 };
@@ -175,8 +207,10 @@ TEST_F(WmaFile, ReaderDeliversEverythingThenEndOfData) {
     WmaReader reader(file(), c.data(), c.status());
     EXPECT_FALSE(reader.running());
     reader.start();
-    EXPECT_EQ(c.samplesUntilStatus(1), reference_->samples);
-    EXPECT_EQ(c.lastStatus(), WmaReader::Status::EndOfData);
+    const auto ending = c.endingAfter(0);
+    ASSERT_TRUE(ending);
+    EXPECT_EQ(ending->samples, reference_->samples);
+    EXPECT_EQ(ending->status, WmaReader::Status::EndOfData);
     EXPECT_EQ(c.statusCount(), 1u);
 }
 
@@ -187,13 +221,13 @@ TEST_F(WmaFile, ReaderStopsOnRequestAndContinues) {
     c.stopAfter(20000);
     WmaReader reader(file(), c.data(), c.status());
     reader.start();
-    c.waitForSamples(20000);
+    ASSERT_TRUE(c.waitForSamples(20000));
     reader.stop();
     EXPECT_FALSE(reader.running());
     EXPECT_EQ(c.statusCount(), 0u);
     c.stopAfter(SIZE_MAX);
     reader.start();
-    c.samplesUntilStatus(1);
+    ASSERT_TRUE(c.endingAfter(0));
     EXPECT_EQ(c.all(), reference_->samples);  // the two deliveries, in order
 }
 
@@ -203,25 +237,59 @@ TEST_F(WmaFile, ReaderSeeksWhileStopped) {
     reader.seek(2000);
     EXPECT_FALSE(reader.running());
     reader.start();
-    const std::vector<int16_t> got = c.samplesUntilStatus(1);
+    const auto ending = c.endingAfter(0);
+    ASSERT_TRUE(ending);
     const size_t from = 2000 * kRate / 1000 * 2;
-    EXPECT_TRUE(nearlyEqual(got, std::span(reference_->samples).subspan(from)));
+    EXPECT_TRUE(nearlyEqual(ending->samples, std::span(reference_->samples).subspan(from)));
 }
 
 // Whether the first delivery is still going or has ended, everything after
-// the seek comes from the new place, up to the end.
+// the seek comes from the new place, up to the end; and its end is reported
+// even when it comes before the seek has returned.
 TEST_F(WmaFile, ReaderSeeksWhileRunning) {
+    for (const size_t delivered : {size_t{1000}, kFrames * 2}) {
+        SCOPED_TRACE(delivered);
+        Collector c;
+        WmaReader reader(file(), c.data(), c.status());
+        reader.start();
+        ASSERT_TRUE(c.waitForSamples(delivered));
+        const int firstRun = c.latestRun();
+        reader.seek(500);
+        EXPECT_TRUE(reader.running());
+        const auto ending = c.endingAfter(firstRun);
+        ASSERT_TRUE(ending);
+        const size_t from = 500 * kRate / 1000 * 2;
+        EXPECT_TRUE(nearlyEqual(ending->samples, std::span(reference_->samples).subspan(from)));
+        EXPECT_EQ(ending->status, WmaReader::Status::EndOfData);
+    }
+}
+
+// A callback may stop the delivery it runs on, even on the first block,
+// while start() may still be setting the thread up; the reader continues
+// from there on the next start.
+TEST_F(WmaFile, ReaderStoppedFromItsOwnCallback) {
+    WmaReader* self = nullptr;
+    std::atomic<int> blocks{0};
     Collector c;
-    WmaReader reader(file(), c.data(), c.status());
+    WmaReader reader(
+        file(),
+        [&, collect = c.data()](std::span<const uint8_t> b) {
+            collect(b);
+            if (blocks++ == 0) {
+                self->stop();
+            }
+            return true;
+        },
+        c.status());
+    self = &reader;
     reader.start();
-    c.waitForSamples(1000);
-    reader.seek(500);
-    EXPECT_TRUE(reader.running());
-    const size_t statusesBefore = c.statusCount();
-    const std::vector<int16_t> got = c.samplesUntilStatus(statusesBefore + 1);
-    const size_t from = 500 * kRate / 1000 * 2;
-    EXPECT_TRUE(nearlyEqual(got, std::span(reference_->samples).subspan(from)));
-    EXPECT_EQ(c.lastStatus(), WmaReader::Status::EndOfData);
+    ASSERT_TRUE(c.waitForSamples(1));
+    reader.stop();  // waits for the thread
+    EXPECT_EQ(blocks, 1);
+    EXPECT_EQ(c.statusCount(), 0u);
+    reader.start();
+    ASSERT_TRUE(c.endingAfter(0));
+    EXPECT_EQ(c.all(), reference_->samples);
 }
 
 TEST(WmaDecoderInput, BadFilesFailCleanly) {
