@@ -77,10 +77,13 @@ void GranuleQuantizer::prepare(const GranuleTask& task) {
     taskCopy_ = task;
     task_ = &taskCopy_;
     layout_ = &layoutFor(task.blockType, task.mixed);
+    nonzeroEnd_ = 0;
     for (int i = 0; i < kGranuleLines; ++i) {
         const float a = std::fabs(task.xr[i]);
         xr34_[i] = std::sqrt(a * std::sqrt(a));
+        nonzeroEnd_ = a > 0.0f ? i + 1 : nonzeroEnd_;
     }
+    std::fill(ix_ + nonzeroEnd_, ix_ + kGranuleLines, 0);
     for (size_t c = 0; c < layout_->size(); ++c) {
         const Band& b = (*layout_)[c];
         float m = 0.0f, e = 0.0f;
@@ -108,7 +111,8 @@ int GranuleQuantizer::shiftOf(const State& s, size_t c) const {
 
 void GranuleQuantizer::quantizeAll(const State& s) {
     const QuantTables& t = quantTables();
-    for (size_t c = 0; c < layout_->size(); ++c) {
+    // Lines above the last nonzero one stay zero from prepare().
+    for (size_t c = 0; c < layout_->size() && (*layout_)[c].start < nonzeroEnd_; ++c) {
         const Band& b = (*layout_)[c];
         const float q = t.step34[clampExp(exponentOf(s, c)) + kExpOffset];
         for (int i = b.start; i < b.end; ++i) {

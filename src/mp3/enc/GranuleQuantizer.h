@@ -105,6 +105,7 @@ class GranuleQuantizer {
     float xmin_[kLongBands + kShortBands * kWindows] = {};
     float energy_[kLongBands + kShortBands * kWindows] = {};
     int ix_[kGranuleLines] = {};
+    int nonzeroEnd_ = 0;  // one past the last nonzero line
 };
 
 }  // namespace mp3::enc

@@ -36,14 +36,16 @@ int escapeTable(int first, int m) {
     return first + 7;
 }
 
-int count1Bits(const int* ix, int begin, int end, bool tableB) {
-    int bits = 0;
+// Bits of the count1 region with table A and with table B, signs included.
+void count1Bits(const int* ix, int begin, int end, int& bitsA, int& bitsB) {
+    int signs = 0, a = 0;
     for (int i = begin; i < end; i += 4) {
         const int v = ix[i] != 0, w = ix[i + 1] != 0, x = ix[i + 2] != 0, y = ix[i + 3] != 0;
-        bits += v + w + x + y;
-        bits += tableB ? 4 : kQuadLengthsA[v * 8 + w * 4 + x * 2 + y];
+        signs += v + w + x + y;
+        a += kQuadLengthsA[v * 8 + w * 4 + x * 2 + y];
     }
-    return bits;
+    bitsA = signs + a;
+    bitsB = signs + (end - begin);
 }
 
 void writePairs(BitWriter& out, const int* ix, int begin, int end, int table) {
@@ -261,8 +263,8 @@ HuffmanChoice chooseHuffman(const int* ix, const uint16_t* longBounds, bool wind
         i -= 4;
     }
     c.bigValues = i / 2;
-    const int bitsA = count1Bits(ix, i, c.count1End, false);
-    const int bitsB = count1Bits(ix, i, c.count1End, true);
+    int bitsA = 0, bitsB = 0;
+    count1Bits(ix, i, c.count1End, bitsA, bitsB);
     c.count1TableB = bitsB < bitsA;
     const int count1 = std::min(bitsA, bitsB);
     if (windowSwitched) {
