@@ -18,7 +18,7 @@ std::string CNxSSId3Info::GetTitle() const {
 }
 
 int32_t CNxSSId3Info::GetBitrate() const {
-    const Mp3InfoRecord r = Record();
+    const Mp3InfoRecord r = InfoRecord();
     return static_cast<int32_t>(r.variableBitrate ? r.currentBitrate : r.bitrate);
 }
 
@@ -32,7 +32,7 @@ uint32_t CNxSSId3Info::WriteTag() {
     return reader ? reader->WriteTag(block_) : nxss::kFail;
 }
 
-Mp3InfoRecord CNxSSId3Info::Record() const {
+Mp3InfoRecord CNxSSId3Info::InfoRecord() const {
     CNxSSMp3Reader* reader = Reader();
     return reader ? reader->InfoRecord() : Mp3InfoRecord{};
 }

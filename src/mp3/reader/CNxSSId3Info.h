@@ -41,26 +41,27 @@ class CNxSSId3Info : public CNxSSInfo {
     int32_t GetAlbumLimit() const override { return Id3v1Block::kFieldLength; }
     int32_t GetCommentLimit() const override { return static_cast<int32_t>(block_.CommentLimit()); }
 
-    int32_t GetVersion() const override { return static_cast<int32_t>(Record().version); }
-    int32_t GetLayer() const override { return static_cast<int32_t>(Record().layer); }
+    int32_t GetVersion() const override { return static_cast<int32_t>(InfoRecord().version); }
+    int32_t GetLayer() const override { return static_cast<int32_t>(InfoRecord().layer); }
     // The running mean for a VBR stream, else the analysed bitrate.
     int32_t GetBitrate() const override;
-    int32_t GetSampleRate() const override { return static_cast<int32_t>(Record().sampleRate); }
-    int32_t GetChannels() const override { return static_cast<int32_t>(Record().channels); }
-    int32_t GetMode() const override { return static_cast<int32_t>(Record().mode); }
-    int32_t GetCrc() const override { return static_cast<int32_t>(Record().crcPresent); }
-    int32_t GetPrivate() const override { return static_cast<int32_t>(Record().privateBit); }
-    int32_t GetCopyright() const override { return static_cast<int32_t>(Record().copyright); }
-    int32_t GetOriginal() const override { return static_cast<int32_t>(Record().original); }
-    int32_t GetVbr() const override { return static_cast<int32_t>(Record().variableBitrate); }
+    int32_t GetSampleRate() const override { return static_cast<int32_t>(InfoRecord().sampleRate); }
+    int32_t GetChannels() const override { return static_cast<int32_t>(InfoRecord().channels); }
+    int32_t GetMode() const override { return static_cast<int32_t>(InfoRecord().mode); }
+    int32_t GetCrc() const override { return static_cast<int32_t>(InfoRecord().crcPresent); }
+    int32_t GetPrivate() const override { return static_cast<int32_t>(InfoRecord().privateBit); }
+    int32_t GetCopyright() const override { return static_cast<int32_t>(InfoRecord().copyright); }
+    int32_t GetOriginal() const override { return static_cast<int32_t>(InfoRecord().original); }
+    int32_t GetVbr() const override { return static_cast<int32_t>(InfoRecord().variableBitrate); }
     uint64_t GetFileSize() const override;
 
     uint32_t WriteTag() override;
 
     const Id3v1Block& Block() const { return block_; }
+    // The reader's record as it stands; all zero once the reader is gone.
+    Mp3InfoRecord InfoRecord() const;
 
   private:
-    Mp3InfoRecord Record() const;
     CNxSSMp3Reader* Reader() const;
 
     Id3v1Block block_;
