@@ -18,6 +18,7 @@ int runCddb(const Args& args);
 int runInfo(const Args& args);
 int runTag(const Args& args);
 int runConvert(const Args& args);
+int runDecode(const Args& args);
 
 // Prints "error 0xXXXXXXXX <text>" for a result code, as a notification line.
 void printError(uint32_t code);

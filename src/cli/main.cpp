@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
     "           [--genre G]\n"
     "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
+    "  decode [--float] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
@@ -29,7 +30,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"play", cli::runPlay},       {"info", cli::runInfo},       {"tag", cli::runTag},
     {"convert", cli::runConvert}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
-    {"cd", cli::runCd},           {"cddb", cli::runCddb},
+    {"cd", cli::runCd},           {"cddb", cli::runCddb},       {"decode", cli::runDecode},
 };
 
 }  // namespace

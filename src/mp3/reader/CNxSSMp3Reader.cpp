@@ -30,10 +30,20 @@ uint32_t headerWord(const uint8_t* p) {
 
 }  // namespace
 
-CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent) : CNxSSComponent(parent) {
+CNxSSMp3Reader::Options CNxSSMp3Reader::SettingsOptions() {
+    return {setting("Quality"), setting("Resolution"), setting("Downmix"), false};
+}
+
+CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent) : CNxSSMp3Reader(parent, SettingsOptions()) {}
+
+// Float samples take twice the room of 16-bit ones.
+CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent, const Options& options)
+    : CNxSSComponent(parent),
+      floating_(options.floating),
+      pcm_(options.floating ? 2 * kPcmBytes : kPcmBytes) {
     SetTag("MP3READ ");
-    const mp3::Mp3Ssc rc = mp3::createMp3Decoder(setting("Quality"), setting("Resolution"),
-                                                 setting("Downmix"), &decoder_);
+    const mp3::Mp3Ssc rc =
+        mp3::createMp3Decoder(options.quality, options.resolution, options.downmix, &decoder_);
     if (mp3::mp3SscFailed(rc)) {
         throw CNxSSException(rc);
     }
@@ -132,8 +142,9 @@ void CNxSSMp3Reader::TakeFrameFacts() {
     info_.version = f.version;
     info_.layer = f.layer;
     info_.frameDurationMs = f.frameDurationMs;
-    format_ = platform::WaveFormat::pcm(static_cast<uint16_t>(f.outputChannels), f.outputSampleRate,
-                                        static_cast<uint16_t>(f.outputBitsPerSample));
+    format_ = platform::WaveFormat::pcm(
+        static_cast<uint16_t>(f.outputChannels), f.outputSampleRate,
+        floating_ ? uint16_t{32} : static_cast<uint16_t>(f.outputBitsPerSample));
     meanFrameBytes_ = f.frameLengthBits / 8.0;
     meanFrameMs_ = f.frameDurationMs;
 }
@@ -158,7 +169,8 @@ bool CNxSSMp3Reader::DecodeFrame() {
             chunkLeft_ -= taken;
         }
         size_t written = 0;
-        const mp3::Mp3Ssc rc = decoder_->decodePcm(pcm_.data(), pcm_.size(), &written);
+        const mp3::Mp3Ssc rc = floating_ ? decoder_->decodeFloat(pcm_.data(), pcm_.size(), &written)
+                                         : decoder_->decodePcm(pcm_.data(), pcm_.size(), &written);
         if (written > 0) {
             pcmPending_ = written;
             pcmOffset_ = 0;
@@ -302,6 +314,11 @@ size_t CNxSSMp3Reader::Fill(uint8_t* out, size_t count) {
         }
     }
     return delivered;
+}
+
+size_t CNxSSMp3Reader::ReadPcm(uint8_t* out, size_t count) {
+    std::lock_guard lock(lock_);
+    return file_ && file_->IsOpen() ? Fill(out, count) : 0;
 }
 
 bool CNxSSMp3Reader::GetFormat(platform::WaveFormat& format) {

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mp3/Mp3Decoder.h"
 #include "mp3/Mp3FileAnalysis.h"
@@ -23,9 +24,21 @@ class CNxSSMp3Reader : public CNxSSComponent {
     static constexpr size_t kChunkBytes = 2048;
     static constexpr size_t kPcmBytes = 4608;
 
-    // Reads "Quality", "Resolution" and "Downmix" and builds the decoder.
+    struct Options {
+        int quality = 0;
+        int resolution = 0;
+        int downmix = 0;
+        // 32-bit floats at 16-bit scale, unclipped, instead of integer PCM;
+        // the format then tells 32 bits per sample.
+        bool floating = false;
+    };
+    // "Quality", "Resolution" and "Downmix" from the settings.
+    static Options SettingsOptions();
+
+    // Builds the decoder with the settings' options, or with `options`.
     // Throws CNxSSException with the decoder's code when that fails.
     explicit CNxSSMp3Reader(CNxSSObject* parent);
+    CNxSSMp3Reader(CNxSSObject* parent, const Options& options);
 
     // Opens the file, analyses it and decodes the first frame. Throws
     // CNxSSException: 0x80070000 | errno for file errors, 0x80004005 when
@@ -39,6 +52,8 @@ class CNxSSMp3Reader : public CNxSSComponent {
     // A decoder error is thrown when nothing could be delivered.
     void Read(CNxSSPacket& packet) override;
     bool GetFormat(platform::WaveFormat& format) override;
+    // Up to count bytes of output, fewer only at the end of the stream.
+    size_t ReadPcm(uint8_t* out, size_t count);
     void SetState(int32_t state) override;
     // A new CNxSSId3Info over the file's tag.
     uint32_t GetInfo(NxRef<CNxSSInfo>& info) override;
@@ -74,7 +89,8 @@ class CNxSSMp3Reader : public CNxSSComponent {
     size_t chunkLeft_ = 0;
     size_t chunkOffset_ = 0;
     bool inputDone_ = false;
-    std::array<uint8_t, kPcmBytes> pcm_{};
+    bool floating_ = false;
+    std::vector<uint8_t> pcm_;
     size_t pcmPending_ = 0;
     size_t pcmOffset_ = 0;
     platform::WaveFormat format_;
