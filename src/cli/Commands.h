@@ -19,6 +19,7 @@ int runInfo(const Args& args);
 int runTag(const Args& args);
 int runConvert(const Args& args);
 int runLibrary(const Args& args);
+int runDecode(const Args& args);
 
 // Prints "error 0xXXXXXXXX <text>" for a result code, as a notification line.
 void printError(uint32_t code);

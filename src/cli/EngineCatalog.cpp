@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "mp3/reader/Mp3ReaderComponents.h"
 #include "stream/CNxSSCdReader.h"
 #include "stream/CNxSSManager.h"
 #include "stream/WaveComponents.h"
@@ -24,6 +25,7 @@ CNxSSComponentCatalog engineCatalog() {
         return MakeOpened<CNxSSCdReader>(manager,
                                          [&](CNxSSCdReader& reader) { reader.Open(drive, track); });
     };
+    AddMp3ReaderComponents(catalog);
     AddWmaComponents(catalog, printOpenFailure);
     AddWaveComponents(catalog);
     return catalog;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "mp3/reader/CNxSSId3Info.h"
 #include "stream/Id3v1Genres.h"
 
 namespace cli {
@@ -34,6 +35,29 @@ std::string genreText(int genre) {
     return std::to_string(genre) + (name.empty() ? "" : " (" + std::string(name) + ")");
 }
 
+// The MP3 reader's record, field by field.
+void printMp3Record(const Mp3InfoRecord& r) {
+    line("mp3.version", r.version);
+    line("mp3.layer", r.layer);
+    line("mp3.crc_present", r.crcPresent);
+    line("mp3.bitrate", r.bitrate);
+    line("mp3.sample_rate", r.sampleRate);
+    line("mp3.private", r.privateBit);
+    line("mp3.channels", r.channels);
+    line("mp3.mode", r.mode);
+    line("mp3.mode_extension", r.modeExtension);
+    line("mp3.padding", r.padding);
+    line("mp3.copyright", r.copyright);
+    line("mp3.original", r.original);
+    line("mp3.emphasis", r.emphasis);
+    std::printf("mp3.frame_duration_ms: %.3f\n", double(r.frameDurationMs));
+    line("mp3.variable_bitrate", r.variableBitrate);
+    line("mp3.vbr_header", r.vbrHeader);
+    line("mp3.seekable", r.seekable);
+    line("mp3.duration_ms", r.durationMs);
+    line("mp3.current_bitrate", r.currentBitrate);
+}
+
 void printMp3Facts(const CNxSSInfo& info) {
     line("version", info.GetVersion());
     line("layer", info.GetLayer());
@@ -43,6 +67,9 @@ void printMp3Facts(const CNxSSInfo& info) {
     line("copyright", info.GetCopyright());
     line("original", info.GetOriginal());
     line("vbr", info.GetVbr());
+    if (const auto* id3 = dynamic_cast<const CNxSSId3Info*>(&info)) {
+        printMp3Record(id3->InfoRecord());
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
     "           [--genre G]\n"
     "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
+    "  decode [--float] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
@@ -31,6 +32,7 @@ constexpr Command kCommands[] = {
     {"play", cli::runPlay},       {"info", cli::runInfo},       {"tag", cli::runTag},
     {"convert", cli::runConvert}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
     {"cd", cli::runCd},           {"cddb", cli::runCddb},       {"library", cli::runLibrary},
+    {"decode", cli::runDecode},
 };
 
 }  // namespace

@@ -1,0 +1,236 @@
+#include "mp3/reader/CNxSSMp3File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "stream/CNxSSException.h"
+#include "stream/ResultCodes.h"
+
+namespace {
+
+constexpr size_t kId3v2HeaderSize = 10;
+
+[[noreturn]] void throwErrno() {
+    throw CNxSSException(nxss::errnoError(errno != 0 ? errno : EIO));
+}
+
+// Reads up to count bytes at offset, retrying short reads.
+size_t readAt(int fd, uint64_t offset, uint8_t* buffer, size_t count) {
+    size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd, buffer + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throwErrno();
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
+void writeAll(int fd, uint64_t offset, const uint8_t* buffer, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n =
+            ::pwrite(fd, buffer + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throwErrno();
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+uint64_t sizeOf(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        throwErrno();
+    }
+    return static_cast<uint64_t>(st.st_size);
+}
+
+platform::UniqueFd openOrThrow(const std::string& path, int flags) {
+    platform::UniqueFd fd(::open(path.c_str(), flags | O_CLOEXEC, 0644));
+    if (!fd.valid()) {
+        throwErrno();
+    }
+    return fd;
+}
+
+// The 28-bit size of an ID3v2 tag: seven bits from each of four bytes.
+uint64_t id3v2Size(const uint8_t* header) {
+    uint64_t size = 0;
+    for (int i = 6; i < 10; ++i) {
+        size = (size << 7) | (header[i] & 0x7F);
+    }
+    return size;
+}
+
+}  // namespace
+
+CNxSSMp3File::CNxSSMp3File(std::string path) : CNxSSObject(nullptr), path_(std::move(path)) {
+    SetTag("MP3FILE ");
+}
+
+CNxSSMp3File::~CNxSSMp3File() {
+    CloseAndDiscard();
+}
+
+void CNxSSMp3File::Open(Mode mode) {
+    fd_.reset();
+    dataStart_ = dataSize_ = fileSize_ = 0;
+    if (mode == kCreate) {
+        const auto folder = std::filesystem::path(path_).parent_path();
+        std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/NxXXXXXX";
+        platform::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+        if (!fd.valid()) {
+            throwErrno();
+        }
+        tempPath_ = pattern;
+        fd_ = std::move(fd);
+        return;
+    }
+    fd_ = openOrThrow(path_, mode == kRead ? O_RDONLY : O_RDWR);
+    fileSize_ = sizeOf(fd_.get());
+    dataSize_ = fileSize_;
+    if (mode == kRead) {
+        FindTags();
+        Seek(0, kBegin);
+    }
+}
+
+void CNxSSMp3File::FindTags() {
+    uint8_t header[kId3v2HeaderSize];
+    if (readAt(fd_.get(), 0, header, sizeof header) == sizeof header &&
+        std::memcmp(header, "ID3", 3) == 0) {
+        // A tag claiming more than the file holds leaves no audio, not a
+        // negative size.
+        dataStart_ = std::min(fileSize_, kId3v2HeaderSize + id3v2Size(header));
+        dataSize_ = fileSize_ - dataStart_;
+    }
+    if (fileSize_ >= kTagSize && dataSize_ >= kTagSize) {
+        uint8_t tag[3];
+        if (readAt(fd_.get(), fileSize_ - kTagSize, tag, sizeof tag) == sizeof tag &&
+            std::memcmp(tag, "TAG", 3) == 0) {
+            dataSize_ -= kTagSize;
+        }
+    }
+}
+
+void CNxSSMp3File::CloseAndCommit() {
+    fd_.reset();
+    if (tempPath_.empty()) {
+        return;
+    }
+    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+        throw CNxSSException(nxss::errnoError(err));
+    }
+    tempPath_.clear();
+}
+
+void CNxSSMp3File::CloseAndDiscard() {
+    fd_.reset();
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
+}
+
+size_t CNxSSMp3File::Read(uint8_t* buffer, size_t count) {
+    for (;;) {
+        const ssize_t n = ::read(fd_.get(), buffer, count);
+        if (n >= 0) {
+            return static_cast<size_t>(n);
+        }
+        if (errno != EINTR) {
+            throwErrno();
+        }
+    }
+}
+
+size_t CNxSSMp3File::Write(const uint8_t* buffer, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd_.get(), buffer + done, count - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throwErrno();
+        }
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+int64_t CNxSSMp3File::Seek(int64_t offset, Origin origin) {
+    const int whence = origin == kBegin ? SEEK_SET : origin == kCurrent ? SEEK_CUR : SEEK_END;
+    const int64_t base = origin == kBegin ? static_cast<int64_t>(dataStart_) : 0;
+    const off_t at = ::lseek(fd_.get(), static_cast<off_t>(base + offset), whence);
+    if (at < 0) {
+        throwErrno();
+    }
+    return at - static_cast<int64_t>(dataStart_);
+}
+
+int64_t CNxSSMp3File::Tell() const {
+    const off_t at = ::lseek(fd_.get(), 0, SEEK_CUR);
+    if (at < 0) {
+        throwErrno();
+    }
+    return at - static_cast<int64_t>(dataStart_);
+}
+
+bool CNxSSMp3File::Exists() const {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path_, ec);
+}
+
+std::optional<CNxSSMp3File::TagBytes> CNxSSMp3File::ReadTag() const {
+    const platform::UniqueFd fd = openOrThrow(path_, O_RDONLY);
+    const uint64_t size = sizeOf(fd.get());
+    TagBytes block{};
+    if (size < kTagSize || readAt(fd.get(), size - kTagSize, block.data(), kTagSize) != kTagSize ||
+        std::memcmp(block.data(), "TAG", 3) != 0) {
+        return std::nullopt;
+    }
+    return block;
+}
+
+void CNxSSMp3File::WriteTag(const TagBytes& block) const {
+    const platform::UniqueFd fd = openOrThrow(path_, O_RDWR);
+    const uint64_t size = sizeOf(fd.get());
+    uint8_t head[3] = {};
+    const bool tagged = size >= kTagSize &&
+                        readAt(fd.get(), size - kTagSize, head, sizeof head) == sizeof head &&
+                        std::memcmp(head, "TAG", 3) == 0;
+    const uint64_t at = tagged ? size - kTagSize : size;
+    try {
+        writeAll(fd.get(), at, block.data(), block.size());
+    } catch (const CNxSSException&) {
+        // A half-appended tag would be played as junk: cut it off again.
+        if (!tagged && ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0) {
+            // The write's own error is the one to report.
+        }
+        throw;
+    }
+    if (::fsync(fd.get()) != 0) {
+        throwErrno();
+    }
+}

@@ -1,0 +1,393 @@
+#include "mp3/reader/CNxSSMp3Reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "mp3/Mp3FrameHeader.h"
+#include "mp3/Mp3VbrHeaders.h"
+#include "mp3/reader/CNxSSId3Info.h"
+#include "stream/CNxSSException.h"
+#include "stream/CNxSSPacket.h"
+#include "stream/RegistryFunctions.h"
+#include "stream/ResultCodes.h"
+
+namespace {
+
+constexpr size_t kAnalysisBytes = 16384;
+// Enough of a frame to hold any VBR header: the largest Layer III frame.
+constexpr size_t kHeaderFrameBytes = 2880;
+
+int setting(std::string_view name) {
+    return static_cast<int>(nxss::ReadDword(CNxSSMp3Reader::kSettingsKey, name, 0));
+}
+
+uint32_t headerWord(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+}  // namespace
+
+CNxSSMp3Reader::Options CNxSSMp3Reader::SettingsOptions() {
+    return {setting("Quality"), setting("Resolution"), setting("Downmix"), false};
+}
+
+CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent) : CNxSSMp3Reader(parent, SettingsOptions()) {}
+
+// Float samples take twice the room of 16-bit ones.
+CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent, const Options& options)
+    : CNxSSComponent(parent),
+      floating_(options.floating),
+      pcm_(options.floating ? 2 * kPcmBytes : kPcmBytes) {
+    SetTag("MP3READ ");
+    const mp3::Mp3Ssc rc =
+        mp3::createMp3Decoder(options.quality, options.resolution, options.downmix, &decoder_);
+    if (mp3::mp3SscFailed(rc)) {
+        throw CNxSSException(rc);
+    }
+}
+
+void CNxSSMp3Reader::Open(const std::string& path) {
+    std::lock_guard lock(lock_);
+    file_ = MakeNx<CNxSSMp3File>(path);
+    file_->Open(CNxSSMp3File::kRead);
+    const int64_t first = Resynchronise();
+    if (first < 0) {
+        file_->CloseAndDiscard();
+        throw CNxSSException(nxss::kFail);
+    }
+    Analyse(first);
+    FindAudioStart(first);
+    averaged_ = 0;
+    positionMs_ = 0;
+    Restart(audioStart_);
+    if (!DecodeFrame()) {
+        file_->CloseAndDiscard();
+        throw CNxSSException(nxss::kFail);
+    }
+    TakeFrameFacts();
+    LoadTag();
+}
+
+// The data offset of the first frame header, or -1 when there is none;
+// the header's flags go into the information record.
+int64_t CNxSSMp3Reader::Resynchronise() {
+    std::vector<uint8_t> buffer(kChunkBytes + 3);
+    int64_t base = file_->Seek(0, CNxSSMp3File::kBegin);
+    size_t carried = 0;
+    for (;;) {
+        const size_t got = file_->Read(buffer.data() + carried, kChunkBytes);
+        if (got == 0) {
+            return -1;
+        }
+        const size_t held = carried + got;
+        mp3::Mp3FrameHeader h;
+        for (size_t i = 0; i + 4 <= held; ++i) {
+            if (buffer[i] == 0xFF && (buffer[i + 1] & 0xE0) == 0xE0 &&
+                mp3::decodeMp3Header(headerWord(&buffer[i]), h)) {
+                info_.crcPresent = h.crcPresent;
+                info_.privateBit = h.privateBit;
+                info_.mode = h.mode;
+                info_.modeExtension = h.modeExtension;
+                info_.copyright = h.copyright;
+                info_.original = h.original;
+                info_.padding = h.padding;
+                info_.emphasis = h.emphasis;
+                return base + static_cast<int64_t>(i);
+            }
+        }
+        carried = std::min<size_t>(held, 3);
+        std::memmove(buffer.data(), buffer.data() + held - carried, carried);
+        base += static_cast<int64_t>(held - carried);
+    }
+}
+
+void CNxSSMp3Reader::Analyse(int64_t firstFrame) {
+    std::vector<uint8_t> block(kAnalysisBytes);
+    file_->Seek(firstFrame, CNxSSMp3File::kBegin);
+    const size_t got = file_->Read(block.data(), block.size());
+    if (!analysis_.analyse(block.data(), got, file_->DataSize())) {
+        file_->CloseAndDiscard();
+        throw CNxSSException(nxss::kFail);
+    }
+    file_->Seek(0, CNxSSMp3File::kBegin);
+    const mp3::Mp3FileInfo& a = analysis_.info();
+    info_.bitrate = info_.currentBitrate = a.bitrate;
+    info_.channels = a.channels;
+    info_.sampleRate = a.sampleRate;
+    info_.durationMs = a.duration;
+    info_.variableBitrate = a.variableBitrate;
+    info_.vbrHeader = a.vbrHeader;
+    info_.seekable = a.seekable;
+}
+
+// A Xing, Info or VBRI frame describes the stream and holds no audio:
+// playback starts after it.
+void CNxSSMp3Reader::FindAudioStart(int64_t firstFrame) {
+    audioStart_ = 0;
+    std::vector<uint8_t> frame(kHeaderFrameBytes);
+    file_->Seek(firstFrame, CNxSSMp3File::kBegin);
+    const size_t got = file_->Read(frame.data(), frame.size());
+    mp3::Mp3FrameHeader h;
+    if (got >= 4 && mp3::decodeMp3Header(headerWord(frame.data()), h) &&
+        mp3::isVbrHeaderFrame(frame.data(), got)) {
+        audioStart_ = static_cast<uint64_t>(firstFrame) + h.frameBytes();
+    }
+}
+
+void CNxSSMp3Reader::TakeFrameFacts() {
+    const mp3::Mp3FrameInfo& f = decoder_->frameInfo();
+    info_.version = f.version;
+    info_.layer = f.layer;
+    info_.frameDurationMs = f.frameDurationMs;
+    format_ = platform::WaveFormat::pcm(
+        static_cast<uint16_t>(f.outputChannels), f.outputSampleRate,
+        floating_ ? uint16_t{32} : static_cast<uint16_t>(f.outputBitsPerSample));
+    meanFrameBytes_ = f.frameLengthBits / 8.0;
+    meanFrameMs_ = f.frameDurationMs;
+}
+
+void CNxSSMp3Reader::LoadTag() {
+    const auto bytes = file_->ReadTag();
+    tag_ = bytes ? Id3v1Block(*bytes) : Id3v1Block();
+    longTitle_ = tag_.Title().empty() ? std::filesystem::path(file_->GetPath()).filename().string()
+                                      : std::string();
+}
+
+// Decodes the next frame into the PCM buffer; false at the end of the
+// stream. A decoder error is thrown with its code.
+bool CNxSSMp3Reader::DecodeFrame() {
+    for (;;) {
+        if (chunkLeft_ == 0 && !inputDone_) {
+            ReadChunk();
+        }
+        if (chunkLeft_ > 0) {
+            const size_t taken = decoder_->feed(chunk_.data() + chunkOffset_, chunkLeft_);
+            chunkOffset_ += taken;
+            chunkLeft_ -= taken;
+        }
+        size_t written = 0;
+        const mp3::Mp3Ssc rc = floating_ ? decoder_->decodeFloat(pcm_.data(), pcm_.size(), &written)
+                                         : decoder_->decodePcm(pcm_.data(), pcm_.size(), &written);
+        if (written > 0) {
+            pcmPending_ = written;
+            pcmOffset_ = 0;
+            UpdateMeans();
+            return true;
+        }
+        if (mp3::mp3SscIsError(rc)) {
+            throw CNxSSException(rc);
+        }
+        if (decoder_->atEnd()) {
+            return false;
+        }
+    }
+}
+
+// Reads the next chunk, stopping before a trailing tag; a short chunk
+// finishes the decoder's input.
+void CNxSSMp3Reader::ReadChunk() {
+    const int64_t at = file_->Tell();
+    const uint64_t left = at >= 0 && static_cast<uint64_t>(at) < file_->DataSize()
+                              ? file_->DataSize() - static_cast<uint64_t>(at)
+                              : 0;
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kChunkBytes, left));
+    chunkLeft_ = wanted > 0 ? file_->Read(chunk_.data(), wanted) : 0;
+    chunkOffset_ = 0;
+    if (chunkLeft_ < kChunkBytes) {
+        inputDone_ = true;
+        decoder_->markFinished();
+    }
+}
+
+// Without a seek table, a VBR stream's length and bitrate come from the
+// means of the frames decoded so far.
+void CNxSSMp3Reader::UpdateMeans() {
+    if (!info_.variableBitrate || info_.seekable) {
+        return;
+    }
+    const mp3::Mp3FrameInfo& f = decoder_->frameInfo();
+    const double k = averaged_;
+    meanFrameMs_ = (k * meanFrameMs_ + f.frameDurationMs) / (k + 1);
+    meanFrameBytes_ = (k * meanFrameBytes_ + f.frameLengthBits / 8.0) / (k + 1);
+    if (meanFrameMs_ > 0) {
+        info_.currentBitrate = static_cast<uint32_t>(1000 / meanFrameMs_ * meanFrameBytes_ * 8);
+    }
+    ++averaged_;
+}
+
+int32_t CNxSSMp3Reader::GetLength() {
+    std::lock_guard lock(lock_);
+    if (info_.variableBitrate && info_.seekable) {
+        return static_cast<int32_t>(info_.durationMs);
+    }
+    if (!file_ || meanFrameBytes_ <= 0) {
+        return 0;
+    }
+    return static_cast<int32_t>(double(file_->DataSize()) / meanFrameBytes_ * meanFrameMs_);
+}
+
+int32_t CNxSSMp3Reader::GetPosition() {
+    std::lock_guard lock(lock_);
+    return static_cast<int32_t>(positionMs_);
+}
+
+int32_t CNxSSMp3Reader::SetPosition(int32_t ms) {
+    std::lock_guard lock(lock_);
+    const auto previous = static_cast<int32_t>(positionMs_);
+    positionMs_ = std::max(ms, 0);
+    if (file_ && file_->IsOpen()) {
+        Restart(SeekOffset(positionMs_));
+    }
+    return previous;
+}
+
+// The data offset to play from for a position; a CBR position snaps to
+// the start of its frame.
+uint64_t CNxSSMp3Reader::SeekOffset(double ms) {
+    const uint64_t size = file_->DataSize();
+    if (ms <= 0) {
+        positionMs_ = 0;
+        return audioStart_;
+    }
+    if (info_.variableBitrate && info_.seekable) {
+        uint64_t offset = analysis_.timeToOffset(ms);
+        if (offset == 0 && info_.durationMs > 0) {
+            offset = analysis_.percentToOffset(ms / info_.durationMs * 100);
+        }
+        return std::clamp(offset, audioStart_, std::max(size, audioStart_));
+    }
+    if (meanFrameBytes_ <= 0 || meanFrameMs_ <= 0) {
+        return audioStart_;
+    }
+    const double audioBytes = size > audioStart_ ? double(size - audioStart_) : 0.0;
+    const double frames =
+        std::min(std::floor(ms / meanFrameMs_), std::floor(audioBytes / meanFrameBytes_));
+    positionMs_ = frames * meanFrameMs_;
+    return audioStart_ + static_cast<uint64_t>(frames * meanFrameBytes_);
+}
+
+// Drops buffered input and output; the decoder finds sync again at offset.
+void CNxSSMp3Reader::Restart(uint64_t offset) {
+    file_->Seek(static_cast<int64_t>(offset), CNxSSMp3File::kBegin);
+    chunkLeft_ = chunkOffset_ = 0;
+    pcmPending_ = pcmOffset_ = 0;
+    inputDone_ = false;
+    decoder_->reset();
+}
+
+void CNxSSMp3Reader::Read(CNxSSPacket& packet) {
+    std::lock_guard lock(lock_);
+    const uint32_t align = packet.Format().blockAlign();
+    if (!file_ || !file_->IsOpen() || align == 0) {
+        packet.SetFrames(0);
+        return;
+    }
+    const size_t got = Fill(packet.Data(), size_t{packet.Capacity()} * align);
+    packet.SetFrames(static_cast<uint32_t>(got / align));
+}
+
+size_t CNxSSMp3Reader::Fill(uint8_t* out, size_t count) {
+    size_t delivered = 0;
+    const double bytesPerSecond = format_.avgBytesPerSec();
+    while (delivered < count) {
+        if (pcmPending_ > 0) {
+            const size_t n = std::min(pcmPending_, count - delivered);
+            std::memcpy(out + delivered, pcm_.data() + pcmOffset_, n);
+            pcmOffset_ += n;
+            pcmPending_ -= n;
+            delivered += n;
+            positionMs_ += n / bytesPerSecond * 1000;
+            continue;
+        }
+        try {
+            if (!DecodeFrame()) {
+                break;
+            }
+        } catch (const CNxSSException&) {
+            if (delivered == 0) {
+                throw;
+            }
+            break;  // the audio before the fault goes out first
+        }
+    }
+    return delivered;
+}
+
+size_t CNxSSMp3Reader::ReadPcm(uint8_t* out, size_t count) {
+    std::lock_guard lock(lock_);
+    return file_ && file_->IsOpen() ? Fill(out, count) : 0;
+}
+
+bool CNxSSMp3Reader::GetFormat(platform::WaveFormat& format) {
+    std::lock_guard lock(lock_);
+    if (format_.blockAlign() == 0) {
+        return false;
+    }
+    format = format_;
+    return true;
+}
+
+void CNxSSMp3Reader::SetState(int32_t state) {
+    std::lock_guard lock(lock_);
+    const int32_t before = GetState();
+    CNxSSComponent::SetState(state);
+    if (!file_ || state == before) {
+        return;
+    }
+    if (state == kStopped) {
+        file_->CloseAndDiscard();
+    } else if (!file_->IsOpen()) {
+        file_->Open(CNxSSMp3File::kRead);
+        Restart(SeekOffset(positionMs_));
+    }
+}
+
+uint32_t CNxSSMp3Reader::GetInfo(NxRef<CNxSSInfo>& info) {
+    info = MakeNx<CNxSSId3Info>(this);
+    return 0;
+}
+
+Mp3InfoRecord CNxSSMp3Reader::InfoRecord() {
+    std::lock_guard lock(lock_);
+    return info_;
+}
+
+Id3v1Block CNxSSMp3Reader::Tag() {
+    std::lock_guard lock(lock_);
+    return tag_;
+}
+
+std::string CNxSSMp3Reader::LongTitle() {
+    std::lock_guard lock(lock_);
+    return longTitle_;
+}
+
+uint32_t CNxSSMp3Reader::WriteTag(const Id3v1Block& block) {
+    std::lock_guard lock(lock_);
+    if (!file_) {
+        return nxss::kFail;
+    }
+    try {
+        file_->WriteTag(block.Bytes());
+    } catch (const CNxSSException& e) {
+        return e.Code();
+    }
+    tag_ = block;
+    longTitle_.clear();
+    return 0;
+}
+
+uint64_t CNxSSMp3Reader::FileSize() {
+    std::lock_guard lock(lock_);
+    std::error_code ec;
+    const auto size = file_ ? std::filesystem::file_size(file_->GetPath(), ec) : 0;
+    return ec ? 0 : size;
+}
+
+bool CNxSSMp3Reader::FileOpen() {
+    std::lock_guard lock(lock_);
+    return file_ && file_->IsOpen();
+}
