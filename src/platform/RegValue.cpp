@@ -30,6 +30,9 @@ std::optional<std::string> RegValue::asText() const {
     if (type != RegType::Sz) {
         return std::nullopt;
     }
+    if (data.empty()) {
+        return std::string();  // an empty vector may have no storage at all
+    }
     // A text stored by another writer may carry its terminator.
     const auto* chars = reinterpret_cast<const char*>(data.data());
     return std::string(chars, ::strnlen(chars, data.size()));
