@@ -262,6 +262,9 @@ void Mp3EncoderHandle::takeFrames() {
 
 size_t Mp3EncoderHandle::drain(uint8_t* out, size_t outSize) {
     const size_t n = std::min(outSize, pending_.size() - pendingRead_);
+    if (n == 0) {
+        return 0;  // an empty queue may have no storage to copy from
+    }
     std::memcpy(out, pending_.data() + pendingRead_, n);
     pendingRead_ += n;
     if (pendingRead_ == pending_.size()) {
