@@ -4,7 +4,7 @@
 
 #include "cli/Commands.h"
 #include "mp3/reader/CNxSSId3Info.h"
-#include "stream/Id3v1Genres.h"
+#include "platform/Id3v1Genres.h"
 
 namespace cli {
 
@@ -31,7 +31,7 @@ const char* kindName(CNxSSInfo::Kind kind) {
 }
 
 std::string genreText(int genre) {
-    const std::string_view name = nxss::id3v1GenreName(genre);
+    const std::string_view name = platform::id3v1GenreName(genre);
     return std::to_string(genre) + (name.empty() ? "" : " (" + std::string(name) + ")");
 }
 

@@ -7,8 +7,8 @@
 #include "cli/Commands.h"
 #include "cli/EngineCatalog.h"
 #include "cli/InfoFields.h"
+#include "platform/Id3v1Genres.h"
 #include "stream/CNxSSManager.h"
-#include "stream/Id3v1Genres.h"
 
 namespace cli {
 
@@ -48,7 +48,7 @@ std::optional<TagEdits> parseEdits(const CliOptions& o) {
     e.album = o.value("--album");
     e.comment = o.value("--comment");
     const auto genre = o.value("--genre");
-    if (genre && !(e.genre = nxss::id3v1GenreFromText(*genre))) {
+    if (genre && !(e.genre = platform::id3v1GenreFromText(*genre))) {
         return std::nullopt;
     }
     if (!numberOption(o, "--year", 9999, e.year) || !numberOption(o, "--track", 255, e.track)) {

@@ -4,100 +4,20 @@
 
 #include "mdb/Csv.h"
 #include "mdb/TextFile.h"
+#include "platform/Id3v1Genres.h"
 
 namespace mdb {
 
 namespace {
 
-constexpr std::array<const char*, 80> kStandardGenres = {
-    "Blues",
-    "Classic Rock",
-    "Country",
-    "Dance",
-    "Disco",
-    "Funk",
-    "Grunge",
-    "Hip-Hop",
-    "Jazz",
-    "Metal",
-    "New Age",
-    "Oldies",
-    "Other",
-    "Pop",
-    "R&B",
-    "Rap",
-    "Reggae",
-    "Rock",
-    "Techno",
-    "Industrial",
-    "Alternative",
-    "Ska",
-    "Death Metal",
-    "Pranks",
-    "Soundtrack",
-    "Euro-Techno",
-    "Ambient",
-    "Trip-Hop",
-    "Vocal",
-    "Jazz+Funk",
-    "Fusion",
-    "Trance",
-    "Classical",
-    "Instrumental",
-    "Acid",
-    "House",
-    "Game",
-    "Sound Clip",
-    "Gospel",
-    "Noise",
-    "AlternRock",
-    "Bass",
-    "Soul",
-    "Punk",
-    "Space",
-    "Meditative",
-    "Instrumental Pop",
-    "Instrumental Rock",
-    "Ethnic",
-    "Gothic",
-    "Darkwave",
-    "Techno-Industrial",
-    "Electronic",
-    "Pop-Folk",
-    "Eurodance",
-    "Dream",
-    "Southern Rock",
-    "Comedy",
-    "Cult",
-    "Gangsta",
-    "Top 40",
-    "Christian Rap",
-    "Pop/Funk",
-    "Jungle",
-    "Native American",
-    "Cabaret",
-    "New Wave",
-    "Psychadelic",
-    "Rave",
-    "Showtunes",
-    "Trailer",
-    "Lo-Fi",
-    "Tribal",
-    "Acid Punk",
-    "Acid Jazz",
-    "Polka",
-    "Retro",
-    "Musical",
-    "Rock & Roll",
-    "Hard Rock",
-};
-
 constexpr uint32_t kNamedSlots = 256;
 
 }  // namespace
 
-GenreTable::GenreTable() : count_(static_cast<uint32_t>(kStandardGenres.size())) {
-    std::copy(kStandardGenres.begin(), kStandardGenres.end(), names_.begin());
+GenreTable::GenreTable() : count_(platform::kId3v1GenreCount) {
+    for (int genre = 0; genre < platform::kId3v1GenreCount; ++genre) {
+        names_[genre] = platform::id3v1GenreName(genre);
+    }
     names_[kUnknownSlot] = "Unknown";
 }
 

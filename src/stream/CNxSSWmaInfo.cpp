@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <new>
 
+#include "platform/Id3v1Genres.h"
 #include "platform/wma/AttributeRewrite.h"
 #include "stream/CNxSSWmaReader.h"
-#include "stream/Id3v1Genres.h"
 #include "stream/ResultCodes.h"
 #include "stream/WmaResultCode.h"
 
@@ -41,7 +41,7 @@ int trackOf(const Attributes& a) {
 }
 
 int genreOf(const Attributes& a) {
-    return nxss::id3v1GenreFromText(text(a, attr::kGenre)).value_or(Id3v1Block::kNoGenre);
+    return platform::id3v1GenreFromText(text(a, attr::kGenre)).value_or(Id3v1Block::kNoGenre);
 }
 
 // The block that the attributes make, with the comment cut for `track`.
@@ -162,7 +162,7 @@ Attributes CNxSSWmaInfo::Edited() const {
     if (block_.Genre() != before.Genre()) {
         put(a, attr::kGenre,
             block_.Genre() == Id3v1Block::kNoGenre ? std::string()
-                                                   : nxss::id3v1GenreText(block_.Genre()));
+                                                   : platform::id3v1GenreText(block_.Genre()));
     }
     return a;
 }

@@ -1,13 +1,13 @@
-#include "stream/Id3v1Genres.h"
+#include "platform/Id3v1Genres.h"
 
 #include <array>
 #include <charconv>
 
-namespace nxss {
+namespace platform {
 
 namespace {
 
-constexpr std::array<std::string_view, 80> kNames = {
+constexpr std::array<std::string_view, kId3v1GenreCount> kNames = {
     "Blues",
     "Classic Rock",
     "Country",
@@ -142,4 +142,4 @@ std::string id3v1GenreText(int genre) {
     return name.empty() ? "(" + std::to_string(genre) + ")" : std::string(name);
 }
 
-}  // namespace nxss
+}  // namespace platform
