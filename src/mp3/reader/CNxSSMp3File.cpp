@@ -224,9 +224,11 @@ void CNxSSMp3File::WriteTag(const TagBytes& block) const {
     try {
         writeAll(fd.get(), at, block.data(), block.size());
     } catch (const CNxSSException&) {
-        // A half-appended tag would be played as junk: cut it off again.
-        if (!tagged && ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0) {
-            // The write's own error is the one to report.
+        // A half-appended tag would be played as junk: cut it off again,
+        // keeping the write's own error as the one reported.
+        if (!tagged) {
+            const int ignored = ::ftruncate(fd.get(), static_cast<off_t>(size));
+            static_cast<void>(ignored);
         }
         throw;
     }

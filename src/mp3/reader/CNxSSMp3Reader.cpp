@@ -17,8 +17,8 @@
 namespace {
 
 constexpr size_t kAnalysisBytes = 16384;
-// Enough of a frame to hold any VBR header: the largest Layer III frame.
-constexpr size_t kHeaderFrameBytes = 2880;
+// The largest Layer III frame (320 kbit/s at 32 kHz, padded) holds any VBR header.
+constexpr size_t kHeaderFrameBytes = 1441;
 
 int setting(std::string_view name) {
     return static_cast<int>(nxss::ReadDword(CNxSSMp3Reader::kSettingsKey, name, 0));
