@@ -27,7 +27,7 @@ CNxSSComponentCatalog engineCatalog() {
     };
     AddMp3ReaderComponents(catalog);
     AddWmaComponents(catalog, printOpenFailure);
-    AddWaveComponents(catalog);
+    AddWaveComponents(catalog, Mp3FromRiffMaker());
     return catalog;
 }
 

@@ -152,6 +152,8 @@ TEST(FileAnalysis, NoXingIsLookedForBelow16kHz) {
     ASSERT_TRUE(analysis.analyse(data.data(), data.size(), data.size()));
     EXPECT_FALSE(analysis.hasXing());
     EXPECT_EQ(analysis.info().vbrHeader, 0u);
+    // Its counts are ignored, but the frame is still metadata, not audio.
+    EXPECT_TRUE(isVbrHeaderFrame(data.data(), data.size()));
 }
 
 TEST(FileAnalysis, RecognisesHeaderFramesThatAreNotAudio) {
