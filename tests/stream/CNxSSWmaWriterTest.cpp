@@ -113,8 +113,9 @@ TEST(WmaWriterSettings, DescribeComparePersist) {
     // Impossible stored values leave the defaults in place.
     temp.setDword("DoZIrodiz\\WMAWriter", "Channels", 6);
     temp.setDword("DoZIrodiz\\WMAWriter", "SampleRate", 0);
-    loaded->Load();
-    EXPECT_EQ(loaded->Output(), (OutputSettings{44100, 2, 20000}));
+    NxRef<CNxSSWmaWriterSettings> odd(new CNxSSWmaWriterSettings());
+    odd->Load();
+    EXPECT_EQ(odd->Output(), (OutputSettings{44100, 2, 20000}));
 }
 
 TEST_F(WmaWriterTest, OptionPageListsTheFormatsAndAppliesSupportedOnes) {
