@@ -20,7 +20,7 @@ std::string trackTitle(const cdinfo::CDiscTrack& track, size_t index) {
     if (!track.title.empty()) {
         return track.title;
     }
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "Track%02zu", index + 1);
     return text;
 }
@@ -61,9 +61,13 @@ mdb::MusicItem* fileRecording(mdb::MusicDatabase& db, const mdb::MusicInfo& reco
         item->setInfo(record);
     }
     // A new recording carries no tag yet, whatever the record held before.
+    // A format without a writable tag (WAVE) keeps the fields in the record
+    // only; the stored time follows the file all the same, so that
+    // synchronising neither retries the write nor reads the empty tag back.
     item->writeTagToFile();
     if (const auto status = db.tags().status(record.path)) {
         item->setSize(mdb::toStoredSize(status->size));
+        item->setModified(mdb::toStoredTime(status->modified));
     }
     return item;
 }

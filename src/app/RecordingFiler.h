@@ -16,10 +16,10 @@ namespace app {
 mdb::MusicInfo rippedTrackRecord(const cdinfo::CDiscID& disc, int track, const std::string& path);
 
 // Files a finished recording into the library and writes the record's tag
-// into the file; size and time follow the tagged file. A file the library
-// holds already (a track ripped again) takes the new record, keeping its
-// place in playlists. Null when the library does not take the file's
-// type. Throws what the library throws.
+// into the file where its format holds one; size and time follow the
+// file. A file the library holds already (a track ripped again) takes the
+// new record, keeping its place in playlists. Null when the library does
+// not take the file's type. Throws what the library throws.
 mdb::MusicItem* fileRecording(mdb::MusicDatabase& db, const mdb::MusicInfo& record);
 
 }  // namespace app

@@ -17,7 +17,7 @@ std::string asciiLower(std::string text) {
 }
 
 std::string numberSuffix(size_t track) {
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, " (%02zu)", track + 1);
     return text;
 }

@@ -106,7 +106,7 @@ class CdRipJob {
     int readDisc();
     std::optional<std::vector<int>> selectTracks(const std::optional<std::string>& trackList);
     int ripAll(const std::vector<int>& tracks);
-    bool wanted(int track) const;
+    bool wanted(int track);
     bool ripOne(int track);
     void fileTrack(size_t index);
     void storeState(size_t index, int state);
@@ -193,7 +193,7 @@ int CdRipJob::ripAll(const std::vector<int>& tracks) {
 }
 
 // Data tracks, and without a track list the tracks ripped before, are left.
-bool CdRipJob::wanted(int track) const {
+bool CdRipJob::wanted(int track) {
     const size_t index = static_cast<size_t>(track - 1);
     if (!disc_.tracks[index].audio) {
         std::fprintf(stderr, "track %d: a data track, left out\n", track);
@@ -203,6 +203,7 @@ bool CdRipJob::wanted(int track) const {
     if (!listed_ && std::filesystem::exists(paths_[index], ec)) {
         std::fprintf(stderr, "track %d: %s exists; name the track with --tracks to rip it again\n",
                      track, paths_[index].c_str());
+        ++skipped_;
         return false;
     }
     return true;

@@ -67,6 +67,13 @@ TEST(RecordingFiler, FilesNewAndRippedAgainRecordingsWithTheirTag) {
 
     EXPECT_EQ(app::fileRecording(*f.db, app::rippedTrackRecord(d, 0, "/music/Album/One.ogg")),
               nullptr);
+
+    // A file that cannot take a tag keeps the record and the file's time.
+    f.tags->add("/music/Album/Two.wav").writable = false;
+    mdb::MusicItem* untagged =
+        app::fileRecording(*f.db, app::rippedTrackRecord(d, 0, "/music/Album/Two.wav"));
+    EXPECT_EQ(untagged->getTitle(), "One");
+    EXPECT_EQ(untagged->getModified(), mdb::toStoredTime(mdbtest::FakeTags::kBaseTime));
 }
 
 }  // namespace
