@@ -108,6 +108,8 @@ class CdRipJob {
     int ripAll(const std::vector<int>& tracks);
     bool wanted(int track);
     bool ripOne(int track);
+    bool makeFolder(const std::filesystem::path& folder);
+    void dropEmptyFolders();
     void fileTrack(size_t index);
     void storeState(size_t index, int state);
 
@@ -120,6 +122,7 @@ class CdRipJob {
     cdinfo::CDiscID disc_;
     std::vector<std::string> paths_;
     bool listed_ = false;  // tracks named on the command line are ripped again
+    std::vector<std::filesystem::path> madeFolders_;  // deepest first
     int ripped_ = 0, skipped_ = 0, failed_ = 0;
 };
 
@@ -184,6 +187,7 @@ int CdRipJob::ripAll(const std::vector<int>& tracks) {
             break;
         }
     }
+    dropEmptyFolders();
     std::fprintf(stderr, "%d ripped, %d skipped, %d failed\n", ripped_, skipped_, failed_);
     if (ripper_.interrupted()) {
         say("interrupted");
@@ -213,13 +217,11 @@ bool CdRipJob::wanted(int track) {
 bool CdRipJob::ripOne(int track) {
     const size_t index = static_cast<size_t>(track - 1);
     const std::string& path = paths_[index];
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    if (ec) {
-        say("cannot make the folder of " + path + ": " + ec.message());
+    if (!makeFolder(std::filesystem::path(path).parent_path())) {
         ++failed_;
         return false;
     }
+    disc_.tracks[index].outputPath = path;
     const std::string label =
         "track " + std::to_string(track) + "/" + std::to_string(disc_.GetTrackCount());
     std::fprintf(stderr, "%s: %s\n", label.c_str(), path.c_str());
@@ -238,6 +240,33 @@ bool CdRipJob::ripOne(int track) {
     return false;
 }
 
+// Remembers the folders it makes, so that a run that writes nothing into
+// them leaves none behind.
+bool CdRipJob::makeFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> missing;
+    for (auto at = folder; !at.empty() && !std::filesystem::exists(at, ec); at = at.parent_path()) {
+        missing.push_back(at);
+        if (at == at.parent_path()) {
+            break;
+        }
+    }
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        say("cannot make the folder " + folder.string() + ": " + ec.message());
+        return false;
+    }
+    madeFolders_.insert(madeFolders_.end(), missing.begin(), missing.end());
+    return true;
+}
+
+void CdRipJob::dropEmptyFolders() {
+    for (const auto& folder : madeFolders_) {
+        std::error_code ec;
+        std::filesystem::remove(folder, ec);  // only an empty folder goes
+    }
+}
+
 // Into the library (saved at once, so a later failure keeps it) and into
 // the disc's stored states.
 void CdRipJob::fileTrack(size_t index) {
@@ -245,7 +274,6 @@ void CdRipJob::fileTrack(size_t index) {
     ++ripped_;
     std::printf("%zu\t%s\n", index + 1, path.c_str());
     std::fflush(stdout);
-    disc_.tracks[index].outputPath = path;
     storeState(index, 2);
     try {
         const auto record = app::rippedTrackRecord(disc_, static_cast<int>(index), path);
