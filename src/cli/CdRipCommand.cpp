@@ -68,9 +68,8 @@ const RipFormat* chooseFormat(const CliOptions& o) {
 
 cdinfo::NamingRules namingRules(const CliOptions& o) {
     auto rules = cdinfo::NamingRules::fromSettings(platform::Registry::instance());
-    if (const auto to = o.value("--to")) {
-        rules.musicPath = app::absolutePath(*to);
-    }
+    // The library takes absolute paths only.
+    rules.musicPath = app::absolutePath(o.value("--to").value_or(rules.musicPath));
     return rules;
 }
 
@@ -298,7 +297,7 @@ void CdRipJob::storeState(size_t index, int state) {
 
 int runCdRip(const Args& args) {
     const auto o = CliOptions::parse(args, {"--drive", "--tracks", "--format", "--to"});
-    if (!o || !o->positional().empty()) {
+    if (!o || !o->positional().empty() || o->value("--to") == "") {
         return usage();
     }
     const RipFormat* format = chooseFormat(*o);
