@@ -182,7 +182,7 @@ std::optional<std::vector<int>> CdRipJob::selectTracks(const std::optional<std::
 
 int CdRipJob::ripAll(const std::vector<int>& tracks) {
     for (int track : tracks) {
-        if (wanted(track) && !ripOne(track)) {
+        if (ripper_.interrupted() || (wanted(track) && !ripOne(track))) {
             break;
         }
     }
