@@ -42,8 +42,7 @@ std::string Mp3RefusalText(const mp3::enc::Mp3WriterSettings& settings, int inpu
     return text;
 }
 
-CNxSSMp3OptionPage::CNxSSMp3OptionPage(CNxSSObject* writer,
-                                       NxRef<CNxSSMp3WriterSettings> settings)
+CNxSSMp3OptionPage::CNxSSMp3OptionPage(CNxSSObject* writer, NxRef<CNxSSMp3WriterSettings> settings)
     : CNxSSOptionPage(writer, std::move(settings)) {
     Open();
 }
@@ -73,8 +72,8 @@ void CNxSSMp3OptionPage::EnsureOpen() const {
 
 void CNxSSMp3OptionPage::OpenFor(std::pair<int, int> input) const {
     const mp3::enc::Mp3WriterSettings s = Mp3Settings().Values();
-    const auto handle = mp3::enc::Mp3EncoderHandle::create(input.first, input.second,
-                                                           kListedQuality);
+    const auto handle =
+        mp3::enc::Mp3EncoderHandle::create(input.first, input.second, kListedQuality);
     formats_ = handle ? handle->formats() : std::vector<Mp3Format>{};
     const auto current = std::find(formats_.begin(), formats_.end(), CbrFormat(s));
     selection_ = current == formats_.end() ? -1 : static_cast<int>(current - formats_.begin());
