@@ -204,6 +204,10 @@ int CNxSSMp3OptionPage::FindEntry(const Request& request) const {
 uint32_t CNxSSMp3OptionPage::CheckSettings() {
     const mp3::enc::Mp3WriterSettings s = Mp3Settings().Values();
     const auto [rate, channels] = ListedInput();
+    if (channels > kMp3MaxChannels) {
+        errorText_ = Mp3ChannelsRefusalText(static_cast<uint16_t>(channels));
+        return nxss::kNoEncodeCodec;
+    }
     if (s.suits(rate, channels)) {
         errorText_.clear();
         return 0;

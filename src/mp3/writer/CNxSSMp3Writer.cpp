@@ -102,6 +102,9 @@ Mp3EncoderInput CNxSSMp3Writer::PrepareInput(bool vbr) {
         throw CNxSSException(nxss::kFail);
     }
     const Mp3EncoderInput input = EncoderInputFor(upstream, vbr);
+    if (input.channels > kMp3MaxChannels) {
+        Fail(Mp3ChannelsRefusalText(input.channels));
+    }
     if (input.converted) {
         converter_->SetTargetFormat(input.channels, input.rate, 16);
     }

@@ -17,12 +17,10 @@ bool TableRate(uint32_t rate) {
 
 }  // namespace
 
-// More than two channels are mixed down to stereo rather than refused.
 Mp3EncoderInput EncoderInputFor(const platform::WaveFormat& source, bool vbr) {
     const uint32_t rate = source.samplesPerSec();
     const bool usable = source.tag() == platform::kWaveFormatPcm && source.bitsPerSample() == 16 &&
-                        TableRate(rate) && !(vbr && rate < kLowestVbrRate) &&
-                        source.channels() >= 1 && source.channels() <= 2;
+                        TableRate(rate) && !(vbr && rate < kLowestVbrRate);
     if (usable) {
         return {rate, source.channels(), false};
     }
@@ -31,6 +29,10 @@ Mp3EncoderInput EncoderInputFor(const platform::WaveFormat& source, bool vbr) {
     if (vbr && snapped < kLowestVbrRate) {
         snapped = kLowestVbrRate;
     }
-    const uint16_t channels = std::clamp<uint16_t>(source.channels(), 1, 2);
-    return {snapped, channels, true};
+    return {snapped, source.channels(), true};
+}
+
+std::string Mp3ChannelsRefusalText(uint16_t channels) {
+    return std::to_string(channels) +
+           " チャンネルの音声は MP3 ファイルにできません。MP3 は 2 チャンネルまでです。";
 }
