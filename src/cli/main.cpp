@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
     "           [--genre G]\n"
     "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
+    "          OUT.mp3: [--quality 0|1|2] [--vbr 20|40|60|80|100] [--copyright] [--original]\n"
     "  decode [--float] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"

@@ -6,9 +6,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
+#include "platform/AtomicFile.h"
 #include "stream/CNxSSException.h"
 #include "stream/ResultCodes.h"
 
@@ -70,6 +73,33 @@ platform::UniqueFd openOrThrow(const std::string& path, int flags) {
     return fd;
 }
 
+// Read from the process status: umask() itself would change it for a moment
+// under the other threads.
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+        }
+    }
+    return 022;
+}
+
+// A new file gets the permissions of the one it replaces, or what the
+// umask leaves of rw-rw-rw-, as a file written in place would.
+mode_t modeFor(const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        return st.st_mode & 07777;
+    }
+    return 0666 & ~currentUmask();
+}
+
+std::string folderOf(const std::string& path) {
+    const auto folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
 // The 28-bit size of an ID3v2 tag: seven bits from each of four bytes.
 uint64_t id3v2Size(const uint8_t* header) {
     uint64_t size = 0;
@@ -97,13 +127,15 @@ void CNxSSMp3File::Open(Mode mode) {
     fd_.reset();
     dataStart_ = dataSize_ = fileSize_ = 0;
     if (mode == kCreate) {
-        const auto folder = std::filesystem::path(path_).parent_path();
-        std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/NxXXXXXX";
+        std::string pattern = folderOf(path_) + "/NxXXXXXX";
         platform::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
         if (!fd.valid()) {
             throwErrno();
         }
         tempPath_ = pattern;
+        // Permissions are a courtesy: a file system without them still
+        // gets the audio.
+        static_cast<void>(::fchmod(fd.get(), modeFor(path_)));
         fd_ = std::move(fd);
         return;
     }
@@ -139,18 +171,26 @@ void CNxSSMp3File::FindTags() {
     }
 }
 
+// The new file reaches the disk before it replaces the old one; a failure
+// keeps the old file and removes the new one.
 void CNxSSMp3File::CloseAndCommit() {
-    fd_.reset();
     if (tempPath_.empty()) {
+        fd_.reset();
         return;
     }
-    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-        const int err = errno;
+    int err = ::fsync(fd_.get()) == 0 ? 0 : errno;
+    fd_.reset();
+    if (err == 0 && ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        err = errno;
+    }
+    if (err != 0) {
         ::unlink(tempPath_.c_str());
         tempPath_.clear();
         throw CNxSSException(nxss::errnoError(err));
     }
     tempPath_.clear();
+    // The file is in place either way; this makes the rename durable.
+    static_cast<void>(platform::syncDirectory(folderOf(path_)));
 }
 
 void CNxSSMp3File::CloseAndDiscard() {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "mp3/writer/OutputFileMode.h"
 #include "stream/CNxSSDetailedException.h"
 #include "stream/CNxSSManager.h"
 #include "stream/ResultCodes.h"
@@ -87,7 +86,6 @@ uint32_t CNxSSMp3Writer::DoStart() {
     CreateEncoder(input, settings);
     packet_ = Manager() ? Manager()->CreatePacket(this) : MakeNx<CNxSSPacket>(this);
     packet_->Allocate(platform::WaveFormat::pcm(input.channels, input.rate, 16), kPacketFrames);
-    fileMode_ = OutputFileMode(file_->GetPath());
     file_->Open(CNxSSMp3File::kCreate);
     if (vbr_) {
         Write(encoder_->vbriHeader(output_.data(), output_.size()));
@@ -194,7 +192,6 @@ void CNxSSMp3Writer::Finish() {
     }
     encoder_.reset();
     file_->CloseAndCommit();
-    SettleOutputFile(file_->GetPath(), fileMode_);
     ReleasePacket();
 }
 

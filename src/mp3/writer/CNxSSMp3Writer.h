@@ -68,7 +68,6 @@ class CNxSSMp3Writer : public CNxSSWriter {
     std::unique_ptr<mp3::enc::Mp3EncoderHandle> encoder_;
     std::vector<uint8_t> output_;
     bool vbr_ = false;
-    mode_t fileMode_ = 0;
     mutable std::mutex errorMutex_;
     std::string errorText_;
 };
