@@ -11,6 +11,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "cli/EngineCatalog.h"
+#include "cli/WaveFormatOption.h"
 #include "platform/MessageQueue.h"
 #include "stream/CNxSSFormatChoice.h"
 #include "stream/CNxSSManager.h"
@@ -24,8 +25,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: melodux-cli convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
+    "                           [--wave-format FORMAT]\n"
     "The output's extension chooses the writer (.wma); options pick one of the\n"
-    "formats its option page offers, other values come from the saved settings.\n";
+    "formats its option page offers, other values come from the saved settings.\n"
+    "--wave-format sets a .wav output's format and saves it: pcm:RATE:BITS:CHANNELS,\n"
+    "ima-adpcm|ms-adpcm|alaw|mulaw:RATE:CHANNELS or mp3:RATE:CHANNELS:KBPS\n"
+    "(melodux-cli formats lists them).\n";
 
 constexpr uint32_t kNotifyMessage = 0x401;
 constexpr int kPollMs = 100;
@@ -43,6 +48,7 @@ struct ConvertOptions {
     std::string in, out;
     CNxSSFormatChoice::Request format;
     bool formatGiven = false;
+    std::optional<std::string> waveFormat;
 };
 
 std::optional<uint32_t> number(const std::string& text) {
@@ -78,11 +84,12 @@ bool readFormat(const CliOptions& o, ConvertOptions& c) {
 }
 
 std::optional<ConvertOptions> parseOptions(const Args& args) {
-    const auto o = CliOptions::parse(args, {"--bitrate", "--rate", "--channels"});
+    const auto o = CliOptions::parse(args, {"--bitrate", "--rate", "--channels", "--wave-format"});
     ConvertOptions c;
     if (!o || o->positional().size() != 2 || !readFormat(*o, c)) {
         return std::nullopt;
     }
+    c.waveFormat = o->value("--wave-format");
     c.in = o->positional()[0];
     c.out = o->positional()[1];
     return c;
@@ -118,9 +125,18 @@ int chooseFormat(CNxSSFormatChoice& choice, const CNxSSFormatChoice::Request& re
 int prepareWriter(CNxSSManager& manager, const ConvertOptions& options) {
     void* out = nullptr;
     if (manager.GetInterface(CNxSSWriter::kOptionPageInterface, &out) != 0) {
+        if (options.waveFormat) {
+            std::fputs("melodux-cli: --wave-format needs a .wav output\n", stderr);
+            return 2;
+        }
         return 0;  // a writer without settings
     }
     const auto page = NxRef<CNxSSOptionPage>::adopt(static_cast<CNxSSOptionPage*>(out));
+    if (options.waveFormat) {
+        if (const int rc = applyWaveFormat(*page, *options.waveFormat)) {
+            return rc;
+        }
+    }
     auto* choice = dynamic_cast<CNxSSFormatChoice*>(page.get());
     if (choice == nullptr) {
         if (options.formatGiven) {

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "cli/Commands.h"
+#include "mp3/acm/Mp3CodecSetup.h"
 
 namespace {
 
@@ -13,7 +14,9 @@ constexpr const char* kUsage =
     "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
     "           [--genre G]\n"
     "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
+    "                 [--wave-format FORMAT]\n"
     "  decode [--float] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
+    "  formats [TAG] | formats mp3 --input-rate HZ --input-channels 1|2\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
@@ -32,7 +35,7 @@ constexpr Command kCommands[] = {
     {"play", cli::runPlay},       {"info", cli::runInfo},       {"tag", cli::runTag},
     {"convert", cli::runConvert}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
     {"cd", cli::runCd},           {"cddb", cli::runCddb},       {"library", cli::runLibrary},
-    {"decode", cli::runDecode},
+    {"decode", cli::runDecode},   {"formats", cli::runFormats},
 };
 
 }  // namespace
@@ -42,6 +45,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
+    mp3::acm::registerMp3Codec();
     const std::string command = argv[1];
     const cli::Args args(argv + 2, argv + argc);
     for (const Command& c : kCommands) {
