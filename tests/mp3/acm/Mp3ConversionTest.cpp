@@ -110,6 +110,29 @@ TEST(Mp3Decoding, KeepsACutFrameUntilTheEnd) {
     EXPECT_EQ(c.produced, 4608u);
 }
 
+// The record promises a layout; frames that do not match it are made to
+// fit (channels) or left out (another rate), never passed on as they are.
+TEST(Mp3Decoding, KeepsToTheRecordsLayout) {
+    const auto codecs = withMp3();
+    const auto mono = streamOf("v1_48k_mono_crc");
+    const auto asMono = acmtest::toSamples(
+        acmtest::convertAll(codecs, mono.format, pcmOf(mono.format), mono.bytes, 4096));
+    auto stereo = Mp3WaveFormat::parse(mono.format).value();
+    stereo.channels = 2;
+    const auto asStereo = acmtest::toSamples(
+        acmtest::convertAll(codecs, stereo.record(), pcmOf(stereo.record()), mono.bytes, 4096));
+    ASSERT_EQ(asStereo.size(), 2 * asMono.size());
+    for (size_t i = 0; i < asMono.size(); ++i) {
+        ASSERT_EQ(asStereo[2 * i], asMono[i]);
+        ASSERT_EQ(asStereo[2 * i + 1], asMono[i]);
+    }
+    auto otherRate = stereo;
+    otherRate.sampleRate = 44100;
+    EXPECT_TRUE(
+        acmtest::convertAll(codecs, otherRate.record(), pcmOf(otherRate.record()), mono.bytes, 4096)
+            .empty());
+}
+
 // A frame-sized piece of PCM is coded only once a whole one is there, and
 // the output is handed out in whole frames.
 TEST(Mp3Encoding, TakesWholeFramesOfInputAndGivesWholeFrames) {
