@@ -6,12 +6,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "Mp3AcmTestSupport.h"
 #include "TestWave.h"
 #include "mp3/Mp3FrameHeader.h"
-#include "mp3/acm/Mp3AcmCodec.h"
 #include "mp3/acm/Mp3WaveFormat.h"
 #include "mp3/reader/ReaderTestSupport.h"
-#include "platform/acm/CodecRegistry.h"
 
 namespace {
 
@@ -19,16 +18,12 @@ using mp3::acm::Mp3AcmCodec;
 using mp3::acm::Mp3WaveFormat;
 using platform::WaveFormat;
 using namespace platform::acm;
+using mp3acmtest::only;
+using mp3acmtest::withMp3;
 
 const Mp3AcmCodec& codec() {
     static const Mp3AcmCodec instance;
     return instance;
-}
-
-CodecRegistry withMp3() {
-    auto registry = CodecRegistry::standard();
-    registry.add(std::make_shared<Mp3AcmCodec>());
-    return registry;
 }
 
 mp3::Mp3FrameHeader headerAt(std::span<const uint8_t> bytes, size_t at = 0) {
@@ -186,10 +181,7 @@ double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b,
 
 TEST(Mp3Encoding, DecodesBackAtTheStatedDelay) {
     const auto codecs = withMp3();
-    const auto mp3 = codecs.suggest(
-        WaveFormat::pcm(1, 32000, 16),
-        SuggestFilter{
-            .tag = kTagMpegLayer3, .channels = {}, .samplesPerSec = {}, .bitsPerSample = {}});
+    const auto mp3 = codecs.suggest(WaveFormat::pcm(1, 32000, 16), only(kTagMpegLayer3));
     ASSERT_TRUE(mp3);
     const auto delay = Mp3WaveFormat::parse(*mp3)->codecDelay;
     const auto source = acmtest::sweep(32000, 1, 1.0, 0.5);

@@ -5,15 +5,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "Mp3AcmTestSupport.h"
 #include "TestWave.h"
 #include "cli/CliRun.h"
-#include "mp3/acm/Mp3AcmCodec.h"
 #include "mp3/acm/Mp3WaveFormat.h"
 #include "platform/acm/AcmTypes.h"
-#include "platform/acm/CodecRegistry.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 
@@ -21,11 +19,6 @@ namespace {
 
 using acmtest::WaveFile;
 using mp3::acm::Mp3WaveFormat;
-
-std::vector<uint8_t> bytesOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -35,33 +28,15 @@ std::string quoted(const std::filesystem::path& p) {
     return "'" + p.string() + "'";
 }
 
-// A 16-bit PCM WAVE file holding a sweep.
-std::filesystem::path sweepWave(const testsupport::TempDir& dir, uint32_t rate, uint16_t channels,
-                                double seconds) {
-    const auto path = dir / "source.wav";
-    acmtest::writeWave(
-        path,
-        WaveFile{platform::WaveFormat::pcm(channels, rate, 16),
-                 acmtest::toBytes(acmtest::sweep(rate, channels, seconds, 0.5)), std::nullopt});
-    return path;
-}
-
-// What ffmpeg makes of a file: its decoded 16-bit samples, and whether it
-// complained.
-struct FfmpegDecode {
-    bool clean = false;
-    std::vector<int16_t> samples;
-};
-
-FfmpegDecode ffmpegDecode(const testsupport::TempDir& dir, const std::filesystem::path& file) {
-    const auto raw = dir / "ffmpeg.raw", log = dir / "ffmpeg.log";
-    const bool ok = std::system(("ffmpeg -nostdin -v error -y -i " + quoted(file) +
-                                 " -f s16le -c:a pcm_s16le " + quoted(raw) + " 2>" + quoted(log))
-                                    .c_str()) == 0;
-    FfmpegDecode d;
-    d.clean = ok && std::filesystem::file_size(log) == 0;
-    d.samples = acmtest::toSamples(bytesOf(raw));
-    return d;
+// What a command prints, errors included.
+std::string outputOf(const std::string& command) {
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    std::string out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        out += static_cast<char>(c);
+    }
+    ::pclose(pipe);
+    return out;
 }
 
 class Mp3WaveCli : public ::testing::Test {
@@ -71,25 +46,24 @@ class Mp3WaveCli : public ::testing::Test {
             GTEST_SKIP() << "ffmpeg is needed";
         }
     }
+    // ffmpeg's decode of a file; it must not complain.
+    std::vector<int16_t> ffmpegDecode(const std::filesystem::path& file) {
+        const auto pcm = dir_ / "ffmpeg-pcm.wav";
+        EXPECT_EQ(outputOf("ffmpeg -nostdin -v error -y -i " + quoted(file) + " -c:a pcm_s16le " +
+                           quoted(pcm)),
+                  "");
+        return acmtest::toSamples(acmtest::readWave(pcm).data);
+    }
+
     TempSettings settings_;
     testsupport::TempDir dir_;
 };
 
-// Output of a command, standard output only.
-std::string capture(const std::string& command) {
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        out += buffer;
-    }
-    ::pclose(pipe);
-    return out;
-}
-
 TEST_F(Mp3WaveCli, WritesFilesFfmpegPlaysForTheirLength) {
-    const auto source = sweepWave(dir_, 44100, 2, 2.0);
-    const auto out = dir_ / "out.wav";
+    const auto source = dir_ / "source.wav", out = dir_ / "out.wav";
+    acmtest::writeWave(source, {platform::WaveFormat::pcm(2, 44100, 16),
+                                acmtest::toBytes(acmtest::sweep(44100, 2, 2.0, 0.5)),
+                                {}});
     const CliRun run = cli(
         "convert " + quoted(source) + " " + quoted(out) + " --wave-format mp3:44100:2:128", false);
     ASSERT_EQ(run.exitCode, 0);
@@ -102,15 +76,12 @@ TEST_F(Mp3WaveCli, WritesFilesFfmpegPlaysForTheirLength) {
     EXPECT_EQ(format->bitrate, 128000u);
     EXPECT_EQ(wave.factFrames, 88200u);
 
-    const auto decoded = ffmpegDecode(dir_, out);
-    EXPECT_TRUE(decoded.clean);
-    EXPECT_GE(decoded.samples.size() / 2, 88200u);
-    EXPECT_LE(decoded.samples.size() / 2, 88200u + 3 * 1152);
-    const double seconds =
-        std::stod(capture("ffprobe -v error -show_entries format=duration -of "
-                          "csv=p=0 " +
-                          quoted(out)));
-    EXPECT_NEAR(seconds, 2.0, 0.03);
+    const size_t decoded = ffmpegDecode(out).size() / 2;
+    EXPECT_GE(decoded, 88200u);
+    EXPECT_LE(decoded, 88200u + 3 * 1152);
+    EXPECT_NEAR(std::stod(outputOf("ffprobe -v error -show_entries format=duration -of csv=p=0 " +
+                                   quoted(out))),
+                2.0, 0.03);
 
     // The chosen format was saved as the writer's setting.
     EXPECT_TRUE(contains(cli("formats mp3", false).out, "* mp3:44100:2:128 "));
@@ -135,11 +106,10 @@ TEST_F(Mp3WaveCli, DecodesWhatFfmpegWrites) {
                      quoted(theirs)));
     const WaveFile wave = acmtest::readWave(theirs);
     ASSERT_EQ(wave.format.tag(), platform::acm::kTagMpegLayer3);
-    auto codecs = platform::acm::CodecRegistry::standard();
-    codecs.add(std::make_shared<mp3::acm::Mp3AcmCodec>());
-    const auto ours = acmtest::toSamples(acmtest::convertAll(
-        codecs, wave.format, platform::WaveFormat::pcm(2, 22050, 16), wave.data, 4096));
-    const auto reference = ffmpegDecode(dir_, theirs).samples;
+    const auto ours = acmtest::toSamples(
+        acmtest::convertAll(mp3acmtest::withMp3(), wave.format,
+                            platform::WaveFormat::pcm(2, 22050, 16), wave.data, 4096));
+    const auto reference = ffmpegDecode(theirs);
     ASSERT_FALSE(reference.empty());
     ASSERT_GE(ours.size(), reference.size());
     const size_t skip = ours.size() - reference.size();
