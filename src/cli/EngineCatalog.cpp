@@ -27,7 +27,7 @@ CNxSSComponentCatalog engineCatalog() {
     };
     AddMp3ReaderComponents(catalog);
     AddWmaComponents(catalog, printOpenFailure);
-    AddWaveComponents(catalog, catalog.mp3);  // MP3 in RIFF plays through the MP3 reader
+    AddWaveComponents(catalog, Mp3FromRiffMaker());
     return catalog;
 }
 

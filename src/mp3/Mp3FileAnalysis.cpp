@@ -6,8 +6,14 @@
 namespace mp3 {
 
 namespace {
+// Header counts and file sizes are untrusted: a result too large for the
+// record's 32 bits saturates instead of wrapping.
+uint32_t saturated(double value) {
+    return static_cast<uint32_t>(std::clamp(value, 0.0, 4294967295.0));
+}
+
 uint32_t bitrateOf(uint64_t bytes, double durationMs) {
-    return static_cast<uint32_t>(static_cast<double>(bytes) * 8.0 / (durationMs * 0.001));
+    return saturated(static_cast<double>(bytes) * 8.0 / (durationMs * 0.001));
 }
 }  // namespace
 
@@ -22,8 +28,8 @@ bool Mp3FileAnalysis::analyse(const uint8_t* buffer, size_t length, uint64_t dat
     info_.sampleRate = format_.samplesPerSec;
     info_.bitrate = format_.bitrate;
     if (dataSize_ > 0 && info_.bitrate >= 1) {
-        info_.duration = static_cast<uint32_t>(static_cast<double>(dataSize_) /
-                                               (info_.bitrate * 0.125) * 1000.0);
+        info_.duration =
+            saturated(static_cast<double>(dataSize_) / (info_.bitrate * 0.125) * 1000.0);
     }
     info_.variableBitrate = (format_.flags & kFormatVariableBitrate) ? 1 : 0;
     info_.seekable = info_.variableBitrate ? 0 : 1;
@@ -47,7 +53,7 @@ bool Mp3FileAnalysis::analyse(const uint8_t* buffer, size_t length, uint64_t dat
 void Mp3FileAnalysis::applyVbri() {
     dataSize_ = vbri_.bytes;
     const double duration = vbri_.frames * frameDurationMs_;
-    info_.duration = static_cast<uint32_t>(duration);
+    info_.duration = saturated(duration);
     if (duration > 0.0) {
         info_.bitrate = bitrateOf(dataSize_, duration);
     }
@@ -61,7 +67,7 @@ void Mp3FileAnalysis::applyXing() {
     }
     if (xing_.flags & kXingFrames) {
         const double duration = xing_.frames * frameDurationMs_;
-        info_.duration = static_cast<uint32_t>(duration);
+        info_.duration = saturated(duration);
         if (duration > 0.0) {
             info_.bitrate = bitrateOf(dataSize_, duration);
         }

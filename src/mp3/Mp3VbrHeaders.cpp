@@ -17,25 +17,31 @@ uint32_t bigEndian(const uint8_t* p, size_t bytes) {
     return v;
 }
 
-// Where the Xing header sits after the header's first byte: past the side
-// information. 0 below 16 kHz, where it is not looked for.
-size_t xingOffset(uint32_t word) {
-    constexpr uint32_t kRates[3] = {44100, 48000, 32000};
-    const uint32_t samplingIndex = (word >> 10) & 3;
-    if (samplingIndex == 3) {
+// Where a Xing header sits after the header's first byte: past the side
+// information. 0 for a reserved rate index.
+size_t sideInfoEnd(uint32_t word) {
+    if (((word >> 10) & 3) == 3) {
         return 0;
     }
     const bool mpeg1 = (word >> 19) & 1;
-    const bool mpeg25 = ((word >> 20) & 1) == 0;
-    const uint32_t rate = kRates[samplingIndex] >> (mpeg1 ? 0 : (mpeg25 ? 2 : 1));
-    if (rate < 16000) {
-        return 0;
-    }
     const bool mono = ((word >> 6) & 3) == 3;
     if (mpeg1) {
         return mono ? 21 : 36;
     }
     return mono ? 13 : 21;
+}
+
+uint32_t sampleRate(uint32_t word) {
+    constexpr uint32_t kRates[3] = {44100, 48000, 32000};
+    const bool mpeg1 = (word >> 19) & 1;
+    const bool mpeg25 = ((word >> 20) & 1) == 0;
+    return kRates[(word >> 10) & 3] >> (mpeg1 ? 0 : (mpeg25 ? 2 : 1));
+}
+
+// The analysis takes Xing counts only from streams of 16 kHz and more.
+size_t xingOffset(uint32_t word) {
+    const size_t at = sideInfoEnd(word);
+    return at != 0 && sampleRate(word) >= 16000 ? at : 0;
 }
 }  // namespace
 
@@ -46,7 +52,8 @@ bool isVbrHeaderFrame(const uint8_t* frame, size_t available) {
     if (available < 4) {
         return false;
     }
-    const size_t at = xingOffset(bigEndian(frame, 4));
+    // A header frame is never audio, whatever the rate.
+    const size_t at = sideInfoEnd(bigEndian(frame, 4));
     return at != 0 && available >= at + 4 &&
            (std::memcmp(frame + at, "Xing", 4) == 0 || std::memcmp(frame + at, "Info", 4) == 0);
 }

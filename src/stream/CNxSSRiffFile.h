@@ -49,6 +49,8 @@ class CNxSSRiffFile : public CNxSSObject {
     const std::string& Path() const { return path_; }
     const platform::WaveFormat& GetFormat() const { return format_; }
     uint64_t GetSize() const { return dataSize_; }
+    // Where the data chunk's bytes start in the file.
+    uint64_t GetDataOffset() const { return dataOffset_; }
     uint64_t GetFileSize() const { return io_.FileSize(); }
     std::optional<uint32_t> GetFact() const { return fact_; }
     // The "RIFF" chunk found by the scan: the parent for further descends.

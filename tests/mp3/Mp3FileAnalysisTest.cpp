@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "Mp3TestSupport.h"
@@ -112,6 +113,18 @@ TEST(FileAnalysis, XingHeaderGivesDurationAndTableSeeking) {
     EXPECT_EQ(analysis.timeToOffset(info.duration / 2.0), analysis.percentToOffset(50));
 }
 
+TEST(FileAnalysis, AbsurdXingCountsSaturate) {
+    auto data = readFile(fixturePath("v1_44k_vbr_xing.mp3"));
+    const auto at = std::search(data.begin(), data.end(), std::begin("Xing"), std::end("Xing") - 1);
+    ASSERT_NE(at, data.end());
+    const uint8_t counts[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1};  // frames, bytes
+    std::copy(std::begin(counts), std::end(counts), at + 8);
+    Mp3FileAnalysis analysis;
+    ASSERT_TRUE(analysis.analyse(data.data(), data.size(), data.size()));
+    EXPECT_EQ(analysis.info().duration, 0xFFFFFFFFu);
+    EXPECT_EQ(analysis.info().bitrate, 0u);
+}
+
 TEST(FileAnalysis, VbriHeaderGivesDurationAndInterpolatedOffsets) {
     const auto data = readFile(fixturePath("v1_44k_vbri.mp3"));
     Mp3FileAnalysis analysis;
@@ -152,6 +165,8 @@ TEST(FileAnalysis, NoXingIsLookedForBelow16kHz) {
     ASSERT_TRUE(analysis.analyse(data.data(), data.size(), data.size()));
     EXPECT_FALSE(analysis.hasXing());
     EXPECT_EQ(analysis.info().vbrHeader, 0u);
+    // Its counts are ignored, but the frame is still metadata, not audio.
+    EXPECT_TRUE(isVbrHeaderFrame(data.data(), data.size()));
 }
 
 TEST(FileAnalysis, RecognisesHeaderFramesThatAreNotAudio) {

@@ -85,6 +85,10 @@ CNxSSMp3File::CNxSSMp3File(std::string path) : CNxSSObject(nullptr), path_(std::
     SetTag("MP3FILE ");
 }
 
+CNxSSMp3File::CNxSSMp3File(std::string path, Window window) : CNxSSMp3File(std::move(path)) {
+    window_ = window;
+}
+
 CNxSSMp3File::~CNxSSMp3File() {
     CloseAndDiscard();
 }
@@ -113,6 +117,11 @@ void CNxSSMp3File::Open(Mode mode) {
 }
 
 void CNxSSMp3File::FindTags() {
+    if (window_) {
+        dataStart_ = std::min(fileSize_, window_->start);
+        dataSize_ = std::min(fileSize_ - dataStart_, window_->size);
+        return;
+    }
     uint8_t header[kId3v2HeaderSize];
     if (readAt(fd_.get(), 0, header, sizeof header) == sizeof header &&
         std::memcmp(header, "ID3", 3) == 0) {
@@ -203,6 +212,9 @@ bool CNxSSMp3File::Exists() const {
 }
 
 std::optional<CNxSSMp3File::TagBytes> CNxSSMp3File::ReadTag() const {
+    if (window_) {
+        return std::nullopt;
+    }
     const platform::UniqueFd fd = openOrThrow(path_, O_RDONLY);
     const uint64_t size = sizeOf(fd.get());
     TagBytes block{};
@@ -214,6 +226,9 @@ std::optional<CNxSSMp3File::TagBytes> CNxSSMp3File::ReadTag() const {
 }
 
 void CNxSSMp3File::WriteTag(const TagBytes& block) const {
+    if (window_) {
+        throw CNxSSException(nxss::kUndefined);
+    }
     const platform::UniqueFd fd = openOrThrow(path_, O_RDWR);
     const uint64_t size = sizeOf(fd.get());
     uint8_t head[3] = {};

@@ -18,7 +18,16 @@ class CNxSSMp3File : public CNxSSObject {
     static constexpr size_t kTagSize = 128;
     using TagBytes = std::array<uint8_t, kTagSize>;
 
+    // The bytes of a container's chunk that hold the MP3 data.
+    struct Window {
+        uint64_t start = 0;
+        uint64_t size = 0;
+    };
+
     explicit CNxSSMp3File(std::string path);
+    // MP3 data inside a container (a RIFF "data" chunk): reads see only the
+    // window, and the file has no ID3 tags of its own.
+    CNxSSMp3File(std::string path, Window window);
     // Discards a file being created.
     ~CNxSSMp3File() override;
 
@@ -45,7 +54,8 @@ class CNxSSMp3File : public CNxSSObject {
     // tag; the file is opened only for the call.
     std::optional<TagBytes> ReadTag() const;
     // Writes the block over the file's tag, or appends it when there is
-    // none. The audio is never touched.
+    // none. The audio is never touched. A windowed file refuses with
+    // 0x83EA0008: a tag after the container would not belong to it.
     void WriteTag(const TagBytes& block) const;
 
   private:
@@ -57,4 +67,5 @@ class CNxSSMp3File : public CNxSSObject {
     uint64_t dataSize_ = 0;
     uint64_t fileSize_ = 0;
     std::string tempPath_;
+    std::optional<Window> window_;
 };

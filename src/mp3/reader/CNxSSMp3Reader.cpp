@@ -50,8 +50,12 @@ CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent, const Options& options)
 }
 
 void CNxSSMp3Reader::Open(const std::string& path) {
+    Open(MakeNx<CNxSSMp3File>(path));
+}
+
+void CNxSSMp3Reader::Open(NxRef<CNxSSMp3File> file) {
     std::lock_guard lock(lock_);
-    file_ = MakeNx<CNxSSMp3File>(path);
+    file_ = std::move(file);
     file_->Open(CNxSSMp3File::kRead);
     const int64_t first = Resynchronise();
     if (first < 0) {

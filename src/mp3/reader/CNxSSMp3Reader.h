@@ -44,6 +44,9 @@ class CNxSSMp3Reader : public CNxSSComponent {
     // CNxSSException: 0x80070000 | errno for file errors, 0x80004005 when
     // the file holds no playable Layer III frame.
     void Open(const std::string& path);
+    // The same over a file object made by the caller (MP3 data in a RIFF
+    // file).
+    void Open(NxRef<CNxSSMp3File> file);
 
     int32_t GetLength() override;
     int32_t GetPosition() override;

@@ -9,8 +9,11 @@
 
 #include "ReaderTestSupport.h"
 #include "mp3/Mp3FrameHeader.h"
+#include "mp3/reader/Mp3ReaderComponents.h"
 #include "stream/CNxSSException.h"
+#include "stream/CNxSSManager.h"
 #include "stream/ResultCodes.h"
+#include "stream/WaveComponents.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 
@@ -19,6 +22,45 @@ namespace {
 using namespace mp3test;
 
 constexpr double kFrameMs44k = 1152 * 1000.0 / 44100;
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
+}
+
+void putChunk(std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& body) {
+    out.insert(out.end(), id, id + 4);
+    put32(out, static_cast<uint32_t>(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    if (body.size() % 2 != 0) {
+        out.push_back(0);
+    }
+}
+
+// A RIFF file of the given form: chunks, then the MP3 data, then a trailing
+// chunk whose bytes must never reach the decoder.
+std::vector<uint8_t> riffWithMp3(const char* form, const std::vector<uint8_t>& chunks,
+                                 const std::vector<uint8_t>& mp3) {
+    std::vector<uint8_t> body(form, form + 4);
+    body.insert(body.end(), chunks.begin(), chunks.end());
+    putChunk(body, "data", mp3);
+    putChunk(body, "LIST", std::vector<uint8_t>(300, 0xFF));
+    std::vector<uint8_t> file;
+    putChunk(file, "RIFF", body);
+    return file;
+}
+
+// "fmt " of format tag 0x55 with the 12 bytes of MPEG Layer-3 extras.
+std::vector<uint8_t> mpegLayer3Format() {
+    std::vector<uint8_t> fmt = {0x55, 0, 2, 0};
+    put32(fmt, 44100);
+    put32(fmt, 16000);
+    fmt.insert(fmt.end(), {1, 0, 0, 0, 12, 0, 1, 0, 2, 0, 0, 0, 0x1A, 0x02, 1, 0, 0x71, 0x05});
+    std::vector<uint8_t> chunk;
+    putChunk(chunk, "fmt ", fmt);
+    return chunk;
+}
 
 class Mp3ReaderTest : public testing::Test {
   protected:
@@ -201,6 +243,29 @@ TEST_F(Mp3ReaderTest, TruncatedFileDeliversWhatItHolds) {
     const size_t whole = reference16("v1_44k_joint_128").size() * 2;
     EXPECT_GT(got, whole / 3);
     EXPECT_LT(got, whole * 2 / 3);
+}
+
+// MP3 data in a RIFF file plays from the data chunk alone, and the tag
+// of a file that is not an MP3 file is left alone.
+TEST_F(Mp3ReaderTest, RiffFilesHoldingMp3PlayTheirDataChunk) {
+    CNxSSComponentCatalog catalog;
+    AddWaveComponents(catalog, Mp3FromRiffMaker());
+    NxRef<CNxSSManager> manager = MakeNx<CNxSSManager>(catalog);
+    const auto mp3 = bytesOf(fixture("v1_44k_joint_128.mp3"));
+    writeBytes(dir_ / "song.rmp", riffWithMp3("RMP3", {}, mp3));
+    writeBytes(dir_ / "song.wav", riffWithMp3("WAVE", mpegLayer3Format(), mp3));
+    for (const char* name : {"song.rmp", "song.wav"}) {
+        SCOPED_TRACE(name);
+        const auto path = dir_ / name;
+        const auto before = bytesOf(path);
+        NxRef<CNxSSComponent> source = catalog.riff(*manager, path.string());
+        auto* reader = dynamic_cast<CNxSSMp3Reader*>(source.get());
+        ASSERT_NE(reader, nullptr);
+        ExpectWithinOneLsb(asPcm16(readAll(*reader)), reference16("v1_44k_joint_128"));
+        EXPECT_EQ(reader->WriteTag(Id3v1Block()), nxss::kUndefined);
+        EXPECT_EQ(bytesOf(path), before);
+        source->SetParent(nullptr);
+    }
 }
 
 }  // namespace
