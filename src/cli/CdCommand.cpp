@@ -16,7 +16,8 @@ constexpr const char* kUsage =
     "usage: melodux-cli cd drives\n"
     "       melodux-cli cd toc [--drive D:]\n"
     "       melodux-cli cd play [--drive D:] [--device DEV] [TRACK...]\n"
-    "       melodux-cli cd eject [--drive D:]\n";
+    "       melodux-cli cd eject [--drive D:]\n"
+    "       melodux-cli cd rip [--drive D:] [--tracks 1,3-5] [--format mp3|wav|wma] [--to DIR]\n";
 
 int usage() {
     std::fputs(kUsage, stderr);
@@ -89,6 +90,8 @@ int eject(const CliOptions& o) {
 int runCd(const Args& args) {
     if (args.empty())
         return usage();
+    if (args[0] == "rip")
+        return runCdRip(Args(args.begin() + 1, args.end()));
     const auto o = CliOptions::parse(Args(args.begin() + 1, args.end()), {"--drive", "--device"});
     if (!o)
         return usage();

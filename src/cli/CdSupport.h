@@ -15,5 +15,7 @@ const platform::cd::CdDrive* findDrive(const platform::cd::DriveList& drives,
 std::string trackName(const platform::cd::CdDrive& drive, int track);
 // Prints what a CD information result means; returns the exit code.
 int reportCdda(uint32_t result);
+// "cd rip": the arguments after "rip"; returns the exit code.
+int runCdRip(const Args& args);
 
 }  // namespace cli

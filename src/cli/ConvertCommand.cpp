@@ -11,7 +11,9 @@
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "cli/EngineCatalog.h"
+#include "cli/Mp3ConvertOptions.h"
 #include "cli/WaveFormatOption.h"
+#include "mp3/writer/CNxSSMp3OptionPage.h"
 #include "platform/MessageQueue.h"
 #include "stream/CNxSSFormatChoice.h"
 #include "stream/CNxSSManager.h"
@@ -25,10 +27,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: melodux-cli convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
-    "                           [--wave-format FORMAT]\n"
-    "The output's extension chooses the writer (.wma); options pick one of the\n"
-    "formats its option page offers, other values come from the saved settings.\n"
-    "--wave-format sets a .wav output's format and saves it: pcm:RATE:BITS:CHANNELS,\n"
+    "           [--quality 0|1|2] [--vbr 20|40|60|80|100] [--copyright] [--original]\n"
+    "           [--wave-format FORMAT]\n"
+    "The output's extension chooses the writer (.mp3, .wma, .wav); options pick one of\n"
+    "the formats its option page offers, other values come from the saved settings.\n"
+    "MP3: --quality is the speed (fast, standard, high), --vbr a variable bitrate;\n"
+    "the choice is saved as the option page saves it (--original is for this file).\n"
+    "WAVE: --wave-format sets the format and saves it: pcm:RATE:BITS:CHANNELS,\n"
     "ima-adpcm|ms-adpcm|alaw|mulaw:RATE:CHANNELS or mp3:RATE:CHANNELS:KBPS\n"
     "(melodux-cli formats lists them).\n";
 
@@ -48,6 +53,7 @@ struct ConvertOptions {
     std::string in, out;
     CNxSSFormatChoice::Request format;
     bool formatGiven = false;
+    Mp3ConvertOptions mp3;
     std::optional<std::string> waveFormat;
 };
 
@@ -84,11 +90,19 @@ bool readFormat(const CliOptions& o, ConvertOptions& c) {
 }
 
 std::optional<ConvertOptions> parseOptions(const Args& args) {
-    const auto o = CliOptions::parse(args, {"--bitrate", "--rate", "--channels", "--wave-format"});
+    std::vector<std::string> valueOptions{"--bitrate", "--rate", "--channels", "--wave-format"};
+    valueOptions.insert(valueOptions.end(), Mp3ConvertOptions::valueOptions().begin(),
+                        Mp3ConvertOptions::valueOptions().end());
+    const auto o = CliOptions::parse(args, valueOptions, Mp3ConvertOptions::flags());
     ConvertOptions c;
     if (!o || o->positional().size() != 2 || !readFormat(*o, c)) {
         return std::nullopt;
     }
+    const auto mp3 = Mp3ConvertOptions::read(*o);
+    if (!mp3) {
+        return std::nullopt;
+    }
+    c.mp3 = *mp3;
     c.waveFormat = o->value("--wave-format");
     c.in = o->positional()[0];
     c.out = o->positional()[1];
@@ -138,14 +152,22 @@ int prepareWriter(CNxSSManager& manager, const ConvertOptions& options) {
         }
     }
     auto* choice = dynamic_cast<CNxSSFormatChoice*>(page.get());
-    if (choice == nullptr) {
+    if (auto* mp3 = dynamic_cast<CNxSSMp3OptionPage*>(page.get())) {
+        if (const int rc =
+                applyMp3Options(*mp3, options.format, options.formatGiven, options.mp3)) {
+            return rc;
+        }
+    } else if (options.mp3.given()) {
+        std::fputs("melodux-cli: --quality, --vbr, --copyright and --original are for MP3\n",
+                   stderr);
+        return 2;
+    } else if (choice == nullptr) {
         if (options.formatGiven) {
             std::fputs("melodux-cli: this output takes no format options\n", stderr);
             return 2;
         }
         return 0;
-    }
-    if (options.formatGiven) {
+    } else if (options.formatGiven) {
         if (const int rc = chooseFormat(*choice, options.format)) {
             return rc;
         }

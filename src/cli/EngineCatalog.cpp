@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "mp3/reader/Mp3ReaderComponents.h"
+#include "mp3/writer/Mp3WriterComponents.h"
 #include "stream/CNxSSCdReader.h"
 #include "stream/CNxSSManager.h"
 #include "stream/WaveComponents.h"
@@ -26,6 +27,7 @@ CNxSSComponentCatalog engineCatalog() {
                                          [&](CNxSSCdReader& reader) { reader.Open(drive, track); });
     };
     AddMp3ReaderComponents(catalog);
+    AddMp3WriterComponents(catalog);
     AddWmaComponents(catalog, printOpenFailure);
     AddWaveComponents(catalog, Mp3FromRiffMaker());
     return catalog;

@@ -23,6 +23,7 @@ constexpr const char* kUsage =
     "  config set KEY NAME VALUE [--dword|--string|--binary-hex]\n"
     "  config delete KEY NAME\n"
     "  cd drives | toc | play [TRACK...] | eject   [--drive D:]\n"
+    "  cd rip [--drive D:] [--tracks 1,3-5] [--format mp3|wav|wma] [--to DIR]\n"
     "  cddb lookup [--local-only] | submit | sites  [--drive D:] [--server URL]\n"
     "  library [--db DIR] COMMAND...   (melodux-cli library --help)\n";
 

@@ -13,39 +13,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<std::string> kExtensions = {"mp3", "wav"};
-
-void touch(const fs::path& path) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << "x";
-}
-
 TEST(MusicFiles, FoldersExpandToTheirMusicFilesNamedFilesStandForThemselves) {
     testsupport::TempDir dir;
-    touch(dir / "b/2.mp3");
-    touch(dir / "b/deep/er/3.WAV");
-    touch(dir / "b/1.mp3");
-    touch(dir / "b/cover.jpg");
-    touch(dir / "b/mp3");  // no extension at all
-    touch(dir / "readme.txt");
+    for (const char* name :
+         {"b/2.mp3", "b/deep/er/3.WAV", "b/1.mp3", "b/cover.jpg", "b/mp3", "readme.txt"}) {
+        fs::create_directories((dir / name).parent_path());
+        std::ofstream(dir / name) << "x";
+    }
     fs::create_directory_symlink(dir / "b", dir / "b/loop");
     const auto files = app::expandMusicPaths(
         {(dir / "b/").string(), (dir / "readme.txt").string(), (dir / "gone.mp3").string()},
-        kExtensions);
+        {"mp3", "wav"});
     EXPECT_EQ(files, (std::vector<std::string>{
                          (dir / "b/1.mp3").string(), (dir / "b/2.mp3").string(),
                          (dir / "b/deep/er/3.WAV").string(), (dir / "readme.txt").string(),
                          (dir / "gone.mp3").string()}));
 }
 
-TEST(MusicFiles, RelativePathsBecomeAbsoluteAndTidy) {
-    const std::string cwd = fs::current_path().string();
-    EXPECT_EQ(app::absolutePath("x/../a.mp3"), cwd + "/a.mp3");
+TEST(MusicFiles, PathsBecomeAbsoluteAndTheFormatFollowsTheExtension) {
+    EXPECT_EQ(app::absolutePath("x/../a.mp3"), fs::current_path().string() + "/a.mp3");
     EXPECT_EQ(app::absolutePath("/m/./d/"), "/m/d");
     EXPECT_EQ(app::absolutePath("/"), "/");
-}
-
-TEST(MusicFiles, PlaylistFormatFollowsTheExtension) {
     EXPECT_EQ(app::fileFormatFor("/x/lib.csv"), 0);
     EXPECT_EQ(app::fileFormatFor("/x/list.M3U"), 1);
     EXPECT_EQ(app::fileFormatFor("/x/list.pls"), 2);

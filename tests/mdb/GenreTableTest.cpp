@@ -13,14 +13,10 @@ TEST(GenreTable, BuiltInStandardList) {
     const GenreTable table;
     EXPECT_EQ(table.count(), 80u);
     EXPECT_EQ(table.name(0), "Blues");
-    EXPECT_EQ(table.name(29), "Jazz+Funk");
-    EXPECT_EQ(table.name(40), "AlternRock");
-    EXPECT_EQ(table.name(67), "Psychadelic");
-    EXPECT_EQ(table.name(78), "Rock & Roll");
     EXPECT_EQ(table.name(79), "Hard Rock");
-    EXPECT_EQ(table.name(80), "Unknown");
-    EXPECT_EQ(table.name(255), "Unknown");
-    EXPECT_EQ(table.name(1000), "Unknown");
+    for (const uint32_t beyond : {80u, 255u, 1000u}) {
+        EXPECT_EQ(table.name(beyond), "Unknown") << beyond;
+    }
 }
 
 TEST(GenreTable, FileAddsAndRenamesGenres) {
@@ -51,12 +47,8 @@ TEST(GenreTable, FileAddsAndRenamesGenres) {
 TEST(GenreTable, MissingFileThrowsAndKeepsTheTable) {
     TempDir dir;
     GenreTable table;
-    try {
-        table.load(dir / "genre.dat");
-        FAIL() << "no exception";
-    } catch (const FileIOException& e) {
-        EXPECT_EQ(e.message(), dir / "genre.dat");
-    }
+    EXPECT_EQ(mdbtest::thrownText<FileIOException>([&] { table.load(dir / "genre.dat"); }),
+              dir / "genre.dat");
     EXPECT_EQ(table.count(), 80u);
 }
 
@@ -66,7 +58,6 @@ TEST(GenreTable, ShippedFileNamesTheExtendedGenres) {
     EXPECT_EQ(table.count(), 192u);
     EXPECT_EQ(table.name(79), "Hard Rock");  // the standard list stays
     EXPECT_EQ(table.name(80), "Folk");
-    EXPECT_EQ(table.name(127), "Drum & Bass");
     EXPECT_EQ(table.name(191), "Psybient");
     for (uint32_t n = 0; n < table.count(); ++n) {
         EXPECT_NE(table.name(n), "Unknown") << n;

@@ -97,24 +97,15 @@ TEST(PlaylistFiles, PlaylistsFromTheOldDesktopAreReadAsCp932) {
 TEST(PlaylistFiles, RefusedExportsLeaveTheTargetIntact) {
     FilesFixture f;
     writeFile(f.dir / "keep.m3u", "old\n");
-    try {
-        f.playlist.exportTo(f.dir / "keep.m3u", 3);
-        FAIL();
-    } catch (const std::invalid_argument& e) {
-        EXPECT_STREQ(e.what(), "unknown file format");
-    }
-    try {
-        f.playlist.exportTo("relative.m3u", kFormatM3u);
-        FAIL();
-    } catch (const std::invalid_argument& e) {
-        EXPECT_STREQ(e.what(), "Not absolute path.");
-    }
-    try {
-        f.playlist.exportTo(f.dir / "no/such/folder.m3u", kFormatM3u);
-        FAIL();
-    } catch (const FileIOException& e) {
-        EXPECT_EQ(e.message(), f.dir / "no/such/folder.m3u");
-    }
+    EXPECT_EQ(mdbtest::thrownText<std::invalid_argument>(
+                  [&] { f.playlist.exportTo(f.dir / "keep.m3u", 3); }),
+              "unknown file format");
+    EXPECT_EQ(mdbtest::thrownText<std::invalid_argument>(
+                  [&] { f.playlist.exportTo("relative.m3u", kFormatM3u); }),
+              "Not absolute path.");
+    EXPECT_EQ(mdbtest::thrownText<FileIOException>(
+                  [&] { f.playlist.exportTo(f.dir / "no/such/folder.m3u", kFormatM3u); }),
+              f.dir / "no/such/folder.m3u");
     EXPECT_EQ(readFile(f.dir / "keep.m3u"), "old\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.dir.path()), {}), 1);
 }
@@ -123,12 +114,9 @@ TEST(PlaylistFiles, ImportOfAMissingFileNamesIt) {
     FilesFixture f;
     f.playlist.insert(0, f.addItem("/m/a.mp3"));
     std::vector<std::string> failed;
-    try {
-        f.playlist.importReplacing(f.dir / "none.m3u", kFormatM3u, failed);
-        FAIL();
-    } catch (const FileIOException& e) {
-        EXPECT_EQ(e.message(), f.dir / "none.m3u");
-    }
+    EXPECT_EQ(mdbtest::thrownText<FileIOException>(
+                  [&] { f.playlist.importReplacing(f.dir / "none.m3u", kFormatM3u, failed); }),
+              f.dir / "none.m3u");
     EXPECT_EQ(f.playlist.count(), 1u);  // not cleared by a refused import
 }
 

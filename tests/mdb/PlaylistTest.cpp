@@ -37,12 +37,8 @@ TEST(Playlist, InsertAtCountAppendsAndBeyondThrows) {
     PlaylistFixture f;
     f.list.insert(5, f.items[0]);
     EXPECT_EQ(f.order(), "abcdea");
-    try {
-        f.list.insert(7, f.items[0]);
-        FAIL();
-    } catch (const std::out_of_range& e) {
-        EXPECT_STREQ(e.what(), "too large");
-    }
+    EXPECT_EQ(mdbtest::thrownText<std::out_of_range>([&] { f.list.insert(7, f.items[0]); }),
+              "too large");
     EXPECT_EQ(f.order(), "abcdea");
 }
 
@@ -98,24 +94,15 @@ TEST(PlaylistSet, RenameRefusesNamesInUseWithExactMessages) {
     Fixture f;
     auto& a = f.db->playlists().create("A");
     f.db->playlists().create("B");
-    try {
-        f.db->playlists().rename("A", "B");
-        FAIL();
-    } catch (const AlreadyExistsException& e) {
-        EXPECT_EQ(e.message(), "B");
-    }
-    try {
-        f.db->playlists().rename("A", "A");
-        FAIL();
-    } catch (const AlreadyExistsException& e) {
-        EXPECT_EQ(e.message(), "A");
-    }
-    try {
-        f.db->playlists().rename("missing", "C");
-        FAIL();
-    } catch (const NotFoundException& e) {
-        EXPECT_EQ(e.message(), "missing");
-    }
+    EXPECT_EQ(
+        mdbtest::thrownText<AlreadyExistsException>([&] { f.db->playlists().rename("A", "B"); }),
+        "B");
+    EXPECT_EQ(
+        mdbtest::thrownText<AlreadyExistsException>([&] { f.db->playlists().rename("A", "A"); }),
+        "A");
+    EXPECT_EQ(
+        mdbtest::thrownText<NotFoundException>([&] { f.db->playlists().rename("missing", "C"); }),
+        "missing");
     EXPECT_EQ(f.db->playlists().getNames(), (std::vector<std::string>{"A", "B"}));
     f.db->playlists().rename("A", "C");
     EXPECT_EQ(&f.db->playlists().get("C"), &a);

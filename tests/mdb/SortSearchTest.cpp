@@ -8,16 +8,9 @@
 using namespace mdb;
 using mdbtest::FakeTags;
 using mdbtest::Fixture;
+using mdbtest::titlesOf;
 
 namespace {
-
-std::vector<std::string> titles(MusicItemList& library) {
-    std::vector<std::string> out;
-    for (size_t i = 0; i < library.count(); ++i) {
-        out.push_back(library.itemAt(i)->getTitle());
-    }
-    return out;
-}
 
 MusicCriterion criterion(uint32_t mask) {
     MusicCriterion c;
@@ -33,10 +26,10 @@ TEST(Sort, TitlesIgnoreAsciiCaseAndDescendingIsTheReverse) {
         f.addItem(std::string("/m/") + title + ".mp3", title);
     }
     f.db->library().sort(MusicInfo::Title, true);
-    EXPECT_EQ(titles(f.db->library()),
+    EXPECT_EQ(titlesOf(f.db->library()),
               (std::vector<std::string>{"Apple", "apple pie", "banana", "cherry"}));
     f.db->library().sort(MusicInfo::Title, false);
-    EXPECT_EQ(titles(f.db->library()),
+    EXPECT_EQ(titlesOf(f.db->library()),
               (std::vector<std::string>{"cherry", "banana", "apple pie", "Apple"}));
 }
 
@@ -49,7 +42,7 @@ TEST(Sort, GenreSortsByNameNotNumber) {
     blues->setGenre(0);  // "Blues"
     jazz->setGenre(8);   // "Jazz"
     f.db->library().sort(MusicInfo::Genre, true);
-    EXPECT_EQ(titles(f.db->library()), (std::vector<std::string>{"blues", "jazz", "rock"}));
+    EXPECT_EQ(titlesOf(f.db->library()), (std::vector<std::string>{"blues", "jazz", "rock"}));
 }
 
 TEST(Sort, EqualValuesNeitherGoFirstAndNumbersAreUnsigned) {
@@ -64,19 +57,17 @@ TEST(Sort, EqualValuesNeitherGoFirstAndNumbersAreUnsigned) {
     const SortKey byTitle(MusicInfo::Path, false);
     EXPECT_FALSE(byTitle(*big, *big));
     f.db->library().sort(MusicInfo::Size, false);
-    EXPECT_EQ(titles(f.db->library()), (std::vector<std::string>{"big", "small"}));
+    EXPECT_EQ(titlesOf(f.db->library()), (std::vector<std::string>{"big", "small"}));
 }
 
 TEST(Sort, KeyMustNameExactlyOneField) {
     Fixture f;
     f.addItem("/m/1.mp3");
     for (const uint32_t bad : {0u, 3u, 2048u, 4096u}) {
-        try {
-            f.db->library().sort(static_cast<MusicInfo::Type>(bad), true);
-            FAIL() << bad;
-        } catch (const std::invalid_argument& e) {
-            EXPECT_STREQ(e.what(), "Invalid MusicInfo::Type.");
-        }
+        EXPECT_EQ(mdbtest::thrownText<std::invalid_argument>(
+                      [&] { f.db->library().sort(static_cast<MusicInfo::Type>(bad), true); }),
+                  "Invalid MusicInfo::Type.")
+            << bad;
     }
 }
 
@@ -135,20 +126,12 @@ TEST(Search, NumbersAndGenreCompareForEquality) {
     EXPECT_FALSE(f.db->library().findFirst(c, false, 2, index));
 }
 
-TEST(Search, ContainmentWorksOnMultibyteText) {
-    Fixture f;
-    f.addItem("/m/1.mp3", "東京事変 LIVE");
-    MusicCriterion c = criterion(MusicInfo::Title);
-    c.title = "事変 live";
-    size_t index = 0;
-    EXPECT_TRUE(f.db->library().findFirst(c, false, 0, index));
-}
-
 TEST(Search, ContainmentIgnoresAsciiCaseAnywhereInTheField) {
     Fixture f;
     f.addItem("/m/1.mp3", "gone, Ghosts, GHOST");
     f.addItem("/m/2.mp3", "ghos");
     f.addItem("/m/xyz/2.mp3", "The BEATLES");
+    f.addItem("/m/3.mp3", "東京事変 LIVE");
     const auto hits = [&](uint32_t mask, const std::string& text) {
         MusicCriterion c = criterion(mask);
         c.path = c.title = text;
@@ -159,7 +142,8 @@ TEST(Search, ContainmentIgnoresAsciiCaseAnywhereInTheField) {
     EXPECT_EQ(hits(MusicInfo::Title, "GHOST"), 1u);
     EXPECT_EQ(hits(MusicInfo::Title, "beat"), 1u);
     EXPECT_EQ(hits(MusicInfo::Title, "beatles!"), 0u);
-    EXPECT_EQ(hits(MusicInfo::Title, ""), 3u);
+    EXPECT_EQ(hits(MusicInfo::Title, "事変 live"), 1u);
+    EXPECT_EQ(hits(MusicInfo::Title, ""), 4u);
     EXPECT_EQ(hits(MusicInfo::Path, "Z/2.MP3"), 1u);  // at the very end
 }
 

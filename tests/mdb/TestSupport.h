@@ -1,6 +1,6 @@
 #pragma once
 
-#include <stdlib.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,31 +16,38 @@
 #include "mdb/MusicDatabase.h"
 #include "mdb/MusicItem.h"
 #include "mdb/TagAccess.h"
+#include "support/TempDir.h"
 
 namespace mdbtest {
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempDir {
+// A fresh temporary folder whose paths are plain strings.
+class TempDir : public testsupport::TempDir {
   public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mdbtest-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    std::string path() const { return testsupport::TempDir::path().string(); }
+    std::string operator/(const std::string& name) const { return path() + "/" + name; }
 };
+
+// The what() of the `E` that `call` throws; fails the test when it throws none.
+template <class E, class Call>
+std::string thrownText(Call&& call) {
+    try {
+        call();
+    } catch (const E& e) {
+        return e.what();
+    }
+    ADD_FAILURE() << "nothing thrown";
+    return {};
+}
+
+// The titles of a list's items, in order.
+template <class List>
+std::vector<std::string> titlesOf(List& list) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < list.count(); ++i) {
+        out.push_back(list.itemAt(i)->getTitle());
+    }
+    return out;
+}
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -29,10 +29,9 @@ class RegistryTest : public ::testing::Test {
     std::filesystem::path machinePath = dir / "registry.machine";
 
     Registry makeRegistry() const { return Registry(userPath, machinePath); }
-
-    std::vector<std::string> entriesOf(const std::filesystem::path& folder) const {
+    std::vector<std::string> userFolder() const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        for (const auto& e : std::filesystem::directory_iterator(userPath.parent_path())) {
             names.push_back(e.path().filename().string());
         }
         std::sort(names.begin(), names.end());
@@ -119,8 +118,7 @@ TEST_F(RegistryTest, WritesLeaveNoTemporaryAndKeepPermissions) {
     ASSERT_TRUE(reg.write(kKey, "A", RegValue::dword(1)));
     ::chmod(userPath.c_str(), 0640);
     ASSERT_TRUE(reg.write(kKey, "A", RegValue::dword(2)));
-    EXPECT_EQ(entriesOf(userPath.parent_path()),
-              (std::vector<std::string>{"registry", "registry.lock"}));
+    EXPECT_EQ(userFolder(), (std::vector<std::string>{"registry", "registry.lock"}));
     struct stat st {};
     ASSERT_EQ(::stat(userPath.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -144,8 +142,7 @@ TEST_F(RegistryTest, AFailedWriteKeepsTheOldFile) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(readFile(userPath), before);
-    EXPECT_EQ(entriesOf(userPath.parent_path()),
-              (std::vector<std::string>{"registry", "registry.lock"}));
+    EXPECT_EQ(userFolder(), (std::vector<std::string>{"registry", "registry.lock"}));
     EXPECT_EQ(reg.read(kKey, "A")->asDword(), 1u);
 }
 

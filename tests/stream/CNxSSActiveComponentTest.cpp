@@ -4,8 +4,10 @@
 
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "WaveFiles.h"
 #include "platform/Event.h"
 #include "platform/MessageQueue.h"
 #include "stream/CNxSSException.h"
@@ -93,11 +95,8 @@ TEST(CNxSSActiveComponent, ResultsGoToTheWindowsInOrderOfRegistration) {
     const auto m1 = first.take(10000);
     const auto m2 = second.take(10000);
     ASSERT_TRUE(m1 && m2);
-    EXPECT_EQ(m1->message, 0x401u);
-    EXPECT_EQ(m1->wParam, 1005u);
-    EXPECT_EQ(m1->lParam, 1);
-    EXPECT_EQ(m2->message, 0x402u);
-    EXPECT_EQ(m2->lParam, 2);
+    EXPECT_EQ(std::make_tuple(m1->message, m1->wParam, m1->lParam, m2->message, m2->lParam),
+              std::make_tuple(0x401u, 1005u, 1, 0x402u, 2));
 }
 
 TEST(CNxSSActiveComponent, AFailingCommandStopsAndReportsItsCode) {
@@ -134,17 +133,11 @@ TEST(CNxSSActiveComponent, ShutdownDropsQueuedCommandsAndPostsNothing) {
     shutdown.join();
     EXPECT_EQ(c->Runs(), (Runs{{99, 0}, {CNxSSActiveComponent::kCmdQuit, 0}}));
     EXPECT_EQ(window.size(), 0u);
-    try {
-        c->Start();
-        FAIL() << "a command without a thread";
-    } catch (const CNxSSException& e) {
-        EXPECT_EQ(e.Code(), nxss::kFail);
-    }
+    EXPECT_EQ(wavetest::ThrownCode([&] { c->Start(); }), nxss::kFail);  // no thread left
 }
 
 TEST(CNxSSActiveComponent, SecondThreadIsRefused) {
-    auto c = MakeNx<Recorder>(false);
-    EXPECT_THROW(c->StartThread(0), CNxSSException);
+    EXPECT_THROW(MakeNx<Recorder>(false)->StartThread(0), CNxSSException);
 }
 
 }  // namespace

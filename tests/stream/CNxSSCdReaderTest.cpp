@@ -4,7 +4,7 @@
 
 #include "CdImage.h"
 #include "FakeDisc.h"
-#include "stream/CNxSSException.h"
+#include "WaveFiles.h"
 #include "stream/CNxSSManager.h"
 #include "stream/CNxSSPacket.h"
 #include "stream/ResultCodes.h"
@@ -45,54 +45,19 @@ TEST(CNxSSCdReader, ReadsATrackOfAnImageByteForByte) {
     reader->Open(3, 2);                    // drive D, track 2
     EXPECT_EQ(reader->GetLength(), 1000);  // 100 sectors = 1.33 s, in whole seconds
 
-    const std::vector<uint8_t> expected = image.trackBytes(2);
-    std::vector<uint8_t> got;
-    auto packet = packetOf(5000);  // not a multiple of a sector
-    for (;;) {
-        reader->Read(*packet);
-        if (packet->EndOfStream())
-            break;
-        got.insert(got.end(), packet->Data(), packet->Data() + packet->Bytes());
-    }
-    EXPECT_EQ(got, expected);
+    EXPECT_EQ(wavetest::ReadAll(*reader, 5000), image.trackBytes(2));  // not whole sectors
     EXPECT_EQ(reader->GetPosition(), 1333);
 }
 
-TEST(CNxSSCdReader, UnknownDrivesAndDataTracksFailWithTheirCodes) {
+TEST(CNxSSCdReader, UnknownDrivesDataTracksAndBadReadsFailWithTheirCodes) {
     cdtest::TempDir dir;
     cdtest::CdImage image(dir.path(), {{true, 100}, {false, 100}});
     auto reader = MakeNx<CNxSSCdReader>(nullptr, imageDrive(image));
-    try {
-        reader->Open(4, 1);  // drive E does not exist
-        FAIL();
-    } catch (const CNxSSException& e) {
-        EXPECT_EQ(e.Code(), 0x83EA000Bu);
-    }
-    try {
-        reader->Open(3, 2);  // a data track
-        FAIL();
-    } catch (const CNxSSException& e) {
-        EXPECT_EQ(e.Code(), nxss::kCdReadError);
-    }
-}
-
-TEST(CNxSSCdReader, ThreeMinutesOfSectorsAreThreeMinutes) {
-    EXPECT_EQ(fakeReader(13500)->GetLength(), 180000);
-    EXPECT_EQ(fakeReader(13574)->GetLength(), 180000);
-}
-
-TEST(CNxSSCdReader, ReadsAreRetriedTenTimesInAll) {
-    auto packet = packetOf(588);  // one sector
-    auto patient = fakeReader(100, 9);
-    patient->Read(*packet);
-    EXPECT_EQ(packet->Frames(), 588u);
-    auto failing = fakeReader(100, 10);
-    try {
-        failing->Read(*packet);
-        FAIL();
-    } catch (const CNxSSException& e) {
-        EXPECT_EQ(e.Code(), nxss::kCdReadError);
-    }
+    EXPECT_EQ(wavetest::ThrownCode([&] { reader->Open(4, 1); }), 0x83EA000Bu);  // no drive E
+    EXPECT_EQ(wavetest::ThrownCode([&] { reader->Open(3, 2); }), nxss::kCdReadError);
+    auto packet = packetOf(588);
+    EXPECT_EQ(wavetest::ThrownCode([&] { fakeReader(100, 10)->Read(*packet); }),
+              nxss::kCdReadError);  // after ten tries
 }
 
 TEST(CNxSSCdReader, SeeksInWholeSecondsEvenBeforeTheFirstRead) {

@@ -55,16 +55,6 @@ TEST_F(PcmConverterTest, WithoutOrWithAnEqualTargetItIsTransparent) {
     EXPECT_EQ(source_.size(), 30000u * 4);
 }
 
-TEST_F(PcmConverterTest, HalvesRateAndChannels) {
-    Build(44100);
-    converter_->SetTargetFormat(1, 22050, 16);
-    converter_->SetState(CNxSSComponent::kRunning);
-    WaveFormat format;
-    ASSERT_TRUE(converter_->GetFormat(format));
-    EXPECT_EQ(format, WaveFormat::pcm(1, 22050, 16));
-    EXPECT_EQ(ReadAll(*converter_, 1000).size(), 22050u * 2);
-}
-
 TEST_F(PcmConverterTest, TheCodecsTailIsDeliveredBeforeTheEnd) {
     Build(10007);
     converter_->SetTargetFormat(2, 48000, 24);

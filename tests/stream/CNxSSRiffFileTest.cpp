@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "WaveFiles.h"
-#include "stream/CNxSSException.h"
 #include "stream/ResultCodes.h"
 #include "support/TempDir.h"
 
@@ -22,18 +21,14 @@ class RiffFileTest : public ::testing::Test {
     uint32_t OpenImage(const std::string& image, int32_t mode = CNxSSRiffFile::kRead) {
         WriteFile(dir_ / "in.wav", image);
         file_ = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "in.wav").string());
-        try {
-            file_->Open(mode);
-            return 0;
-        } catch (const CNxSSException& e) {
-            return e.Code();
-        }
+        return ThrownCode([&] { file_->Open(mode); });
     }
 
     testsupport::TempDir dir_;
     NxRef<CNxSSRiffFile> file_;
 };
 
+// The odd JUNK chunk is padded: the chunks after it are found.
 TEST_F(RiffFileTest, FindsFormatDataAndFactAmongOtherChunks) {
     const std::string body = Chunk("JUNK", "abc") + Chunk("fmt ", FormatBody(kCd)) +
                              Chunk("fact", Le32(77)) + Chunk("data", "12345678") +
@@ -95,13 +90,6 @@ TEST_F(RiffFileTest, SizesPastTheEndOfTheFileAreCutToIt) {
     EXPECT_EQ(OpenImage(Form("WAVE", Chunk("fmt ", FormatBody(kCd), 0xFFFFFF00u))), nxss::kFail);
 }
 
-TEST_F(RiffFileTest, OddChunksArePaddedToEvenOffsets) {
-    const std::string body =
-        Chunk("fmt ", FormatBody(kCd)) + Chunk("odd ", "xyz") + Chunk("data", "abcde");
-    ASSERT_EQ(OpenImage(Form("WAVE", body)), 0u);
-    EXPECT_EQ(file_->GetSize(), 5u);
-}
-
 TEST_F(RiffFileTest, Rmp3FormsNeedOnlyData) {
     ASSERT_EQ(OpenImage(Form("RMP3", Chunk("data", std::string("\xFF\xFB\x90\x00", 4)))), 0u);
     EXPECT_EQ(file_->GetFormType(), FourCC("RMP3"));
@@ -118,12 +106,7 @@ TEST_F(RiffFileTest, MissingChunksAndFormsHaveTheirCodes) {
     EXPECT_EQ(OpenImage("RIFF"), 0x83EB0109u);
 
     auto missing = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "nothing.wav").string());
-    try {
-        missing->Open(CNxSSRiffFile::kRead);
-        FAIL();
-    } catch (const CNxSSException& e) {
-        EXPECT_EQ(e.Code(), 0x83EB0101u);
-    }
+    EXPECT_EQ(ThrownCode([&] { missing->Open(CNxSSRiffFile::kRead); }), 0x83EB0101u);
 }
 
 TEST_F(RiffFileTest, OpenTwiceOrInAnUnknownModeFails) {
@@ -204,12 +187,7 @@ TEST_F(RiffCreateTest, AbortAndDestructionLeaveTheTargetAlone) {
 
 TEST_F(RiffCreateTest, AnUnwritableFolderFailsAtOpen) {
     auto file = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "no-such-folder" / "out.wav").string());
-    try {
-        file->Open(CNxSSRiffFile::kCreate);
-        FAIL();
-    } catch (const CNxSSException& e) {
-        EXPECT_EQ(e.Code(), nxss::errnoError(ENOENT));
-    }
+    EXPECT_EQ(ThrownCode([&] { file->Open(CNxSSRiffFile::kCreate); }), nxss::errnoError(ENOENT));
 }
 
 }  // namespace

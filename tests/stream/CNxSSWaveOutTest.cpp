@@ -210,9 +210,4 @@ TEST_F(WaveOutTest, DisplayTapCopiesTheAudioBeingHeard) {
     EXPECT_FALSE(renderer_->GetPlayingData(packet, offset, 22051));  // longer than a block
 }
 
-TEST_F(WaveOutTest, RendererHasNoOutputPin) {
-    Build(10);
-    EXPECT_FALSE(renderer_->CreateOutputPin());
-}
-
 }  // namespace

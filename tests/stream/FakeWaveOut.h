@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -24,36 +25,118 @@ struct FakeWaveOutState {
     platform::WaveOutDriver::DoneCallback onDone;
 
     // Plays the oldest `count` queued blocks to their end.
-    void playBlocks(int count);
+    void playBlocks(int count) {
+        std::lock_guard lock(mutex);
+        for (int i = 0; i < count && !queued.empty(); ++i) {
+            played += queued.front()->bufferLength;
+            returnOldest();
+        }
+    }
+    // Hands the oldest queued block back as done; the caller holds the lock.
+    void returnOldest() {
+        platform::WaveHeader* block = queued.front();
+        queued.pop_front();
+        block->flags =
+            (block->flags & ~platform::WaveHeader::kInQueue) | platform::WaveHeader::kDone;
+        onDone();
+    }
     // Waits until `count` blocks have been written in all.
-    bool waitForWrites(int count);
+    bool waitForWrites(int count) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return writes >= count; });
+    }
 };
 
 class FakeWaveOutDevice : public platform::WaveOutDevice {
   public:
-    explicit FakeWaveOutDevice(std::shared_ptr<FakeWaveOutState> state);
-    ~FakeWaveOutDevice() override;
-    platform::MmResult prepareHeader(platform::WaveHeader& block) override;
-    platform::MmResult unprepareHeader(platform::WaveHeader& block) override;
-    platform::MmResult write(platform::WaveHeader& block) override;
-    platform::MmResult pause() override;
-    platform::MmResult restart() override;
-    platform::MmResult reset() override;
-    platform::MmResult getPosition(uint32_t& bytes) override;
-    platform::MmResult setVolume(uint32_t leftRight) override;
-    platform::MmResult getVolume(uint32_t& leftRight) override;
+    explicit FakeWaveOutDevice(std::shared_ptr<FakeWaveOutState> state)
+        : state_(std::move(state)) {}
+    ~FakeWaveOutDevice() override {
+        locked([&] { state_->open = false; });
+    }
+
+    platform::MmResult prepareHeader(platform::WaveHeader& block) override {
+        block.flags |= platform::WaveHeader::kPrepared;
+        return platform::kMmNoError;
+    }
+    platform::MmResult unprepareHeader(platform::WaveHeader& block) override {
+        block.flags &= ~platform::WaveHeader::kPrepared;
+        return platform::kMmNoError;
+    }
+    platform::MmResult write(platform::WaveHeader& block) override {
+        return locked([&] {
+            block.flags =
+                (block.flags & ~platform::WaveHeader::kDone) | platform::WaveHeader::kInQueue;
+            state_->queued.push_back(&block);
+            ++state_->writes;
+            state_->changed.notify_all();
+        });
+    }
+    platform::MmResult pause() override {
+        return locked([&] { state_->paused = true; });
+    }
+    platform::MmResult restart() override {
+        return locked([&] { state_->paused = false; });
+    }
+    platform::MmResult reset() override {
+        return locked([&] {
+            while (!state_->queued.empty()) {
+                state_->returnOldest();
+            }
+            state_->played = 0;
+        });
+    }
+    platform::MmResult getPosition(uint32_t& bytes) override {
+        return locked([&] { bytes = state_->played; });
+    }
+    platform::MmResult setVolume(uint32_t leftRight) override {
+        return locked([&] { state_->volume = leftRight; });
+    }
+    platform::MmResult getVolume(uint32_t& leftRight) override {
+        return locked([&] { leftRight = state_->volume; });
+    }
 
   private:
+    template <class Action>
+    platform::MmResult locked(Action&& action) {
+        std::lock_guard lock(state_->mutex);
+        action();
+        return platform::kMmNoError;
+    }
+
     std::shared_ptr<FakeWaveOutState> state_;
 };
 
 class FakeWaveOutDriver : public platform::WaveOutDriver {
   public:
-    FakeWaveOutDriver() : state(std::make_shared<FakeWaveOutState>()) {}
-    platform::MmResult getDevCaps(int deviceId, platform::WaveOutCaps& caps) override;
-    platform::MmResult getVolume(int deviceId, uint32_t& leftRight) override;
-    platform::MmResult open(int deviceId, const platform::WaveFormat& format, DoneCallback onDone,
-                            std::unique_ptr<platform::WaveOutDevice>& device) override;
+    platform::MmResult getDevCaps(int, platform::WaveOutCaps& caps) override {
+        std::lock_guard lock(state->mutex);
+        caps.name = "fake";
+        caps.volume = caps.lrVolume = state->volumeControl;
+        return platform::kMmNoError;
+    }
+    platform::MmResult getVolume(int, uint32_t& leftRight) override {
+        std::lock_guard lock(state->mutex);
+        leftRight = state->volume;
+        return platform::kMmNoError;
+    }
+    platform::MmResult open(int, const platform::WaveFormat&, DoneCallback onDone,
+                            std::unique_ptr<platform::WaveOutDevice>& device) override {
+        std::lock_guard lock(state->mutex);
+        ++state->openCalls;
+        if (!state->openResults.empty()) {
+            const platform::MmResult result = state->openResults.front();
+            state->openResults.pop_front();
+            if (result != platform::kMmNoError) {
+                return result;
+            }
+        }
+        state->onDone = std::move(onDone);
+        state->open = true;
+        state->played = 0;
+        device = std::make_unique<FakeWaveOutDevice>(state);
+        return platform::kMmNoError;
+    }
 
-    std::shared_ptr<FakeWaveOutState> state;
+    std::shared_ptr<FakeWaveOutState> state = std::make_shared<FakeWaveOutState>();
 };

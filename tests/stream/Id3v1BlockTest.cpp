@@ -13,15 +13,6 @@ std::string field(const Id3v1Block& b, size_t offset, size_t length) {
     return std::string(b.Bytes().begin() + offset, b.Bytes().begin() + offset + length);
 }
 
-TEST(Id3v1Block, FreshBlockIsTagZerosAndNoGenre) {
-    Id3v1Block b;
-    EXPECT_EQ(field(b, 0, 3), "TAG");
-    EXPECT_EQ(b.Genre(), 255);
-    EXPECT_EQ(b.Title(), "");
-    EXPECT_EQ(b.Track(), 0);
-    EXPECT_TRUE(Id3v1Block::IsTag(b.Bytes()));
-}
-
 TEST(Id3v1Block, FieldsKeepThirtyBytesAndNeverHalfACharacter) {
     Id3v1Block b;
     b.SetTitle(std::string(31, 'x'));

@@ -14,7 +14,6 @@ std::vector<uint8_t> Bytes(size_t n, uint8_t first = 0) {
     return v;
 }
 
-// More than the pipe holds goes through in order, in pieces.
 TEST(PcmPipe, CarriesAStreamLargerThanItself) {
     PcmPipe pipe(100);
     const auto sent = Bytes(1000);

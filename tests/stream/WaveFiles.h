@@ -10,10 +10,30 @@
 #include "platform/MessageQueue.h"
 #include "platform/WaveFormat.h"
 #include "stream/CNxSSComponent.h"
+#include "stream/CNxSSException.h"
 #include "stream/CNxSSManager.h"
 
-// Byte-level RIFF images for tests, and helpers that drive WAVE chains.
+// Byte-level RIFF images for tests, and helpers that drive chains.
 namespace wavetest {
+
+// The code of the CNxSSException `call` throws; 0 when it returns.
+template <class Call>
+uint32_t ThrownCode(Call&& call) {
+    try {
+        call();
+    } catch (const CNxSSException& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+// The interface `id` of `object`, with the reference GetInterface gave.
+template <class T>
+NxRef<T> Interface(CNxSSObject& object, uint32_t id) {
+    void* out = nullptr;
+    object.GetInterface(id, &out);
+    return NxRef<T>::adopt(static_cast<T*>(out));
+}
 
 std::string Le16(uint16_t v);
 std::string Le32(uint32_t v);

@@ -62,14 +62,12 @@ TEST(CdDrive, ImageDriveReadsTheTableOfContents) {
     const auto disc = drive.openDisc(ReadMode::Plain);
     ASSERT_NE(disc, nullptr);
     const Toc& toc = disc->toc();
-    ASSERT_EQ(toc.tracks.size(), 3u);
-    EXPECT_EQ(toc.tracks[0].number, 1);
-    EXPECT_TRUE(toc.tracks[0].audio);
-    EXPECT_EQ(toc.tracks[0].firstSector, 0u);
-    EXPECT_EQ(toc.tracks[0].sectorCount, 200u);
-    EXPECT_EQ(toc.tracks[1].firstSector, 200u);
-    EXPECT_EQ(toc.tracks[1].sectorCount, 225u);
-    EXPECT_FALSE(toc.tracks[2].audio);
+    std::string tracks;  // number, audio or data, first sector + count
+    for (const TocTrack& t : toc.tracks) {
+        tracks += std::to_string(t.number) + (t.audio ? "a" : "d") + std::to_string(t.firstSector) +
+                  "+" + std::to_string(t.sectorCount) + " ";
+    }
+    EXPECT_EQ(tracks, "1a0+200 2a200+225 3d425+100 ");
     EXPECT_EQ(toc.leadOut, 525u);
     EXPECT_TRUE(toc.hasAudio());
     EXPECT_FALSE(drive.eject());  // an image has no tray

@@ -1,0 +1,131 @@
+// Rips a three-minute track of a CUE/BIN image with `melodux-cli cd rip`
+// (chain, writer, library filing and all) to WAVE and, when this build has
+// the MP3 writer, to MP3; the peers sox and lame write the same audio from
+// the raw track. Runs alternate between ours and the peer, best of several
+// rounds; prints wall and CPU seconds and the speed as a multiple of real
+// time.
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kTrackSectors = 13500;  // three minutes
+constexpr uint32_t kSectorBytes = 2352;
+constexpr double kTrackSeconds = kTrackSectors / 75.0;
+constexpr int kRounds = 3;
+
+// Something an encoder has to work at: a chord that moves, with noise.
+void writeImage(const fs::path& folder) {
+    std::ofstream bin(folder / "bench.bin", std::ios::binary);
+    uint32_t noise = 1;
+    const uint32_t frames = kTrackSectors * kSectorBytes / 4;
+    for (uint32_t i = 0; i < frames; ++i) {
+        const double t = i / 44100.0;
+        noise = noise * 1664525 + 1013904223;
+        const double chord = std::sin(2 * M_PI * (220 + 20 * std::sin(t)) * t) +
+                             0.5 * std::sin(2 * M_PI * 330 * t) +
+                             0.3 * std::sin(2 * M_PI * 1250 * t);
+        const double n = static_cast<int32_t>(noise >> 16) / 65536.0 - 0.5;
+        for (int channel = 0; channel < 2; ++channel) {
+            const auto s = static_cast<int16_t>(6000 * chord + 1500 * n * (channel + 1));
+            const char bytes[2] = {static_cast<char>(s & 0xFF), static_cast<char>(s >> 8 & 0xFF)};
+            bin.write(bytes, 2);
+        }
+    }
+    std::ofstream(folder / "bench.cue")
+        << "FILE \"bench.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+}
+
+double childCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Timing {
+    double wall = 1e9;
+    double cpu = 1e9;
+    bool ok = true;
+};
+
+// Runs the command once and keeps the best times seen.
+void timeOnce(const std::string& command, Timing& best) {
+    const double cpuBefore = childCpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    best.ok = best.ok && status == 0;
+    best.wall = std::min(best.wall, wall);
+    best.cpu = std::min(best.cpu, childCpuSeconds() - cpuBefore);
+}
+
+void report(const char* name, const Timing& t) {
+    if (!t.ok) {
+        std::printf("%-28s failed\n", name);
+        return;
+    }
+    std::printf("%-28s wall %6.2f s (%5.0fx real time)  cpu %6.2f s (%5.0fx)\n", name, t.wall,
+                kTrackSeconds / t.wall, t.cpu, kTrackSeconds / t.cpu);
+}
+
+void compare(const char* ours, const std::string& ourCommand, const char* peer,
+             const std::string& peerCommand) {
+    Timing a, b;
+    for (int round = 0; round < kRounds; ++round) {
+        timeOnce(ourCommand, a);
+        timeOnce(peerCommand, b);
+    }
+    report(ours, a);
+    report(peer, b);
+}
+
+void setEnvironment(const fs::path& folder) {
+    for (const char* sub : {"user", "machine", "data", "music"}) {
+        fs::create_directories(folder / sub);
+    }
+    setenv("MELODUX_CONFIG_HOME", (folder / "user").c_str(), 1);
+    setenv("MELODUX_SYSTEM_CONFIG", (folder / "machine").c_str(), 1);
+    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+    setenv("XDG_MUSIC_DIR", (folder / "music").c_str(), 1);
+    setenv("MELODUX_CD_IMAGES", (folder / "bench.cue").c_str(), 1);
+}
+
+}  // namespace
+
+int main() {
+    std::string pattern = (fs::temp_directory_path() / "melodux-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        return 1;
+    }
+    const fs::path folder = pattern;
+    writeImage(folder);
+    setEnvironment(folder);
+    const std::string rip = std::string(MELODUX_CLI) + " cd rip --tracks 1 --to '" +
+                            (folder / "music").string() + "' --format ";
+    const std::string raw = "'" + (folder / "bench.bin").string() + "'";
+    const std::string out = "'" + (folder / "peer").string();
+
+    compare("melodux-cli cd rip (WAVE)", rip + "wav", "sox raw -> WAVE",
+            "sox -t raw -r 44100 -e signed -b 16 -c 2 " + raw + " " + out + ".wav'");
+    if (std::system((rip + "mp3 >/dev/null 2>&1").c_str()) == 0) {
+        compare("melodux-cli cd rip (MP3)", rip + "mp3", "lame raw -> MP3 128 kbps",
+                "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -b 128 " + raw +
+                    " " + out + ".mp3'");
+    } else {
+        std::printf("melodux-cli cd rip (MP3)     not measured: this build has no MP3 writer\n");
+    }
+    fs::remove_all(folder);
+    return 0;
+}

@@ -1,0 +1,109 @@
+#include "WriterTestSupport.h"
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <random>
+
+#include "stream/CNxSSException.h"
+#include "stream/CNxSSPacket.h"
+
+namespace writertest {
+
+Pcm Audio(uint32_t rate, uint16_t channels, double seconds, double amplitude, double noiseSeconds) {
+    Pcm pcm{platform::WaveFormat::pcm(channels, rate, 16), {}};
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> noise(-0.7, 0.7);
+    const auto frames = static_cast<size_t>((seconds + noiseSeconds) * rate);
+    for (size_t i = 0; i < frames * channels; ++i) {
+        const double t = double(i / channels) / rate;
+        const double v =
+            t < seconds ? amplitude * std::sin(2 * std::numbers::pi * 440 * t) : noise(random);
+        pcm.samples.push_back(static_cast<int16_t>(std::lround(v * 32767)));
+    }
+    return pcm;
+}
+
+double Rms(const std::vector<int16_t>& samples) {
+    double sum = 0;
+    for (const int16_t s : samples) {
+        sum += double(s) * s;
+    }
+    return samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
+}
+
+PcmSource::PcmSource(Pcm pcm, int failAfter)
+    : CNxSSComponent(nullptr), pcm_(std::move(pcm)), failAfter_(failAfter) {}
+
+bool PcmSource::GetFormat(platform::WaveFormat& format) {
+    format = pcm_.format;
+    return true;
+}
+
+void PcmSource::Read(CNxSSPacket& packet) {
+    if (gated && reads_ > 0) {
+        reached.set();
+        gate.wait();
+    }
+    if (failAfter_ >= 0 && reads_ >= failAfter_) {
+        throw CNxSSException(kReadError);
+    }
+    ++reads_;
+    const size_t channels = pcm_.format.channels();
+    const size_t frames = std::min<size_t>(packet.Capacity(), pcm_.samples.size() / channels - at_);
+    std::memcpy(packet.Data(), pcm_.samples.data() + at_ * channels, frames * channels * 2);
+    packet.SetFrames(static_cast<uint32_t>(frames));
+    at_ += frames;
+}
+
+std::vector<Frame> Frames(const std::vector<uint8_t>& file, size_t* end) {
+    std::vector<Frame> frames;
+    size_t at = 0;
+    for (Frame f; at + 4 <= file.size(); at += f.header.frameBytes()) {
+        const uint32_t word = uint32_t{file[at]} << 24 | uint32_t{file[at + 1]} << 16 |
+                              uint32_t{file[at + 2]} << 8 | file[at + 3];
+        if (!mp3::decodeMp3Header(word, f.header) || at + f.header.frameBytes() > file.size()) {
+            break;
+        }
+        f.offset = at;
+        frames.push_back(f);
+    }
+    *end = at;
+    return frames;
+}
+
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    const auto bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Shell(const std::string& command, int* exitCode) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    if (exitCode) {
+        *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return out;
+}
+
+}  // namespace writertest
