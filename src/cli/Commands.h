@@ -20,6 +20,7 @@ int runTag(const Args& args);
 int runConvert(const Args& args);
 int runLibrary(const Args& args);
 int runDecode(const Args& args);
+int runFormats(const Args& args);
 
 // Prints "error 0xXXXXXXXX <text>" for a result code, as a notification line.
 void printError(uint32_t code);

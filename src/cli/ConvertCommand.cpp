@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/EngineCatalog.h"
 #include "cli/Mp3ConvertOptions.h"
+#include "cli/WaveFormatOption.h"
 #include "mp3/writer/CNxSSMp3OptionPage.h"
 #include "platform/MessageQueue.h"
 #include "stream/CNxSSFormatChoice.h"
@@ -27,10 +28,14 @@ namespace {
 constexpr const char* kUsage =
     "usage: melodux-cli convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
     "           [--quality 0|1|2] [--vbr 20|40|60|80|100] [--copyright] [--original]\n"
-    "The output's extension chooses the writer (.mp3, .wma); options pick one of the\n"
-    "formats its option page offers, other values come from the saved settings.\n"
+    "           [--wave-format FORMAT]\n"
+    "The output's extension chooses the writer (.mp3, .wma, .wav); options pick one of\n"
+    "the formats its option page offers, other values come from the saved settings.\n"
     "MP3: --quality is the speed (fast, standard, high), --vbr a variable bitrate;\n"
-    "the choice is saved as the option page saves it (--original is for this file).\n";
+    "the choice is saved as the option page saves it (--original is for this file).\n"
+    "WAVE: --wave-format sets the format and saves it: pcm:RATE:BITS:CHANNELS,\n"
+    "ima-adpcm|ms-adpcm|alaw|mulaw:RATE:CHANNELS or mp3:RATE:CHANNELS:KBPS\n"
+    "(melodux-cli formats lists them).\n";
 
 constexpr uint32_t kNotifyMessage = 0x401;
 constexpr int kPollMs = 100;
@@ -49,6 +54,7 @@ struct ConvertOptions {
     CNxSSFormatChoice::Request format;
     bool formatGiven = false;
     Mp3ConvertOptions mp3;
+    std::optional<std::string> waveFormat;
 };
 
 std::optional<uint32_t> number(const std::string& text) {
@@ -84,7 +90,7 @@ bool readFormat(const CliOptions& o, ConvertOptions& c) {
 }
 
 std::optional<ConvertOptions> parseOptions(const Args& args) {
-    std::vector<std::string> valueOptions{"--bitrate", "--rate", "--channels"};
+    std::vector<std::string> valueOptions{"--bitrate", "--rate", "--channels", "--wave-format"};
     valueOptions.insert(valueOptions.end(), Mp3ConvertOptions::valueOptions().begin(),
                         Mp3ConvertOptions::valueOptions().end());
     const auto o = CliOptions::parse(args, valueOptions, Mp3ConvertOptions::flags());
@@ -97,6 +103,7 @@ std::optional<ConvertOptions> parseOptions(const Args& args) {
         return std::nullopt;
     }
     c.mp3 = *mp3;
+    c.waveFormat = o->value("--wave-format");
     c.in = o->positional()[0];
     c.out = o->positional()[1];
     return c;
@@ -132,9 +139,18 @@ int chooseFormat(CNxSSFormatChoice& choice, const CNxSSFormatChoice::Request& re
 int prepareWriter(CNxSSManager& manager, const ConvertOptions& options) {
     void* out = nullptr;
     if (manager.GetInterface(CNxSSWriter::kOptionPageInterface, &out) != 0) {
+        if (options.waveFormat) {
+            std::fputs("melodux-cli: --wave-format needs a .wav output\n", stderr);
+            return 2;
+        }
         return 0;  // a writer without settings
     }
     const auto page = NxRef<CNxSSOptionPage>::adopt(static_cast<CNxSSOptionPage*>(out));
+    if (options.waveFormat) {
+        if (const int rc = applyWaveFormat(*page, *options.waveFormat)) {
+            return rc;
+        }
+    }
     auto* choice = dynamic_cast<CNxSSFormatChoice*>(page.get());
     if (auto* mp3 = dynamic_cast<CNxSSMp3OptionPage*>(page.get())) {
         if (const int rc =

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "cli/Commands.h"
+#include "mp3/acm/Mp3CodecSetup.h"
 
 namespace {
 
@@ -14,7 +15,9 @@ constexpr const char* kUsage =
     "           [--genre G]\n"
     "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
     "          OUT.mp3: [--quality 0|1|2] [--vbr 20|40|60|80|100] [--copyright] [--original]\n"
+    "          OUT.wav: [--wave-format FORMAT]\n"
     "  decode [--float] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
+    "  formats [TAG] | formats mp3 --input-rate HZ --input-channels 1|2\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"
     "  config get KEY NAME\n"
@@ -34,7 +37,7 @@ constexpr Command kCommands[] = {
     {"play", cli::runPlay},       {"info", cli::runInfo},       {"tag", cli::runTag},
     {"convert", cli::runConvert}, {"errtext", cli::runErrtext}, {"config", cli::runConfig},
     {"cd", cli::runCd},           {"cddb", cli::runCddb},       {"library", cli::runLibrary},
-    {"decode", cli::runDecode},
+    {"decode", cli::runDecode},   {"formats", cli::runFormats},
 };
 
 }  // namespace
@@ -44,6 +47,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
+    mp3::acm::registerMp3Codec();
     const std::string command = argv[1];
     const cli::Args args(argv + 2, argv + argc);
     for (const Command& c : kCommands) {
