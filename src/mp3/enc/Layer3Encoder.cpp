@@ -138,8 +138,12 @@ void Layer3Encoder::encodeGranule(const float* const* pcm, std::vector<uint8_t>&
 void Layer3Encoder::flush(std::vector<uint8_t>& out) {
     std::vector<float> silence(kGranuleLines, 0.0f);
     const float* planes[kMaxChannels] = {silence.data(), silence.data()};
-    // One granule of lookahead and the filterbank delay, then whole frames.
-    for (int i = 0; i < 2 || pending_ != 0; ++i) {
+    // The granule of lookahead, then enough coded granules that a decoder,
+    // lagging by our delay and its own, still plays the last real sample;
+    // then whole frames.
+    constexpr int kDecoderDelay = 529;
+    const int trailing = (delaySamples() + kDecoderDelay + kGranuleLines - 1) / kGranuleLines;
+    for (int i = 0; i < 1 + trailing || pending_ != 0; ++i) {
         encodeGranule(planes, out);
     }
     bitstream_->flush(out);

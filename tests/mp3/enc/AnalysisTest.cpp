@@ -9,7 +9,6 @@
 #include "mp3/enc/Mdct.h"
 #include "mp3/enc/PolyphaseAnalysis.h"
 #include "mp3/enc/PsyModel.h"
-#include "mp3/enc/RateConverter.h"
 
 namespace mp3::enc {
 namespace {
@@ -137,32 +136,6 @@ TEST(PsyModelTest, TonesDemandMoreThanNoiseAndSilenceOnlyTheThresholdInQuiet) {
     // (above 16 kHz) are nearly inaudible and allow much more.
     EXPECT_LT(rs.xminLong[12], 1e-8f);
     EXPECT_GT(rs.xminLong[21], 1e3f * rs.xminLong[12]);
-}
-
-TEST(RateConverterTest, KeepsToneAndLevelAcrossRates) {
-    for (const auto& [from, to] : {std::pair{44100, 32000}, std::pair{48000, 44100},
-                                   std::pair{11025, 16000}, std::pair{44100, 22050}}) {
-        RateConverter c(from, to, 1, 0.475 * std::min(from, to));
-        std::vector<float> in(static_cast<size_t>(from)), out;
-        for (size_t i = 0; i < in.size(); ++i) {
-            in[i] = static_cast<float>(0.5 *
-                                       std::sin(2 * kPi * 1000.0 * static_cast<double>(i) / from));
-        }
-        c.process(in.data(), static_cast<int>(in.size()) / 2, out);
-        c.process(in.data() + in.size() / 2, static_cast<int>(in.size() / 2), out);
-        c.flush(out);
-        EXPECT_NEAR(static_cast<double>(out.size()), to, to * 0.01 + 64) << from << "->" << to;
-        // Compare the middle against the ideal tone at the new rate.
-        double error = 0, power = 0;
-        for (size_t i = out.size() / 4; i < out.size() * 3 / 4; ++i) {
-            const double ideal = 0.5 * std::sin(2 * kPi * 1000.0 * static_cast<double>(i) / to);
-            error += (out[i] - ideal) * (out[i] - ideal);
-            power += ideal * ideal;
-        }
-        EXPECT_GT(10 * std::log10(power / error), 60.0) << from << "->" << to;
-    }
-    RateConverter same(44100, 44100, 2, 20000);
-    EXPECT_TRUE(same.passthrough());
 }
 
 TEST(EncErrorTest, ChainsAndInvariantReports) {
