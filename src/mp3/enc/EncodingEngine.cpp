@@ -113,6 +113,9 @@ EncErrorPtr createFastEngine(const FastEngineParams& params, OptionConfig& optio
         return MP3ENC_ERROR(kModule, "wrong number of channels on input");
     }
     options.clear();
+    // The fast engine keeps to the real transform: the sine part costs
+    // time that it is there to save.
+    options.add("noCmdct");
     if (params.lowpass > 0.0f) {
         options.add("bw",
                     formatted("%5.0f", std::min<double>(params.lowpass, params.outputRate / 2.0)));

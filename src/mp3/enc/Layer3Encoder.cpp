@@ -169,30 +169,32 @@ void Layer3Encoder::analyseGranule(const float* const* pcm) {
 }
 
 void Layer3Encoder::transformGranule(GranuleWork& work) {
+    const bool complex = !psyParams_.noCmdct;
     for (int ch = 0; ch < channels_; ++ch) {
         ChannelState& c = channel_[ch];
         const int type = c.blockSwitch->decide(c.wantsShort[0], c.wantsShort[1]);
         work.blockType[ch] = type;
         work.mixed[ch] = type == kBlockShort && psyParams_.mixedBlocks;
         mdctGranule(c.subbands[0], c.subbands[1], type, work.mixed[ch], shortOrder_, work.xr[ch]);
-    }
-    lowpass(work);
-    for (int ch = 0; ch < channels_; ++ch) {
-        channel_[ch].psy->analyse(work.xr[ch], work.blockType[ch], work.mixed[ch], work.psy[ch]);
+        lowpass(work.xr[ch], type);
+        if (complex) {
+            mdstGranule(c.subbands[0], c.subbands[1], type, work.mixed[ch], shortOrder_,
+                        work.xi[ch]);
+            lowpass(work.xi[ch], type);
+        }
+        c.psy->analyse(work.xr[ch], type, work.mixed[ch], work.psy[ch],
+                       complex ? work.xi[ch] : nullptr);
     }
 }
 
-void Layer3Encoder::lowpass(GranuleWork& work) const {
-    for (int ch = 0; ch < channels_; ++ch) {
-        float* xr = work.xr[ch];
-        if (work.blockType[ch] != kBlockShort) {
-            std::fill(xr + lowpassLine_, xr + kGranuleLines, 0.0f);
-            continue;
-        }
-        for (int w = 0; w < kWindows; ++w) {
-            for (int f = lowpassShortLine_; f < kShortLines; ++f) {
-                xr[shortOrder_.position[w][f]] = 0.0f;
-            }
+void Layer3Encoder::lowpass(float* lines, int blockType) const {
+    if (blockType != kBlockShort) {
+        std::fill(lines + lowpassLine_, lines + kGranuleLines, 0.0f);
+        return;
+    }
+    for (int w = 0; w < kWindows; ++w) {
+        for (int f = lowpassShortLine_; f < kShortLines; ++f) {
+            lines[shortOrder_.position[w][f]] = 0.0f;
         }
     }
 }

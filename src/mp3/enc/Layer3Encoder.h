@@ -68,6 +68,7 @@ class Layer3Encoder {
         int blockType[kMaxChannels] = {};
         bool mixed[kMaxChannels] = {};
         float xr[kMaxChannels][kGranuleLines];
+        float xi[kMaxChannels][kGranuleLines];  // sine part, for the model only
         PsyResult psy[kMaxChannels];
     };
 
@@ -75,7 +76,7 @@ class Layer3Encoder {
     EncErrorPtr init(const Layer3Config& config, OptionConfig& options);
     void analyseGranule(const float* const* pcm);
     void transformGranule(GranuleWork& work);
-    void lowpass(GranuleWork& work) const;
+    void lowpass(float* lines, int blockType) const;
     bool decideMidSide() const;
     void applyMidSide(GranuleWork& work) const;
     void encodeFrame(std::vector<uint8_t>& out);
