@@ -93,7 +93,8 @@ EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& optio
     config.sampleRate = outputRate;
     config.channels = outputChannels;
     config.bitrate = bitrate;
-    config.stereoTools = stereoTools;
+    config.stereoTools =
+        params.disableIntensity != 0 ? stereoTools & ~kToolsIntensity : stereoTools;
     config.crc = crc;
     config.privateBit = (params.headerFlags & kHeaderPrivate) != 0;
     config.copyright = (params.headerFlags & kHeaderCopyright) != 0;

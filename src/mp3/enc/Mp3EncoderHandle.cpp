@@ -111,12 +111,14 @@ bool Mp3EncoderHandle::buildEngine() {
         if (!error) {
             isoParams_ = IsoEncoderParams{};
             isoParams_.quality = quality_;
+            isoParams_.disableIntensity = config_.allowIntensity == 0 ? 1 : 0;
             isoParams_.lowpass = config_.lowpass;
             isoParams_.paddingMode = config_.paddingMode;
             isoParams_.headerFlags = (config_.privateBit ? kHeaderPrivate : 0) |
                                      (config_.copyright ? kHeaderCopyright : 0) |
                                      (config_.original ? kHeaderOriginal : 0);
-            const int tools = check.stereoTools & (config_.allowMidSide ? 1 : 0);
+            const int tools =
+                check.stereoTools & (kToolsIntensity | (config_.allowMidSide ? kToolsMidSide : 0));
             error = createIsoEncoder(isoParams_, options_, inputChannels_, outputRate_,
                                      outputChannels_, bitrate_, tools, check.fullSearch,
                                      config_.engineValue != 0, engine_);
