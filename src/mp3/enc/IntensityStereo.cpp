@@ -9,7 +9,8 @@ namespace mp3::enc {
 
 namespace {
 constexpr float kTiny = 1e-20f;
-constexpr float kMaxGain = 4.0f;  // beyond this the channels cancel too much to share
+constexpr float kMaxGain = 4.0f;    // beyond this the channels cancel too much to share
+constexpr double kCoherence = 0.9;  // squared correlation of the channels a shared band needs
 
 struct SpanEnergy {
     double left = 0, right = 0, shared = 0;  // shared: of left x l + right x r
@@ -78,11 +79,14 @@ IntensityStereo::Span IntensityStereo::spanOf(bool shortBlocks, int band, int wi
 IntensityStereo::BandFit IntensityStereo::fit(const StereoGranule& in, const Span* spans, int count,
                                               const float* xminLeft, const float* xminRight,
                                               int scale, float headroom) const {
-    double el = 0, er = 0;
+    double el = 0, er = 0, cross = 0;
     for (int n = 0; n < count; ++n) {
         const SpanEnergy e = energyOf(in.left, in.right, spans[n].begin, spans[n].end, {0, 0});
         el += e.left;
         er += e.right;
+        for (int i = spans[n].begin; i < spans[n].end; ++i) {
+            cross += double{in.left[i]} * in.right[i];
+        }
     }
     const double balance = std::atan2(std::sqrt(el), std::sqrt(er));
     BandFit best{0, 0.0f, false};
@@ -96,7 +100,10 @@ IntensityStereo::BandFit IntensityStereo::fit(const StereoGranule& in, const Spa
         }
     }
     const IntensityShares k = intensityShares(type_, best.position, scale);
-    best.fits = true;
+    // Channels that do not move together would be heard to collapse into one
+    // direction, whatever the model allows.
+    const double coherent = cross * cross - kCoherence * el * er;
+    best.fits = el + er <= kTiny || coherent >= 0.0;
     for (int n = 0; n < count && best.fits; ++n) {
         const Span s = spans[n];
         const float g = gainOf(energyOf(in.left, in.right, s.begin, s.end, k), k);
