@@ -5,6 +5,7 @@
 //
 //   mp3enc_tool IN.wav OUT.mp3 [--bitrate B] [--rate R] [--channels C]
 //               [--quality 0|1|2] [--vbr Q] [--crc] [--copyright] [--original]
+//               [--no-intensity]
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     config.engineValue = hasFlag(argc, argv, "--crc") ? 1 : 0;
     config.copyright = hasFlag(argc, argv, "--copyright") ? 1 : 0;
     config.original = hasFlag(argc, argv, "--original") ? 1 : 0;
+    config.allowIntensity = hasFlag(argc, argv, "--no-intensity") ? 0 : 1;
     if (!handle->setConfig(config)) {
         std::fprintf(stderr, "configuration refused: %s\n", handle->lastError().c_str());
         return 1;

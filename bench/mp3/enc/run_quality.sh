@@ -4,7 +4,9 @@
 #   bench/mp3/enc/run_quality.sh BUILD_DIR [WORK_DIR]
 # Table 1: 128 kbit/s CBR 44.1 kHz stereo, our qualities 0/1/2 against LAME
 # -q 7 and its default. Table 2: VBR, ODG against mean bitrate, our
-# qualities 20..100 against LAME -V 9..0.
+# qualities 20..100 against LAME -V 9..0. Table 3: the stereo bitrates whose
+# rows allow intensity stereo, ours with and without it (--no-intensity), and
+# LAME at the same bitrate and rate.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?build directory}
@@ -41,3 +43,13 @@ row lame-default 'lame --quiet -b 128 "$in" "$out"'
 echo
 for q in 20 40 60 80 100; do row "ours-vbr$q" '"$tool" "$in" "$out" --vbr '$q; done
 for v in 9 7 5 3 2 0; do row "lame-V$v" 'lame --quiet -V '$v' "$in" "$out"'; done
+echo
+for pair in "96000 44100 1 44.1" "96000 32000 2 32" "80000 22050 2 22.05" "64000 24000 2 24" \
+            "48000 24000 2 24" "32000 16000 2 16"; do
+    read -r br rate q khz <<< "$pair"
+    args="--quality $q --bitrate $br --rate $rate"
+    name="${br%000}k-$khz"
+    row "is-$name" '"$tool" "$in" "$out" '"$args"
+    row "lr-$name" '"$tool" "$in" "$out" '"$args"' --no-intensity'
+    row "lame-$name" 'lame --quiet -b '"${br%000}"' --resample '"$khz"' "$in" "$out"'
+done

@@ -37,6 +37,10 @@ struct GranuleCode {
     int slen[4] = {};  // scale-factor bits per group
     int part2Bits = 0;
     int count1End = 0;  // first line after the count1 region
+    // The right channel of an intensity-coded frame: intensity_scale (lower
+    // sampling frequencies), -1 otherwise; positions from intensityStart up.
+    int intensityScale = -1;
+    int intensityStart = kLongBands;
     std::array<int, kGranuleLines> ix{};
 };
 

@@ -93,7 +93,8 @@ EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& optio
     config.sampleRate = outputRate;
     config.channels = outputChannels;
     config.bitrate = bitrate;
-    config.stereoTools = stereoTools;
+    config.stereoTools =
+        params.disableIntensity != 0 ? stereoTools & ~kToolsIntensity : stereoTools;
     config.crc = crc;
     config.privateBit = (params.headerFlags & kHeaderPrivate) != 0;
     config.copyright = (params.headerFlags & kHeaderCopyright) != 0;
@@ -113,6 +114,9 @@ EncErrorPtr createFastEngine(const FastEngineParams& params, OptionConfig& optio
         return MP3ENC_ERROR(kModule, "wrong number of channels on input");
     }
     options.clear();
+    // The fast engine keeps to the real transform: the sine part costs
+    // time that it is there to save.
+    options.add("noCmdct");
     if (params.lowpass > 0.0f) {
         options.add("bw",
                     formatted("%5.0f", std::min<double>(params.lowpass, params.outputRate / 2.0)));

@@ -97,6 +97,66 @@ void GranuleQuantizer::prepare(const GranuleTask& task) {
         const float x = b.window < 0 ? p.xminLong[b.band] : p.xminShort[b.band][b.window];
         xmin_[c] = x * task.noiseScale;
     }
+    prepareIntensity();
+}
+
+void GranuleQuantizer::prepareIntensity() {
+    std::fill(std::begin(position_), std::end(position_), -1);
+    anchors_.clear();
+    const IntensityPlan* plan = task_->intensity;
+    if (plan == nullptr) {
+        return;
+    }
+    anchors_.resize(task_->blockType == kBlockShort ? kWindows : 1);
+    for (size_t c = 0; c < layout_->size(); ++c) {
+        const Band& b = (*layout_)[c];
+        if (b.band >= plan->start) {
+            if (b.hasScalefactor) {
+                position_[c] =
+                    b.window < 0 ? plan->position[b.band] : plan->positionShort[b.band][b.window];
+            }
+            continue;
+        }
+        if (plan->anchorBand < 0 || b.band < plan->anchorBand) {
+            continue;
+        }
+        Anchor& a = anchors_[static_cast<size_t>(std::max(b.window, 0))];
+        a.bands.push_back(static_cast<int>(c));
+        if (b.band == plan->anchorBand) {
+            a.line = b.start;
+            for (int i = b.start; i < b.end; ++i) {
+                a.line = std::fabs(task_->xr[i]) > std::fabs(task_->xr[a.line]) ? i : a.line;
+            }
+            nonzeroEnd_ = std::max(nonzeroEnd_, b.end);
+        }
+    }
+}
+
+void GranuleQuantizer::applyPositions(State& s) const {
+    if (task_->intensity == nullptr) {
+        return;
+    }
+    s.preflag = false;
+    for (size_t c = 0; c < layout_->size(); ++c) {
+        if (position_[c] >= 0) {
+            s.sf[c] = position_[c];
+        }
+    }
+}
+
+// A band the right channel leaves empty below the intensity start would
+// move a decoder's start down: the loudest line of the anchor band stays.
+void GranuleQuantizer::keepAnchors() {
+    for (const Anchor& a : anchors_) {
+        bool kept = false;
+        for (const int c : a.bands) {
+            const Band& b = (*layout_)[static_cast<size_t>(c)];
+            kept = kept || std::any_of(ix_ + b.start, ix_ + b.end, [](int v) { return v != 0; });
+        }
+        if (!kept && a.line >= 0) {
+            ix_[a.line] = 1;
+        }
+    }
 }
 
 int GranuleQuantizer::shiftOf(const State& s, size_t c) const {
@@ -119,6 +179,7 @@ void GranuleQuantizer::quantizeAll(const State& s) {
             ix_[i] = static_cast<int>(xr34_[i] * q + kRounding);
         }
     }
+    keepAnchors();
 }
 
 float GranuleQuantizer::bandNoise(size_t c, int exponent) const {
@@ -230,7 +291,7 @@ void GranuleQuantizer::allocateNoise(State& s) const {
             break;
         }
     }
-    if (task_->blockType != kBlockShort) {
+    if (task_->blockType != kBlockShort && task_->intensity == nullptr) {
         bool pre = true;
         for (int b = 11; b < 21; ++b) {
             pre = pre && s.sf[b] >= kPretab[b];
@@ -243,6 +304,7 @@ void GranuleQuantizer::allocateNoise(State& s) const {
             }
         }
     }
+    applyPositions(s);
 }
 
 bool GranuleQuantizer::fillScalefactors(const State& s, GranuleCode& code) const {
@@ -266,6 +328,10 @@ bool GranuleQuantizer::fillScalefactors(const State& s, GranuleCode& code) const
     }
     for (int w = 0; w < kWindows; ++w) {
         side.subblockGain[w] = static_cast<uint32_t>(s.subblockGain[w]);
+    }
+    if (task_->intensity != nullptr) {
+        code.intensityScale = task_->intensity->scale;
+        code.intensityStart = task_->intensity->start;
     }
     return chooseScalefacCompress(code, type_, nullptr);
 }
@@ -324,7 +390,7 @@ bool GranuleQuantizer::raiseGain(State& s, int budget, GranuleCode& code, Huffma
 GranuleQuantizer::Evaluation GranuleQuantizer::evaluate(const State& s) const {
     Evaluation ev;
     for (size_t c = 0; c < layout_->size(); ++c) {
-        if (!(*layout_)[c].hasScalefactor) {
+        if (!(*layout_)[c].hasScalefactor || position_[c] >= 0) {
             continue;
         }
         const float ratio = bandNoise(c, exponentOf(s, c)) / (xmin_[c] + kTiny);
@@ -353,7 +419,7 @@ bool GranuleQuantizer::amplify(State& s, const Evaluation& ev, int ampMode,
     const size_t count = layout_->size();
     int capable = 0;
     for (size_t c = 0; c < count; ++c) {
-        capable += (*layout_)[c].hasScalefactor;
+        capable += (*layout_)[c].hasScalefactor && position_[c] < 0;
     }
     const int distorted = ev.overCount;
     const float mean = ev.overSum / static_cast<float>(std::max(distorted, 1));
@@ -386,7 +452,7 @@ bool GranuleQuantizer::amplify(State& s, const Evaluation& ev, int ampMode,
 void GranuleQuantizer::outerLoop(State& s, int budget, const LoopSettings& loop) {
     std::vector<bool> amplified(layout_->size(), false);
     for (size_t c = 0; c < layout_->size(); ++c) {
-        amplified[c] = !(*layout_)[c].hasScalefactor;
+        amplified[c] = !(*layout_)[c].hasScalefactor || position_[c] >= 0;
     }
     GranuleCode code;
     HuffmanChoice choice;
@@ -437,12 +503,14 @@ void GranuleQuantizer::setup(const GranuleTask& task, const LoopSettings& loop) 
     prepare(task);
     loop_ = loop;
     base_ = State{};
+    applyPositions(base_);
     if (loop.iterationMode != 0 && loop.iterationMode != 4) {
         allocateNoise(base_);
     }
     baseCodable_ = fillScalefactors(base_, baseCode_);
     if (!baseCodable_) {
         base_ = State{};
+        applyPositions(base_);
         baseCodable_ = fillScalefactors(base_, baseCode_);
     }
 }
@@ -467,6 +535,7 @@ void GranuleQuantizer::code(int budget, GranuleCode& out) {
     if (!fitted) {
         // Scale factors alone exceed the budget: code it flat instead.
         s = State{};
+        applyPositions(s);
         fitted = rateLoop(s, budget, out, choice);
         MP3ENC_CHECK(fitted);
     }

@@ -5,6 +5,7 @@
 #include "mp3/L3Types.h"
 #include "mp3/enc/EncTypes.h"
 #include "mp3/enc/HuffmanCoding.h"
+#include "mp3/enc/IntensityStereo.h"
 #include "mp3/enc/PsyModel.h"
 
 namespace mp3::enc {
@@ -30,6 +31,9 @@ struct GranuleTask {
     int budget = 0;           // most part2 + part3 bits
     float noiseScale = 1.0f;  // allowed noise relative to the model's
     bool spendBudget = true;  // constant bitrate: refine down to the budget
+    // The right channel of an intensity-coded frame: positions for scale
+    // factors from the plan's start, a nonzero line kept from its anchor.
+    const IntensityPlan* intensity = nullptr;
 };
 
 // Quantises one granule: scale factors from the allowed noise, the global
@@ -89,6 +93,9 @@ class GranuleQuantizer {
     void outerLoop(State& s, int budget, const LoopSettings& loop);
     bool amplify(State& s, const Evaluation& ev, int ampMode, std::vector<bool>& amplified) const;
     void finish(const State& s, const HuffmanChoice& choice, GranuleCode& code) const;
+    void prepareIntensity();
+    void applyPositions(State& s) const;
+    void keepAnchors();
 
     int type_;
     const L3BandTable& bands_;
@@ -106,6 +113,15 @@ class GranuleQuantizer {
     float energy_[kLongBands + kShortBands * kWindows] = {};
     int ix_[kGranuleLines] = {};
     int nonzeroEnd_ = 0;  // one past the last nonzero line
+    // Intensity positions by band index in the layout (-1: a scale factor).
+    int position_[kLongBands + kShortBands * kWindows] = {};
+    // Per window (or once for long blocks): the layout bands of which one
+    // must keep a nonzero line, and the line that is kept when none does.
+    struct Anchor {
+        std::vector<int> bands;
+        int line = -1;
+    };
+    std::vector<Anchor> anchors_;
 };
 
 }  // namespace mp3::enc

@@ -12,6 +12,8 @@ namespace {
 constexpr const char* kModule = "psymain";
 constexpr float kInvSqrt2 = 0.70710678f;
 constexpr int kFastOuterLoops = 6;
+// Below this, direction is heard from the waveform, not only the level.
+constexpr float kIntensityFloorHz = 3000.0f;
 
 // Nominal stereo bitrate of a VBR quality, used to pick its parameter row.
 int vbrNominalBitrate(int quality, int channels) {
@@ -54,9 +56,9 @@ EncErrorPtr Layer3Encoder::init(const Layer3Config& config, OptionConfig& option
     bp.copyright = config.copyright;
     bp.original = config.original;
     bp.privateBit = config.privateBit;
-    bp.stereoMode = channels_ == 1                              ? kModeSingle
-                    : (config.stereoTools & kToolsMidSide) != 0 ? kModeJoint
-                                                                : kModeStereo;
+    bp.stereoMode = channels_ == 1                     ? kModeSingle
+                    : config.stereoTools != kToolsNone ? kModeJoint
+                                                       : kModeStereo;
     bp.bitstreamMode = config.vbr ? kBitstreamIso : config.bitstreamMode;
     if (auto e = BitstreamEncoder::create(options, bp, bitstream_)) {
         return MP3ENC_ERROR_CHAIN(kModule, "CreateBitstreamEncoder() failed", std::move(e));
@@ -107,6 +109,12 @@ EncErrorPtr Layer3Encoder::init(const Layer3Config& config, OptionConfig& option
         lowpassLine_ = std::max(lowpassLine_, 1);
     }
     lowpassShortLine_ = (lowpassLine_ + 2) / 3;
+    if (channels_ == 2 && (config.stereoTools & kToolsIntensity) != 0 && !config.vbr) {
+        intensity_ =
+            std::make_unique<IntensityStereo>(type, bands, config.sampleRate, kIntensityFloorHz);
+        // A mixed block's long part would need positions of its own.
+        psyParams_.mixedBlocks = false;
+    }
     noiseScale_ = config.vbr ? vbrNoiseScale(config.vbrQuality) : 1.0f;
     return nullptr;
 }
@@ -138,8 +146,12 @@ void Layer3Encoder::encodeGranule(const float* const* pcm, std::vector<uint8_t>&
 void Layer3Encoder::flush(std::vector<uint8_t>& out) {
     std::vector<float> silence(kGranuleLines, 0.0f);
     const float* planes[kMaxChannels] = {silence.data(), silence.data()};
-    // One granule of lookahead and the filterbank delay, then whole frames.
-    for (int i = 0; i < 2 || pending_ != 0; ++i) {
+    // The granule of lookahead, then enough coded granules that a decoder,
+    // lagging by our delay and its own, still plays the last real sample;
+    // then whole frames.
+    constexpr int kDecoderDelay = 529;
+    const int trailing = (delaySamples() + kDecoderDelay + kGranuleLines - 1) / kGranuleLines;
+    for (int i = 0; i < 1 + trailing || pending_ != 0; ++i) {
         encodeGranule(planes, out);
     }
     bitstream_->flush(out);
@@ -158,37 +170,39 @@ void Layer3Encoder::analyseGranule(const float* const* pcm) {
         c.wantsShort[1] = c.blockSwitch->wantsShort(c.subbands[2]);
         anyShort = anyShort || c.wantsShort[1];
     }
-    if (bitstream_->channels() == 2 && (config_.stereoTools & kToolsMidSide) != 0) {
-        // Mid/side needs the same transform in both channels.
+    if (bitstream_->channels() == 2 && config_.stereoTools != kToolsNone) {
+        // Mid/side and intensity need the same transform in both channels.
         channel_[0].wantsShort[1] = channel_[1].wantsShort[1] = anyShort;
     }
 }
 
 void Layer3Encoder::transformGranule(GranuleWork& work) {
+    const bool complex = !psyParams_.noCmdct;
     for (int ch = 0; ch < channels_; ++ch) {
         ChannelState& c = channel_[ch];
         const int type = c.blockSwitch->decide(c.wantsShort[0], c.wantsShort[1]);
         work.blockType[ch] = type;
         work.mixed[ch] = type == kBlockShort && psyParams_.mixedBlocks;
         mdctGranule(c.subbands[0], c.subbands[1], type, work.mixed[ch], shortOrder_, work.xr[ch]);
-    }
-    lowpass(work);
-    for (int ch = 0; ch < channels_; ++ch) {
-        channel_[ch].psy->analyse(work.xr[ch], work.blockType[ch], work.mixed[ch], work.psy[ch]);
+        lowpass(work.xr[ch], type);
+        if (complex) {
+            mdstGranule(c.subbands[0], c.subbands[1], type, work.mixed[ch], shortOrder_,
+                        work.xi[ch]);
+            lowpass(work.xi[ch], type);
+        }
+        c.psy->analyse(work.xr[ch], type, work.mixed[ch], work.psy[ch],
+                       complex ? work.xi[ch] : nullptr);
     }
 }
 
-void Layer3Encoder::lowpass(GranuleWork& work) const {
-    for (int ch = 0; ch < channels_; ++ch) {
-        float* xr = work.xr[ch];
-        if (work.blockType[ch] != kBlockShort) {
-            std::fill(xr + lowpassLine_, xr + kGranuleLines, 0.0f);
-            continue;
-        }
-        for (int w = 0; w < kWindows; ++w) {
-            for (int f = lowpassShortLine_; f < kShortLines; ++f) {
-                xr[shortOrder_.position[w][f]] = 0.0f;
-            }
+void Layer3Encoder::lowpass(float* lines, int blockType) const {
+    if (blockType != kBlockShort) {
+        std::fill(lines + lowpassLine_, lines + kGranuleLines, 0.0f);
+        return;
+    }
+    for (int w = 0; w < kWindows; ++w) {
+        for (int f = lowpassShortLine_; f < kShortLines; ++f) {
+            lines[shortOrder_.position[w][f]] = 0.0f;
         }
     }
 }
@@ -261,6 +275,14 @@ void Layer3Encoder::applyMidSide(GranuleWork& w) const {
 
 void Layer3Encoder::encodeFrame(std::vector<uint8_t>& out) {
     midSide_ = decideMidSide();
+    if (intensity_) {
+        for (int gr = 0; gr < granules_; ++gr) {
+            for (int ch = 0; ch < channels_; ++ch) {
+                std::copy_n(work_[gr].xr[ch], kGranuleLines, original_[gr][ch]);
+                originalPsy_[gr][ch] = work_[gr].psy[ch];
+            }
+        }
+    }
     if (midSide_) {
         for (int gr = 0; gr < granules_; ++gr) {
             applyMidSide(work_[gr]);
@@ -269,15 +291,42 @@ void Layer3Encoder::encodeFrame(std::vector<uint8_t>& out) {
     frame_ = FrameCode{};
     frame_.granules = granules_;
     frame_.channels = bitstream_->channels();
-    frame_.modeExtension = midSide_ ? 2 : 0;
     FrameSetup setup;
+    intensityFrame_ = false;
     if (config_.vbr) {
         codeFrameVbr(setup);
     } else {
         setup = bitstream_->advance();
+        intensityFrame_ = intensity_ && planIntensity(setup);
         codeFrameCbr(setup);
     }
+    frame_.modeExtension = (midSide_ ? 2 : 0) | (intensityFrame_ ? 1 : 0);
     writeFrame(setup, out);
+}
+
+// Intensity coding where its error stays within the noise the frame would
+// get anyway: a trial fit without it tells how far above the allowed noise
+// the bitrate puts every band.
+bool Layer3Encoder::planIntensity(const FrameSetup& setup) {
+    setupGranules();
+    const int offset = std::max(fitOffset(cbrTarget(setup)), 0);
+    const float headroom = std::pow(10.0f, 0.15f * static_cast<float>(offset));
+    bool any = false;
+    StereoGranule in[kMaxGranules];
+    for (int gr = 0; gr < granules_; ++gr) {
+        in[gr] = {original_[gr][0], original_[gr][1], &originalPsy_[gr][0], &originalPsy_[gr][1],
+                  work_[gr].blockType[0] == kBlockShort};
+        plans_[gr] = intensity_->plan(in[gr], headroom);
+        any = any || plans_[gr].active(in[gr].shortBlocks);
+    }
+    if (!any) {
+        return false;
+    }
+    for (int gr = 0; gr < granules_; ++gr) {
+        GranuleWork& w = work_[gr];
+        intensity_->apply(plans_[gr], in[gr], w.xr[0], w.xr[1], w.psy[0]);
+    }
+    return true;
 }
 
 // How much of the pool a frame takes: its own space, plus or minus a share of
@@ -311,6 +360,7 @@ void Layer3Encoder::setupGranules() {
             task.blockType = w.blockType[ch];
             task.mixed = w.mixed[ch];
             task.noiseScale = noiseScale_;
+            task.intensity = intensityFrame_ && ch == 1 ? &plans_[gr] : nullptr;
             quantizer_[gr][ch]->setup(task, loop_);
         }
     }
@@ -370,11 +420,14 @@ void Layer3Encoder::codeGranules(int offset, int target) {
     }
 }
 
-void Layer3Encoder::codeFrameCbr(const FrameSetup& setup) {
+int Layer3Encoder::cbrTarget(const FrameSetup& setup) const {
     const int pool = setup.mainDataBits + setup.reservoirFill;
     const int cap = bitstream_->frameBits().reservoirCap();
-    const int minimum = std::max(pool - cap, 0);
-    const int target = frameTarget(setup, pool, minimum);
+    return frameTarget(setup, pool, std::max(pool - cap, 0));
+}
+
+void Layer3Encoder::codeFrameCbr(const FrameSetup& setup) {
+    const int target = cbrTarget(setup);
     setupGranules();
     codeGranules(fitOffset(target), target);
 }

@@ -7,6 +7,7 @@
 #include "mp3/enc/BitstreamEncoder.h"
 #include "mp3/enc/BlockSwitch.h"
 #include "mp3/enc/GranuleQuantizer.h"
+#include "mp3/enc/IntensityStereo.h"
 #include "mp3/enc/PolyphaseAnalysis.h"
 #include "mp3/enc/PsyModel.h"
 
@@ -15,6 +16,7 @@ namespace mp3::enc {
 // Stereo tools a stream may use: 0 none, 1 mid/side, 2 intensity, 3 both.
 inline constexpr int kToolsNone = 0;
 inline constexpr int kToolsMidSide = 1;
+inline constexpr int kToolsIntensity = 2;
 
 struct Layer3Config {
     int sampleRate = 44100;
@@ -68,6 +70,7 @@ class Layer3Encoder {
         int blockType[kMaxChannels] = {};
         bool mixed[kMaxChannels] = {};
         float xr[kMaxChannels][kGranuleLines];
+        float xi[kMaxChannels][kGranuleLines];  // sine part, for the model only
         PsyResult psy[kMaxChannels];
     };
 
@@ -75,9 +78,11 @@ class Layer3Encoder {
     EncErrorPtr init(const Layer3Config& config, OptionConfig& options);
     void analyseGranule(const float* const* pcm);
     void transformGranule(GranuleWork& work);
-    void lowpass(GranuleWork& work) const;
+    void lowpass(float* lines, int blockType) const;
     bool decideMidSide() const;
     void applyMidSide(GranuleWork& work) const;
+    bool planIntensity(const FrameSetup& setup);
+    int cbrTarget(const FrameSetup& setup) const;
     void encodeFrame(std::vector<uint8_t>& out);
     void setupGranules();
     int frameBits(int offset);
@@ -102,6 +107,13 @@ class Layer3Encoder {
     int granulesSeen_ = 0;
     int pending_ = 0;  // granules of the frame being collected
     GranuleWork work_[kMaxGranules];
+    // Intensity stereo: the decision, both channels as they were before any
+    // stereo coding, and each granule's plan.
+    std::unique_ptr<IntensityStereo> intensity_;
+    float original_[kMaxGranules][kMaxChannels][kGranuleLines];
+    PsyResult originalPsy_[kMaxGranules][kMaxChannels];
+    IntensityPlan plans_[kMaxGranules];
+    bool intensityFrame_ = false;
     FrameCode frame_;
     bool midSide_ = false;
     float noiseScale_ = 1.0f;

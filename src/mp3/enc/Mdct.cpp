@@ -21,6 +21,9 @@ struct MdctTables {
     float shortBasis[kShortCoeffs][kShortCoeffs];
     float cs[8];
     float ca[8];
+    // Sine transform of the 2M windowed samples, scaled like the MDCT.
+    float longSine[kLongTaps][kSlots];
+    float shortSine[kShortTaps][kShortCoeffs];
 };
 
 float windowValue(int type, int n) {
@@ -62,6 +65,19 @@ MdctTables makeTables() {
         for (int n = 0; n < kShortCoeffs; ++n) {
             const double c = std::cos(kPi / kShortCoeffs * (n + 0.5) * (k + 0.5));
             t.shortBasis[n][k] = static_cast<float>(c / 3.0);
+        }
+    }
+    const auto sine = [](int n, int k, int m) {
+        return std::sin(kPi / m * (n + 0.5 + m / 2.0) * (k + 0.5));
+    };
+    for (int n = 0; n < kLongTaps; ++n) {
+        for (int k = 0; k < kSlots; ++k) {
+            t.longSine[n][k] = static_cast<float>(sine(n, k, kSlots) / 9.0);
+        }
+    }
+    for (int n = 0; n < kShortTaps; ++n) {
+        for (int k = 0; k < kShortCoeffs; ++k) {
+            t.shortSine[n][k] = static_cast<float>(sine(n, k, kShortCoeffs) / 3.0);
         }
     }
     constexpr double kCi[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
@@ -132,6 +148,30 @@ void shortMdct(const float* z, int sb, const ShortOrder& order, float* xr) {
     }
 }
 
+// Windowed 2M samples through the sine basis[n][k].
+template <int M>
+void sineTransform(const float (*basis)[M], const float* z, const float* window, float* out) {
+    float sum[M] = {};
+    for (int n = 0; n < 2 * M; ++n) {
+        const float v = z[n] * window[n];
+        for (int k = 0; k < M; ++k) {
+            sum[k] += basis[n][k] * v;
+        }
+    }
+    std::copy(sum, sum + M, out);
+}
+
+void shortMdst(const float* z, int sb, const ShortOrder& order, float* xi) {
+    const MdctTables& t = tables();
+    for (int w = 0; w < kWindows; ++w) {
+        float x[kShortCoeffs];
+        sineTransform<kShortCoeffs>(t.shortSine, z + 6 + 6 * w, t.shortWindow, x);
+        for (int k = 0; k < kShortCoeffs; ++k) {
+            xi[order.position[w][sb * kShortCoeffs + k]] = x[k];
+        }
+    }
+}
+
 void aliasReduce(float* xr, int boundaries) {
     const MdctTables& t = tables();
     for (int sb = 1; sb <= boundaries; ++sb) {
@@ -185,6 +225,25 @@ void mdctGranule(const SubbandGranule& previous, const SubbandGranule& current, 
     }
     if (mixed) {
         aliasReduce(xr, 1);
+    }
+}
+
+void mdstGranule(const SubbandGranule& previous, const SubbandGranule& current, int blockType,
+                 bool mixed, const ShortOrder& order, float* xi) {
+    const MdctTables& t = tables();
+    float z[kLongTaps];
+    const int longSubbands = blockType != kBlockShort ? kSubbands : (mixed ? 2 : 0);
+    for (int sb = 0; sb < kSubbands; ++sb) {
+        gatherSubband(previous, current, sb, z);
+        if (sb < longSubbands) {
+            const int type = blockType == kBlockShort ? kBlockNormal : blockType;
+            sineTransform<kSlots>(t.longSine, z, t.longWindow[type], xi + sb * kSlots);
+        } else {
+            shortMdst(z, sb, order, xi);
+        }
+    }
+    if (longSubbands > 0) {
+        aliasReduce(xi, longSubbands - 1);
     }
 }
 

@@ -22,6 +22,12 @@ void makeShortOrder(const L3BandTable& bands, ShortOrder& order);
 void mdctGranule(const SubbandGranule& previous, const SubbandGranule& current, int blockType,
                  bool mixed, const ShortOrder& order, float* xr);
 
+// The sine counterpart of mdctGranule (the imaginary part of the complex
+// MDCT): same windows, same order, the alias butterflies applied alike, so
+// that xr[i] + j xi[i] is one line's magnitude and phase.
+void mdstGranule(const SubbandGranule& previous, const SubbandGranule& current, int blockType,
+                 bool mixed, const ShortOrder& order, float* xi);
+
 // The window shape of a block type (0..3) at n (0..35); short blocks use
 // n < 12. Fails with an invariant break for any other type.
 float mdctWindow(int blockType, int n);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <span>
 
 #include "mp3/enc/FrameBits.h"
 
@@ -10,7 +11,6 @@ namespace mp3::enc {
 
 namespace {
 constexpr int kEncoderQualities[3] = {0, 5, 9};
-constexpr double kPassbandShare = 0.475;
 
 bool isTableRate(int rate) {
     return samplingIndexOf(rate) >= 0;
@@ -44,7 +44,7 @@ void Mp3EncoderHandle::fail(const std::string& message) {
 
 void Mp3EncoderHandle::release() {
     engine_.reset();
-    converter_.reset();
+    resampler_.reset();
     vbri_.reset();
     converted_.clear();
     partial_.clear();
@@ -111,12 +111,14 @@ bool Mp3EncoderHandle::buildEngine() {
         if (!error) {
             isoParams_ = IsoEncoderParams{};
             isoParams_.quality = quality_;
+            isoParams_.disableIntensity = config_.allowIntensity == 0 ? 1 : 0;
             isoParams_.lowpass = config_.lowpass;
             isoParams_.paddingMode = config_.paddingMode;
             isoParams_.headerFlags = (config_.privateBit ? kHeaderPrivate : 0) |
                                      (config_.copyright ? kHeaderCopyright : 0) |
                                      (config_.original ? kHeaderOriginal : 0);
-            const int tools = check.stereoTools & (config_.allowMidSide ? 1 : 0);
+            const int tools =
+                check.stereoTools & (kToolsIntensity | (config_.allowMidSide ? kToolsMidSide : 0));
             error = createIsoEncoder(isoParams_, options_, inputChannels_, outputRate_,
                                      outputChannels_, bitrate_, tools, check.fullSearch,
                                      config_.engineValue != 0, engine_);
@@ -128,9 +130,9 @@ bool Mp3EncoderHandle::buildEngine() {
         return false;
     }
     if (input != outputRate_) {
-        const double lower = std::min(input, outputRate_);
-        const double passband = std::min(kPassbandShare * lower, double{engine_->bandwidth()});
-        converter_ = std::make_unique<RateConverter>(input, outputRate_, outputChannels_, passband);
+        resampler_ = std::make_unique<platform::acm::Resampler>(
+            static_cast<uint32_t>(input), static_cast<uint32_t>(outputRate_),
+            static_cast<uint16_t>(outputChannels_));
     }
     config_.engineOutput = engine_->delay();
     if (vbr) {
@@ -225,12 +227,33 @@ bool Mp3EncoderHandle::convertInput(const uint8_t* data, size_t frames) {
             }
         }
     }
-    if (converter_) {
-        converter_->process(block.data(), static_cast<int>(frames), converted_);
-    } else {
+    if (!resampler_) {
         converted_.insert(converted_.end(), block.begin(), block.end());
+        return true;
     }
+    const size_t held = converted_.size();
+    const size_t room = resampler_->outputFramesFor(frames) * static_cast<size_t>(outputChannels_);
+    converted_.resize(held + room);
+    const size_t made = resampler_->process(block, std::span<float>(converted_).subspan(held));
+    converted_.resize(held + made * static_cast<size_t>(outputChannels_));
     return true;
+}
+
+// The resampler's look-ahead: the last input comes out only at the end.
+void Mp3EncoderHandle::flushResampler() {
+    if (!resampler_) {
+        return;
+    }
+    const size_t channels = static_cast<size_t>(outputChannels_);
+    for (;;) {
+        const size_t held = converted_.size();
+        converted_.resize(held + kGranuleLines * channels);
+        const size_t made = resampler_->finish(std::span<float>(converted_).subspan(held));
+        converted_.resize(held + made * channels);
+        if (made == 0) {
+            return;
+        }
+    }
 }
 
 void Mp3EncoderHandle::feedGranules(bool final) {
@@ -308,9 +331,7 @@ int Mp3EncoderHandle::encode(const void* input, size_t inputBytes, size_t* consu
     try {
         if (input == nullptr) {
             if (!flushed_) {
-                if (converter_) {
-                    converter_->flush(converted_);
-                }
+                flushResampler();
                 feedGranules(true);
                 flushed_ = true;
             }

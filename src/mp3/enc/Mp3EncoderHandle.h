@@ -9,8 +9,8 @@
 #include "mp3/enc/EncoderFormats.h"
 #include "mp3/enc/EncodingEngine.h"
 #include "mp3/enc/OptionConfig.h"
-#include "mp3/enc/RateConverter.h"
 #include "mp3/enc/VbriWriter.h"
+#include "platform/acm/Resampler.h"
 
 namespace mp3::enc {
 
@@ -85,6 +85,7 @@ class Mp3EncoderHandle {
     void release();
     void fail(const std::string& message);
     bool convertInput(const uint8_t* data, size_t frames);
+    void flushResampler();
     void feedGranules(bool final);
     void takeFrames();
     size_t drain(uint8_t* out, size_t outSize);
@@ -101,7 +102,7 @@ class Mp3EncoderHandle {
     IsoEncoderParams isoParams_;
     OptionConfig options_;
     std::unique_ptr<EncodingEngine> engine_;
-    std::unique_ptr<RateConverter> converter_;
+    std::unique_ptr<platform::acm::Resampler> resampler_;
     std::unique_ptr<VbriWriter> vbri_;
     std::vector<float> converted_;  // interleaved output-rate samples not yet coded
     std::vector<uint8_t> partial_;  // bytes of an incomplete input frame

@@ -79,7 +79,64 @@ void predictionChaos(const float* e, const float* p1, const float* p2, int begin
         }
     }
 }
+// The same distance for complex lines: magnitude and phase both continue
+// linearly from the two previous blocks, as a steady tone's do.
+void complexChaos(const float* re, const float* im, const float* const* prevRe,
+                  const float* const* prevIm, int begin, int end, int step, float* chaos) {
+    for (int k = begin; k < end; k += step) {
+        const float r1 = std::hypot(prevRe[0][k], prevIm[0][k]);
+        const float r2 = std::hypot(prevRe[1][k], prevIm[1][k]);
+        // Unit phasors of the previous two lines; the prediction turns the
+        // newer one on by their difference.
+        const float c1 = r1 > kTiny ? prevRe[0][k] / r1 : 1.0f;
+        const float s1 = r1 > kTiny ? prevIm[0][k] / r1 : 0.0f;
+        const float c2 = r2 > kTiny ? prevRe[1][k] / r2 : 1.0f;
+        const float s2 = r2 > kTiny ? -prevIm[1][k] / r2 : 0.0f;
+        const float turnRe = c1 * c2 - s1 * s2;
+        const float turnIm = c1 * s2 + s1 * c2;
+        const float predicted = 2.0f * r1 - r2;
+        const float pRe = predicted * (c1 * turnRe - s1 * turnIm);
+        const float pIm = predicted * (c1 * turnIm + s1 * turnRe);
+        const float r = std::hypot(re[k], im[k]);
+        const float c = std::hypot(re[k] - pRe, im[k] - pIm) / (r + std::fabs(predicted) + kTiny);
+        for (int j = k; j < std::min(k + step, end); ++j) {
+            chaos[j] = std::min(c, 1.0f);
+        }
+    }
+}
 }  // namespace
+
+void PsyModel::History::resize(int lines) {
+    for (int i = 0; i < 2; ++i) {
+        energy[i].assign(static_cast<size_t>(lines), 0.0f);
+        re[i].assign(static_cast<size_t>(lines), 0.0f);
+        im[i].assign(static_cast<size_t>(lines), 0.0f);
+    }
+}
+
+PsyModel::Lines PsyModel::History::lines(const float* e, const float* r, const float* i) const {
+    Lines l{e, {energy[0].data(), energy[1].data()}};
+    if (r != nullptr) {
+        l.re = r;
+        l.im = i;
+        l.prevRe[0] = re[0].data();
+        l.prevRe[1] = re[1].data();
+        l.prevIm[0] = im[0].data();
+        l.prevIm[1] = im[1].data();
+    }
+    return l;
+}
+
+void PsyModel::History::push(const float* e, const float* r, const float* i, int count) {
+    energy[1].swap(energy[0]);
+    std::copy(e, e + count, energy[0].begin());
+    if (r != nullptr) {
+        re[1].swap(re[0]);
+        im[1].swap(im[0]);
+        std::copy(r, r + count, re[0].begin());
+        std::copy(i, i + count, im[0].begin());
+    }
+}
 
 PsyLayout::PsyLayout(const L3BandTable& bands, int sampleRate, const PsyParams& params)
     : sampleRate_(sampleRate) {
@@ -149,37 +206,41 @@ void PsyLayout::build(Kind& kind, const uint16_t* bounds, int bandCount, int lin
 
 PsyModel::PsyModel(const PsyLayout& layout, const PsyParams& params)
     : layout_(layout), params_(params) {
-    for (auto& h : longHistory_) {
-        h.assign(kGranuleLines, 0.0f);
-    }
-    for (auto& h : shortHistory_) {
-        h.assign(kShortLines, 0.0f);
-    }
+    longHistory_.resize(kGranuleLines);
+    shortHistory_.resize(kShortLines);
     prevLongThr_.assign(layout.longKind().parts.size(), 0.0f);
     prevShortThr_.assign(layout.shortKind().parts.size(), 0.0f);
 }
 
-void PsyModel::chaosWindow(const float* e, const float* p1, const float* p2, int lines,
-                           float lineHz, const ThresholdParams& t, float* chaos) const {
+void PsyModel::chaosWindow(const Lines& l, int lines, float lineHz, const ThresholdParams& t,
+                           float* chaos) const {
     std::fill(chaos, chaos + lines, 1.0f);
     const int toneEnd = std::min(lines, static_cast<int>(t.toneLimitFreq / lineHz) & ~1);
     const int combEnd = std::min(toneEnd, static_cast<int>(t.toneCombLimitFreq / lineHz) & ~1);
+    const auto predict = [&](int begin, int step) {
+        if (l.re != nullptr) {
+            complexChaos(l.re, l.im, l.prevRe, l.prevIm, begin, toneEnd, step, chaos);
+        } else {
+            predictionChaos(l.energy, l.prevEnergy[0], l.prevEnergy[1], begin, toneEnd, step,
+                            chaos);
+        }
+    };
     switch (t.chaosMethod) {
         case 0:
-            predictionChaos(e, p1, p2, 0, toneEnd, 1, chaos);
+            predict(0, 1);
             break;
         case 1:
-            predictionChaos(e, p1, p2, 0, toneEnd, 2, chaos);
+            predict(0, 2);
             break;
         case 2:
-            peakChaos(e, 0, toneEnd, lines, 1, chaos);
+            peakChaos(l.energy, 0, toneEnd, lines, 1, chaos);
             break;
         case 3:
-            peakChaos(e, 0, toneEnd, lines, 2, chaos);
+            peakChaos(l.energy, 0, toneEnd, lines, 2, chaos);
             break;
         case 4:
-            predictionChaos(e, p1, p2, combEnd, toneEnd, 1, chaos);
-            peakChaos(e, 0, combEnd, lines, 1, chaos);
+            predict(combEnd, 1);
+            peakChaos(l.energy, 0, combEnd, lines, 1, chaos);
             break;
         default:
             encInvariantFailed("CalculateChaosMeasure() called with unknown chaos method", __FILE__,
@@ -251,19 +312,46 @@ void PsyModel::bandThresholds(const PsyLayout::Kind& kind, const ThresholdParams
     }
 }
 
-void PsyModel::analyseLong(const float* xr, PsyResult& out) {
+namespace {
+// Line energy on the MDCT's scale: a complex line holds twice a real
+// line's mean energy.
+float lineEnergy(const float* xr, const float* xi, int i) {
+    return xi == nullptr ? xr[i] * xr[i] : 0.5f * (xr[i] * xr[i] + xi[i] * xi[i]);
+}
+
+// Bands of a few lines resolve too little to trust one window alone: all
+// three windows take the most demanding ratio among them.
+void checkShortRatios(const PsyLayout::Kind& kind, PsyResult& out) {
+    for (int b = 0; b < kShortBands; ++b) {
+        if (kind.bounds[b + 1] - kind.bounds[b] > 4) {
+            continue;
+        }
+        float ratio = 1e30f;
+        for (int w = 0; w < kWindows; ++w) {
+            ratio = std::min(ratio, out.xminShort[b][w] / (out.energyShort[b][w] + kTiny));
+        }
+        for (int w = 0; w < kWindows; ++w) {
+            out.xminShort[b][w] =
+                std::max(std::min(out.xminShort[b][w], ratio * out.energyShort[b][w]),
+                         kind.quiet[static_cast<size_t>(b)]);
+        }
+    }
+}
+}  // namespace
+
+void PsyModel::analyseLong(const float* xr, const float* xi, PsyResult& out) {
     const PsyLayout::Kind& kind = layout_.longKind();
     const ThresholdParams& t = params_.longBlock;
     float energy[kGranuleLines], chaos[kGranuleLines];
     for (int k = 0; k < kGranuleLines; ++k) {
-        energy[k] = xr[k] * xr[k];
+        energy[k] = lineEnergy(xr, xi, k);
     }
     const float lineHz = layout_.sampleRate() / 2.0f / kGranuleLines;
     if (!longHistoryValid_ && (t.chaosMethod == 0 || t.chaosMethod == 1)) {
         std::fill(chaos, chaos + kGranuleLines, 1.0f);
     } else {
-        chaosWindow(energy, longHistory_[0].data(), longHistory_[1].data(), kGranuleLines, lineHz,
-                    t, chaos);
+        chaosWindow(longHistory_.lines(energy, xi ? xr : nullptr, xi), kGranuleLines, lineHz, t,
+                    chaos);
     }
     const int parts = static_cast<int>(kind.parts.size());
     std::vector<float> thr(static_cast<size_t>(parts)), noTone(static_cast<size_t>(parts));
@@ -274,29 +362,30 @@ void PsyModel::analyseLong(const float* xr, PsyResult& out) {
     const std::vector<float>& keep = params_.preNoTone ? noTone : thr;
     std::copy(keep.begin(), keep.end(), prevLongThr_.begin());
     bandThresholds(kind, t, thr.data(), energy, out.energyLong, out.xminLong);
-    longHistory_[1].swap(longHistory_[0]);
-    std::copy(energy, energy + kGranuleLines, longHistory_[0].begin());
+    longHistory_.push(energy, xi ? xr : nullptr, xi, kGranuleLines);
     longHistoryValid_ = true;
 }
 
-void PsyModel::analyseShort(const float* xr, PsyResult& out) {
+void PsyModel::analyseShort(const float* xr, const float* xi, PsyResult& out) {
     const PsyLayout::Kind& kind = layout_.shortKind();
     const ThresholdParams& t = params_.shortBlock;
     const float lineHz = layout_.sampleRate() / 2.0f / kShortLines;
     const int parts = static_cast<int>(kind.parts.size());
     std::vector<float> thr(static_cast<size_t>(parts)), noTone(static_cast<size_t>(parts));
     for (int w = 0; w < kWindows; ++w) {
-        float energy[kShortLines], chaos[kShortLines];
+        float energy[kShortLines], chaos[kShortLines], re[kShortLines], im[kShortLines];
         for (int b = 0; b < kShortBands; ++b) {
             const int start = kind.bounds[b];
             const int width = kind.bounds[b + 1] - start;
             for (int i = 0; i < width; ++i) {
-                const float v = xr[3 * start + w * width + i];
-                energy[start + i] = v * v;
+                const int at = 3 * start + w * width + i;
+                energy[start + i] = lineEnergy(xr, xi, at);
+                re[start + i] = xr[at];
+                im[start + i] = xi != nullptr ? xi[at] : 0.0f;
             }
         }
-        chaosWindow(energy, shortHistory_[0].data(), shortHistory_[1].data(), kShortLines, lineHz,
-                    t, chaos);
+        const float* complexRe = xi != nullptr ? re : nullptr;
+        chaosWindow(shortHistory_.lines(energy, complexRe, im), kShortLines, lineHz, t, chaos);
         partitionThresholds(kind, t, energy, chaos, thr.data(), noTone.data());
         if (shortHistoryValid_ || w > 0) {
             preEcho(t, thr.data(), prevShortThr_.data(), parts);
@@ -309,44 +398,29 @@ void PsyModel::analyseShort(const float* xr, PsyResult& out) {
             out.energyShort[b][w] = bandEnergy[b];
             out.xminShort[b][w] = bandXmin[b];
         }
-        shortHistory_[1].swap(shortHistory_[0]);
-        std::copy(energy, energy + kShortLines, shortHistory_[0].begin());
+        shortHistory_.push(energy, complexRe, im, kShortLines);
     }
     shortHistoryValid_ = true;
     if (params_.checkShort) {
-        // Bands of a few lines resolve too little to trust one window alone:
-        // all three windows take the most demanding ratio among them.
-        for (int b = 0; b < kShortBands; ++b) {
-            if (kind.bounds[b + 1] - kind.bounds[b] > 4) {
-                continue;
-            }
-            float ratio = 1e30f;
-            for (int w = 0; w < kWindows; ++w) {
-                ratio = std::min(ratio, out.xminShort[b][w] / (out.energyShort[b][w] + kTiny));
-            }
-            for (int w = 0; w < kWindows; ++w) {
-                out.xminShort[b][w] =
-                    std::max(std::min(out.xminShort[b][w], ratio * out.energyShort[b][w]),
-                             kind.quiet[static_cast<size_t>(b)]);
-            }
-        }
+        checkShortRatios(kind, out);
     }
 }
 
-void PsyModel::analyse(const float* xr, int blockType, bool mixed, PsyResult& out) {
+void PsyModel::analyse(const float* xr, int blockType, bool mixed, PsyResult& out,
+                       const float* xi) {
     out = PsyResult{};
     if (blockType == kBlockShort) {
-        analyseShort(xr, out);
+        analyseShort(xr, xi, out);
         if (mixed) {
             // The long part of a mixed block is judged as a long granule.
             PsyResult longPart;
-            analyseLong(xr, longPart);
+            analyseLong(xr, xi, longPart);
             std::copy(longPart.energyLong, longPart.energyLong + kLongBands, out.energyLong);
             std::copy(longPart.xminLong, longPart.xminLong + kLongBands, out.xminLong);
         }
         longHistoryValid_ = false;
     } else {
-        analyseLong(xr, out);
+        analyseLong(xr, xi, out);
         shortHistoryValid_ = false;
     }
     lastBlockType_ = blockType;

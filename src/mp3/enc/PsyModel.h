@@ -63,27 +63,48 @@ class PsyLayout {
 class PsyModel {
   public:
     PsyModel(const PsyLayout& layout, const PsyParams& params);
-    // xr in bitstream order, as the MDCT gave it for blockType.
-    void analyse(const float* xr, int blockType, bool mixed, PsyResult& out);
+    // xr in bitstream order, as the MDCT gave it for blockType; xi, when
+    // given, its sine counterpart (complex MDCT): energies then do not
+    // depend on a tone's phase, and the prediction behind the tonality
+    // follows phase as well as magnitude.
+    void analyse(const float* xr, int blockType, bool mixed, PsyResult& out,
+                 const float* xi = nullptr);
 
   private:
-    void chaosLong(const float* xr, float* chaos);
-    void chaosWindow(const float* energy, const float* prev1, const float* prev2, int lines,
-                     float lineHz, const ThresholdParams& t, float* chaos) const;
+    // One block's lines with those of the two blocks before it.
+    struct Lines {
+        const float* energy;
+        const float* prevEnergy[2];
+        const float* re = nullptr;  // complex lines; null without xi
+        const float* im = nullptr;
+        const float* prevRe[2] = {};
+        const float* prevIm[2] = {};
+    };
+    struct History {
+        std::vector<float> energy[2];  // newest first
+        std::vector<float> re[2];
+        std::vector<float> im[2];
+        void resize(int lines);
+        Lines lines(const float* energy, const float* re, const float* im) const;
+        void push(const float* energy, const float* re, const float* im, int lines);
+    };
+
+    void chaosWindow(const Lines& lines, int count, float lineHz, const ThresholdParams& t,
+                     float* chaos) const;
     void partitionThresholds(const PsyLayout::Kind& kind, const ThresholdParams& t,
                              const float* energy, const float* chaos, float* thr,
                              float* noToneThr) const;
     void preEcho(const ThresholdParams& t, float* thr, const float* prev, int parts) const;
     void bandThresholds(const PsyLayout::Kind& kind, const ThresholdParams& t, const float* thr,
                         const float* energy, float* bandEnergy, float* bandXmin) const;
-    void analyseLong(const float* xr, PsyResult& out);
-    void analyseShort(const float* xr, PsyResult& out);
+    void analyseLong(const float* xr, const float* xi, PsyResult& out);
+    void analyseShort(const float* xr, const float* xi, PsyResult& out);
 
     const PsyLayout& layout_;
     PsyParams params_;
-    // Line energies of the last two granules (long) or windows (short).
-    std::vector<float> longHistory_[2];
-    std::vector<float> shortHistory_[2];
+    // Lines of the last two granules (long) or windows (short).
+    History longHistory_;
+    History shortHistory_;
     std::vector<float> prevLongThr_;
     std::vector<float> prevShortThr_;
     bool longHistoryValid_ = false;
