@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -62,16 +63,24 @@ int play(const CliOptions& o) {
     if (const auto device = o.value("--device")) {
         args = {"--device", *device};
     }
-    std::vector<std::string> tracks = o.positional();
-    if (tracks.empty()) {
-        const auto disc = drive->openDisc(platform::cd::ReadMode::Plain);
-        for (const auto& t : disc ? disc->toc().tracks : std::vector<platform::cd::TocTrack>{}) {
-            if (t.audio)
-                tracks.push_back(std::to_string(t.number));
-        }
+    // Names count positions in the table of contents; users give the
+    // disc's own numbers, as `cd toc` lists them. They differ when a
+    // disc's first track is not 1.
+    const auto disc = drive->openDisc(platform::cd::ReadMode::Plain);
+    const auto toc = disc ? disc->toc().tracks : std::vector<platform::cd::TocTrack>{};
+    std::vector<int> positions;
+    for (const auto& track : o.positional()) {
+        const int number = std::atoi(track.c_str());
+        const auto it =
+            std::find_if(toc.begin(), toc.end(), [&](const auto& t) { return t.number == number; });
+        positions.push_back(it == toc.end() ? number : static_cast<int>(it - toc.begin()) + 1);
     }
-    for (const auto& track : tracks) {
-        args.push_back(trackName(*drive, std::atoi(track.c_str())));
+    for (size_t i = 0; o.positional().empty() && i < toc.size(); ++i) {
+        if (toc[i].audio)
+            positions.push_back(static_cast<int>(i) + 1);
+    }
+    for (const int position : positions) {
+        args.push_back(trackName(*drive, position));
     }
     return runPlay(args);
 }
