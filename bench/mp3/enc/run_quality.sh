@@ -12,7 +12,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?build directory}
 work=${2:-$(mktemp -d)}
 tool=$build/bench/mp3/enc/mp3enc_tool
-peaq=${PEAQ_TOOLS:-$here/../../../../../shared/tools}/mp3quality.sh
+# The measuring tools sit beside the repository, in ../shared/tools.
+peaq=${PEAQ_TOOLS:-$here/../../../../shared/tools}/mp3quality.sh
 items=(chords transients sweep piano)
 mkdir -p "$work"
 [ -f "$work/piano.wav" ] || /usr/bin/python3 "$here/make_items.py" "$work"
