@@ -2,23 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "TestDisc.h"
+
 namespace {
 
 using cdinfo::NamingRules;
 
-cdinfo::CDiscID disc(std::vector<std::string> titles) {
-    cdinfo::CDiscID d;
-    d.discId = 0x0a000b03;
-    d.title = "Album";
-    d.artist = "Band";
-    for (std::string& title : titles) {
-        cdinfo::CDiscTrack track;
-        track.title = std::move(title);
-        track.frames = 75 * 61;
-        d.tracks.push_back(std::move(track));
-    }
-    return d;
-}
+using apptest::disc;
 
 NamingRules rules(std::array<int, 4> parts, int folder = NamingRules::kAlbumFolder) {
     NamingRules r;
