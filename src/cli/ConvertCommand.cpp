@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "cli/EngineCatalog.h"
+#include "cli/JobProgress.h"
 #include "cli/Mp3ConvertOptions.h"
 #include "cli/WaveFormatOption.h"
 #include "mp3/writer/CNxSSMp3OptionPage.h"
@@ -180,44 +179,11 @@ int prepareWriter(CNxSSManager& manager, const ConvertOptions& options) {
     return 0;
 }
 
-std::string clock(int32_t ms) {
-    char text[16];
-    const int32_t seconds = ms / 1000;
-    std::snprintf(text, sizeof text, "%02d:%02d", seconds / 60, seconds % 60);
-    return text;
-}
-
-// On a terminal one line that keeps changing; elsewhere a line per tenth.
-class Progress {
-  public:
-    void show(int32_t position, int32_t length) {
-        if (length <= 0) {
-            return;
-        }
-        const int percent = static_cast<int>(int64_t{std::min(position, length)} * 100 / length);
-        if (percent == shown_ || (!tty_ && percent / 10 == shown_ / 10)) {
-            return;
-        }
-        shown_ = percent;
-        std::fprintf(stderr, "%s%3d%% %s / %s%s", tty_ ? "\r" : "", percent,
-                     clock(position).c_str(), clock(length).c_str(), tty_ ? "" : "\n");
-    }
-    void end() {
-        if (tty_ && shown_ >= 0) {
-            std::fputs("\n", stderr);
-        }
-    }
-
-  private:
-    const bool tty_ = ::isatty(STDERR_FILENO) != 0;
-    int shown_ = -1;
-};
-
 enum class Outcome { Finished, Failed, Interrupted };
 
 // Follows the writer until it reports the end; Ctrl+C abandons the output.
 Outcome follow(CNxSSManager& manager, platform::MessageQueue& window) {
-    Progress progress;
+    JobProgress progress;
     for (;;) {
         if (interrupted) {
             manager.Stop();

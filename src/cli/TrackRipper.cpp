@@ -1,10 +1,8 @@
 #include "cli/TrackRipper.h"
 
-#include <unistd.h>
-
-#include <algorithm>
 #include <cstdio>
 
+#include "cli/JobProgress.h"
 #include "platform/MessageQueue.h"
 #include "stream/CNxSSFormatChoice.h"
 #include "stream/CNxSSManager.h"
@@ -35,47 +33,9 @@ void printFailure(const std::string& label, uint32_t code, const std::string& re
     }
 }
 
-std::string clock(int32_t ms) {
-    char text[16];
-    const int32_t seconds = std::max(ms, 0) / 1000;
-    std::snprintf(text, sizeof text, "%02d:%02d", seconds / 60, seconds % 60);
-    return text;
-}
-
-// One track's progress: on a terminal a line that keeps changing,
-// elsewhere a line for every tenth.
-class Progress {
-  public:
-    explicit Progress(std::string label) : label_(std::move(label)) {}
-    ~Progress() {
-        if (tty_ && shown_ >= 0) {
-            std::fputs("\n", stderr);
-        }
-    }
-
-    void show(int32_t position, int32_t length) {
-        if (length <= 0) {
-            return;
-        }
-        const int percent =
-            static_cast<int>(int64_t{std::clamp(position, 0, length)} * 100 / length);
-        if (percent == shown_ || (!tty_ && percent / 10 == shown_ / 10)) {
-            return;
-        }
-        shown_ = percent;
-        std::fprintf(stderr, "%s%s %3d%% %s / %s%s", tty_ ? "\r" : "", label_.c_str(), percent,
-                     clock(position).c_str(), clock(length).c_str(), tty_ ? "" : "\n");
-    }
-
-  private:
-    const std::string label_;
-    const bool tty_ = ::isatty(STDERR_FILENO) != 0;
-    int shown_ = -1;
-};
-
 TrackRipper::Outcome follow(CNxSSManager& manager, platform::MessageQueue& window,
                             const std::string& label) {
-    Progress progress(label);
+    JobProgress progress(label);
     for (;;) {
         if (stopRequested) {
             manager.Stop();
