@@ -201,25 +201,14 @@ size_t MusicItemList::addRecord(const MusicInfo& record, bool writeTag) {
 }
 
 MusicInfo MusicItemList::recordForFile(const std::string& path, const FileStatus& status) {
-    MusicInfo record;
-    record.path = path;
     const auto tag = db_.tags().read(path);
-    if (!tag) {
-        // Size and time stay 0, so the next synchronisation tries the tag
-        // again.
-        record.title = fileNameOf(path);
-        return record;
+    MusicInfo record = recordFromTag(path, tag);
+    // Without a tag, size and time stay 0, so the next synchronisation
+    // tries the tag again.
+    if (tag) {
+        record.size = toStoredSize(status.size);
+        record.modified = toStoredTime(status.modified);
     }
-    record.title = tag->title;
-    record.artist = tag->artist;
-    record.album = tag->album;
-    record.genre = tag->genre;
-    record.comment = tag->comment;
-    record.year = tag->year;
-    record.track = tag->track;
-    record.playTime = tag->playTime;
-    record.size = toStoredSize(status.size);
-    record.modified = toStoredTime(status.modified);
     return record;
 }
 

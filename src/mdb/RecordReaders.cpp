@@ -17,26 +17,11 @@ namespace {
 constexpr long long kMaxPlsEntries = 1'000'000;
 constexpr size_t kMaxPlsValue = 1023;
 
-// A record for an entry of a plain playlist: the tag when the file can be
-// read, else only the file name as title. Size and time are left for the
-// library's next synchronisation.
+// A record for an entry of a plain playlist. Size and time are left for
+// the library's next synchronisation.
 MusicInfo recordFromTag(std::string path, TagAccess& tags) {
-    MusicInfo record;
-    record.path = std::move(path);
-    const auto tag = tags.read(record.path);
-    if (!tag) {
-        record.title = fileNameOf(record.path);
-        return record;
-    }
-    record.title = tag->title;
-    record.artist = tag->artist;
-    record.album = tag->album;
-    record.genre = tag->genre;
-    record.comment = tag->comment;
-    record.year = tag->year;
-    record.track = tag->track;
-    record.playTime = tag->playTime;
-    return record;
+    auto tag = tags.read(path);
+    return recordFromTag(std::move(path), tag);
 }
 
 // Readers of line-based formats: lines starting with '#' are skipped,

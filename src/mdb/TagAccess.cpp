@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "mdb/PathRules.h"
+
 namespace mdb {
 
 std::optional<FileStatus> TagAccess::status(const std::string& path) {
@@ -10,6 +12,24 @@ std::optional<FileStatus> TagAccess::status(const std::string& path) {
         return std::nullopt;
     }
     return FileStatus{static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime)};
+}
+
+MusicInfo recordFromTag(std::string path, const std::optional<TagInfo>& tag) {
+    MusicInfo record;
+    record.path = std::move(path);
+    if (!tag) {
+        record.title = fileNameOf(record.path);
+        return record;
+    }
+    record.title = tag->title;
+    record.artist = tag->artist;
+    record.album = tag->album;
+    record.genre = tag->genre;
+    record.comment = tag->comment;
+    record.year = tag->year;
+    record.track = tag->track;
+    record.playTime = tag->playTime;
+    return record;
 }
 
 }  // namespace mdb

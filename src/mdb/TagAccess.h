@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "mdb/MusicInfo.h"
+
 namespace mdb {
 
 // What the library knows of a file on disk.
@@ -63,5 +65,9 @@ class TagAccess {
     // The file's size and modification time; nothing when it is gone.
     virtual std::optional<FileStatus> status(const std::string& path);
 };
+
+// A record of a file from its tag, or with only the file's name as title
+// when the tag could not be read. Size and time are left 0.
+MusicInfo recordFromTag(std::string path, const std::optional<TagInfo>& tag);
 
 }  // namespace mdb
