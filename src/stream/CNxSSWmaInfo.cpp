@@ -79,26 +79,17 @@ void putTrack(Attributes& a, int track) {
 
 }  // namespace
 
-CNxSSWmaInfo::CNxSSWmaInfo(CNxSSWmaReader* owner)
-    : CNxSSInfo(owner),
+CNxSSWmaInfo::CNxSSWmaInfo(CNxSSWmaReader* owner) : CNxSSWmaInfo(owner, owner->FileAttributes()) {}
+
+CNxSSWmaInfo::CNxSSWmaInfo(CNxSSWmaReader* owner, platform::wma::Attributes stored)
+    : CNxSSBlockInfo(owner, blockFor(stored, trackOf(stored)), text(stored, attr::kTitle)),
       reader_(owner),
-      stored_(owner->FileAttributes()),
-      block_(blockFor(stored_, trackOf(stored_))),
-      longTitle_(text(stored_, attr::kTitle)) {
+      stored_(std::move(stored)) {
     SetTag("WMAINFO ");
 }
 
 void CNxSSWmaInfo::SetTitle(std::string_view title) {
-    block_.SetTitle(title);
-    longTitle_ = title;
-}
-
-void CNxSSWmaInfo::SetComment(std::string_view comment, int32_t track) {
-    block_.SetComment(comment, track);
-}
-
-std::string CNxSSWmaInfo::GetTitle() const {
-    return longTitle_.empty() ? block_.Title() : longTitle_;
+    SetTitles(title, std::string(title));
 }
 
 int32_t CNxSSWmaInfo::GetBitrate() const {
@@ -140,29 +131,29 @@ uint32_t CNxSSWmaInfo::WriteTag() {
 // of it replaced by the field.
 Attributes CNxSSWmaInfo::Edited() const {
     Attributes a = stored_;
-    const Id3v1Block before = blockFor(stored_, block_.Track());
+    const Id3v1Block before = blockFor(stored_, Block().Track());
     if (GetTitle() != text(stored_, attr::kTitle)) {
         put(a, attr::kTitle, GetTitle());
     }
-    if (block_.Artist() != before.Artist()) {
-        put(a, attr::kAuthor, block_.Artist());
+    if (Block().Artist() != before.Artist()) {
+        put(a, attr::kAuthor, Block().Artist());
     }
-    if (block_.Album() != before.Album()) {
-        put(a, attr::kAlbumTitle, block_.Album());
+    if (Block().Album() != before.Album()) {
+        put(a, attr::kAlbumTitle, Block().Album());
     }
-    if (block_.Year() != before.Year()) {
-        put(a, attr::kYear, block_.Year() ? std::to_string(block_.Year()) : std::string());
+    if (Block().Year() != before.Year()) {
+        put(a, attr::kYear, Block().Year() ? std::to_string(Block().Year()) : std::string());
     }
-    if (block_.Comment() != before.Comment()) {
-        put(a, attr::kDescription, block_.Comment());
+    if (Block().Comment() != before.Comment()) {
+        put(a, attr::kDescription, Block().Comment());
     }
-    if (block_.Track() != trackOf(stored_)) {
-        putTrack(a, block_.Track());
+    if (Block().Track() != trackOf(stored_)) {
+        putTrack(a, Block().Track());
     }
-    if (block_.Genre() != before.Genre()) {
+    if (Block().Genre() != before.Genre()) {
         put(a, attr::kGenre,
-            block_.Genre() == Id3v1Block::kNoGenre ? std::string()
-                                                   : platform::id3v1GenreText(block_.Genre()));
+            Block().Genre() == Id3v1Block::kNoGenre ? std::string()
+                                                    : platform::id3v1GenreText(Block().Genre()));
     }
     return a;
 }

@@ -4,17 +4,12 @@
 #include "stream/ResultCodes.h"
 
 CNxSSId3Info::CNxSSId3Info(CNxSSMp3Reader* owner)
-    : CNxSSInfo(owner), block_(owner->Tag()), longTitle_(owner->LongTitle()) {
+    : CNxSSBlockInfo(owner, owner->Tag(), owner->LongTitle()) {
     SetTag("ID3INFO ");
 }
 
 void CNxSSId3Info::SetTitle(std::string_view text) {
-    block_.SetTitle(text);
-    longTitle_.clear();
-}
-
-std::string CNxSSId3Info::GetTitle() const {
-    return longTitle_.empty() ? block_.Title() : longTitle_;
+    SetTitles(text, {});
 }
 
 int32_t CNxSSId3Info::GetBitrate() const {
@@ -29,7 +24,7 @@ uint64_t CNxSSId3Info::GetFileSize() const {
 
 uint32_t CNxSSId3Info::WriteTag() {
     CNxSSMp3Reader* reader = Reader();
-    return reader ? reader->WriteTag(block_) : nxss::kFail;
+    return reader ? reader->WriteTag(Block()) : nxss::kFail;
 }
 
 Mp3InfoRecord CNxSSId3Info::InfoRecord() const {

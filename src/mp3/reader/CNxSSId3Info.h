@@ -5,14 +5,13 @@
 #include <string_view>
 
 #include "mp3/reader/Mp3InfoRecord.h"
-#include "stream/CNxSSInfo.h"
-#include "stream/Id3v1Block.h"
+#include "stream/CNxSSBlockInfo.h"
 
 class CNxSSMp3Reader;
 
 // An MP3 file's ID3v1 tag and the facts of its stream. Edits stay in the
 // object until WriteTag puts the block into the file.
-class CNxSSId3Info : public CNxSSInfo {
+class CNxSSId3Info : public CNxSSBlockInfo {
   public:
     explicit CNxSSId3Info(CNxSSMp3Reader* owner);
 
@@ -20,26 +19,6 @@ class CNxSSId3Info : public CNxSSInfo {
 
     // A title set here replaces the file name shown for an untagged file.
     void SetTitle(std::string_view text) override;
-    void SetArtist(std::string_view text) override { block_.SetArtist(text); }
-    void SetAlbum(std::string_view text) override { block_.SetAlbum(text); }
-    void SetYear(int32_t year) override { block_.SetYear(year); }
-    void SetComment(std::string_view text, int32_t track) override {
-        block_.SetComment(text, track);
-    }
-    void SetGenre(int32_t genre) override { block_.SetGenre(genre); }
-
-    std::string GetTitle() const override;
-    std::string GetArtist() const override { return block_.Artist(); }
-    std::string GetAlbum() const override { return block_.Album(); }
-    int32_t GetYear() const override { return block_.Year(); }
-    std::string GetComment() const override { return block_.Comment(); }
-    int32_t GetTrack() const override { return block_.Track(); }
-    int32_t GetGenre() const override { return block_.Genre(); }
-
-    int32_t GetTitleLimit() const override { return Id3v1Block::kFieldLength; }
-    int32_t GetArtistLimit() const override { return Id3v1Block::kFieldLength; }
-    int32_t GetAlbumLimit() const override { return Id3v1Block::kFieldLength; }
-    int32_t GetCommentLimit() const override { return static_cast<int32_t>(block_.CommentLimit()); }
 
     int32_t GetVersion() const override { return static_cast<int32_t>(InfoRecord().version); }
     int32_t GetLayer() const override { return static_cast<int32_t>(InfoRecord().layer); }
@@ -57,13 +36,9 @@ class CNxSSId3Info : public CNxSSInfo {
 
     uint32_t WriteTag() override;
 
-    const Id3v1Block& Block() const { return block_; }
     // The reader's record as it stands; all zero once the reader is gone.
     Mp3InfoRecord InfoRecord() const;
 
   private:
     CNxSSMp3Reader* Reader() const;
-
-    Id3v1Block block_;
-    std::string longTitle_;
 };
