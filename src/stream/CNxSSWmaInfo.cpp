@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include "platform/Id3v1Genres.h"
 #include "platform/wma/AttributeRewrite.h"
