@@ -12,8 +12,8 @@
 #include "TestWave.h"
 #include "platform/MessageQueue.h"
 #include "stream/CNxSSManager.h"
-#include "stream/CNxSSWaveOptionPage.h"
-#include "stream/WaveComponents.h"
+#include "stream/wave/CNxSSWaveOptionPage.h"
+#include "stream/wave/WaveComponents.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include "mp3/reader/Mp3ReaderComponents.h"
 #include "mp3/writer/Mp3WriterComponents.h"
-#include "stream/CNxSSCdReader.h"
 #include "stream/CNxSSManager.h"
-#include "stream/WaveComponents.h"
-#include "stream/WmaComponents.h"
+#include "stream/cd/CNxSSCdReader.h"
+#include "stream/wave/WaveComponents.h"
+#include "stream/wma/WmaComponents.h"
 
 namespace cli {
 

@@ -10,8 +10,8 @@
 #include "mp3/enc/Mp3WriterSettings.h"
 #include "platform/acm/AcmTypes.h"
 #include "platform/acm/CodecRegistry.h"
-#include "stream/CNxSSWaveOptionPage.h"
 #include "stream/NxRef.h"
+#include "stream/wave/CNxSSWaveOptionPage.h"
 
 namespace cli {
 

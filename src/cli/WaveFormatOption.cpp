@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/acm/AcmTypes.h"
-#include "stream/CNxSSWaveOptionPage.h"
+#include "stream/wave/CNxSSWaveOptionPage.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 
 #include "TestWave.h"
 #include "WaveFiles.h"
-#include "stream/CNxSSWaveReader.h"
+#include "stream/wave/CNxSSWaveReader.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "mp3/reader/CNxSSMp3Reader.h"
 #include "stream/CNxSSManager.h"
-#include "stream/CNxSSRiffFile.h"
+#include "stream/wave/CNxSSRiffFile.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSManager.h"
 #include "stream/ResultCodes.h"
-#include "stream/WaveComponents.h"
+#include "stream/wave/WaveComponents.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 
