@@ -27,6 +27,9 @@ inline constexpr uint32_t kStopped = 0x03EA00CA;
 inline constexpr uint32_t kFinished = 0x03EA00CB;
 inline constexpr uint32_t kPauseChanged = 0x03EA00CC;
 
+// Application errors.
+inline constexpr uint32_t kCdWhileRecording = 0x83E90002;
+
 // Framework errors.
 inline constexpr uint32_t kOutOfMemory = 0x83EA0001;
 inline constexpr uint32_t kNoPlaybackCodec = 0x83EA0006;
@@ -34,6 +37,7 @@ inline constexpr uint32_t kNoEncodeCodec = 0x83EA0007;
 inline constexpr uint32_t kUndefined = 0x83EA0008;
 inline constexpr uint32_t kInternal = 0x83EA0009;
 inline constexpr uint32_t kCdReadError = 0x83EA000A;
+inline constexpr uint32_t kNoSuchDrive = 0x83EA000B;
 inline constexpr uint32_t kNoDecoder = 0x83EA000D;
 inline constexpr uint32_t kProtected = 0x83EA000E;
 inline constexpr uint32_t kNoLicense = 0x83EA000F;
@@ -42,6 +46,36 @@ inline constexpr uint32_t kBadRiff = 0x83EA0011;
 inline constexpr uint32_t kNoSoundDevice = 0x83EA0065;
 inline constexpr uint32_t kDeviceInUse = 0x83EA0066;
 inline constexpr uint32_t kUnsupportedWaveFormat = 0x83EA0067;
+
+// File errors, numbered as the classic multimedia file functions number
+// theirs.
+inline constexpr uint32_t kFileNotFound = 0x83EB0101;
+inline constexpr uint32_t kFileOutOfMemory = 0x83EB0102;
+inline constexpr uint32_t kFileCannotOpen = 0x83EB0103;
+inline constexpr uint32_t kFileCannotClose = 0x83EB0104;
+inline constexpr uint32_t kFileReadFailed = 0x83EB0105;
+inline constexpr uint32_t kFileWriteFailed = 0x83EB0106;
+inline constexpr uint32_t kFileSeekFailed = 0x83EB0107;
+inline constexpr uint32_t kFileCannotExpand = 0x83EB0108;
+inline constexpr uint32_t kChunkNotFound = 0x83EB0109;
+inline constexpr uint32_t kFileUnbuffered = 0x83EB010A;
+inline constexpr uint32_t kPathNotFound = 0x83EB010B;
+inline constexpr uint32_t kAccessDenied = 0x83EB010C;
+inline constexpr uint32_t kSharingViolation = 0x83EB010D;
+inline constexpr uint32_t kNetworkError = 0x83EB010E;
+inline constexpr uint32_t kTooManyOpenFiles = 0x83EB010F;
+inline constexpr uint32_t kInvalidFileHandle = 0x83EB0110;
+
+// Multimedia system errors (the low word is the system's error number).
+inline constexpr uint32_t kMmSystemError = 0x83EC0001;
+inline constexpr uint32_t kMmBadDeviceId = 0x83EC0002;
+inline constexpr uint32_t kMmNotEnabled = 0x83EC0003;
+inline constexpr uint32_t kMmAllocated = 0x83EC0004;
+inline constexpr uint32_t kMmInvalidHandle = 0x83EC0005;
+inline constexpr uint32_t kMmNoDriver = 0x83EC0006;
+inline constexpr uint32_t kMmNoMemory = 0x83EC0007;
+inline constexpr uint32_t kMmNotSupported = 0x83EC0008;
+inline constexpr uint32_t kMmHandleBusy = 0x83EC000C;
 
 inline constexpr uint32_t kWaveOutBusy = 0x83EE0004;
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/wma/WmaDecoder.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaWriter.h"
 
 namespace {
@@ -39,9 +40,10 @@ fs::path benchFile() {
 }
 
 void encode(const fs::path& path, const std::vector<int16_t>& pcm) {
-    WmaWriter writer(path, platform::WaveFormat::pcm(2, kRate, 16), OutputSettings{});
-    writer.write({reinterpret_cast<const uint8_t*>(pcm.data()), pcm.size() * 2});
-    writer.finish();
+    const auto writer =
+        wmaCodec().createWriter(path, platform::WaveFormat::pcm(2, kRate, 16), OutputSettings{}, {});
+    writer->write({reinterpret_cast<const uint8_t*>(pcm.data()), pcm.size() * 2});
+    writer->finish();
 }
 
 void BM_Encode10s(benchmark::State& state) {
@@ -58,9 +60,9 @@ void BM_Decode10s(benchmark::State& state) {
     const fs::path path = benchFile();
     encode(path, music());
     for (auto _ : state) {
-        WmaDecoder decoder(path);
+        const auto decoder = wmaCodec().openDecoder(path);
         size_t bytes = 0;
-        for (auto block = decoder.next(); !block.empty(); block = decoder.next()) {
+        for (auto block = decoder->next(); !block.empty(); block = decoder->next()) {
             bytes += block.size();
         }
         benchmark::DoNotOptimize(bytes);

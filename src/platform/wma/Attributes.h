@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-struct AVDictionary;
-
 namespace platform::wma {
 
 // Names of the attributes the program works with, as ASF files carry them.
@@ -40,13 +38,6 @@ class Attributes {
     // "WM/TrackNumber", else "WM/Track" + 1; nothing when neither holds a
     // positive number.
     std::optional<int> trackNumber() const;
-
-    // The demuxer hands some attributes over under generic names ("artist"
-    // for "Author"); they are turned back into their ASF names here.
-    static Attributes fromLibrary(const AVDictionary* metadata);
-    // Adds every attribute to `metadata` under its ASF name, which the muxer
-    // writes as it stands. Returns false when the library is out of memory.
-    bool toLibrary(AVDictionary** metadata) const;
 
     friend bool operator==(const Attributes&, const Attributes&) = default;
 

@@ -25,8 +25,4 @@ struct OutputSupport {
 // The formats the option page offers, in list order.
 std::span<const OutputSettings> offeredFormats();
 
-// Asks the encoder itself whether it accepts the settings; for a refused
-// format the reason names the limit the encoder has (found by asking it).
-OutputSupport checkOutput(const OutputSettings& settings);
-
 }  // namespace platform::wma

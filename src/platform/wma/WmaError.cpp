@@ -16,4 +16,11 @@ Error Error::missingCodec(const std::string& codec) {
     return e;
 }
 
+Error Error::missingModule(const std::string& path, const std::string& reason) {
+    Error e(Kind::MissingCodec, reason);
+    e.codec_ = "Windows Media Audio";
+    e.modulePath_ = path;
+    return e;
+}
+
 }  // namespace platform::wma

@@ -27,7 +27,7 @@ class Error : public std::runtime_error {
         NotWma,             // not an ASF file, or damaged beyond use
         NoAudio,            // an ASF file without an audio stream
         Protected,          // rights-managed content, see protection()
-        MissingCodec,       // no decoder for the stream; what() names it
+        MissingCodec,       // no decoder for the stream, or no module; what() names it
         UnsupportedFormat,  // the encoder cannot produce the asked format
         InvalidArgument,    // a caller error (bad PCM format, call order)
         ReadFailed,         // the file failed while being decoded
@@ -40,16 +40,22 @@ class Error : public std::runtime_error {
     static Error protectedFile(Protection protection, const std::string& detail);
     // A stream the libraries cannot decode; `codec` names it for the user.
     static Error missingCodec(const std::string& codec);
+    // The module that holds the codecs is missing or unusable: `path` is
+    // where it was looked for, what() why it cannot be used.
+    static Error missingModule(const std::string& path, const std::string& reason);
 
     Kind kind() const { return kind_; }
     Protection protection() const { return protection_; }
     // The codec's name for MissingCodec, else empty.
     const std::string& codec() const { return codec_; }
+    // The module's path when the module is what is missing, else empty.
+    const std::string& modulePath() const { return modulePath_; }
 
   private:
     Kind kind_;
     Protection protection_ = Protection::None;
     std::string codec_;
+    std::string modulePath_;
 };
 
 }  // namespace platform::wma

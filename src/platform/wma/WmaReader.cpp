@@ -1,13 +1,13 @@
 #include "platform/wma/WmaReader.h"
 
 #include "platform/wma/WmaDecoder.h"
-#include "platform/wma/WmaError.h"
+#include "platform/wma/WmaModule.h"
 
 namespace platform::wma {
 
 WmaReader::WmaReader(const std::filesystem::path& path, DataCallback onData,
                      StatusCallback onStatus)
-    : decoder_(std::make_unique<WmaDecoder>(path)),
+    : decoder_(wmaCodec().openDecoder(path)),
       onData_(std::move(onData)),
       onStatus_(std::move(onStatus)) {}
 

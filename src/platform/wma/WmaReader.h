@@ -32,9 +32,9 @@ class WmaReader {
     // Called on the reader's thread once the delivery has ended by itself.
     using StatusCallback = std::function<void(Status, const std::string& detail)>;
 
-    // Opens the file and reads its facts; nothing is delivered before
-    // start(). Throws Error as WmaDecoder does (Protected before anything
-    // is decoded, MissingCodec naming the codec, ...).
+    // Opens the file with the module's decoder and reads its facts; nothing
+    // is delivered before start(). Throws Error as WmaCodec::openDecoder
+    // does, and MissingCodec naming the module when that cannot be loaded.
     WmaReader(const std::filesystem::path& path, DataCallback onData, StatusCallback onStatus);
     ~WmaReader();
     WmaReader(const WmaReader&) = delete;

@@ -7,12 +7,6 @@
 #include "stream/CNxSSPacket.h"
 #include "stream/ResultCodes.h"
 
-namespace {
-
-constexpr uint32_t kNoSuchDrive = 0x83EA000B;
-
-}  // namespace
-
 CNxSSCdReader::CNxSSCdReader(CNxSSObject* parent, const platform::cd::DriveListOptions& drives)
     : CNxSSComponent(parent), drives_(drives) {
     SetTag("CDDAREAD");
@@ -23,7 +17,7 @@ void CNxSSCdReader::Open(int driveNumber, int track) {
     auto opened = platform::cd::CdTrack::open(drives_, driveNumber, track,
                                               platform::cd::ReadMode::Verified, error);
     if (!opened) {
-        throw CNxSSException(error == platform::cd::CdError::NoSuchDrive ? kNoSuchDrive
+        throw CNxSSException(error == platform::cd::CdError::NoSuchDrive ? nxss::kNoSuchDrive
                                                                          : nxss::kCdReadError);
     }
     Open(std::move(opened));

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/Id3v1Genres.h"
-#include "platform/wma/AttributeRewrite.h"
+#include "platform/wma/WmaModule.h"
 #include "stream/ResultCodes.h"
 #include "stream/wma/CNxSSWmaReader.h"
 #include "stream/wma/WmaResultCode.h"
@@ -117,7 +117,7 @@ uint32_t CNxSSWmaInfo::WriteTag() {
         if (edited == stored_) {
             return 0;
         }
-        platform::wma::rewriteAttributes(reader_->Path(), edited);
+        platform::wma::wmaCodec().rewriteAttributes(reader_->Path(), edited);
         stored_ = edited;
         reader_->SetFileAttributes(edited);
         return 0;

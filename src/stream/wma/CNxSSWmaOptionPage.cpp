@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "stream/ResultCodes.h"
+#include "stream/wma/WmaResultCode.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ OutputSupport CNxSSWmaOptionPage::EntrySupport(int entry) const {
     std::lock_guard lock(supportMutex_);
     auto& verdict = support_[static_cast<size_t>(entry)];
     if (!verdict) {
-        verdict = platform::wma::checkOutput(Entry(entry));
+        verdict = nxss::wmaOutputSupport(Entry(entry));
     }
     return *verdict;
 }
@@ -126,7 +127,7 @@ uint32_t CNxSSWmaOptionPage::CheckSettings() {
     if (settings == nullptr) {
         return nxss::kFail;
     }
-    const OutputSupport support = platform::wma::checkOutput(settings->Output());
+    const OutputSupport support = nxss::wmaOutputSupport(settings->Output());
     errorText_ = support.reason;
     return support.supported ? 0 : nxss::kNoEncodeCodec;
 }

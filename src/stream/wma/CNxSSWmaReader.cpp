@@ -18,8 +18,6 @@ using platform::wma::WmaReader;
 // Half a second of CD audio: enough to ride out scheduling, small enough
 // that a seek drops little decoded work.
 constexpr size_t kPipeBytes = 88200;
-constexpr uint32_t kFileNotFound = 0x83EB0101;
-constexpr uint32_t kFileReadFailed = 0x83EB0105;
 
 }  // namespace
 
@@ -36,7 +34,7 @@ void CNxSSWmaReader::Open(const std::string& path) {
     std::lock_guard lock(lock_);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        throw CNxSSException(kFileNotFound);
+        throw CNxSSException(nxss::kFileNotFound);
     }
     ReleaseReader();
     path_ = path;
@@ -98,7 +96,7 @@ void CNxSSWmaReader::Read(CNxSSPacket& packet) {
     if (frames == 0) {
         std::lock_guard failure(failureMutex_);
         if (readFailure_) {
-            throw CNxSSDetailedException(kFileReadFailed, *readFailure_);
+            throw CNxSSDetailedException(nxss::kFileReadFailed, *readFailure_);
         }
     }
 }

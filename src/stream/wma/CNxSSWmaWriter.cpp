@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/wma/WmaModule.h"
 #include "stream/CNxSSDetailedException.h"
 #include "stream/CNxSSManager.h"
 #include "stream/ResultCodes.h"
@@ -47,11 +48,11 @@ uint32_t CNxSSWmaWriter::DoStart() {
         throw CNxSSException(nxss::kFail);
     }
     const platform::wma::OutputSettings output = settings->Output();
-    if (const auto support = platform::wma::checkOutput(output); !support.supported) {
+    if (const auto support = nxss::wmaOutputSupport(output); !support.supported) {
         Fail(nxss::kNoEncodeCodec, support.reason);
     }
     try {
-        encoder_ = std::make_unique<platform::wma::WmaWriter>(OutputPath(), format, output);
+        encoder_ = platform::wma::wmaCodec().createWriter(OutputPath(), format, output, {});
     } catch (const platform::wma::Error& e) {
         Fail(e);
     } catch (const std::bad_alloc&) {

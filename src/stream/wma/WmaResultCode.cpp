@@ -1,5 +1,6 @@
 #include "stream/wma/WmaResultCode.h"
 
+#include "platform/wma/WmaModule.h"
 #include "stream/ResultCodes.h"
 
 namespace nxss {
@@ -8,10 +9,6 @@ namespace {
 
 using platform::wma::Error;
 using platform::wma::Protection;
-
-constexpr uint32_t kFileCannotOpen = 0x83EB0103;
-constexpr uint32_t kFileReadFailed = 0x83EB0105;
-constexpr uint32_t kFileWriteFailed = 0x83EB0106;
 
 uint32_t protectionCode(Protection protection) {
     switch (protection) {
@@ -51,10 +48,22 @@ uint32_t wmaResultCode(const Error& error) {
 }
 
 std::string wmaFailureText(const Error& error) {
+    if (!error.modulePath().empty()) {
+        return error.codec() + " を処理するモジュール " + error.modulePath() +
+               " を読み込めません（" + error.what() + "）。";
+    }
     if (error.kind() == Error::Kind::MissingCodec) {
         return "このファイルの音声 (" + error.codec() + ") を処理するデコーダが見つかりません。";
     }
     return error.what();
+}
+
+platform::wma::OutputSupport wmaOutputSupport(const platform::wma::OutputSettings& settings) {
+    try {
+        return platform::wma::wmaCodec().checkOutput(settings);
+    } catch (const Error& e) {
+        return {false, wmaFailureText(e)};
+    }
 }
 
 }  // namespace nxss

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/wma/OutputFormats.h"
 #include "platform/wma/WmaError.h"
 
 // How failures of the WMA layer reach the framework's callers.
@@ -15,7 +16,12 @@ namespace nxss {
 uint32_t wmaResultCode(const platform::wma::Error& error);
 
 // Words for the user that the code's text lacks: the missing codec's name,
-// the encoder's reason for refusing a format, else the layer's detail.
+// or the module's path and why it cannot be loaded, the encoder's reason
+// for refusing a format, else the layer's detail.
 std::string wmaFailureText(const platform::wma::Error& error);
+
+// Whether the encoder writes the settings; a module that cannot be loaded
+// refuses every format, with its failure text as the reason.
+platform::wma::OutputSupport wmaOutputSupport(const platform::wma::OutputSettings& settings);
 
 }  // namespace nxss

@@ -4,8 +4,8 @@
 #include "platform/wma/AsfGuid.h"
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/AsfProtection.h"
-#include "platform/wma/AttributeRewrite.h"
 #include "platform/wma/WmaDecoder.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaError.h"
 #include "platform/wma/WmaReader.h"
 
@@ -86,12 +86,12 @@ TEST_F(ProtectedFile, ContentEncryptionObjectIsRefusedEverywhere) {
             EXPECT_EQ(e.protection(), Protection::ContentEncryption);
         }
     };
-    expectRefused([&] { WmaDecoder d(path_); });
+    expectRefused([&] { wmaCodec().openDecoder(path_); });
     expectRefused([&] {
         WmaReader r(
             path_, [](auto) { return true; }, [](auto, auto&) {});
     });
-    expectRefused([&] { rewriteAttributes(path_, Attributes{}); });
+    expectRefused([&] { wmaCodec().rewriteAttributes(path_, Attributes{}); });
     EXPECT_EQ(wmatest::readBytes(path_), before);
     EXPECT_EQ(dir_.names().size(), 1u);
 }

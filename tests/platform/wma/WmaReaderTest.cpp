@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <map>
@@ -13,6 +14,7 @@
 #include "platform/wma/AsfGuid.h"
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/WmaDecoder.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaError.h"
 #include "platform/wma/WmaReader.h"
 
@@ -69,33 +71,33 @@ class WmaFile : public testing::Test {
 };
 
 TEST_F(WmaFile, FactsOfTheFile) {
-    const WmaDecoder decoder(file());
-    EXPECT_EQ(decoder.info().sampleRate, kRate);
-    EXPECT_EQ(decoder.info().channels, 2);
-    EXPECT_EQ(decoder.info().durationMs, 3000u);
-    EXPECT_EQ(decoder.info().bitrate, 128000u);
-    EXPECT_NE(decoder.info().codecName.find("wmav2"), std::string::npos);
-    EXPECT_EQ(decoder.info().outputFormat(), platform::WaveFormat::pcm(2, kRate, 16));
+    const auto decoder = wmaCodec().openDecoder(file());
+    EXPECT_EQ(decoder->info().sampleRate, kRate);
+    EXPECT_EQ(decoder->info().channels, 2);
+    EXPECT_EQ(decoder->info().durationMs, 3000u);
+    EXPECT_EQ(decoder->info().bitrate, 128000u);
+    EXPECT_NE(decoder->info().codecName.find("wmav2"), std::string::npos);
+    EXPECT_EQ(decoder->info().outputFormat(), platform::WaveFormat::pcm(2, kRate, 16));
     EXPECT_EQ(reference_->frames(), kFrames);
 }
 
 // Seeking lands on the sample: in the first frame, inside and on frame
 // boundaries, backwards, at the end and beyond it.
 TEST_F(WmaFile, DecoderSeeksToTheSample) {
-    WmaDecoder decoder(file());
+    const auto decoder = wmaCodec().openDecoder(file());
     for (const size_t at : {size_t{70000}, size_t{1}, size_t{2048}, size_t{4096 + 7},
                             size_t{100000}, size_t{0}, kFrames - 500}) {
         SCOPED_TRACE(at);
-        decoder.seek(at);
-        EXPECT_EQ(decoder.position(), at);
-        expectReferenceAt(decoder, at, std::min<size_t>(3000, kFrames - at));
+        decoder->seek(at);
+        EXPECT_EQ(decoder->position(), at);
+        expectReferenceAt(*decoder, at, std::min<size_t>(3000, kFrames - at));
     }
-    decoder.seek(kFrames);
-    EXPECT_TRUE(decoder.next().empty());
-    decoder.seek(kFrames + 100000);
-    EXPECT_TRUE(decoder.next().empty());
-    decoder.seek(1000);
-    expectReferenceAt(decoder, 1000, 100);
+    decoder->seek(kFrames);
+    EXPECT_TRUE(decoder->next().empty());
+    decoder->seek(kFrames + 100000);
+    EXPECT_TRUE(decoder->next().empty());
+    decoder->seek(1000);
+    expectReferenceAt(*decoder, 1000, 100);
 }
 
 // A number for the calling thread, new for every thread (thread ids are
@@ -296,7 +298,7 @@ TEST(WmaDecoderInput, BadFilesFailCleanly) {
     const wmatest::TempDir dir;
     auto kindOf = [](const std::filesystem::path& p) {
         try {
-            WmaDecoder d(p);
+            wmaCodec().openDecoder(p);
             return std::optional<Error::Kind>();
         } catch (const Error& e) {
             return std::optional<Error::Kind>(e.kind());
@@ -352,10 +354,10 @@ TEST(WmaDecoderInput, FilesOfOtherToolsAndVersionOne) {
         const std::string command = "ffmpeg -loglevel error -y -f s16le -ar 44100 -ac 2 -i " +
                                     (dir / "in.raw").string() + " -c:a " + codec + " " + out;
         ASSERT_EQ(std::system(command.c_str()), 0);
-        const WmaDecoder decoder(out);
+        const auto decoder = wmaCodec().openDecoder(out);
         const Pcm decoded = wmatest::decodeAll(out);
         EXPECT_GT(decoded.frames(), 44100u - 2 * 2048);
-        EXPECT_NEAR(double(decoder.info().durationMs), decoded.frames() * 1000.0 / 44100, 1.0);
+        EXPECT_NEAR(double(decoder->info().durationMs), decoded.frames() * 1000.0 / 44100, 1.0);
         EXPECT_NEAR(wmatest::levelDb(decoded, 10000, 30000), wmatest::levelDb(source, 10000, 30000),
                     1.0);
     }

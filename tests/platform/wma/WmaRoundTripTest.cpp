@@ -6,6 +6,7 @@
 #include "platform/wma/OutputFormats.h"
 #include "platform/wma/WmaDecoder.h"
 #include "platform/wma/WmaError.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaWriter.h"
 
 namespace {
@@ -63,7 +64,7 @@ class OfferedFormat : public testing::TestWithParam<size_t> {};
 TEST_P(OfferedFormat, WrittenFaithfullyOrRefusedWithAReason) {
     const OutputSettings out = offeredFormats()[GetParam()];
     const wmatest::TempDir dir;
-    const OutputSupport support = checkOutput(out);
+    const OutputSupport support = wmaCodec().checkOutput(out);
     if (support.supported) {
         expectFaithfulRoundTrip(out, dir);
     } else {
@@ -75,12 +76,12 @@ INSTANTIATE_TEST_SUITE_P(OptionTable, OfferedFormat, testing::Range<size_t>(0, 3
 
 TEST(OutputFormats, TableAndVerdicts) {
     ASSERT_EQ(offeredFormats().size(), 32u);
-    EXPECT_TRUE(checkOutput(OutputSettings{}).supported);  // the default settings
-    const OutputSupport low = checkOutput({8000, 1, 5000});
+    EXPECT_TRUE(wmaCodec().checkOutput(OutputSettings{}).supported);  // the default settings
+    const OutputSupport low = wmaCodec().checkOutput({8000, 1, 5000});
     EXPECT_FALSE(low.supported);
     EXPECT_NE(low.reason.find("8000Hz Mono"), std::string::npos) << low.reason;
-    EXPECT_FALSE(checkOutput({44100, 6, 128000}).supported);
-    EXPECT_FALSE(checkOutput({0, 2, 128000}).supported);
+    EXPECT_FALSE(wmaCodec().checkOutput({44100, 6, 128000}).supported);
+    EXPECT_FALSE(wmaCodec().checkOutput({0, 2, 128000}).supported);
 }
 
 // Input the stream framework may hand over: the encoded file must not depend
@@ -114,13 +115,13 @@ TEST(WmaWriterInput, EightTwentyFourThirtyTwoBitAndFloatInputDecodeAlike) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format.bitsPerSample());
         {
-            WmaWriter writer(dir / "x.wma", c.format, out);
+            const auto writer = wmaCodec().createWriter(dir / "x.wma", c.format, out, {});
             // Odd-sized pieces: sample frames split across calls.
             for (size_t at = 0; at < c.bytes.size(); at += 1001) {
                 const size_t n = std::min<size_t>(1001, c.bytes.size() - at);
-                writer.write(std::span(c.bytes).subspan(at, n));
+                writer->write(std::span(c.bytes).subspan(at, n));
             }
-            writer.finish();
+            writer->finish();
         }
         const Pcm decoded = wmatest::decodeAll(dir / "x.wma");
         EXPECT_EQ(decoded.frames(), reference.frames());
@@ -138,7 +139,7 @@ TEST(WmaWriterInput, RejectsWhatIsNotPcm) {
          {adpcm, platform::WaveFormat::pcm(2, 44100, 12), platform::WaveFormat::pcm(0, 44100, 16),
           platform::WaveFormat::pcm(2, 0, 16)}) {
         try {
-            WmaWriter writer(dir / "x.wma", f, OutputSettings{});
+            wmaCodec().createWriter(dir / "x.wma", f, OutputSettings{}, {});
             FAIL() << "accepted";
         } catch (const Error& e) {
             EXPECT_EQ(e.kind(), Error::Kind::InvalidArgument);

@@ -9,6 +9,7 @@
 
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/WmaDecoder.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaWriter.h"
 
 namespace wmatest {
@@ -48,15 +49,15 @@ double levelDb(const Pcm& pcm, size_t from, size_t to) {
 
 void writeWma(const fs::path& path, const Pcm& pcm, const OutputSettings& output,
               const Attributes& attributes) {
-    WmaWriter writer(path, pcm.format(), output, attributes);
-    writer.write(pcm.bytes());
-    writer.finish();
+    const auto writer = wmaCodec().createWriter(path, pcm.format(), output, attributes);
+    writer->write(pcm.bytes());
+    writer->finish();
 }
 
 Pcm decodeAll(const fs::path& path) {
-    WmaDecoder decoder(path);
-    Pcm pcm{decoder.info().sampleRate, decoder.info().channels, {}};
-    for (auto block = decoder.next(); !block.empty(); block = decoder.next()) {
+    const auto decoder = wmaCodec().openDecoder(path);
+    Pcm pcm{decoder->info().sampleRate, decoder->info().channels, {}};
+    for (auto block = decoder->next(); !block.empty(); block = decoder->next()) {
         const auto* s = reinterpret_cast<const int16_t*>(block.data());
         pcm.samples.insert(pcm.samples.end(), s, s + block.size() / 2);
     }

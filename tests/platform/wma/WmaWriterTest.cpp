@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "WmaTestSupport.h"
-#include "platform/wma/AttributeRewrite.h"
 #include "platform/wma/WmaDecoder.h"
 #include "platform/wma/WmaError.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaWriter.h"
 
 namespace {
@@ -21,14 +21,14 @@ TEST(WmaWriterTarget, ReplacedOnlyByACompleteWrite) {
     wmatest::writeBytes(target, kOldContent);
     const Pcm pcm = wmatest::tone(44100, 2, 44100, 0);
     {
-        WmaWriter writer(target, pcm.format(), OutputSettings{});
-        EXPECT_EQ(writer.temporaryPath().parent_path(), dir.path());
-        EXPECT_EQ(writer.temporaryPath().filename().string().substr(0, 2), "Nx");
-        writer.write(pcm.bytes());
+        const auto writer = wmaCodec().createWriter(target, pcm.format(), OutputSettings{}, {});
+        EXPECT_EQ(writer->temporaryPath().parent_path(), dir.path());
+        EXPECT_EQ(writer->temporaryPath().filename().string().substr(0, 2), "Nx");
+        writer->write(pcm.bytes());
         EXPECT_EQ(wmatest::readBytes(target), kOldContent);
         EXPECT_EQ(dir.names().size(), 2u);
-        writer.finish();
-        EXPECT_THROW(writer.write(pcm.bytes()), Error);
+        writer->finish();
+        EXPECT_THROW(writer->write(pcm.bytes()), Error);
     }
     EXPECT_EQ(dir.names(), std::vector<std::string>{"song.wma"});
     EXPECT_EQ(wmatest::decodeAll(target).frames(), 44100u);
@@ -40,14 +40,14 @@ TEST(WmaWriterTarget, AbortAndDestructionLeaveTheTargetAlone) {
     wmatest::writeBytes(target, kOldContent);
     const Pcm pcm = wmatest::tone(44100, 2, 44100, 0);
     {
-        WmaWriter writer(target, pcm.format(), OutputSettings{});
-        writer.write(pcm.bytes());
-        writer.abort();
-        EXPECT_THROW(writer.finish(), Error);
+        const auto writer = wmaCodec().createWriter(target, pcm.format(), OutputSettings{}, {});
+        writer->write(pcm.bytes());
+        writer->abort();
+        EXPECT_THROW(writer->finish(), Error);
     }
     {
-        WmaWriter writer(target, pcm.format(), OutputSettings{});
-        writer.write(pcm.bytes());
+        const auto writer = wmaCodec().createWriter(target, pcm.format(), OutputSettings{}, {});
+        writer->write(pcm.bytes());
     }
     EXPECT_EQ(wmatest::readBytes(target), kOldContent);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"song.wma"});
@@ -56,8 +56,8 @@ TEST(WmaWriterTarget, AbortAndDestructionLeaveTheTargetAlone) {
 TEST(WmaWriterTarget, UnwritableFolderFailsAtOnce) {
     const wmatest::TempDir dir;
     try {
-        WmaWriter writer(dir / "no-such-folder" / "x.wma", platform::WaveFormat::pcm(2, 44100, 16),
-                         OutputSettings{});
+        wmaCodec().createWriter(dir / "no-such-folder" / "x.wma",
+                                platform::WaveFormat::pcm(2, 44100, 16), OutputSettings{}, {});
         FAIL() << "opened";
     } catch (const Error& e) {
         EXPECT_EQ(e.kind(), Error::Kind::WriteFailed);
@@ -81,21 +81,21 @@ class Retagging : public testing::Test {
 // New attributes, the same audio to the sample, the same length.
 TEST_F(Retagging, AttributesChangeAudioStays) {
     const Pcm before = wmatest::decodeAll(path_);
-    const uint32_t lengthBefore = WmaDecoder(path_).info().durationMs;
-    Attributes tags = WmaDecoder(path_).attributes();
+    const uint32_t lengthBefore = wmaCodec().openDecoder(path_)->info().durationMs;
+    Attributes tags = wmaCodec().openDecoder(path_)->attributes();
     tags.set(attr::kTitle, "新しい題名");
     tags.erase(attr::kYear);
     tags.set(attr::kGenre, "Jazz");
     tags.set(attr::kTrack, "4");
-    rewriteAttributes(path_, tags);
+    wmaCodec().rewriteAttributes(path_, tags);
 
-    const WmaDecoder after(path_);
-    EXPECT_EQ(after.attributes().get(attr::kTitle), "新しい題名");
-    EXPECT_EQ(after.attributes().get(attr::kAuthor), "Artist");
-    EXPECT_EQ(after.attributes().get(attr::kGenre), "Jazz");
-    EXPECT_FALSE(after.attributes().get(attr::kYear));
-    EXPECT_EQ(after.attributes().trackNumber(), 5);
-    EXPECT_EQ(after.info().durationMs, lengthBefore);
+    const auto after = wmaCodec().openDecoder(path_);
+    EXPECT_EQ(after->attributes().get(attr::kTitle), "新しい題名");
+    EXPECT_EQ(after->attributes().get(attr::kAuthor), "Artist");
+    EXPECT_EQ(after->attributes().get(attr::kGenre), "Jazz");
+    EXPECT_FALSE(after->attributes().get(attr::kYear));
+    EXPECT_EQ(after->attributes().trackNumber(), 5);
+    EXPECT_EQ(after->info().durationMs, lengthBefore);
     EXPECT_EQ(wmatest::decodeAll(path_).samples, before.samples);
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"t.wma"});
 }
@@ -104,7 +104,7 @@ TEST_F(Retagging, DamagedFileIsLeftAsItWas) {
     auto bytes = wmatest::readBytes(path_);
     bytes.resize(100);
     wmatest::writeBytes(path_, bytes);
-    EXPECT_THROW(rewriteAttributes(path_, Attributes{}), Error);
+    EXPECT_THROW(wmaCodec().rewriteAttributes(path_, Attributes{}), Error);
     EXPECT_EQ(wmatest::readBytes(path_), bytes);
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"t.wma"});
 }

@@ -8,7 +8,7 @@
 
 #include "WmaTestSupport.h"
 #include "platform/wma/Attributes.h"
-#include "platform/wma/WmaDecoder.h"
+#include "platform/wma/WmaModule.h"
 #include "stream/CNxSSManager.h"
 #include "stream/wma/WmaComponents.h"
 #include "support/TempSettings.h"
@@ -131,7 +131,7 @@ TEST_F(WmaInfoTest, WriteTagChangesOnlyWhatWasEdited) {
     ASSERT_EQ(info->WriteTag(), 0u);
 
     EXPECT_EQ(
-        ValuesOf(platform::wma::WmaDecoder(path_).attributes(),
+        ValuesOf(platform::wma::wmaCodec().openDecoder(path_)->attributes(),
                  {attr::kTitle, attr::kAuthor, attr::kAlbumTitle, attr::kYear, attr::kDescription,
                   attr::kGenre, attr::kTrackNumber, attr::kTrack, "WM/Composer"}),
         kLongTitle + "|" + kLongArtist +
@@ -155,7 +155,7 @@ TEST_F(WmaInfoTest, ClearedFieldsAndGenresBeyondTheStandardList) {
     info->SetGenre(120);
     ASSERT_EQ(info->WriteTag(), 0u);
 
-    EXPECT_EQ(ValuesOf(platform::wma::WmaDecoder(path_).attributes(),
+    EXPECT_EQ(ValuesOf(platform::wma::wmaCodec().openDecoder(path_)->attributes(),
                        {attr::kAuthor, attr::kYear, attr::kTrackNumber, attr::kGenre}),
               "-|-|-|(120)|");
     EXPECT_EQ(Info()->GetGenre(), 120);

@@ -1,4 +1,4 @@
-#include "platform/wma/AttributeRewrite.h"
+#include "platform/wma/av/AttributeRewrite.h"
 
 #include <unistd.h>
 
@@ -6,9 +6,10 @@
 
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/AsfProtection.h"
-#include "platform/wma/AvHandles.h"
 #include "platform/wma/TemporaryFile.h"
 #include "platform/wma/WmaError.h"
+#include "platform/wma/av/AvAttributes.h"
+#include "platform/wma/av/AvHandles.h"
 
 namespace platform::wma {
 
@@ -46,7 +47,7 @@ Remux::Remux(AVFormatContext& input, const TemporaryFile& temp, const Attributes
     check(avformat_alloc_output_context2(&raw, nullptr, "asf", nullptr), "cannot create the file");
     output_.reset(raw);
     target_ = avformat_new_stream(raw, nullptr);
-    if (target_ == nullptr || !attributes.toLibrary(&raw->metadata)) {
+    if (target_ == nullptr || !addAttributesToLibrary(attributes, &raw->metadata)) {
         throw Error(Error::Kind::OutOfMemory, "cannot set up the file");
     }
     check(avcodec_parameters_copy(target_->codecpar, source_->codecpar), "cannot copy the stream");

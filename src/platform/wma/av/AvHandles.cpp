@@ -1,4 +1,4 @@
-#include "platform/wma/AvHandles.h"
+#include "platform/wma/av/AvHandles.h"
 
 #include "platform/wma/WmaError.h"
 

@@ -1,9 +1,14 @@
-#include "platform/wma/WmaWriter.h"
+#include "platform/wma/av/AvWmaWriter.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/wma/AsfHeader.h"
+#include "platform/wma/TemporaryFile.h"
 #include "platform/wma/WmaError.h"
+#include "platform/wma/av/AvAttributes.h"
+#include "platform/wma/av/AvHandles.h"
+#include "platform/wma/av/OutputCheck.h"
 
 namespace platform::wma {
 
@@ -65,7 +70,53 @@ int32_t widen24(const uint8_t* p) {
 
 }  // namespace
 
-WmaWriter::WmaWriter(const std::filesystem::path& target, const WaveFormat& input,
+// The encoder over the media libraries.
+class AvWmaWriter final : public WmaWriter {
+  public:
+    AvWmaWriter(const std::filesystem::path& target, const WaveFormat& input,
+                const OutputSettings& output, const Attributes& attributes);
+    ~AvWmaWriter() override;
+    AvWmaWriter(const AvWmaWriter&) = delete;
+    AvWmaWriter& operator=(const AvWmaWriter&) = delete;
+
+    void write(std::span<const uint8_t> pcm) override;
+    void finish() override;
+    void abort() override;
+    const std::filesystem::path& temporaryPath() const override { return temp_.path(); }
+
+  private:
+    void openEncoder(const OutputSettings& output);
+    void openMuxer(const Attributes& attributes);
+    void openResampler();
+    void convertPacked(const uint8_t* data, size_t frames);
+    void convert(const uint8_t* packed, int frames);
+    void addSilence(int frames);
+    void encodeQueued();
+    void encode(const AVFrame* frame);
+    void recordPlayLength();
+    void closeFile();
+    [[noreturn]] void fail(const std::string& what, int err);
+    void requireOpen() const;
+
+    WaveFormat input_;
+    TemporaryFile temp_;
+    CodecContext encoder_;
+    OutputContext muxer_;
+    AVStream* stream_ = nullptr;
+    Resampler resampler_;
+    AudioFifo queue_;  // converted samples waiting for a whole codec frame
+    Frame frame_;
+    Packet packet_;
+    std::vector<uint8_t> partial_;  // bytes of an incomplete input sample frame
+    std::vector<int32_t> widened_;  // 24-bit input as 32-bit samples
+    std::vector<uint8_t*> planes_;  // conversion output, one per channel
+    std::vector<float> converted_;
+    int64_t packets_ = 0;
+    int64_t audioFrames_ = 0;  // converted input frames, without added silence
+    bool open_ = true;
+};
+
+AvWmaWriter::AvWmaWriter(const std::filesystem::path& target, const WaveFormat& input,
                      const OutputSettings& output, const Attributes& attributes)
     : input_(validated(input, output)), temp_(target), frame_(makeFrame()), packet_(makePacket()) {
     try {
@@ -81,11 +132,11 @@ WmaWriter::WmaWriter(const std::filesystem::path& target, const WaveFormat& inpu
     }
 }
 
-WmaWriter::~WmaWriter() {
+AvWmaWriter::~AvWmaWriter() {
     abort();
 }
 
-void WmaWriter::openEncoder(const OutputSettings& output) {
+void AvWmaWriter::openEncoder(const OutputSettings& output) {
     const AVCodec* codec = findWmaEncoder();
     if (codec == nullptr) {
         throw Error(Error::Kind::UnsupportedFormat, "no WMA encoder");
@@ -109,14 +160,14 @@ void WmaWriter::openEncoder(const OutputSettings& output) {
     }
 }
 
-void WmaWriter::openMuxer(const Attributes& attributes) {
+void AvWmaWriter::openMuxer(const Attributes& attributes) {
     AVFormatContext* raw = nullptr;
     if (const int err = avformat_alloc_output_context2(&raw, nullptr, "asf", nullptr); err < 0) {
         fail("cannot create the file", err);
     }
     muxer_.reset(raw);
     stream_ = avformat_new_stream(raw, nullptr);
-    if (stream_ == nullptr || !attributes.toLibrary(&raw->metadata)) {
+    if (stream_ == nullptr || !addAttributesToLibrary(attributes, &raw->metadata)) {
         throw Error(Error::Kind::OutOfMemory, "cannot set up the file");
     }
     stream_->time_base = encoder_->time_base;
@@ -132,7 +183,7 @@ void WmaWriter::openMuxer(const Attributes& attributes) {
     }
 }
 
-void WmaWriter::openResampler() {
+void AvWmaWriter::openResampler() {
     AVChannelLayout in{};
     av_channel_layout_default(&in, input_.channels());
     SwrContext* raw = nullptr;
@@ -151,7 +202,7 @@ void WmaWriter::openResampler() {
     }
 }
 
-void WmaWriter::write(std::span<const uint8_t> pcm) {
+void AvWmaWriter::write(std::span<const uint8_t> pcm) {
     requireOpen();
     const size_t align = input_.blockAlign();
     if (!partial_.empty()) {
@@ -168,7 +219,7 @@ void WmaWriter::write(std::span<const uint8_t> pcm) {
     partial_.insert(partial_.end(), pcm.begin() + whole * align, pcm.end());
 }
 
-void WmaWriter::convertPacked(const uint8_t* data, size_t frames) {
+void AvWmaWriter::convertPacked(const uint8_t* data, size_t frames) {
     const size_t align = input_.blockAlign();
     const size_t samples = size_t{input_.channels()};
     for (size_t done = 0; done < frames; done += kChunkFrames) {
@@ -186,7 +237,7 @@ void WmaWriter::convertPacked(const uint8_t* data, size_t frames) {
 }
 
 // Resamples into the queue; a null input drains the resampler.
-void WmaWriter::convert(const uint8_t* packed, int frames) {
+void AvWmaWriter::convert(const uint8_t* packed, int frames) {
     const int capacity = swr_get_out_samples(resampler_.get(), frames);
     const int channels = encoder_->ch_layout.nb_channels;
     converted_.resize(static_cast<size_t>(std::max(capacity, 1)) * channels);
@@ -207,7 +258,7 @@ void WmaWriter::convert(const uint8_t* packed, int frames) {
     encodeQueued();
 }
 
-void WmaWriter::addSilence(int frames) {
+void AvWmaWriter::addSilence(int frames) {
     const int channels = encoder_->ch_layout.nb_channels;
     converted_.assign(static_cast<size_t>(std::max(frames, 1)) * channels, 0.0f);
     planes_.resize(static_cast<size_t>(channels));
@@ -221,7 +272,7 @@ void WmaWriter::addSilence(int frames) {
     encodeQueued();
 }
 
-void WmaWriter::encodeQueued() {
+void AvWmaWriter::encodeQueued() {
     while (av_audio_fifo_size(queue_.get()) >= encoder_->frame_size) {
         if (av_frame_make_writable(frame_.get()) < 0) {
             throw Error(Error::Kind::OutOfMemory, "cannot allocate a frame");
@@ -234,7 +285,7 @@ void WmaWriter::encodeQueued() {
 
 // Every packet holds one codec frame; timestamps count frames so that the
 // file's times are exact whatever the encoder reports.
-void WmaWriter::encode(const AVFrame* frame) {
+void AvWmaWriter::encode(const AVFrame* frame) {
     int err = avcodec_send_frame(encoder_.get(), frame);
     while (err >= 0) {
         err = avcodec_receive_packet(encoder_.get(), packet_.get());
@@ -255,7 +306,7 @@ void WmaWriter::encode(const AVFrame* frame) {
 // The muxer takes the play length from the packets, padding included; the
 // file states where the audio really ends (after the lead-in frame), so
 // readers stop there.
-void WmaWriter::recordPlayLength() {
+void AvWmaWriter::recordPlayLength() {
     constexpr int64_t kHundredNsPerSecond = 10'000'000;
     const int64_t end = encoder_->frame_size + audioFrames_;
     const auto length = av_rescale(end, kHundredNsPerSecond, encoder_->sample_rate);
@@ -264,7 +315,7 @@ void WmaWriter::recordPlayLength() {
     }
 }
 
-void WmaWriter::finish() {
+void AvWmaWriter::finish() {
     requireOpen();
     try {
         convert(nullptr, 0);
@@ -285,30 +336,36 @@ void WmaWriter::finish() {
     }
 }
 
-void WmaWriter::closeFile() {
+void AvWmaWriter::closeFile() {
     const int err = avio_closep(&muxer_->pb);
     if (err < 0) {
         fail("cannot write " + temp_.path().string(), err);
     }
 }
 
-void WmaWriter::abort() {
+void AvWmaWriter::abort() {
     open_ = false;
     muxer_.reset();
     temp_.discard();
 }
 
-void WmaWriter::fail(const std::string& what, int err) {
+void AvWmaWriter::fail(const std::string& what, int err) {
     const Error::Kind kind =
         err == AVERROR(ENOMEM) ? Error::Kind::OutOfMemory : Error::Kind::WriteFailed;
     abort();
     throw Error(kind, what + ": " + avErrorText(err));
 }
 
-void WmaWriter::requireOpen() const {
+void AvWmaWriter::requireOpen() const {
     if (!open_) {
         throw Error(Error::Kind::InvalidArgument, "the file is already closed");
     }
+}
+
+std::unique_ptr<WmaWriter> createAvWriter(const std::filesystem::path& target,
+                                          const WaveFormat& input, const OutputSettings& output,
+                                          const Attributes& attributes) {
+    return std::make_unique<AvWmaWriter>(target, input, output, attributes);
 }
 
 }  // namespace platform::wma

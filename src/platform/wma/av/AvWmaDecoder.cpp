@@ -1,11 +1,15 @@
-#include "platform/wma/WmaDecoder.h"
+#include "platform/wma/av/AvWmaDecoder.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/AsfProtection.h"
 #include "platform/wma/WmaError.h"
+#include "platform/wma/av/AvAttributes.h"
+#include "platform/wma/av/AvHandles.h"
 
 namespace platform::wma {
 
@@ -56,7 +60,55 @@ AVChannelLayout layoutOf(const AVChannelLayout& layout) {
 
 }  // namespace
 
-WmaDecoder::WmaDecoder(const std::filesystem::path& path)
+// The decoder over the media libraries.
+class AvWmaDecoder final : public WmaDecoder {
+  public:
+    explicit AvWmaDecoder(const std::filesystem::path& path);
+    AvWmaDecoder(const AvWmaDecoder&) = delete;
+    AvWmaDecoder& operator=(const AvWmaDecoder&) = delete;
+
+    const StreamInfo& info() const override { return info_; }
+    const Attributes& attributes() const override { return attributes_; }
+
+    std::span<const uint8_t> next() override;
+    void seek(uint64_t frame) override;
+    uint64_t position() const override { return position_; }
+
+  private:
+    void openDecoder();
+    void openConverter();
+    void readFacts();
+    void findTimeline(std::optional<uint64_t> playLength);
+    bool decodeFrame();
+    bool feedPacket();
+    bool usableFrame() const;
+    int64_t frameStart() const;
+    std::span<const uint8_t> deliver(int64_t skipFrames);
+    std::span<const uint8_t> clipAtEnd(std::span<const uint8_t> block);
+    size_t outputAlign() const { return size_t{2} * info_.channels; }
+
+    InputContext input_;
+    AVStream* stream_ = nullptr;
+    CodecContext codec_;
+    Resampler converter_;
+    Frame frame_;
+    Packet packet_;
+    bool pending_ = false;     // frame_ holds a decoded frame not yet delivered
+    bool decodedAny_ = false;  // some frame of the file has been decoded
+    bool draining_ = false;    // the input is exhausted, the decoder is flushing
+    int64_t firstPts_ = 0;     // timestamp of the first delivered sample
+    int64_t frameLength_ = 0;  // samples per codec frame, 0 when not known
+    uint64_t position_ = 0;
+    std::optional<uint64_t> seekTarget_;  // frames before it are dropped
+    std::optional<uint64_t> end_;         // where the file says the audio ends
+    uint64_t overrunLimit_ = 0;           // more audio than that beyond end_: end_ is wrong
+    std::vector<uint8_t> pcm_;
+    std::vector<uint8_t> overrun_;  // decoded audio beyond end_, held back
+    StreamInfo info_;
+    Attributes attributes_;
+};
+
+AvWmaDecoder::AvWmaDecoder(const std::filesystem::path& path)
     : frame_(makeFrame()), packet_(makePacket()) {
     const std::vector<uint8_t> header = asf::readHeaderObject(path);
     if (const Protection p = scanAsfProtection(header); p != Protection::None) {
@@ -69,7 +121,7 @@ WmaDecoder::WmaDecoder(const std::filesystem::path& path)
     findTimeline(asf::playDuration(header));
 }
 
-void WmaDecoder::openDecoder() {
+void AvWmaDecoder::openDecoder() {
     const int index = av_find_best_stream(input_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) {
         throw Error(Error::Kind::NoAudio, "the file holds no audio stream");
@@ -94,7 +146,7 @@ void WmaDecoder::openDecoder() {
     }
 }
 
-void WmaDecoder::openConverter() {
+void AvWmaDecoder::openConverter() {
     AVChannelLayout in = layoutOf(codec_->ch_layout);
     AVChannelLayout out{};
     av_channel_layout_default(&out, std::min(codec_->ch_layout.nb_channels, kMaxOutputChannels));
@@ -112,7 +164,7 @@ void WmaDecoder::openConverter() {
     info_.channels = static_cast<uint16_t>(out.nb_channels);
 }
 
-void WmaDecoder::readFacts() {
+void AvWmaDecoder::readFacts() {
     const AVCodecParameters& par = *stream_->codecpar;
     info_.sampleRate = static_cast<uint32_t>(codec_->sample_rate);
     info_.fileChannels = static_cast<uint16_t>(codec_->ch_layout.nb_channels);
@@ -120,7 +172,7 @@ void WmaDecoder::readFacts() {
     info_.bitrate = static_cast<uint32_t>(std::clamp<int64_t>(bitrate, 0, UINT32_MAX));
     info_.codecName = codecName(par);
     frameLength_ = wmaFrameLength(codec_->codec_id, codec_->sample_rate);
-    attributes_ = Attributes::fromLibrary(input_->metadata);
+    attributes_ = attributesFromLibrary(input_->metadata);
 }
 
 // The file's timeline: its play length runs from the first packet, and the
@@ -128,7 +180,7 @@ void WmaDecoder::readFacts() {
 // so the delivered audio ends one frame before the stated end. Decoded
 // frames are stamped later than the packets they come from, so positions
 // count from the first decoded frame's stamp.
-void WmaDecoder::findTimeline(std::optional<uint64_t> playLength) {
+void AvWmaDecoder::findTimeline(std::optional<uint64_t> playLength) {
     pending_ = decodeFrame();
     if (pending_ && frame_->best_effort_timestamp != AV_NOPTS_VALUE) {
         firstPts_ = frame_->best_effort_timestamp;
@@ -152,7 +204,7 @@ void WmaDecoder::findTimeline(std::optional<uint64_t> playLength) {
     info_.durationMs = static_cast<uint32_t>(std::min<int64_t>(ms, UINT32_MAX));
 }
 
-std::span<const uint8_t> WmaDecoder::next() {
+std::span<const uint8_t> AvWmaDecoder::next() {
     while (pending_ || decodeFrame()) {
         pending_ = false;
         int64_t skip = 0;
@@ -171,13 +223,18 @@ std::span<const uint8_t> WmaDecoder::next() {
         }
     }
     overrun_.clear();
+    if (!decodedAny_ && info_.durationMs > 0) {
+        throw Error(Error::Kind::ReadFailed, "no audio can be decoded of the " +
+                                                 std::to_string(info_.durationMs) +
+                                                 " ms the header states");
+    }
     return {};
 }
 
 // Audio past the stated end is held back: at the end of the stream it is
 // padding and dropped; if more follows than padding can be, the stated end
 // is wrong and everything is delivered.
-std::span<const uint8_t> WmaDecoder::clipAtEnd(std::span<const uint8_t> block) {
+std::span<const uint8_t> AvWmaDecoder::clipAtEnd(std::span<const uint8_t> block) {
     const size_t align = outputAlign();
     const uint64_t frames = block.size() / align;
     if (!end_ || (overrun_.empty() && position_ + frames <= *end_)) {
@@ -198,7 +255,7 @@ std::span<const uint8_t> WmaDecoder::clipAtEnd(std::span<const uint8_t> block) {
     return block.first(keep * align);
 }
 
-void WmaDecoder::seek(uint64_t frame) {
+void AvWmaDecoder::seek(uint64_t frame) {
     const int64_t lead = kSeekLeadFrames * (frameLength_ > 0 ? frameLength_ : kDefaultCodecFrame);
     const int64_t from = std::max<int64_t>(0, static_cast<int64_t>(frame) - lead);
     const AVRational sampleBase{1, static_cast<int>(info_.sampleRate)};
@@ -216,10 +273,11 @@ void WmaDecoder::seek(uint64_t frame) {
 }
 
 // Receives the next usable frame into frame_; false at the end of stream.
-bool WmaDecoder::decodeFrame() {
+bool AvWmaDecoder::decodeFrame() {
     for (;;) {
         const int err = avcodec_receive_frame(codec_.get(), frame_.get());
         if (err == 0 && usableFrame()) {
+            decodedAny_ = true;
             return true;
         }
         av_frame_unref(frame_.get());
@@ -231,7 +289,7 @@ bool WmaDecoder::decodeFrame() {
 
 // Sends the next packet of the stream, or the end of input, to the decoder;
 // false when both have been sent already. Damaged packets are dropped.
-bool WmaDecoder::feedPacket() {
+bool AvWmaDecoder::feedPacket() {
     while (!draining_) {
         const int err = av_read_frame(input_.get(), packet_.get());
         if (err == AVERROR_EOF || err == AVERROR_INVALIDDATA) {
@@ -256,7 +314,7 @@ bool WmaDecoder::feedPacket() {
 
 // A frame whose layout differs from the stream's (a damaged stream) is not
 // delivered, so the output format never changes.
-bool WmaDecoder::usableFrame() const {
+bool AvWmaDecoder::usableFrame() const {
     return frame_->nb_samples > 0 && frame_->format == codec_->sample_fmt &&
            frame_->sample_rate == static_cast<int>(info_.sampleRate) &&
            frame_->ch_layout.nb_channels == info_.fileChannels;
@@ -265,7 +323,7 @@ bool WmaDecoder::usableFrame() const {
 // The frame's place in the output, from its timestamp. Timestamps are coarse
 // (milliseconds), so a start within one tick of a codec frame boundary is
 // taken to be that boundary.
-int64_t WmaDecoder::frameStart() const {
+int64_t AvWmaDecoder::frameStart() const {
     const int64_t pts = frame_->best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE) {
         return static_cast<int64_t>(position_);
@@ -280,7 +338,7 @@ int64_t WmaDecoder::frameStart() const {
     return std::abs(snapped - start) <= tick ? snapped : start;
 }
 
-std::span<const uint8_t> WmaDecoder::deliver(int64_t skipFrames) {
+std::span<const uint8_t> AvWmaDecoder::deliver(int64_t skipFrames) {
     const auto format = static_cast<AVSampleFormat>(frame_->format);
     const bool planar = av_sample_fmt_is_planar(format) != 0;
     const int channels = frame_->ch_layout.nb_channels;
@@ -300,6 +358,10 @@ std::span<const uint8_t> WmaDecoder::deliver(int64_t skipFrames) {
     }
     pcm_.resize(static_cast<size_t>(done) * blockAlign);
     return pcm_;
+}
+
+std::unique_ptr<WmaDecoder> openAvDecoder(const std::filesystem::path& path) {
+    return std::make_unique<AvWmaDecoder>(path);
 }
 
 }  // namespace platform::wma
