@@ -10,6 +10,7 @@ namespace platform::wma::asf {
 namespace {
 
 constexpr uint64_t kMaxHeaderBytes = 16 << 20;  // far above any real header
+constexpr size_t kFileSizeAt = 40;
 constexpr size_t kPlayDurationAt = 64;          // within the file properties object
 constexpr size_t kPrerollAt = 80;               // milliseconds
 constexpr uint64_t kHundredNsPerMs = 10000;
@@ -85,6 +86,12 @@ std::optional<uint64_t> playDuration(std::span<const uint8_t> header) {
     const uint64_t play = readU64(header, o->offset + kPlayDurationAt);
     const uint64_t preroll = readU64(header, o->offset + kPrerollAt) * kHundredNsPerMs;
     return play > preroll ? std::optional<uint64_t>(play - preroll) : std::nullopt;
+}
+
+std::optional<uint64_t> statedFileSize(std::span<const uint8_t> header) {
+    const auto o = header.size() < kHeaderChildrenAt ? std::nullopt : fileProperties(header);
+    const uint64_t size = o ? readU64(header, o->offset + kFileSizeAt) : 0;
+    return size > 0 ? std::optional<uint64_t>(size) : std::nullopt;
 }
 
 bool setPlayDuration(const std::filesystem::path& path, uint64_t duration100ns) {

@@ -38,6 +38,10 @@ std::vector<uint8_t> readHeaderObject(const std::filesystem::path& path);
 // properties object of a header object; nothing when the header states none.
 std::optional<uint64_t> playDuration(std::span<const uint8_t> header);
 
+// The file's size as its file properties object states it; nothing when the
+// header states none (a file written without seeking back).
+std::optional<uint64_t> statedFileSize(std::span<const uint8_t> header);
+
 // Sets the play length (in 100 ns units, without the preroll) in the file
 // properties object of an ASF file. False when the file is not writable or
 // has no such object.

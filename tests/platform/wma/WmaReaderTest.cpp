@@ -339,6 +339,36 @@ TEST(WmaDecoderInput, WrongPlayLengthLosesNothing) {
     EXPECT_GE(wmatest::decodeAll(dir / "x.wma").frames(), 44100u);
 }
 
+// A whole file whose packets cannot be read as the header describes them
+// still tells its length, but decoding it fails instead of ending early
+// with part of the audio or none (ours and one made by ffmpeg).
+TEST(WmaDecoderInput, DamagedPacketSizeFailsTheDecoding) {
+    const wmatest::TempDir dir;
+    std::vector<std::filesystem::path> files = {dir / "ours.wma"};
+    wmatest::writeWma(files[0], wmatest::tone(44100, 2, 2 * 44100, 0), OutputSettings{});
+    if (wmatest::haveFfmpegProgram()) {
+        files.push_back(dir / "ffmpeg.wma");
+        const std::string command = "ffmpeg -loglevel error -y -f lavfi -i sine=duration=2 -ac 2 "
+                                    "-c:a wmav2 " + files[1].string();
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    for (const auto& file : files) {
+        const auto good = wmatest::readBytes(file);
+        for (const uint32_t damaged : {wmatest::packetSize(good) + 7, 100u}) {
+            SCOPED_TRACE(file.filename().string() + " " + std::to_string(damaged));
+            wmatest::writeBytes(file, good);
+            wmatest::setPacketSize(file, damaged);
+            EXPECT_NEAR(wmaCodec().openDecoder(file)->info().durationMs, 2000, 50);
+            try {
+                wmatest::decodeAll(file);
+                ADD_FAILURE() << "decoded";
+            } catch (const Error& e) {
+                EXPECT_EQ(e.kind(), Error::Kind::ReadFailed);
+            }
+        }
+    }
+}
+
 // Files made the way other tools make them (no lead-in, version 1 too):
 // every frame the decoder gives is delivered, and the length agrees.
 TEST(WmaDecoderInput, FilesOfOtherToolsAndVersionOne) {

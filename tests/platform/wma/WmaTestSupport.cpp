@@ -98,6 +98,30 @@ void insertHeaderObject(const fs::path& path, const AsfGuid& guid,
     writeBytes(path, file);
 }
 
+namespace {
+
+constexpr size_t kMinPacketSizeAt = 92, kMaxPacketSizeAt = 96;  // in the file properties
+
+}  // namespace
+
+uint32_t packetSize(std::span<const uint8_t> file) {
+    const size_t at = findGuid(file, asf::kFileProperties) + kMinPacketSizeAt;
+    return uint32_t{file[at]} | uint32_t{file[at + 1]} << 8 | uint32_t{file[at + 2]} << 16 |
+           uint32_t{file[at + 3]} << 24;
+}
+
+void setPacketSize(const fs::path& path, uint32_t size) {
+    std::vector<uint8_t> bytes = readBytes(path);
+    const size_t at = findGuid(bytes, asf::kFileProperties);
+    ASSERT_NE(at, std::string::npos);
+    for (const size_t field : {kMinPacketSizeAt, kMaxPacketSizeAt}) {
+        for (size_t i = 0; i < 4; ++i) {
+            bytes[at + field + i] = static_cast<uint8_t>(size >> (8 * i));
+        }
+    }
+    writeBytes(path, bytes);
+}
+
 bool haveFfmpegProgram() {
     return std::system("ffmpeg -version >/dev/null 2>&1") == 0;
 }

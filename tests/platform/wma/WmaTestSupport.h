@@ -53,6 +53,11 @@ size_t findGuid(std::span<const uint8_t> bytes, const platform::wma::AsfGuid& gu
 void insertHeaderObject(const std::filesystem::path& path, const platform::wma::AsfGuid& guid,
                         std::span<const uint8_t> payload);
 
+// The data packet size the file properties object states, and setting it
+// (as the minimum and the maximum).
+uint32_t packetSize(std::span<const uint8_t> file);
+void setPacketSize(const std::filesystem::path& path, uint32_t size);
+
 // Whether the ffmpeg program is there to make files the way other tools do.
 bool haveFfmpegProgram();
 

@@ -142,6 +142,16 @@ TEST_F(WmaReaderTest, StopsAndGoesAwayWhileTheDeliveryIsBlocked) {
     reader.reset();  // running: the destructor ends the delivery
 }
 
+// A whole file whose audio cannot be decoded as its header describes it
+// fails the read with a file error, not as an empty stream.
+TEST_F(WmaReaderTest, UndecodableAudioFailsTheRead) {
+    wmatest::setPacketSize(path_, 100);
+    auto reader = Open();
+    EXPECT_NEAR(reader->GetLength(), 2000, 50);
+    reader->SetState(CNxSSComponent::kRunning);
+    EXPECT_EQ(wavetest::ThrownCode([&] { ReadFrames(*reader); }), nxss::kFileReadFailed);
+}
+
 class WmaRefusal : public testing::Test {
   protected:
     void SetUp() override {

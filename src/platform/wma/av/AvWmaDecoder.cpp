@@ -23,6 +23,9 @@ constexpr int64_t kDefaultCodecFrame = 2048;
 // Padding after the audio is less than two codec frames (a partial frame
 // and the closing one); more than three frames past the stated end are audio.
 constexpr uint64_t kOverrunFrames = 3;
+// Audio that ends more than this share of the stated length early (1/8)
+// was not all decodable; encoders differ by a few frames, not by that.
+constexpr uint64_t kShortfallShare = 8;
 
 std::string codecName(const AVCodecParameters& par) {
     if (const AVCodecDescriptor* d = avcodec_descriptor_get(par.codec_id)) {
@@ -85,6 +88,7 @@ class AvWmaDecoder final : public WmaDecoder {
     int64_t frameStart() const;
     std::span<const uint8_t> deliver(int64_t skipFrames);
     std::span<const uint8_t> clipAtEnd(std::span<const uint8_t> block);
+    void checkComplete() const;
     size_t outputAlign() const { return size_t{2} * info_.channels; }
 
     InputContext input_;
@@ -95,6 +99,8 @@ class AvWmaDecoder final : public WmaDecoder {
     Packet packet_;
     bool pending_ = false;     // frame_ holds a decoded frame not yet delivered
     bool decodedAny_ = false;  // some frame of the file has been decoded
+    bool wholeFile_ = false;   // the file is as long as its header says
+    uint64_t stated_ = 0;      // frames the header says the audio has
     bool draining_ = false;    // the input is exhausted, the decoder is flushing
     int64_t firstPts_ = 0;     // timestamp of the first delivered sample
     int64_t frameLength_ = 0;  // samples per codec frame, 0 when not known
@@ -114,6 +120,9 @@ AvWmaDecoder::AvWmaDecoder(const std::filesystem::path& path)
     if (const Protection p = scanAsfProtection(header); p != Protection::None) {
         throw Error::protectedFile(p, path.string() + ": rights-managed content");
     }
+    const auto statedSize = asf::statedFileSize(header);
+    std::error_code ec;
+    wholeFile_ = statedSize && std::filesystem::file_size(path, ec) >= *statedSize && !ec;
     input_ = openAsfInput(path);
     openDecoder();
     openConverter();
@@ -200,6 +209,7 @@ void AvWmaDecoder::findTimeline(std::optional<uint64_t> playLength) {
         end_ = static_cast<uint64_t>(frames);
         overrunLimit_ = kOverrunFrames * static_cast<uint64_t>(frameLength_);
     }
+    stated_ = static_cast<uint64_t>(frames);
     const int64_t ms = av_rescale(frames, 1000, info_.sampleRate);
     info_.durationMs = static_cast<uint32_t>(std::min<int64_t>(ms, UINT32_MAX));
 }
@@ -223,12 +233,24 @@ std::span<const uint8_t> AvWmaDecoder::next() {
         }
     }
     overrun_.clear();
-    if (!decodedAny_ && info_.durationMs > 0) {
-        throw Error(Error::Kind::ReadFailed, "no audio can be decoded of the " +
-                                                 std::to_string(info_.durationMs) +
-                                                 " ms the header states");
-    }
+    checkComplete();
     return {};
+}
+
+// A file cut short (partly copied) plays what is there. A stream that gives
+// nothing, or that ends well before the stated end although the whole file
+// is there, is damaged: that is a read failure, not quietly shorter audio.
+void AvWmaDecoder::checkComplete() const {
+    const uint64_t slack = std::max<uint64_t>(
+        stated_ / kShortfallShare,
+        kOverrunFrames * static_cast<uint64_t>(frameLength_ > 0 ? frameLength_ : kDefaultCodecFrame));
+    if ((decodedAny_ && !wholeFile_) || position_ + slack >= stated_) {
+        return;
+    }
+    throw Error(Error::Kind::ReadFailed,
+                "the audio cannot be decoded beyond " +
+                    std::to_string(position_ * 1000 / info_.sampleRate) + " ms of the " +
+                    std::to_string(info_.durationMs) + " ms the header states");
 }
 
 // Audio past the stated end is held back: at the end of the stream it is
