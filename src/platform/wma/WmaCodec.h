@@ -47,11 +47,10 @@ class WmaCodec {
                                    const Attributes& attributes) const = 0;
 };
 
-// The module's one entry point, looked up by this name. It answers only
-// for the interface version it was built with (the module and the programs
-// come from one build), else null.
+// The module's one entry point (a platform::SharedModule::Entry), looked up
+// by this name. It answers only for the interface version it was built
+// with (the module and the programs come from one build), else null.
 inline constexpr int kWmaCodecVersion = 1;
 inline constexpr const char* kWmaCodecEntry = "melodux_wma_codec";
-using WmaCodecEntry = const WmaCodec* (*)(int version);
 
 }  // namespace platform::wma

@@ -32,7 +32,8 @@ class AvWmaCodec final : public WmaCodec {
 
 }  // namespace platform::wma
 
-extern "C" const platform::wma::WmaCodec* melodux_wma_codec(int version) {
+extern "C" const void* melodux_wma_codec(int version) {
     static const platform::wma::AvWmaCodec codec;
-    return version == platform::wma::kWmaCodecVersion ? &codec : nullptr;
+    const platform::wma::WmaCodec* answer = &codec;
+    return version == platform::wma::kWmaCodecVersion ? answer : nullptr;
 }

@@ -1,9 +1,9 @@
-#include "platform/wma/ModuleFolders.h"
+#include "platform/module/ModuleFolders.h"
 
 #include <cstdlib>
 #include <system_error>
 
-namespace platform::wma {
+namespace platform {
 
 namespace {
 
@@ -31,7 +31,7 @@ std::vector<std::filesystem::path> moduleFoldersFor(const std::filesystem::path&
     return {executable.parent_path().parent_path() / kModuleFolder};
 }
 
-std::vector<std::filesystem::path> wmaModuleFolders() {
+std::vector<std::filesystem::path> moduleFolders() {
     std::error_code ec;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
     const char* override = std::getenv("MELODUX_MODULE_DIR");
@@ -39,4 +39,4 @@ std::vector<std::filesystem::path> wmaModuleFolders() {
                             override != nullptr ? override : "");
 }
 
-}  // namespace platform::wma
+}  // namespace platform
