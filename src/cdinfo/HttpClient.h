@@ -22,7 +22,9 @@ struct HttpResponse {
     std::string body;
 };
 
-// One HTTP exchange through libcurl. Proxies from the environment apply.
+// One HTTP exchange through libcurl, in the HTTP module (loaded on the first
+// exchange; without it the exchange fails). Proxies from the environment
+// apply.
 HttpResponse httpGet(const std::string& url, const HttpOptions& options);
 HttpResponse httpPost(const std::string& url, const std::vector<std::string>& headers,
                       std::string_view body, const HttpOptions& options);
