@@ -40,8 +40,8 @@ fs::path benchFile() {
 }
 
 void encode(const fs::path& path, const std::vector<int16_t>& pcm) {
-    const auto writer =
-        wmaCodec().createWriter(path, platform::WaveFormat::pcm(2, kRate, 16), OutputSettings{}, {});
+    const auto writer = wmaCodec().createWriter(path, platform::WaveFormat::pcm(2, kRate, 16),
+                                                OutputSettings{}, {});
     writer->write({reinterpret_cast<const uint8_t*>(pcm.data()), pcm.size() * 2});
     writer->finish();
 }

@@ -10,9 +10,10 @@ namespace platform::wma::asf {
 namespace {
 
 constexpr uint64_t kMaxHeaderBytes = 16 << 20;  // far above any real header
+// Fields within the file properties object.
 constexpr size_t kFileSizeAt = 40;
-constexpr size_t kPlayDurationAt = 64;          // within the file properties object
-constexpr size_t kPrerollAt = 80;               // milliseconds
+constexpr size_t kPlayDurationAt = 64;
+constexpr size_t kPrerollAt = 80;  // milliseconds
 constexpr uint64_t kHundredNsPerMs = 10000;
 
 }  // namespace

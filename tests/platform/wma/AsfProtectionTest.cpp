@@ -5,8 +5,8 @@
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/AsfProtection.h"
 #include "platform/wma/WmaDecoder.h"
-#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaError.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaReader.h"
 
 namespace {

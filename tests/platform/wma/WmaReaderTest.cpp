@@ -14,8 +14,8 @@
 #include "platform/wma/AsfGuid.h"
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/WmaDecoder.h"
-#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaError.h"
+#include "platform/wma/WmaModule.h"
 #include "platform/wma/WmaReader.h"
 
 namespace {
@@ -348,8 +348,10 @@ TEST(WmaDecoderInput, DamagedPacketSizeFailsTheDecoding) {
     wmatest::writeWma(files[0], wmatest::tone(44100, 2, 2 * 44100, 0), OutputSettings{});
     if (wmatest::haveFfmpegProgram()) {
         files.push_back(dir / "ffmpeg.wma");
-        const std::string command = "ffmpeg -loglevel error -y -f lavfi -i sine=duration=2 -ac 2 "
-                                    "-c:a wmav2 " + files[1].string();
+        const std::string command =
+            "ffmpeg -loglevel error -y -f lavfi -i sine=duration=2 -ac 2 "
+            "-c:a wmav2 " +
+            files[1].string();
         ASSERT_EQ(std::system(command.c_str()), 0);
     }
     for (const auto& file : files) {

@@ -241,16 +241,16 @@ std::span<const uint8_t> AvWmaDecoder::next() {
 // nothing, or that ends well before the stated end although the whole file
 // is there, is damaged: that is a read failure, not quietly shorter audio.
 void AvWmaDecoder::checkComplete() const {
-    const uint64_t slack = std::max<uint64_t>(
-        stated_ / kShortfallShare,
-        kOverrunFrames * static_cast<uint64_t>(frameLength_ > 0 ? frameLength_ : kDefaultCodecFrame));
+    const uint64_t codecFrame =
+        static_cast<uint64_t>(frameLength_ > 0 ? frameLength_ : kDefaultCodecFrame);
+    const uint64_t slack = std::max(stated_ / kShortfallShare, kOverrunFrames * codecFrame);
     if ((decodedAny_ && !wholeFile_) || position_ + slack >= stated_) {
         return;
     }
-    throw Error(Error::Kind::ReadFailed,
-                "the audio cannot be decoded beyond " +
-                    std::to_string(position_ * 1000 / info_.sampleRate) + " ms of the " +
-                    std::to_string(info_.durationMs) + " ms the header states");
+    throw Error(Error::Kind::ReadFailed, "the audio cannot be decoded beyond " +
+                                             std::to_string(position_ * 1000 / info_.sampleRate) +
+                                             " ms of the " + std::to_string(info_.durationMs) +
+                                             " ms the header states");
 }
 
 // Audio past the stated end is held back: at the end of the stream it is

@@ -117,7 +117,7 @@ class AvWmaWriter final : public WmaWriter {
 };
 
 AvWmaWriter::AvWmaWriter(const std::filesystem::path& target, const WaveFormat& input,
-                     const OutputSettings& output, const Attributes& attributes)
+                         const OutputSettings& output, const Attributes& attributes)
     : input_(validated(input, output)), temp_(target), frame_(makeFrame()), packet_(makePacket()) {
     try {
         openEncoder(output);
