@@ -49,7 +49,7 @@ class Recorder : public CNxSSActiveComponent {
             runs_.emplace_back(code, param1);
         }
         if (code == 77) {
-            throw CNxSSException(0x83EA0009);
+            throw CNxSSException(nxss::kInternal);
         }
         return code == kCmdSeek ? 1000u + param1 : 0u;
     }
@@ -106,7 +106,7 @@ TEST(CNxSSActiveComponent, AFailingCommandStopsAndReportsItsCode) {
     c->PostCommand(77, 0, 0, false);
     const auto m = window.take(10000);
     ASSERT_TRUE(m);
-    EXPECT_EQ(m->wParam, 0x83EA0009u);
+    EXPECT_EQ(m->wParam, nxss::kInternal);
     EXPECT_EQ(c->failures, 1);
 }
 

@@ -53,16 +53,16 @@ TEST_F(ManagerTest, CdNamesReachTheCdReaderWithDriveAndTrack) {
 TEST_F(ManagerTest, ReaderFailuresKeepTheirCodesButMp3FailuresMeanNoDecoder) {
     CNxSSComponentCatalog catalog;
     catalog.mp3 = [](CNxSSManager&, const std::string&) -> NxRef<CNxSSComponent> {
-        throw CNxSSException(0x83EB0105);
+        throw CNxSSException(nxss::kFileReadFailed);
     };
     catalog.riff = [](CNxSSManager&, const std::string&) -> NxRef<CNxSSComponent> {
-        throw CNxSSException(0x83EA0011);
+        throw CNxSSException(nxss::kBadRiff);
     };
     auto manager = Make(catalog);
     NxRef<CNxSSComponent> source;
     EXPECT_EQ(manager->OpenSource("a.MP3", source), nxss::kNoDecoder);
-    EXPECT_EQ(manager->OpenSource("a.wav", source), 0x83EA0011u);
-    EXPECT_EQ(manager->CreateChainFor("a.wav", ""), 0x83EA0011u);
+    EXPECT_EQ(manager->OpenSource("a.wav", source), nxss::kBadRiff);
+    EXPECT_EQ(manager->CreateChainFor("a.wav", ""), nxss::kBadRiff);
     EXPECT_EQ(manager->Source(), nullptr);
 }
 

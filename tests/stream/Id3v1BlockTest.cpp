@@ -6,6 +6,7 @@
 
 #include "stream/CNxSSInfo.h"
 #include "stream/CNxSSSilenceSource.h"
+#include "stream/ResultCodes.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ TEST(CNxSSInfo, InformationTextListsSizeTimeAndFormat) {
     info->vbr = 1;
     EXPECT_NE(info->InformationText().find("フォーマット\tVBR (av. 192Kbps) 44100Hz\r\n"),
               std::string::npos);
-    EXPECT_EQ(info->WriteTag(), 0x80004005u);
+    EXPECT_EQ(info->WriteTag(), nxss::kFail);
 }
 
 }  // namespace

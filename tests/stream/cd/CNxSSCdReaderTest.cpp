@@ -53,7 +53,7 @@ TEST(CNxSSCdReader, UnknownDrivesDataTracksAndBadReadsFailWithTheirCodes) {
     cdtest::TempDir dir;
     cdtest::CdImage image(dir.path(), {{true, 100}, {false, 100}});
     auto reader = MakeNx<CNxSSCdReader>(nullptr, imageDrive(image));
-    EXPECT_EQ(wavetest::ThrownCode([&] { reader->Open(4, 1); }), 0x83EA000Bu);  // no drive E
+    EXPECT_EQ(wavetest::ThrownCode([&] { reader->Open(4, 1); }), nxss::kNoSuchDrive);  // no drive E
     EXPECT_EQ(wavetest::ThrownCode([&] { reader->Open(3, 2); }), nxss::kCdReadError);
     auto packet = packetOf(588);
     EXPECT_EQ(wavetest::ThrownCode([&] { fakeReader(100, 10)->Read(*packet); }),

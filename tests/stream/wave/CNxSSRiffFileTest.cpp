@@ -100,13 +100,13 @@ TEST_F(RiffFileTest, Rmp3FormsNeedOnlyData) {
 TEST_F(RiffFileTest, MissingChunksAndFormsHaveTheirCodes) {
     EXPECT_EQ(OpenImage(Form("WAVE", Chunk("fmt ", FormatBody(kCd)))), nxss::kBadRiff);
     EXPECT_EQ(OpenImage(Form("WAVE", Chunk("data", "abcd"))), nxss::kBadRiff);
-    EXPECT_EQ(OpenImage(Form("AVI ", Chunk("data", "abcd"))), 0x83EB0109u);
-    EXPECT_EQ(OpenImage("not a riff file at all"), 0x83EB0109u);
-    EXPECT_EQ(OpenImage(""), 0x83EB0109u);
-    EXPECT_EQ(OpenImage("RIFF"), 0x83EB0109u);
+    EXPECT_EQ(OpenImage(Form("AVI ", Chunk("data", "abcd"))), nxss::kChunkNotFound);
+    EXPECT_EQ(OpenImage("not a riff file at all"), nxss::kChunkNotFound);
+    EXPECT_EQ(OpenImage(""), nxss::kChunkNotFound);
+    EXPECT_EQ(OpenImage("RIFF"), nxss::kChunkNotFound);
 
     auto missing = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "nothing.wav").string());
-    EXPECT_EQ(ThrownCode([&] { missing->Open(CNxSSRiffFile::kRead); }), 0x83EB0101u);
+    EXPECT_EQ(ThrownCode([&] { missing->Open(CNxSSRiffFile::kRead); }), nxss::kFileNotFound);
 }
 
 TEST_F(RiffFileTest, OpenTwiceOrInAnUnknownModeFails) {

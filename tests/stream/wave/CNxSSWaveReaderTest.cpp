@@ -150,7 +150,7 @@ TEST_F(WaveCatalogTest, WaveAndRmpNamesOpenTheWaveReader) {
     EXPECT_EQ(source->Parent(), manager.get());
     ASSERT_EQ(manager->OpenSource(Path("b.rmp", WaveImage(kCd, "abcd")), source), 0u);
     EXPECT_EQ(source->Tag(), "WAVEREAD");
-    EXPECT_EQ(manager->OpenSource((dir_ / "none.wav").string(), source), 0x83EB0101u);
+    EXPECT_EQ(manager->OpenSource((dir_ / "none.wav").string(), source), nxss::kFileNotFound);
     EXPECT_EQ(
         manager->OpenSource(Path("c.wav", Form("WAVE", Chunk("fmt ", FormatBody(kCd)))), source),
         nxss::kBadRiff);

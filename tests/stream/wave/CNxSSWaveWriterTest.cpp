@@ -37,7 +37,7 @@ class EndlessSource : public CNxSSComponent {
     }
     void Read(CNxSSPacket& packet) override {
         if (failAfter_ >= 0 && reads_++ >= failAfter_) {
-            throw CNxSSException(0x83EB0105);
+            throw CNxSSException(nxss::kFileReadFailed);
         }
         std::memset(packet.Data(), 0x11, size_t{packet.Capacity()} * 4);
         packet.SetFrames(packet.Capacity());
@@ -197,7 +197,7 @@ TEST_F(WaveWriterTest, StoppedOrFailedJobsLeaveTheTargetAlone) {
         auto writer = DirectWriter(*source, out);
         writer->Start();
         EXPECT_EQ(Next(), nxss::kStarted);
-        EXPECT_EQ(Next(), 0x83EB0105u);
+        EXPECT_EQ(Next(), nxss::kFileReadFailed);
         EXPECT_EQ(writer->GetState(), CNxSSComponent::kStopped);
         writer->Shutdown();
     }

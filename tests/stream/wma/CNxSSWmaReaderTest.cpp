@@ -214,7 +214,7 @@ TEST_F(WmaRefusal, ProtectedFilesAndMissingCodecsGetTheirCodes) {
 TEST_F(WmaRefusal, DamagedOrMissingFilesFailCleanly) {
     wmatest::writeBytes(dir_ / "garbage.wma", std::vector<uint8_t>(4000, 0x5A));
     EXPECT_EQ(OpenCode(dir_ / "garbage.wma"), nxss::kNoDecoder);
-    EXPECT_EQ(OpenCode(dir_ / "missing.wma"), 0x83EB0101u);  // no such file
+    EXPECT_EQ(OpenCode(dir_ / "missing.wma"), nxss::kFileNotFound);  // no such file
 }
 
 }  // namespace

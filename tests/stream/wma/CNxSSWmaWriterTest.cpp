@@ -261,7 +261,7 @@ TEST_F(WmaWriterTest, UnwritableTargetFailsCleanly) {
     ASSERT_EQ(manager_->CreateChainFor("::SLNC500", (dir_ / "no/such/dir/x.wma").string()), 0u);
     manager_->Advise(&window_, 0x401, 0);
     manager_->Start();
-    EXPECT_EQ(Next(), 0x83EB0106u);
+    EXPECT_EQ(Next(), nxss::kFileWriteFailed);
     EXPECT_FALSE(Writer().LastErrorText().empty());
     EXPECT_TRUE(dir_.names().empty());
 }
