@@ -37,6 +37,10 @@ Engine::Engine(OpenFailureNote note) {
     AddWaveComponents(catalog_, Mp3FromRiffMaker());
 }
 
+Engine::Engine(CNxSSComponentCatalog catalog) : catalog_(std::move(catalog)) {
+    registerCodecs();
+}
+
 NxRef<CNxSSManager> Engine::makeManager() const {
     return MakeNx<CNxSSManager>(catalog_);
 }

@@ -23,6 +23,8 @@ class Engine {
     using OpenFailureNote = std::function<void(const std::string& name, const std::string& text)>;
 
     explicit Engine(OpenFailureNote note = {});
+    // An engine over other readers and writers (a test's).
+    explicit Engine(CNxSSComponentCatalog catalog);
 
     const CNxSSComponentCatalog& catalog() const { return catalog_; }
     // A manager over the catalogue, for one chain at a time.
