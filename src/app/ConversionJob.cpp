@@ -75,8 +75,7 @@ std::optional<ConversionJob::Outcome> ConversionJob::poll() {
 
 std::optional<ConversionJob::Outcome> ConversionJob::wait(int timeoutMs) {
     if (outcome_.state == State::Running) {
-        for (auto message = queue_.take(timeoutMs); message && !ended();
-             message = queue_.take(0)) {
+        for (auto message = queue_.take(timeoutMs); message && !ended(); message = queue_.take(0)) {
             take(static_cast<uint32_t>(message->wParam));
         }
         if (cancelRequested_ && !ended()) {

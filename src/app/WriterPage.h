@@ -26,9 +26,9 @@ inline CNxSSFormatChoice* formatChoiceOf(CNxSSOptionPage& page) {
 // options start from them: a chain of that writer alone. Nothing when the
 // engine has no writer of that kind.
 struct WriterCheck {
-    uint32_t code = 0;       // 0, or why the writer cannot write its settings
-    std::string reason;      // the setting error in words, when there is one
-    std::string description; // the settings in words, when code is 0
+    uint32_t code = 0;        // 0, or why the writer cannot write its settings
+    std::string reason;       // the setting error in words, when there is one
+    std::string description;  // the settings in words, when code is 0
 };
 std::optional<WriterCheck> checkWriter(const Engine& engine, int32_t sinkKind);
 

@@ -10,13 +10,13 @@
 #include "app/AppSettings.h"
 #include "app/ConversionJob.h"
 #include "app/DataFolder.h"
+#include "app/Engine.h"
 #include "app/LibrarySession.h"
 #include "app/MusicFiles.h"
 #include "app/RecordingFiler.h"
 #include "app/RipNaming.h"
 #include "app/StreamTagAccess.h"
 #include "app/WriterPage.h"
-#include "app/Engine.h"
 #include "cdinfo/CCdda.h"
 #include "cli/CdSupport.h"
 #include "cli/CliOptions.h"
@@ -119,10 +119,7 @@ class CdRipJob {
   public:
     CdRipJob(app::LibrarySession& session, const platform::cd::CdDrive& drive,
              const RipFormat& format, cdinfo::NamingRules rules)
-        : session_(session),
-          drive_(drive),
-          format_(format),
-          rules_(std::move(rules)) {
+        : session_(session), drive_(drive), format_(format), rules_(std::move(rules)) {
         cdda_.SetgenreTable(genreNames(session.db().genres()));
     }
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "cli/Commands.h"
 #include "app/Engine.h"
+#include "cli/Commands.h"
 #include "cli/InfoFields.h"
 #include "stream/CNxSSManager.h"
 

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/Commands.h"
 #include "app/Engine.h"
+#include "cli/Commands.h"
 #include "cli/StopSignals.h"
 #include "platform/MessageQueue.h"
 #include "platform/WaveOut.h"

@@ -22,7 +22,7 @@ class StopSignals {
 
   private:
     static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-    struct sigaction old_[std::size(kSignals)] {};
+    struct sigaction old_[std::size(kSignals)]{};
 };
 
 }  // namespace cli

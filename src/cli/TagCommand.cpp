@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "app/Engine.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
-#include "app/Engine.h"
 #include "cli/InfoFields.h"
 #include "platform/Id3v1Genres.h"
 #include "stream/CNxSSManager.h"

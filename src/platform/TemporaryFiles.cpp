@@ -46,12 +46,14 @@ std::optional<pid_t> ownerOf(const std::filesystem::path& name) {
     const size_t dash = text.find('-');
     const size_t prefix = sizeof kPrefix - 1, suffix = sizeof kSuffix - 1;
     if (dash == std::string::npos || text.size() != dash + 1 + kRandomDigits + suffix ||
-        text.compare(0, prefix, kPrefix) != 0 || text.compare(text.size() - suffix, suffix, kSuffix) != 0 ||
+        text.compare(0, prefix, kPrefix) != 0 ||
+        text.compare(text.size() - suffix, suffix, kSuffix) != 0 ||
         !isHex(text.substr(dash + 1, kRandomDigits))) {
         return std::nullopt;
     }
     const std::string digits = text.substr(prefix, dash - prefix);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
         return std::nullopt;
     }
     const pid_t pid = static_cast<pid_t>(std::stol(digits));
@@ -61,7 +63,8 @@ std::optional<pid_t> ownerOf(const std::filesystem::path& name) {
 int removeStale(const std::filesystem::path& folder) {
     int removed = 0;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
         const auto owner = ownerOf(it->path());
         std::error_code typeError;
         if (owner && !alive(*owner) && it->is_regular_file(typeError) &&

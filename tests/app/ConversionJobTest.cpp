@@ -40,11 +40,13 @@ TEST_F(ConversionJobTest, WritesTheFileReportingProgressOnTheCallersThread) {
 
     const auto caller = std::this_thread::get_id();
     int calls = 0;
-    const Job::Outcome outcome = job.run([&](const Job::Progress& at) {
-        EXPECT_EQ(std::this_thread::get_id(), caller);
-        EXPECT_EQ(at.lengthMs, 1500);
-        ++calls;
-    }, 10);
+    const Job::Outcome outcome = job.run(
+        [&](const Job::Progress& at) {
+            EXPECT_EQ(std::this_thread::get_id(), caller);
+            EXPECT_EQ(at.lengthMs, 1500);
+            ++calls;
+        },
+        10);
     EXPECT_EQ(outcome.state, Job::State::Finished);
     EXPECT_GT(calls, 0);
     EXPECT_EQ(job.progress().positionMs, 1500);

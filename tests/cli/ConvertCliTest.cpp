@@ -11,11 +11,11 @@ namespace {
 // its temporary is being written, sends `signal` and prints the exit code.
 std::string interrupted(const testsupport::TempDir& folder, const std::string& signal) {
     const std::string out = quoted(folder / "long.mp3");
-    const std::string script =
-        std::string(MELODUX_CLI) + " convert ::SLNC3600000 " + out + " >/dev/null 2>&1 & p=$!; " +
-        "for i in $(seq 200); do ls " + quoted(folder.path()) +
-        " | grep -q '^Nx.*\\.tmp$' && break; sleep 0.05; done; " + "kill -" + signal +
-        " $p; wait $p; echo $?";
+    const std::string script = std::string(MELODUX_CLI) + " convert ::SLNC3600000 " + out +
+                               " >/dev/null 2>&1 & p=$!; " + "for i in $(seq 200); do ls " +
+                               quoted(folder.path()) +
+                               " | grep -q '^Nx.*\\.tmp$' && break; sleep 0.05; done; " + "kill -" +
+                               signal + " $p; wait $p; echo $?";
     TempSettings::folder();
     FILE* pipe = ::popen(("sh -c " + quoted(script)).c_str(), "r");
     std::string printed;

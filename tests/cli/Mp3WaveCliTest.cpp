@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "TestWave.h"
 #include "CliRun.h"
+#include "TestWave.h"
 #include "mp3/acm/Mp3WaveFormat.h"
 #include "platform/acm/AcmTypes.h"
 #include "support/TempDir.h"

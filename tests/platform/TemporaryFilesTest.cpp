@@ -34,8 +34,9 @@ TEST(TemporaryFiles, NamesCarryTheWritersPid) {
     EXPECT_TRUE(created->fd.valid());
     EXPECT_EQ(created->path.parent_path(), dir.path());
     EXPECT_EQ(temporary::ownerOf(created->path), ::getpid());
-    for (const char* other : {"song.mp3", "Nx12-0123abcd.tmp.mp3", "Nx-0123abcd.tmp", "Nx12-0123ABCD.tmp",
-                              "Nx12-0123abc.tmp", "Nxa12-0123abcd.tmp", "Nx0-0123abcd.tmp"}) {
+    for (const char* other :
+         {"song.mp3", "Nx12-0123abcd.tmp.mp3", "Nx-0123abcd.tmp", "Nx12-0123ABCD.tmp",
+          "Nx12-0123abc.tmp", "Nxa12-0123abcd.tmp", "Nx0-0123abcd.tmp"}) {
         EXPECT_FALSE(temporary::ownerOf(other)) << other;
     }
     EXPECT_EQ(temporary::ownerOf("/x/Nx12-0123abcd.tmp"), 12);
@@ -47,7 +48,8 @@ TEST(TemporaryFiles, TheNextWriterRemovesTheTemporariesOfDeadWriters) {
     const testsupport::TempDir dir;
     const std::string dead = "Nx" + std::to_string(deadPid()) + "-0123abcd.tmp";
     const std::string live = "Nx" + std::to_string(::getppid()) + "-0123abcd.tmp";
-    for (const std::string& name : {dead, live, std::string("Nx123456.tmp"), std::string("a.wav")}) {
+    for (const std::string& name :
+         {dead, live, std::string("Nx123456.tmp"), std::string("a.wav")}) {
         touch(dir / name);
     }
     fs::create_directory(dir / ("Nx" + std::to_string(deadPid()) + "-00000000.tmp"));
