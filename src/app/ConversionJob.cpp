@@ -4,6 +4,7 @@
 
 #include "app/Engine.h"
 #include "app/WriterPage.h"
+#include "platform/TemporaryFiles.h"
 #include "stream/ErrorText.h"
 #include "stream/ResultCodes.h"
 #include "stream/SourceName.h"
@@ -25,7 +26,10 @@ ConversionJob::ConversionJob(const Engine& engine, std::string sourceName, std::
       sinkKind_(sinkKind) {}
 
 // Dropping a running chain stops its writer, which removes its temporary.
-ConversionJob::~ConversionJob() = default;
+ConversionJob::~ConversionJob() {
+    manager_.reset();
+    settlePrevious(false);
+}
 
 int32_t ConversionJob::sinkKindFor(const std::string& outputPath) {
     return outputPath.empty() ? CNxSSManager::kSinkNone : CNxSSManager::SinkKindFor(outputPath);
@@ -51,6 +55,7 @@ uint32_t ConversionJob::start() {
     if (!manager_ || outcome_.state != State::Ready) {
         return nxss::kFail;
     }
+    previous_ = platform::temporary::linkFor(outputPath_);
     manager_->Advise(&queue_, kNotifyMessage, 0);
     const uint32_t rc = manager_->Start();
     if (nxss::failed(rc)) {
@@ -118,8 +123,8 @@ void ConversionJob::take(uint32_t code) {
 void ConversionJob::finish() {
     const Progress at = progress();
     if (at.lengthMs > 0 && at.positionMs <= 0) {
-        std::error_code ignored;
-        std::filesystem::remove(outputPath_, ignored);
+        manager_.reset();
+        settlePrevious(true);
         const bool cd = nxss::parseCdTrackName(sourceName_).has_value();
         end(State::Failed, cd ? nxss::kCdReadError : kFileReadFailed,
             "the source gave no audio, although it claims " + std::to_string(at.lengthMs) + " ms");
@@ -137,6 +142,21 @@ void ConversionJob::end(State state, uint32_t code, std::string reason) {
     outcome_.text = code != 0 ? GetErrorText(code) : std::string();
     outcome_.reason = std::move(reason);
     manager_.reset();
+    settlePrevious(false);
+}
+
+// Puts the file the output replaced back, or drops its second name; without
+// one, a restore removes the output.
+void ConversionJob::settlePrevious(bool restore) {
+    std::error_code ignored;
+    if (restore && !previous_) {
+        std::filesystem::remove(outputPath_, ignored);
+    } else if (restore) {
+        std::filesystem::rename(*previous_, outputPath_, ignored);
+    } else if (previous_) {
+        std::filesystem::remove(*previous_, ignored);
+    }
+    previous_.reset();
 }
 
 bool ConversionJob::ended() const {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -78,6 +79,7 @@ class ConversionJob {
     void take(uint32_t code);
     void finish();
     void end(State state, uint32_t code = 0, std::string reason = {});
+    void settlePrevious(bool restore);
     bool ended() const;
 
     const Engine& engine_;
@@ -88,6 +90,9 @@ class ConversionJob {
     NxRef<CNxSSManager> manager_;
     Outcome outcome_;
     Progress last_;  // kept when the chain is gone
+    // The file the output replaces, kept under a second name until the job
+    // has ended: a writer that made a file of nothing must not cost it.
+    std::optional<std::filesystem::path> previous_;
     std::atomic<bool> cancelRequested_ = false;
 };
 

@@ -93,4 +93,18 @@ std::optional<Created> createFor(const std::filesystem::path& target, mode_t mod
     return std::nullopt;
 }
 
+std::optional<std::filesystem::path> linkFor(const std::filesystem::path& file) {
+    std::random_device random;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        auto path = freshName(folderOf(file), random);
+        if (::link(file.c_str(), path.c_str()) == 0) {
+            return path;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace platform::temporary

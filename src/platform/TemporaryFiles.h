@@ -25,6 +25,11 @@ struct Created {
 // when the folder takes no new file.
 std::optional<Created> createFor(const std::filesystem::path& target, mode_t mode = 0666);
 
+// A second name for an existing file under a new temporary name (a hard
+// link), so that the file can be had back after a writer replaced it.
+// Nothing when there is no such file or the folder takes no link.
+std::optional<std::filesystem::path> linkFor(const std::filesystem::path& file);
+
 // Removes the temporaries in `folder` whose writing process no longer
 // exists; returns how many went.
 int removeStale(const std::filesystem::path& folder);

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "CdImage.h"
@@ -52,6 +54,12 @@ TEST_F(ConversionJobTest, WritesTheFileReportingProgressOnTheCallersThread) {
     EXPECT_EQ(job.progress().positionMs, 1500);
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"song.wav"});
     EXPECT_EQ(app::StreamTagAccess(engine_.catalog()).read(out)->playTime, 1500u);
+
+    Job over(engine_, "::SLNC500", out, Job::sinkKindFor(out));  // replaces it
+    ASSERT_EQ(over.open(), 0u);
+    EXPECT_EQ(over.run({}).state, Job::State::Finished);
+    EXPECT_EQ(dir_.names(), std::vector<std::string>{"song.wav"});
+    EXPECT_EQ(app::StreamTagAccess(engine_.catalog()).read(out)->playTime, 500u);
 }
 
 TEST_F(ConversionJobTest, ACancelledJobLeavesNothing) {
@@ -114,6 +122,15 @@ TEST_F(ConversionJobTest, ASourceThatGivesNoAudioFails) {
     EXPECT_EQ(outcome.code, 0x83EB0105u);
     EXPECT_NE(outcome.reason.find("no audio"), std::string::npos) << outcome.reason;
     EXPECT_TRUE(dir_.names().empty());
+
+    // A file the output would have replaced is had back as it was.
+    std::ofstream(out) << "the old file";
+    Job again(engine, "empty.mp3", out, CNxSSManager::kSinkWave);
+    ASSERT_EQ(again.open(), 0u);
+    EXPECT_EQ(again.run({}).state, Job::State::Failed);
+    EXPECT_EQ(dir_.names(), std::vector<std::string>{"empty.wav"});
+    std::ifstream in(out);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the old file");
 }
 
 // A track whose image lost its audio after the disc was read: the reader
