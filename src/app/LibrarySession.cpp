@@ -1,5 +1,6 @@
 #include "app/LibrarySession.h"
 
+#include "app/Engine.h"
 #include "mdb/Exceptions.h"
 
 namespace app {
@@ -8,7 +9,7 @@ LibrarySession::LibrarySession(const std::string& folder, std::shared_ptr<mdb::T
                                const std::string& genreFile)
     : folder_(folder),
       db_(std::make_unique<mdb::MusicDatabase>(std::move(tags), loadGenres(genreFile))) {
-    for (const char* extension : kExtensions) {
+    for (const char* extension : Engine::kMusicExtensions) {
         db_->library().addExtension(extension);
     }
     db_->load(folder_);

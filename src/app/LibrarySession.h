@@ -9,14 +9,12 @@
 
 namespace app {
 
-// The music library opened the way the program starts up: the accepted
-// music file types registered, the genre table extended from genre.dat
+// The music library opened the way the program starts up: the music file
+// types the engine reads registered, the genre table extended from genre.dat
 // (a missing or unreadable file leaves the built-in table), then the
 // database loaded from its folder.
 class LibrarySession {
   public:
-    static constexpr const char* kExtensions[] = {"mp3", "rmp", "wav", "wma"};
-
     // Throws what loading the database throws (mdb::FileIOException for an
     // unreadable library file).
     LibrarySession(const std::string& folder, std::shared_ptr<mdb::TagAccess> tags,

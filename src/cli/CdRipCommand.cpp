@@ -8,19 +8,23 @@
 #include <vector>
 
 #include "app/AppSettings.h"
+#include "app/ConversionJob.h"
 #include "app/DataFolder.h"
+#include "app/Engine.h"
 #include "app/LibrarySession.h"
 #include "app/MusicFiles.h"
 #include "app/RecordingFiler.h"
 #include "app/RipNaming.h"
 #include "app/StreamTagAccess.h"
+#include "app/WriterPage.h"
 #include "cdinfo/CCdda.h"
 #include "cli/CdSupport.h"
 #include "cli/CliOptions.h"
-#include "cli/EngineCatalog.h"
+#include "cli/JobProgress.h"
+#include "cli/StopSignals.h"
 #include "cli/TrackList.h"
-#include "cli/TrackRipper.h"
 #include "platform/Registry.h"
+#include "stream/ErrorText.h"
 #include "stream/RegistryFunctions.h"
 
 namespace cli {
@@ -34,7 +38,6 @@ constexpr const char* kUsage =
     "titles the local CD database holds, and files them into the library.\n"
     "Without --tracks, tracks whose file exists already are left alone.\n";
 
-constexpr int kInterruptedExit = 130;
 constexpr uint32_t kNoWriterSetting = 0xFFFFFFFF;
 
 struct RipFormat {
@@ -42,7 +45,9 @@ struct RipFormat {
     int32_t sinkKind;
     const char* extension;
 };
-constexpr RipFormat kFormats[] = {{"mp3", 14, "mp3"}, {"wav", 15, "wav"}, {"wma", 16, "wma"}};
+constexpr RipFormat kFormats[] = {{"mp3", CNxSSManager::kSinkMp3, "mp3"},
+                                  {"wav", CNxSSManager::kSinkWave, "wav"},
+                                  {"wma", CNxSSManager::kSinkWma, "wma"}};
 
 int usage() {
     std::fputs(kUsage, stderr);
@@ -51,6 +56,29 @@ int usage() {
 
 void say(const std::string& text) {
     std::fprintf(stderr, "melodux-cli: cd rip: %s\n", text.c_str());
+}
+
+void printFailure(const std::string& label, uint32_t code, const std::string& reason = {}) {
+    std::fprintf(stderr, "melodux-cli: cd rip: %s: error 0x%08X %s\n", label.c_str(), code,
+                 GetErrorText(code).c_str());
+    if (!reason.empty()) {
+        say(reason);
+    }
+}
+
+// The saved settings of the writer in words; nothing, after saying why,
+// when this program has no such writer or the writer refuses them.
+std::optional<std::string> describeWriter(int32_t sinkKind) {
+    const auto check = app::checkWriter(engine(), sinkKind);
+    if (!check) {
+        say("this program cannot write files of that format");
+        return std::nullopt;
+    }
+    if (check->code != 0) {
+        printFailure(check->reason.empty() ? "writer" : "format", check->code, check->reason);
+        return std::nullopt;
+    }
+    return check->description;
 }
 
 // --format, else the recording format of the settings when one is stored,
@@ -91,11 +119,7 @@ class CdRipJob {
   public:
     CdRipJob(app::LibrarySession& session, const platform::cd::CdDrive& drive,
              const RipFormat& format, cdinfo::NamingRules rules)
-        : session_(session),
-          drive_(drive),
-          format_(format),
-          rules_(std::move(rules)),
-          ripper_(engineCatalog(), format.sinkKind) {
+        : session_(session), drive_(drive), format_(format), rules_(std::move(rules)) {
         cdda_.SetgenreTable(genreNames(session.db().genres()));
     }
 
@@ -107,6 +131,8 @@ class CdRipJob {
     int ripAll(const std::vector<int>& tracks);
     bool wanted(int track);
     bool ripOne(int track);
+    enum class Ripped { Finished, Failed, Interrupted };
+    Ripped ripTrack(int track, const std::string& path, const std::string& label);
     bool makeFolder(const std::filesystem::path& folder);
     void dropEmptyFolders();
     void fileTrack(size_t index);
@@ -116,7 +142,7 @@ class CdRipJob {
     const platform::cd::CdDrive& drive_;
     const RipFormat& format_;
     const cdinfo::NamingRules rules_;
-    const TrackRipper ripper_;
+    const StopSignals stop_;
     cdinfo::CCdda cdda_;
     cdinfo::CDiscID disc_;
     std::vector<std::string> paths_;
@@ -133,7 +159,7 @@ int CdRipJob::run(const std::optional<std::string>& trackList) {
     if (!tracks) {
         return 2;
     }
-    const auto description = ripper_.checkWriter();
+    const auto description = describeWriter(format_.sinkKind);
     if (!description) {
         return 1;
     }
@@ -182,15 +208,15 @@ std::optional<std::vector<int>> CdRipJob::selectTracks(const std::optional<std::
 
 int CdRipJob::ripAll(const std::vector<int>& tracks) {
     for (int track : tracks) {
-        if (ripper_.interrupted() || (wanted(track) && !ripOne(track))) {
+        if (stop_.requested() || (wanted(track) && !ripOne(track))) {
             break;
         }
     }
     dropEmptyFolders();
     std::fprintf(stderr, "%d ripped, %d skipped, %d failed\n", ripped_, skipped_, failed_);
-    if (ripper_.interrupted()) {
+    if (stop_.requested()) {
         say("interrupted");
-        return kInterruptedExit;
+        return stop_.exitCode();
     }
     return failed_ == 0 ? 0 : 1;
 }
@@ -224,19 +250,46 @@ bool CdRipJob::ripOne(int track) {
     const std::string label =
         "track " + std::to_string(track) + "/" + std::to_string(disc_.GetTrackCount());
     std::fprintf(stderr, "%s: %s\n", label.c_str(), path.c_str());
-    switch (ripper_.rip(trackName(drive_, track), path, label)) {
-        case TrackRipper::Outcome::Finished:
+    switch (ripTrack(track, path, label)) {
+        case Ripped::Finished:
             fileTrack(index);
             return true;
-        case TrackRipper::Outcome::Failed:
+        case Ripped::Failed:
             ++failed_;
             storeState(index, 3);
             return true;
-        case TrackRipper::Outcome::Interrupted:
+        case Ripped::Interrupted:
             storeState(index, 3);
             return false;
     }
     return false;
+}
+
+// One track into its file, with a progress line; failures are printed.
+CdRipJob::Ripped CdRipJob::ripTrack(int track, const std::string& path, const std::string& label) {
+    app::ConversionJob job(engine(), trackName(drive_, track), path, format_.sinkKind);
+    if (const uint32_t rc = job.open()) {
+        printFailure(label, rc);
+        return Ripped::Failed;
+    }
+    JobProgress progress(label);
+    const auto outcome = job.run([&](const app::ConversionJob::Progress& at) {
+        if (stop_.requested()) {
+            job.cancel();
+        }
+        progress.show(at.positionMs, at.lengthMs);
+    });
+    switch (outcome.state) {
+        case app::ConversionJob::State::Finished:
+            progress.show(job.progress().lengthMs, job.progress().lengthMs);
+            return Ripped::Finished;
+        case app::ConversionJob::State::Cancelled:
+            return Ripped::Interrupted;
+        default:
+            progress.end();
+            printFailure(label, outcome.code, outcome.reason);
+            return Ripped::Failed;
+    }
 }
 
 // Remembers the folders it makes, so that a run that writes nothing into
@@ -320,7 +373,7 @@ int runCdRip(const Args& args) {
     std::unique_ptr<app::LibrarySession> session;
     try {
         session = std::make_unique<app::LibrarySession>(
-            app::libraryFolder(), std::make_shared<app::StreamTagAccess>(engineCatalog()),
+            app::libraryFolder(), std::make_shared<app::StreamTagAccess>(engine().catalog()),
             (app::dataFolder() / "genre.dat").string());
     } catch (const std::exception& e) {
         say(std::string("cannot open the library: ") + e.what());

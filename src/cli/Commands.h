@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace app {
+class Engine;
+}
+
 // The sub-commands of melodux-cli. Each takes the arguments after its name
 // and returns the process exit code.
 namespace cli {
@@ -24,5 +28,9 @@ int runFormats(const Args& args);
 
 // Prints "error 0xXXXXXXXX <text>" for a result code, as a notification line.
 void printError(uint32_t code);
+
+// The engine the commands work with, assembled on first use; a reader's
+// failure notes go to standard error.
+const app::Engine& engine();
 
 }  // namespace cli

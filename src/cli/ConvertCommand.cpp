@@ -1,24 +1,22 @@
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/ConversionJob.h"
+#include "app/Engine.h"
+#include "app/WriterPage.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
-#include "cli/EngineCatalog.h"
 #include "cli/JobProgress.h"
 #include "cli/Mp3ConvertOptions.h"
+#include "cli/StopSignals.h"
 #include "cli/WaveFormatOption.h"
 #include "mp3/writer/CNxSSMp3OptionPage.h"
-#include "platform/MessageQueue.h"
 #include "stream/CNxSSFormatChoice.h"
-#include "stream/CNxSSManager.h"
 #include "stream/CNxSSOptionPage.h"
-#include "stream/CNxSSWriter.h"
-#include "stream/ResultCodes.h"
 
 namespace cli {
 
@@ -36,17 +34,8 @@ constexpr const char* kUsage =
     "ima-adpcm|ms-adpcm|alaw|mulaw:RATE:CHANNELS or mp3:RATE:CHANNELS:KBPS\n"
     "(melodux-cli formats lists them).\n";
 
-constexpr uint32_t kNotifyMessage = 0x401;
-constexpr int kPollMs = 100;
-constexpr int kInterruptedExit = 130;
 constexpr uint32_t kLowestBitrate = 1000;  // smaller numbers are kilobits
 constexpr unsigned long kLargestValue = 10'000'000;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int) {
-    interrupted = 1;
-}
 
 struct ConvertOptions {
     std::string in, out;
@@ -94,7 +83,9 @@ std::optional<ConvertOptions> parseOptions(const Args& args) {
                         Mp3ConvertOptions::valueOptions().end());
     const auto o = CliOptions::parse(args, valueOptions, Mp3ConvertOptions::flags());
     ConvertOptions c;
-    if (!o || o->positional().size() != 2 || !readFormat(*o, c)) {
+    // An empty name would make no file: an empty output is the sound device.
+    if (!o || o->positional().size() != 2 || o->positional()[0].empty() ||
+        o->positional()[1].empty() || !readFormat(*o, c)) {
         return std::nullopt;
     }
     const auto mp3 = Mp3ConvertOptions::read(*o);
@@ -133,25 +124,24 @@ int chooseFormat(CNxSSFormatChoice& choice, const CNxSSFormatChoice::Request& re
     return 0;
 }
 
-// Applies the options through the writer's option page and checks that the
-// writer can produce its settings, before anything is written.
-int prepareWriter(CNxSSManager& manager, const ConvertOptions& options) {
-    void* out = nullptr;
-    if (manager.GetInterface(CNxSSWriter::kOptionPageInterface, &out) != 0) {
+// Applies the options through the writer's option page (null for a writer
+// without settings) and checks that the writer can produce its settings,
+// before anything is written.
+int prepareWriter(CNxSSOptionPage* page, const ConvertOptions& options) {
+    if (page == nullptr) {
         if (options.waveFormat) {
             std::fputs("melodux-cli: --wave-format needs a .wav output\n", stderr);
             return 2;
         }
-        return 0;  // a writer without settings
+        return 0;
     }
-    const auto page = NxRef<CNxSSOptionPage>::adopt(static_cast<CNxSSOptionPage*>(out));
     if (options.waveFormat) {
         if (const int rc = applyWaveFormat(*page, *options.waveFormat)) {
             return rc;
         }
     }
-    auto* choice = dynamic_cast<CNxSSFormatChoice*>(page.get());
-    if (auto* mp3 = dynamic_cast<CNxSSMp3OptionPage*>(page.get())) {
+    CNxSSFormatChoice* choice = app::formatChoiceOf(*page);
+    if (auto* mp3 = dynamic_cast<CNxSSMp3OptionPage*>(page)) {
         if (const int rc =
                 applyMp3Options(*mp3, options.format, options.formatGiven, options.mp3)) {
             return rc;
@@ -179,37 +169,40 @@ int prepareWriter(CNxSSManager& manager, const ConvertOptions& options) {
     return 0;
 }
 
-enum class Outcome { Finished, Failed, Interrupted };
-
-// Follows the writer until it reports the end; Ctrl+C abandons the output.
-Outcome follow(CNxSSManager& manager, platform::MessageQueue& window) {
+// Follows the job to its end with a progress line; a stop signal abandons
+// the output.
+int follow(app::ConversionJob& job) {
+    const StopSignals stop;
     JobProgress progress;
-    for (;;) {
-        if (interrupted) {
-            manager.Stop();
-            progress.end();
-            return Outcome::Interrupted;
+    bool started = false;
+    const auto outcome = job.run([&](const app::ConversionJob::Progress& at) {
+        if (stop.requested()) {
+            job.cancel();
         }
-        const auto message = window.take(kPollMs);
-        if (!message) {
-            progress.show(manager.GetPosition(), manager.GetLength());
-            continue;
-        }
-        const auto code = static_cast<uint32_t>(message->wParam);
-        if (code == nxss::kStarted) {
+        if (at.started && !started) {
+            started = true;
             std::printf("Started\n");
-        } else if (code == nxss::kFinished) {
-            progress.show(manager.GetLength(), manager.GetLength());
-            progress.end();
-            std::printf("Finished\n");
-            return Outcome::Finished;
-        } else if (nxss::failed(code)) {
-            progress.end();
-            printError(code);
-            return Outcome::Failed;
+            std::fflush(stdout);
         }
-        std::fflush(stdout);
+        progress.show(at.positionMs, at.lengthMs);
+    });
+    using State = app::ConversionJob::State;
+    if (outcome.state == State::Finished) {
+        if (!started) {
+            std::printf("Started\n");
+        }
+        const int32_t length = job.progress().lengthMs;
+        progress.show(length, length);
+        progress.end();
+        std::printf("Finished\n");
+        return 0;
     }
+    progress.end();
+    if (outcome.state == State::Cancelled) {
+        return stop.requested() ? stop.exitCode() : 1;
+    }
+    printFailure(outcome.code, outcome.reason);
+    return 1;
 }
 
 }  // namespace
@@ -220,32 +213,21 @@ int runConvert(const Args& args) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    platform::MessageQueue window;  // outlives the writer's thread
-    auto manager = MakeNx<CNxSSManager>(engineCatalog());
-    if (const uint32_t rc = manager->CreateChainFor(options->in, options->out)) {
-        printError(rc);
-        return 1;
-    }
-    if (manager->Sink() == nullptr) {
+    const int32_t kind = app::ConversionJob::sinkKindFor(options->out);
+    if (!engine().canWrite(kind)) {
         std::fprintf(stderr, "melodux-cli: cannot write files of the type of %s\n",
                      options->out.c_str());
         return 2;
     }
-    if (const int rc = prepareWriter(*manager, *options)) {
+    app::ConversionJob job(engine(), options->in, options->out, kind);
+    if (const uint32_t rc = job.open()) {
+        printError(rc);
+        return 1;
+    }
+    if (const int rc = prepareWriter(job.optionPage().get(), *options)) {
         return rc;
     }
-    manager->Advise(&window, kNotifyMessage, 0);
-    std::signal(SIGINT, onInterrupt);
-    manager->Start();
-    switch (follow(*manager, window)) {
-        case Outcome::Finished:
-            return 0;
-        case Outcome::Interrupted:
-            return kInterruptedExit;
-        case Outcome::Failed:
-            break;
-    }
-    return 1;
+    return follow(job);
 }
 
 }  // namespace cli

@@ -1,7 +1,7 @@
 #include <cstdio>
 
+#include "app/Engine.h"
 #include "cli/Commands.h"
-#include "cli/EngineCatalog.h"
 #include "cli/InfoFields.h"
 #include "stream/CNxSSManager.h"
 
@@ -12,7 +12,7 @@ int runInfo(const Args& args) {
         std::fputs("usage: melodux-cli info NAME...\n", stderr);
         return 2;
     }
-    auto manager = MakeNx<CNxSSManager>(engineCatalog());
+    auto manager = engine().makeManager();
     bool allShown = true;
     for (size_t i = 0; i < args.size(); ++i) {
         if (i > 0) {

@@ -7,9 +7,9 @@
 
 #include "app/AppSettings.h"
 #include "app/DataFolder.h"
+#include "app/Engine.h"
 #include "app/LibrarySession.h"
 #include "app/StreamTagAccess.h"
-#include "cli/EngineCatalog.h"
 #include "mdb/Exceptions.h"
 
 namespace cli {
@@ -114,7 +114,7 @@ int runLibrary(const Args& args) {
     }
     try {
         app::LibrarySession session(folder.value_or(app::libraryFolder()),
-                                    std::make_shared<app::StreamTagAccess>(engineCatalog()),
+                                    std::make_shared<app::StreamTagAccess>(engine().catalog()),
                                     (app::dataFolder() / "genre.dat").string());
         return runIn(session, command, Args(args.begin() + static_cast<long>(at) + 1, args.end()));
     } catch (const std::exception& e) {

@@ -1,11 +1,11 @@
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "app/Engine.h"
 #include "cli/Commands.h"
-#include "cli/EngineCatalog.h"
+#include "cli/StopSignals.h"
 #include "platform/MessageQueue.h"
 #include "platform/WaveOut.h"
 #include "stream/CNxSSManager.h"
@@ -17,13 +17,6 @@ namespace {
 
 constexpr uint32_t kNotifyMessage = 0x401;
 constexpr int kPollMs = 100;
-constexpr int kInterruptedExit = 130;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int) {
-    interrupted = 1;
-}
 
 struct PlayOptions {
     std::optional<std::string> device;
@@ -95,12 +88,12 @@ void printNotification(uint32_t code) {
 
 enum class Outcome { Finished, Failed, Interrupted };
 
-// Follows one started chain until it ends; Ctrl+C stops it.
-Outcome follow(CNxSSManager& manager, platform::MessageQueue& window) {
+// Follows one started chain until it ends; a stop signal stops it.
+Outcome follow(CNxSSManager& manager, platform::MessageQueue& window, const StopSignals& stop) {
     int32_t position = 0;
     bool stopping = false;
     for (;;) {
-        if (interrupted && !stopping) {
+        if (stop.requested() && !stopping) {
             position = manager.GetPosition();
             manager.Stop();
             stopping = true;
@@ -124,9 +117,9 @@ Outcome follow(CNxSSManager& manager, platform::MessageQueue& window) {
     }
 }
 
-Outcome playOne(const std::string& name, const PlayOptions& options) {
+Outcome playOne(const std::string& name, const PlayOptions& options, const StopSignals& stop) {
     platform::MessageQueue window;
-    auto manager = MakeNx<CNxSSManager>(engineCatalog());
+    auto manager = engine().makeManager();
     if (const uint32_t rc = manager->CreateChainFor(name, "")) {
         printError(rc);
         return Outcome::Failed;
@@ -139,7 +132,7 @@ Outcome playOne(const std::string& name, const PlayOptions& options) {
     if (options.seekMs) {
         manager->Seek(*options.seekMs);
     }
-    return follow(*manager, window);
+    return follow(*manager, window, stop);
 }
 
 }  // namespace
@@ -162,12 +155,12 @@ int runPlay(const Args& args) {
         }
         platform::WaveOutDriver::setCurrent(std::move(driver));
     }
-    std::signal(SIGINT, onInterrupt);
+    const StopSignals stop;
     bool allFinished = true;
     for (const std::string& name : options->names) {
-        const Outcome outcome = playOne(name, *options);
+        const Outcome outcome = playOne(name, *options, stop);
         if (outcome == Outcome::Interrupted) {
-            return kInterruptedExit;
+            return stop.exitCode();
         }
         allFinished = allFinished && outcome == Outcome::Finished;
     }

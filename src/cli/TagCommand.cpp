@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "app/Engine.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
-#include "cli/EngineCatalog.h"
 #include "cli/InfoFields.h"
 #include "platform/Id3v1Genres.h"
 #include "stream/CNxSSManager.h"
@@ -84,7 +84,7 @@ int runTag(const Args& args) {
         return 2;
     }
     const std::string& name = options->positional()[0];
-    auto manager = MakeNx<CNxSSManager>(engineCatalog());
+    auto manager = engine().makeManager();
     const NxRef<CNxSSInfo> info = openInfo(*manager, name);
     if (!info) {
         return 1;

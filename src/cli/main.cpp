@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "cli/Commands.h"
-#include "mp3/acm/Mp3CodecSetup.h"
 
 namespace {
 
@@ -47,7 +46,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
-    mp3::acm::registerMp3Codec();
+    cli::engine();  // codecs are there for every command, as the formats list needs
     const std::string command = argv[1];
     const cli::Args args(argv + 2, argv + argc);
     for (const Command& c : kCommands) {

@@ -7,22 +7,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <random>
+
+#include "platform/TemporaryFiles.h"
 
 namespace platform {
 
 namespace {
-
-// O_EXCL and the retries in the constructor settle the rare name clash.
-std::filesystem::path tempNameFor(const std::filesystem::path& target) {
-    std::random_device random;
-    char suffix[40];
-    std::snprintf(suffix, sizeof suffix, ".tmp%d.%08x", static_cast<int>(::getpid()),
-                  static_cast<unsigned>(random()));
-    auto name = target;
-    name += suffix;
-    return name;
-}
 
 bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset, bool positioned) {
     while (size > 0) {
@@ -43,17 +33,13 @@ bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset, bool posit
 }  // namespace
 
 AtomicFile::AtomicFile(std::filesystem::path target, mode_t mode) : target_(std::move(target)) {
-    for (unsigned attempt = 0; attempt < 16; ++attempt) {
-        temp_ = tempNameFor(target_);
-        fd_.reset(::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-        if (fd_.valid() || errno != EEXIST) {
-            break;
-        }
+    auto created = temporary::createFor(target_, mode);
+    if (!created) {
+        fail("cannot create a temporary file for " + target_.string());
+        return;
     }
-    if (!fd_.valid()) {
-        fail("cannot create " + temp_.string());
-        temp_.clear();
-    }
+    temp_ = std::move(created->path);
+    fd_ = std::move(created->fd);
 }
 
 AtomicFile::~AtomicFile() {

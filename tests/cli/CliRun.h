@@ -3,29 +3,67 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "support/TempDir.h"
 #include "support/TempSettings.h"
+
+// melodux-cli end to end: every command runs through the shell with the
+// test process's private settings, data and music folders (TempSettings);
+// files a test makes go into a testsupport::TempDir.
 
 struct CliRun {
     int exitCode;
-    std::string out;  // stdout, and stderr unless left out
+    std::string out;  // stdout, and stderr unless left out or kept apart
+    std::string err;  // stderr when kept apart
 };
 
-// Runs melodux-cli through the shell with the test's private settings;
-// without errors only standard output is kept.
-inline CliRun cli(const std::string& arguments, bool withErrors = true) {
+inline std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A path or argument quoted for the shell.
+inline std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
+}
+inline std::string quoted(const std::filesystem::path& path) {
+    return quoted(path.string());
+}
+
+// `redirect` says where stderr goes; `env` goes in front of the program.
+inline CliRun runCli(const std::string& arguments, const std::string& redirect,
+                     const std::string& env = "") {
     TempSettings::folder();  // exports the private settings folders
-    const std::string command =
-        std::string(MELODUX_CLI) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    const std::string command = env + " " + MELODUX_CLI + " " + arguments + " " + redirect;
     FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun run{-1, {}};
+    CliRun run{-1, {}, {}};
     char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
         run.out.append(buffer, n);
     }
     const int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// Without errors only standard output is kept.
+inline CliRun cli(const std::string& arguments, bool withErrors = true) {
+    return runCli(arguments, withErrors ? "2>&1" : "2>/dev/null");
+}
+
+// Standard output and standard error apart.
+inline CliRun cliApart(const std::string& arguments, const std::string& env = "") {
+    const testsupport::TempDir dir;
+    const auto errFile = dir / "stderr.txt";
+    CliRun run = runCli(arguments, "2>" + quoted(errFile), env);
+    run.err = readText(errFile);
     return run;
 }

@@ -1,19 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "CliRun.h"
 #include "support/TempSettings.h"
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 uint32_t le32(const std::string& bytes, size_t at) {
     uint32_t v = 0;
@@ -34,7 +27,7 @@ TEST(CliPlay, FileDeviceWritesExactlyWhatWasHeard) {
     const auto wav = TempSettings::folder() / "out.wav";
     const CliRun run = cli("play --device file:" + wav.string() + " ::SLNC2000");
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    const std::string bytes = readFile(wav);
+    const std::string bytes = readText(wav);
     ASSERT_GE(bytes.size(), 44u);
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
     EXPECT_EQ(le32(bytes, 24), 44100u);                          // samples per second

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CliRun.h"
 #include "platform/Registry.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
@@ -17,24 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exitCode;
-    std::string out;  // standard output
-    std::string err;  // standard error
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string quoted(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
-}
+using Outcome = CliRun;
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
@@ -53,24 +35,14 @@ class LibraryCli : public ::testing::Test {
     // Runs "melodux-cli library --db DB ARGS..."; `env` goes in front.
     Outcome library(const std::vector<std::string>& args, bool withDb = true,
                     const std::string& env = "") {
-        std::string command = env + " " + MELODUX_CLI + " library";
+        std::string arguments = "library";
         if (withDb) {
-            command += " --db " + quoted(db_.string());
+            arguments += " --db " + quoted(db_.string());
         }
         for (const std::string& arg : args) {
-            command += " " + quoted(arg);
+            arguments += " " + quoted(arg);
         }
-        const fs::path errFile = dir_ / "stderr.txt";
-        FILE* pipe = ::popen((command + " 2>" + quoted(errFile.string())).c_str(), "r");
-        Outcome run{-1, {}, {}};
-        char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            run.out.append(buffer, n);
-        }
-        const int status = ::pclose(pipe);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = readFile(errFile);
-        return run;
+        return cliApart(arguments, env);
     }
 
     std::string song(const std::string& name) {
@@ -225,7 +197,7 @@ TEST_F(LibraryCli, PlaylistsAndTheLibraryGoOutAndComeBackThroughFiles) {
     ASSERT_EQ(library({"playlist", "add", "Mix", b, a}).exitCode, 0);
     const fs::path pls = music_ / "mix.pls";
     ASSERT_EQ(library({"playlist", "export", "Mix", pls.string()}).exitCode, 0);
-    EXPECT_EQ(readFile(pls), "[playlist]\nFILE1=b.mp3\nFILE2=a.mp3\nNumberOfEntries=2\n");
+    EXPECT_EQ(readText(pls), "[playlist]\nFILE1=b.mp3\nFILE2=a.mp3\nNumberOfEntries=2\n");
 
     const fs::path m3u = music_ / "mix.m3u";
     std::ofstream(m3u) << "#EXTM3U\nb.mp3\nmissing.mp3\n";

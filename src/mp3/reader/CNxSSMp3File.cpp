@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "platform/AtomicFile.h"
+#include "platform/TemporaryFiles.h"
 #include "stream/CNxSSException.h"
 #include "stream/ResultCodes.h"
 
@@ -127,16 +128,15 @@ void CNxSSMp3File::Open(Mode mode) {
     fd_.reset();
     dataStart_ = dataSize_ = fileSize_ = 0;
     if (mode == kCreate) {
-        std::string pattern = folderOf(path_) + "/NxXXXXXX";
-        platform::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
-        if (!fd.valid()) {
+        auto created = platform::temporary::createFor(path_);
+        if (!created) {
             throwErrno();
         }
-        tempPath_ = pattern;
+        tempPath_ = created->path.string();
         // Permissions are a courtesy: a file system without them still
         // gets the audio.
-        static_cast<void>(::fchmod(fd.get(), modeFor(path_)));
-        fd_ = std::move(fd);
+        static_cast<void>(::fchmod(created->fd.get(), modeFor(path_)));
+        fd_ = std::move(created->fd);
         return;
     }
     fd_ = openOrThrow(path_, mode == kRead ? O_RDONLY : O_RDWR);

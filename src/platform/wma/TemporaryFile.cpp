@@ -6,17 +6,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <string>
 
+#include "platform/TemporaryFiles.h"
 #include "platform/wma/WmaError.h"
 
 namespace platform::wma {
 
 namespace {
-
-constexpr int kAttempts = 100;
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the user's umask, as for any new file
 
 Error systemError(const std::string& what, const std::filesystem::path& path) {
     return Error(Error::Kind::WriteFailed,
@@ -40,26 +37,12 @@ void syncFile(const std::filesystem::path& path) {
     }
 }
 
-std::filesystem::path randomName(const std::filesystem::path& folder, std::mt19937& random) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Nx%06X.tmp", static_cast<unsigned>(random() & 0xFFFFFF));
-    return folder / name;
-}
-
 }  // namespace
 
 TemporaryFile::TemporaryFile(const std::filesystem::path& target) : target_(target) {
-    std::mt19937 random(std::random_device{}());
-    for (int i = 0; i < kAttempts; ++i) {
-        path_ = randomName(folderOf(target), random);
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-        if (fd >= 0) {
-            ::close(fd);
-            return;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
+    if (auto created = temporary::createFor(target)) {
+        path_ = std::move(created->path);
+        return;
     }
     owned_ = false;
     throw systemError("cannot create a temporary file in", folderOf(target));

@@ -4,8 +4,8 @@
 
 namespace platform::wma {
 
-// A new, uniquely named file "Nx??????.tmp" in a target's folder that stands
-// in for the target while it is written. commit() moves it over the target
+// A new, uniquely named file in a target's folder (platform::temporary)
+// that stands in for the target while it is written. commit() moves it over the target
 // in one step; otherwise it is removed when the object goes away.
 class TemporaryFile {
   public:
