@@ -199,6 +199,14 @@ std::vector<Mp3Format> Mp3EncoderHandle::formats() const {
     return list;
 }
 
+bool Mp3EncoderHandle::offers(const Mp3Format& format) const {
+    const auto all = listOfferedFormats(static_cast<int>(inputRate_), inputChannels_, quality_,
+                                        config_.allowMono != 0);
+    return std::any_of(all.begin(), all.end(), [&](const OfferedFormat& f) {
+        return Mp3Format{f.sampleRate, f.channels, f.bitrate} == format;
+    });
+}
+
 // Turns whole input frames into floats at the output's channel count (a
 // stereo input for a mono output is averaged) and rate.
 bool Mp3EncoderHandle::convertInput(const uint8_t* data, size_t frames) {

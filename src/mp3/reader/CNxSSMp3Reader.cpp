@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mp3/Mp3FrameHeader.h"
+#include "mp3/Mp3FrameSearch.h"
 #include "mp3/Mp3VbrHeaders.h"
 #include "mp3/reader/CNxSSId3Info.h"
 #include "stream/CNxSSException.h"
@@ -17,8 +18,9 @@
 namespace {
 
 constexpr size_t kAnalysisBytes = 16384;
-// The largest Layer III frame (320 kbit/s at 32 kHz, padded) holds any VBR header.
-constexpr size_t kHeaderFrameBytes = 1441;
+// The longest frame and the header after it, which a free-format frame's
+// length is measured by.
+constexpr size_t kHeaderFrameBytes = mp3::kMp3MaxFrameBytes + 4;
 
 int setting(std::string_view name) {
     return static_cast<int>(nxss::ReadDword(CNxSSMp3Reader::kSettingsKey, name, 0));
@@ -134,8 +136,9 @@ void CNxSSMp3Reader::FindAudioStart(int64_t firstFrame) {
     std::vector<uint8_t> frame(kHeaderFrameBytes);
     file_->Seek(firstFrame, CNxSSMp3File::kBegin);
     const size_t got = file_->Read(frame.data(), frame.size());
+    size_t at = 0;
     mp3::Mp3FrameHeader h;
-    if (got >= 4 && mp3::decodeMp3Header(headerWord(frame.data()), h) &&
+    if (mp3::findFirstMp3Frame(frame.data(), got, at, h) && at == 0 &&
         mp3::isVbrHeaderFrame(frame.data(), got)) {
         audioStart_ = static_cast<uint64_t>(firstFrame) + h.frameBytes();
     }
