@@ -85,6 +85,8 @@ class Mp3EncoderHandle {
     Mp3EncoderHandle() = default;
     bool initialise();
     bool buildEngine();
+    Layer3Config streamConfig(bool vbr) const;
+    EncErrorPtr buildIsoEncoder(Layer3Config stream);
     void release();
     void fail(const std::string& message);
     bool convertInput(const uint8_t* data, size_t frames);
