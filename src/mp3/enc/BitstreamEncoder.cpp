@@ -50,7 +50,8 @@ uint32_t BitstreamEncoder::headerWord(const FrameSetup& setup, int modeExtension
     w = w << 1 | static_cast<uint32_t>(setup.padding);
     w = w << 1 | (params_.flags.privateBit ? 1u : 0u);
     w = w << 2 | static_cast<uint32_t>(params_.stereoMode);
-    w = w << 2 | (params_.stereoMode == StereoMode::Joint ? static_cast<uint32_t>(modeExtension) : 0u);
+    w = w << 2 |
+        (params_.stereoMode == StereoMode::Joint ? static_cast<uint32_t>(modeExtension) : 0u);
     w = w << 1 | (params_.flags.copyright ? 1u : 0u);
     w = w << 1 | (params_.flags.original ? 1u : 0u);
     w = w << 2 | static_cast<uint32_t>(params_.emphasis);

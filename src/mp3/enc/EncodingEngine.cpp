@@ -87,8 +87,8 @@ EncErrorPtr createEngine(const Layer3Config& stream, OptionConfig& options,
 }
 }  // namespace
 
-EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, Layer3Config stream,
-                             bool fullSearch, int inputChannels, OptionConfig& options,
+EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, Layer3Config stream, bool fullSearch,
+                             int inputChannels, OptionConfig& options,
                              std::unique_ptr<EncodingEngine>& result) {
     if (inputChannels != 1 && inputChannels != 2) {
         return MP3ENC_ERROR(kModule, "wrong number of channels on input");
@@ -117,8 +117,8 @@ EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, Layer3Config stream
 
 // The fast engine keeps to the real transform: the sine part costs time
 // that it is there to save.
-EncErrorPtr createFastEngine(const Layer3Config& stream, int inputChannels,
-                             OptionConfig& options, std::unique_ptr<EncodingEngine>& result) {
+EncErrorPtr createFastEngine(const Layer3Config& stream, int inputChannels, OptionConfig& options,
+                             std::unique_ptr<EncodingEngine>& result) {
     if (inputChannels != 1 && inputChannels != 2) {
         return MP3ENC_ERROR(kModule, "wrong number of channels on input");
     }

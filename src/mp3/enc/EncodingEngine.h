@@ -52,12 +52,12 @@ EncErrorPtr setIsoParam(IsoEncoderParams& params, int number, double value);
 // Builds the ISO encoder for a CBR stream: the record's values (low-pass,
 // padding, header flags, intensity stereo, the quality's loop options) go
 // over the stream's configuration, then the encoder is made.
-EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, Layer3Config stream,
-                             bool fullSearch, int inputChannels, OptionConfig& options,
+EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, Layer3Config stream, bool fullSearch,
+                             int inputChannels, OptionConfig& options,
                              std::unique_ptr<EncodingEngine>& result);
 
 // Builds the fast engine, for CBR or VBR, as the stream's configuration says.
-EncErrorPtr createFastEngine(const Layer3Config& stream, int inputChannels,
-                             OptionConfig& options, std::unique_ptr<EncodingEngine>& result);
+EncErrorPtr createFastEngine(const Layer3Config& stream, int inputChannels, OptionConfig& options,
+                             std::unique_ptr<EncodingEngine>& result);
 
 }  // namespace mp3::enc

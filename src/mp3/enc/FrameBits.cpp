@@ -82,8 +82,8 @@ int samplingIndexOf(int sampleRate) {
     return -1;
 }
 
-EncErrorPtr FrameBits::init(OptionConfig& options, int bitrate, int sampleRate, int type, BitstreamMode mode,
-                            int overheadBits) {
+EncErrorPtr FrameBits::init(OptionConfig& options, int bitrate, int sampleRate, int type,
+                            BitstreamMode mode, int overheadBits) {
     int padding = 0;
     if (auto e = options.readInt("padding", 0, 2, "set the padding mode",
                                  "0 = iso, 1 = never, 2 = always", padding)) {

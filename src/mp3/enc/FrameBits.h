@@ -44,8 +44,8 @@ struct FrameSetup {
 class FrameBits {
   public:
     // overheadBits: header, CRC and side information of every frame.
-    EncErrorPtr init(OptionConfig& options, int bitrate, int sampleRate, int type, BitstreamMode mode,
-                     int overheadBits);
+    EncErrorPtr init(OptionConfig& options, int bitrate, int sampleRate, int type,
+                     BitstreamMode mode, int overheadBits);
     // The next frame's set-up; call commit() with what it used before the next.
     FrameSetup advance();
     // The next frame at a given bitrate index and without padding, for

@@ -131,8 +131,8 @@ Layer3Config Mp3EncoderHandle::streamConfig(bool vbr) const {
 // rest through its parameter record.
 EncErrorPtr Mp3EncoderHandle::buildIsoEncoder(Layer3Config stream) {
     BitrateCheck check;
-    if (auto e = checkIsoBitrate(outputChannels_, bitrate_, static_cast<int>(inputRate_),
-                                 quality_, config_.allowIntensity == 0, check)) {
+    if (auto e = checkIsoBitrate(outputChannels_, bitrate_, static_cast<int>(inputRate_), quality_,
+                                 config_.allowIntensity == 0, check)) {
         return e;
     }
     isoParams_ = IsoEncoderParams{};

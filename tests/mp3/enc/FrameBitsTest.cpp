@@ -70,8 +70,10 @@ TEST(FrameBitsTest, BitrateChecksOfTheModes) {
     auto e = bits.init(options, 80000, 11025, 2, BitstreamMode::Iso, 0);
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->message, "non-ISO bitrate");
-    EXPECT_EQ(bits.init(options, 80000, 11025, 2, BitstreamMode::Mixed, 0)->message, "bitrate too high");
-    EXPECT_EQ(bits.init(options, 4000, 22050, 1, BitstreamMode::Mixed, 0)->message, "bitrate too low");
+    EXPECT_EQ(bits.init(options, 80000, 11025, 2, BitstreamMode::Mixed, 0)->message,
+              "bitrate too high");
+    EXPECT_EQ(bits.init(options, 4000, 22050, 1, BitstreamMode::Mixed, 0)->message,
+              "bitrate too low");
     EXPECT_EQ(bits.init(options, 128000, 44100, 3, BitstreamMode::Iso, 0)->message,
               "unknown bitstream type");
     options.add("padding", "3");

@@ -77,10 +77,10 @@ TEST_F(Mp3CommandsCliTest, DecodeFailsOnWriteErrors) {
         ASSERT_EQ(cli("decode " + in + " " + out).exitCode, 0);
         const auto complete = bytesOf(out);
         const std::string errors = (dir_ / "errors.txt").string();
-        const int status = std::system(("(trap '' XFSZ; ulimit -f 16; exec " +
-                                        std::string(MELODUX_CLI) + " decode " + in + " " + out +
-                                        ") 2> " + errors)
-                                           .c_str());
+        const int status =
+            std::system(("(trap '' XFSZ; ulimit -f 16; exec " + std::string(MELODUX_CLI) +
+                         " decode " + in + " " + out + ") 2> " + errors)
+                            .c_str());
         EXPECT_EQ(WEXITSTATUS(status), 1) << name;
         const auto text = bytesOf(errors);
         EXPECT_NE(std::string(text.begin(), text.end()).find("cannot write"), std::string::npos);
@@ -99,7 +99,7 @@ TEST_F(Mp3CommandsCliTest, DecodeRefusesToOverwriteItsInput) {
     ASSERT_EQ(::symlink(in.c_str(), (dir_ / "link.mp3").c_str()), 0);
     ASSERT_EQ(::link(in.c_str(), (dir_ / "hard.mp3").c_str()), 0);
     for (const std::string& out : {in, (dir_ / "link.mp3").string(), (dir_ / "hard.mp3").string(),
-                                  (dir_ / "." / "a.mp3").string()}) {
+                                   (dir_ / "." / "a.mp3").string()}) {
         const CliRun run = cli("decode " + in + " " + out);
         EXPECT_EQ(run.exitCode, 2) << out;
         EXPECT_NE(run.out.find("the output is the input"), std::string::npos) << run.out;

@@ -175,9 +175,9 @@ TEST_F(Mp3WriterTest, EveryListedFormatEncodesAtEverySpeed) {
             for (int quality = 0; quality <= 2; ++quality) {
                 Mp3WriterSettings s = Cbr(f.sampleRate, f.channels, f.bitrate);
                 s.quality = quality;
-                const std::string what = mp3::enc::formatListText(f.bitrate, f.sampleRate,
-                                                                  f.channels) +
-                                         " quality " + std::to_string(quality);
+                const std::string what =
+                    mp3::enc::formatListText(f.bitrate, f.sampleRate, f.channels) + " quality " +
+                    std::to_string(quality);
                 EXPECT_TRUE(s.suits(rate, channels)) << what;
                 Chain(Audio(static_cast<uint32_t>(rate), static_cast<uint16_t>(channels), 0.1), s);
                 ASSERT_EQ(Convert(), nxss::kFinished) << what << ": " << Writer().LastErrorText();
