@@ -13,9 +13,12 @@ namespace mp3 {
 
 class Mp3InputBuffer;
 
-inline constexpr int kMaxFrameBytes = 1441;   // 320 kbit/s at 32 kHz, padded
-inline constexpr int kReservoirBytes = 2048;  // main data kept across frames
+inline constexpr int kMaxFrameBytes = static_cast<int>(kMp3MaxFrameBytes);
 inline constexpr int kMaxMainDataBegin = 511;
+// Main data kept across frames: what main_data_begin reaches back to and the
+// longest frame's own.
+inline constexpr int kReservoirBytes = 4096;
+static_assert(kReservoirBytes >= kMaxMainDataBegin + kMaxFrameBytes);
 inline constexpr int kMaxFrameSamples = kMaxGranules * kGranuleLines;
 
 // Options chosen at construction: 8-bit output, reduced output rate

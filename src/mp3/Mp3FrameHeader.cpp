@@ -8,7 +8,7 @@ constexpr uint32_t kSampleRates[3][3] = {
     {44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
 
 // Layer III bitrates in kbit/s for MPEG-1 and for the lower sampling
-// frequencies; index 0 (free format) and 15 are not accepted.
+// frequencies; index 0 is free format, 15 is not accepted.
 constexpr uint32_t kLayer3Kbps[2][15] = {
     {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},
     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};
@@ -19,12 +19,14 @@ uint32_t bits(uint32_t word, int high, int low) {
     return (word >> low) & ((1u << (high - low + 1)) - 1);
 }
 
-bool headerFieldsAllowed(uint32_t word) {
-    const uint32_t layerCode = bits(word, 18, 17);
-    const uint32_t bitrateIndex = bits(word, 15, 12);
+bool mpegFieldsAllowed(uint32_t word) {
     const bool reservedVersion = bits(word, 20, 20) == 0 && bits(word, 19, 19) == 1;
-    return bits(word, 31, 21) == 0x7FF && layerCode == 1 && bitrateIndex != 0 &&
-           bitrateIndex != 15 && bits(word, 11, 10) != 3 && !reservedVersion;
+    return bits(word, 31, 21) == 0x7FF && bits(word, 18, 17) != 0 && bits(word, 15, 12) != 15 &&
+           bits(word, 11, 10) != 3 && !reservedVersion;
+}
+
+bool headerFieldsAllowed(uint32_t word) {
+    return mpegFieldsAllowed(word) && bits(word, 18, 17) == 1;
 }
 }  // namespace
 
@@ -69,11 +71,23 @@ bool decodeMp3Header(uint32_t word, Mp3FrameHeader& header) {
     h.sampleRate = kSampleRates[h.version][h.samplingIndex];
     h.bitrate = kLayer3Kbps[h.version == kMp3Version1 ? 0 : 1][h.bitrateIndex] * 1000;
     const uint32_t samples = h.samplesPerFrame();
-    h.frameLengthBits =
-        ((h.bitrate / kBitsPerSlot) * samples / h.sampleRate + h.padding) * kBitsPerSlot;
+    if (h.bitrate > 0) {
+        h.frameLengthBits =
+            ((h.bitrate / kBitsPerSlot) * samples / h.sampleRate + h.padding) * kBitsPerSlot;
+    }
     h.frameDurationMs = static_cast<float>(samples * 1000.0 / h.sampleRate);
     header = h;
     return true;
+}
+
+void setFreeFormatLength(Mp3FrameHeader& header, uint32_t unpaddedBytes) {
+    header.frameLengthBits = (unpaddedBytes + header.padding) * kBitsPerSlot;
+    header.bitrate = static_cast<uint32_t>(uint64_t{unpaddedBytes} * kBitsPerSlot *
+                                           header.sampleRate / header.samplesPerFrame());
+}
+
+bool isMpegAudioHeader(uint32_t word) {
+    return mpegFieldsAllowed(word);
 }
 
 }  // namespace mp3

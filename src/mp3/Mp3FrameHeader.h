@@ -13,6 +13,10 @@ inline constexpr uint32_t kMp3Version1 = 0;
 inline constexpr uint32_t kMp3Version2 = 1;
 inline constexpr uint32_t kMp3Version25 = 2;
 
+// The longest frame taken, free format included: 640 kbit/s at 32 kHz, or
+// 320 kbit/s at 8 kHz, padded.
+inline constexpr uint32_t kMp3MaxFrameBytes = 2881;
+
 // One decoded 32-bit frame header (most significant byte first) and the
 // values that follow from it.
 struct Mp3FrameHeader {
@@ -40,6 +44,9 @@ struct Mp3FrameHeader {
     float frameDurationMs = 0.0f;
     uint32_t word = 0;  // the header word as read
 
+    // Free format (bitrate index 0): bitrate and frame length stay 0 until
+    // the distance to the next header is known (setFreeFormatLength).
+    bool freeFormat() const { return valid && bitrateIndex == 0; }
     uint32_t frameBytes() const { return frameLengthBits / 8; }
     uint32_t samplesPerFrame() const;
     bool lowSamplingFrequency() const { return version != kMp3Version1; }
@@ -48,6 +55,14 @@ struct Mp3FrameHeader {
 // Decodes a header word. Only valid Layer III headers are accepted; an
 // invalid word leaves every field zero and returns false.
 bool decodeMp3Header(uint32_t word, Mp3FrameHeader& header);
+
+// Gives a free-format header its frame length from the stream's frame size
+// without padding, and the bitrate that size stands for.
+void setFreeFormatLength(Mp3FrameHeader& header, uint32_t unpaddedBytes);
+
+// True for a header word of any MPEG audio layer (I, II or III) with
+// allowed fields; tells a stream of another layer from no stream at all.
+bool isMpegAudioHeader(uint32_t word);
 
 // Samples per frame of a layer (1..3) and version.
 uint32_t mp3SamplesPerFrame(uint32_t layer, uint32_t version);

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "mp3/L3Stages.h"
+
 namespace mp3 {
 
 Mp3InputBuffer::Mp3InputBuffer(size_t capacity)
@@ -15,6 +17,7 @@ void Mp3InputBuffer::reset() {
     finished_ = false;
     header_ = Mp3FrameHeader{};
     reference_ = 0;
+    freeBytes_ = 0;
     toConfirm_ = 0;
     inSync_ = false;
     frameReady_ = false;
@@ -97,11 +100,58 @@ Mp3Ssc Mp3InputBuffer::sync() {
     return result;
 }
 
+// The offset of the next free-format header of the same stream at or after
+// `from`, or 0 when none is held within the longest frame.
+size_t Mp3InputBuffer::nextFreeFormatHeader(uint32_t word, size_t from) const {
+    const size_t last = std::min<size_t>(held_ - 4, kMp3MaxFrameBytes);
+    Mp3FrameHeader next;
+    for (size_t at = from; at <= last; ++at) {
+        if (this->at(at) != 0xFF) {
+            continue;
+        }
+        const uint32_t candidate = peek32(at);
+        if ((candidate & ~kMp3HeaderVariableBits) == (word & ~kMp3HeaderVariableBits) &&
+            decodeMp3Header(candidate, next) && next.freeFormat()) {
+            return at;
+        }
+    }
+    return 0;
+}
+
+// A free-format frame is as long as the distance to the next header of the
+// stream, as reference decoders find it. False when there is none; with
+// `needData` when more input could still bring it.
+bool Mp3InputBuffer::measureFreeFormat(Mp3FrameHeader& candidate, bool& needData) const {
+    const size_t shortest =
+        4 + (candidate.crcPresent ? 2 : 0) + static_cast<size_t>(l3SideInfoBytes(candidate));
+    const size_t distance = nextFreeFormatHeader(candidate.word, shortest);
+    needData = distance == 0 && !finished_ && held_ < kMp3MaxFrameBytes + 4;
+    if (distance == 0) {
+        return false;
+    }
+    setFreeFormatLength(candidate, static_cast<uint32_t>(distance - candidate.padding));
+    return true;
+}
+
+// Fills in a free-format frame's length from the measured size.
+bool Mp3InputBuffer::takeLength(Mp3FrameHeader& header) const {
+    if (!header.freeFormat()) {
+        return true;
+    }
+    if (freeBytes_ == 0) {
+        return false;
+    }
+    setFreeFormatLength(header, freeBytes_);
+    return true;
+}
+
 Mp3Ssc Mp3InputBuffer::search() {
     Mp3FrameHeader candidate;
     while (held_ >= 4) {
         const uint32_t word = peek32(0);
-        if (decodeMp3Header(word, candidate)) {
+        bool needData = false;
+        if (decodeMp3Header(word, candidate) &&
+            (!candidate.freeFormat() || measureFreeFormat(candidate, needData))) {
             const size_t length = candidate.frameBytes();
             if (!frameFits(length)) {
                 return ssc::kSyncSearched;
@@ -112,11 +162,15 @@ Mp3Ssc Mp3InputBuffer::search() {
                 (decodeMp3Header(peek32(length), next) &&
                  (next.word & ~kMp3HeaderVariableBits) == (word & ~kMp3HeaderVariableBits))) {
                 header_ = candidate;
+                freeBytes_ = candidate.freeFormat() ? length - candidate.padding : 0;
                 reference_ = word & ~kMp3HeaderVariableBits;
                 toConfirm_ = 10;
                 inSync_ = true;
                 return ssc::kOk;
             }
+        }
+        if (needData) {
+            return ssc::kSyncSearched;
         }
         drop(1);
         ++skipped_;
@@ -130,7 +184,8 @@ Mp3Ssc Mp3InputBuffer::follow() {
     }
     Mp3FrameHeader current;
     const uint32_t word = peek32(0);
-    bool agrees = decodeMp3Header(word, current) && (word & ~kMp3HeaderVariableBits) == reference_;
+    bool agrees = decodeMp3Header(word, current) &&
+                  (word & ~kMp3HeaderVariableBits) == reference_ && takeLength(current);
     if (agrees) {
         const size_t length = current.frameBytes();
         if (!frameFits(length)) {

@@ -53,6 +53,9 @@ class Mp3InputBuffer {
     void drop(size_t count);
     void pull();
     bool frameFits(size_t frameBytes) const;
+    size_t nextFreeFormatHeader(uint32_t word, size_t from) const;
+    bool measureFreeFormat(Mp3FrameHeader& candidate, bool& needData) const;
+    bool takeLength(Mp3FrameHeader& header) const;
     Mp3Ssc search();
     Mp3Ssc follow();
 
@@ -65,6 +68,7 @@ class Mp3InputBuffer {
 
     Mp3FrameHeader header_;
     uint32_t reference_ = 0;  // header of the stream, variable bits masked off
+    uint32_t freeBytes_ = 0;  // free-format frame size without padding, once measured
     int toConfirm_ = 0;
     bool inSync_ = false;
     bool frameReady_ = false;

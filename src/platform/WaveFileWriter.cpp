@@ -113,10 +113,13 @@ bool WaveFileWriter::startFile(const WaveFormat& format) {
     return true;
 }
 
-void WaveFileWriter::append(std::span<const uint8_t> bytes) {
+bool WaveFileWriter::append(std::span<const uint8_t> bytes) {
     std::lock_guard lock(mutex_);
-    if (!file_ || !file_->ok() || full_) {
-        return;
+    if (!file_ || !file_->ok()) {
+        return false;
+    }
+    if (full_) {
+        return true;  // said so when the limit was reached
     }
     const uint64_t room = kMaxRiffSize - (dataOffset_ - 8) - dataBytes_ - 1;
     if (bytes.size() > room) {
@@ -126,9 +129,10 @@ void WaveFileWriter::append(std::span<const uint8_t> bytes) {
     }
     if (!file_->writeAt(dataOffset_ + dataBytes_, bytes)) {
         report(file_->error());
-        return;
+        return false;
     }
     dataBytes_ += bytes.size();
+    return true;
 }
 
 bool WaveFileWriter::writeSizes() {
@@ -142,16 +146,17 @@ bool WaveFileWriter::writeSizes() {
     return file_->writeAt(0, head);
 }
 
-void WaveFileWriter::finish() {
+bool WaveFileWriter::finish() {
     std::lock_guard lock(mutex_);
     open_ = false;
     if (!file_ || !file_->ok()) {
-        return;
+        return false;
     }
     const bool done = writeSizes() && (file_->published() ? file_->sync() : file_->publish());
     if (!done) {
         report(file_->error());
     }
+    return done;
 }
 
 }  // namespace platform

@@ -30,9 +30,11 @@ class WaveFileWriter {
     // Starts a device's session. kMmAllocated while another device of this
     // file is open; kMmError when the file cannot be created.
     MmResult begin(const WaveFormat& format);
-    void append(std::span<const uint8_t> bytes);
-    // Ends the session: fills in the sizes, syncs, and puts the file in place.
-    void finish();
+    // False when the bytes could not be written (reported once).
+    bool append(std::span<const uint8_t> bytes);
+    // Ends the session: fills in the sizes, syncs, and puts the file in
+    // place. False when the file is not complete on disk.
+    bool finish();
 
     // A sink that feeds this writer and ends its session when destroyed.
     static std::unique_ptr<PcmSink> sessionSink(std::shared_ptr<WaveFileWriter> writer);

@@ -44,7 +44,6 @@ TEST(Mp3FrameHeader, RejectsEverythingButValidLayer3AndLeavesFieldsZero) {
         0xFFFD9064,  // Layer II
         0xFFFF9064,  // Layer I
         0xFFF90064,  // layer code 00 (reserved)
-        0xFFFB0064,  // free format
         0xFFFBF064,  // bitrate index 15
         0xFFFB9C64,  // sampling index 3
         0xFFEB9064,  // reserved version (extension 0, ID 1)
@@ -58,6 +57,20 @@ TEST(Mp3FrameHeader, RejectsEverythingButValidLayer3AndLeavesFieldsZero) {
         EXPECT_EQ(h.bitrate, 0u);
         EXPECT_EQ(h.layer, 0u);
     }
+}
+
+// A free-format header is valid; its length comes from the stream.
+TEST(Mp3FrameHeader, FreeFormatTakesItsLengthFromTheStream) {
+    Mp3FrameHeader h;
+    ASSERT_TRUE(decodeMp3Header(0xFFFB0264, h));  // padded
+    EXPECT_TRUE(h.freeFormat());
+    EXPECT_EQ(h.frameBytes(), 0u);
+    EXPECT_EQ(h.bitrate, 0u);
+    setFreeFormatLength(h, 653);  // what 200 kbit/s at 44.1 kHz gives
+    EXPECT_EQ(h.frameBytes(), 654u);
+    EXPECT_EQ(h.bitrate, 653u * 8 * 44100 / 1152);
+    EXPECT_TRUE(isMpegAudioHeader(0xFFFD9064)) << "Layer II";
+    EXPECT_FALSE(isMpegAudioHeader(0xFFF90064)) << "no layer";
 }
 
 TEST(Mp3Ssc, TextsAndClasses) {

@@ -83,10 +83,10 @@ uint32_t headerWord(int bitrateIndex, int padding, int mode, int samplingIndex) 
            static_cast<uint32_t>(mode) << 6;
 }
 
-std::vector<uint8_t> silentFrame(uint32_t word) {
+std::vector<uint8_t> silentFrame(uint32_t word, size_t freeBytes) {
     Mp3FrameHeader h;
     decodeMp3Header(word, h);
-    std::vector<uint8_t> frame(h.frameBytes(), 0);
+    std::vector<uint8_t> frame(h.freeFormat() ? freeBytes + h.padding : h.frameBytes(), 0);
     for (int i = 0; i < 4; ++i) {
         frame[static_cast<size_t>(i)] = static_cast<uint8_t>(word >> (24 - 8 * i));
     }

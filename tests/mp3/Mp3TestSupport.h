@@ -39,7 +39,8 @@ inline const double kMaxLimit = 0.00006103515625;  // 2^-14
 
 // A minimal Layer III header word: MPEG-1 44.1 kHz, no CRC.
 uint32_t headerWord(int bitrateIndex, int padding = 0, int mode = 0, int samplingIndex = 0);
-// A frame of that header with zeroed side information and main data.
-std::vector<uint8_t> silentFrame(uint32_t word);
+// A frame of that header with zeroed side information and main data; a
+// free-format one is `freeBytes` long without its padding.
+std::vector<uint8_t> silentFrame(uint32_t word, size_t freeBytes = 0);
 
 }  // namespace mp3::test

@@ -148,7 +148,7 @@ size_t Mp3EncodeConverter::frameAt(size_t at) const {
         const uint32_t word =
             uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
         Mp3FrameHeader header;
-        if (decodeMp3Header(word, header)) {
+        if (decodeMp3Header(word, header) && header.frameBytes() > 0) {
             return header.frameBytes();
         }
     }

@@ -19,15 +19,12 @@ EncErrorPtr BitstreamEncoder::create(OptionConfig& options, const BitstreamParam
     if (type < 0) {
         return MP3ENC_ERROR(kModule, "invalid samplerate");
     }
-    if (params.stereoMode < 0 || params.stereoMode > 3) {
-        return MP3ENC_ERROR(kModule, "erroneous stereo mode");
-    }
     enc->params_ = params;
     enc->type_ = type;
     enc->samplingIndex_ = samplingIndexOf(params.sampleRate);
-    enc->channels_ = params.stereoMode == kModeSingle ? 1 : 2;
+    enc->channels_ = params.stereoMode == StereoMode::Single ? 1 : 2;
     enc->granules_ = type == kTypeMpeg1 ? 2 : 1;
-    enc->crcBits_ = params.crc ? 16 : 0;
+    enc->crcBits_ = params.flags.crc ? 16 : 0;
     if (type == kTypeMpeg1) {
         enc->sideBits_ = enc->channels_ == 2 ? 256 : 136;
     } else {
@@ -47,15 +44,16 @@ uint32_t BitstreamEncoder::headerWord(const FrameSetup& setup, int modeExtension
     uint32_t w = type_ == kTypeMpeg25 ? 0xFFEu : 0xFFFu;
     w = w << 1 | (type_ == kTypeMpeg1 ? 1u : 0u);
     w = w << 2 | 1u;  // layer III
-    w = w << 1 | (params_.crc ? 0u : 1u);
+    w = w << 1 | (params_.flags.crc ? 0u : 1u);
     w = w << 4 | static_cast<uint32_t>(setup.bitrateIndex);
     w = w << 2 | static_cast<uint32_t>(samplingIndex_);
     w = w << 1 | static_cast<uint32_t>(setup.padding);
-    w = w << 1 | (params_.privateBit ? 1u : 0u);
+    w = w << 1 | (params_.flags.privateBit ? 1u : 0u);
     w = w << 2 | static_cast<uint32_t>(params_.stereoMode);
-    w = w << 2 | static_cast<uint32_t>(params_.stereoMode == kModeJoint ? modeExtension : 0);
-    w = w << 1 | (params_.copyright ? 1u : 0u);
-    w = w << 1 | (params_.original ? 1u : 0u);
+    w = w << 2 |
+        (params_.stereoMode == StereoMode::Joint ? static_cast<uint32_t>(modeExtension) : 0u);
+    w = w << 1 | (params_.flags.copyright ? 1u : 0u);
+    w = w << 1 | (params_.flags.original ? 1u : 0u);
     w = w << 2 | static_cast<uint32_t>(params_.emphasis);
     return w;
 }
@@ -145,11 +143,11 @@ void BitstreamEncoder::write(const FrameSetup& setup, const FrameCode& frame,
     // Header, check word and side information, then the CRC over them.
     BitWriter hs(64);
     hs.put(headerWord(setup, frame.modeExtension), 32);
-    if (params_.crc) {
+    if (params_.flags.crc) {
         hs.put(0, 16);
     }
     writeSideInfo(hs, frame, setup.reservoirFill / 8);
-    if (params_.crc) {
+    if (params_.flags.crc) {
         Crc16 crc;
         crc.bytes(hs.front() + 2, 2);
         crc.bytes(hs.front() + 6, static_cast<size_t>(sideBits_ / 8));

@@ -15,13 +15,10 @@ namespace mp3::enc {
 struct BitstreamParams {
     int sampleRate = 44100;
     int bitrate = 128000;
-    bool crc = false;
-    bool copyright = false;
-    bool original = false;
-    bool privateBit = false;
+    HeaderFlags flags;
     int emphasis = 0;
-    int stereoMode = kModeJoint;
-    int bitstreamMode = kBitstreamMixed;
+    StereoMode stereoMode = StereoMode::Joint;
+    BitstreamMode bitstreamMode = BitstreamMode::Mixed;
 };
 
 // Turns coded granules into Layer III frames: header, side information, CRC

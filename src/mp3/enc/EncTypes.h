@@ -16,11 +16,16 @@ inline constexpr int kTypeMpeg1 = 0;
 inline constexpr int kTypeMpeg2 = 1;
 inline constexpr int kTypeMpeg25 = 2;
 
-// Stereo modes of the frame header.
-inline constexpr int kModeStereo = 0;
-inline constexpr int kModeJoint = 1;
-inline constexpr int kModeDual = 2;
-inline constexpr int kModeSingle = 3;
+// Stereo modes of the frame header, by their code.
+enum class StereoMode { Stereo = 0, Joint = 1, Dual = 2, Single = 3 };
+
+// The flags every frame header carries.
+struct HeaderFlags {
+    bool crc = false;
+    bool copyright = false;
+    bool original = false;
+    bool privateBit = false;
+};
 
 // Block types of a granule.
 inline constexpr int kBlockNormal = 0;

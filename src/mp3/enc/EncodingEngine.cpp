@@ -67,9 +67,28 @@ EncErrorPtr setIsoParam(IsoEncoderParams& params, int number, double value) {
     }
 }
 
-EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& options,
-                             int inputChannels, int outputRate, int outputChannels, int bitrate,
-                             int stereoTools, bool fullSearch, bool crc,
+namespace {
+// The transform and the configuration's low-pass and padding as options,
+// then the encoder.
+EncErrorPtr createEngine(const Layer3Config& stream, OptionConfig& options,
+                         std::unique_ptr<EncodingEngine>& result) {
+    options.add("noCmdct");
+    if (stream.lowpass > 0.0f) {
+        const double bw = std::min<double>(stream.lowpass, stream.sampleRate / 2.0);
+        options.add("bw", formatted("%5.0f", bw));
+    }
+    options.add("padding", formatted("%.0f", static_cast<int>(stream.padding)));
+    std::unique_ptr<Layer3Encoder> encoder;
+    if (auto e = Layer3Encoder::create(stream, options, encoder)) {
+        return MP3ENC_ERROR_CHAIN(kModule, "CreateLoopKernel() failed", std::move(e));
+    }
+    result = std::make_unique<EncodingEngine>(std::move(encoder), stream.channels);
+    return nullptr;
+}
+}  // namespace
+
+EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, Layer3Config stream, bool fullSearch,
+                             int inputChannels, OptionConfig& options,
                              std::unique_ptr<EncodingEngine>& result) {
     if (inputChannels != 1 && inputChannels != 2) {
         return MP3ENC_ERROR(kModule, "wrong number of channels on input");
@@ -77,70 +96,34 @@ EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& optio
     if (params.emptyFirst != 0) {
         options.clear();
     }
-    options.add("noCmdct");
-    if (params.lowpass > 0.0f) {
-        const double bw = std::min<double>(params.lowpass, outputRate / 2.0);
-        options.add("bw", formatted("%5.0f", bw));
-    }
     if (fullSearch) {
         options.add("hfs");
     }
     const bool thorough = params.quality >= 7;
     options.add("amp", thorough ? "1" : "2");
     options.add("mol", thorough ? "400" : "14");
-    options.add("padding", formatted("%.0f", params.paddingMode));
-    Layer3Config config;
-    config.sampleRate = outputRate;
-    config.channels = outputChannels;
-    config.bitrate = bitrate;
-    config.stereoTools =
-        params.disableIntensity != 0 ? stereoTools & ~kToolsIntensity : stereoTools;
-    config.crc = crc;
-    config.privateBit = (params.headerFlags & kHeaderPrivate) != 0;
-    config.copyright = (params.headerFlags & kHeaderCopyright) != 0;
-    config.original = (params.headerFlags & kHeaderOriginal) != 0;
-    config.bitstreamMode = kBitstreamMixed;
-    std::unique_ptr<Layer3Encoder> encoder;
-    if (auto e = Layer3Encoder::create(config, options, encoder)) {
-        return MP3ENC_ERROR_CHAIN(kModule, "CreateLoopKernel() failed", std::move(e));
+    stream.lowpass = params.lowpass;
+    stream.padding = static_cast<PaddingMode>(params.paddingMode);
+    if (params.disableIntensity != 0) {
+        stream.stereoTools &= ~kToolsIntensity;
     }
-    result = std::make_unique<EncodingEngine>(std::move(encoder), outputChannels);
-    return nullptr;
+    stream.flags.privateBit = (params.headerFlags & kHeaderPrivate) != 0;
+    stream.flags.copyright = (params.headerFlags & kHeaderCopyright) != 0;
+    stream.flags.original = (params.headerFlags & kHeaderOriginal) != 0;
+    stream.vbr = false;
+    stream.fast = false;
+    return createEngine(stream, options, result);
 }
 
-EncErrorPtr createFastEngine(const FastEngineParams& params, OptionConfig& options,
+// The fast engine keeps to the real transform: the sine part costs time
+// that it is there to save.
+EncErrorPtr createFastEngine(const Layer3Config& stream, int inputChannels, OptionConfig& options,
                              std::unique_ptr<EncodingEngine>& result) {
-    if (params.inputChannels != 1 && params.inputChannels != 2) {
+    if (inputChannels != 1 && inputChannels != 2) {
         return MP3ENC_ERROR(kModule, "wrong number of channels on input");
     }
     options.clear();
-    // The fast engine keeps to the real transform: the sine part costs
-    // time that it is there to save.
-    options.add("noCmdct");
-    if (params.lowpass > 0.0f) {
-        options.add("bw",
-                    formatted("%5.0f", std::min<double>(params.lowpass, params.outputRate / 2.0)));
-    }
-    options.add("padding", formatted("%.0f", params.paddingMode));
-    Layer3Config config;
-    config.sampleRate = params.outputRate;
-    config.channels = params.outputChannels;
-    config.bitrate = params.bitrate;
-    config.stereoTools = params.midSide ? kToolsMidSide : kToolsNone;
-    config.crc = params.engineValue != 0;
-    config.privateBit = params.privateBit;
-    config.copyright = params.copyright;
-    config.original = params.original;
-    config.bitstreamMode = kBitstreamMixed;
-    config.vbr = params.vbr;
-    config.vbrQuality = params.vbrQuality;
-    config.fast = !params.fastFlag;
-    std::unique_ptr<Layer3Encoder> encoder;
-    if (auto e = Layer3Encoder::create(config, options, encoder)) {
-        return MP3ENC_ERROR_CHAIN(kModule, "CreateLoopKernel() failed", std::move(e));
-    }
-    result = std::make_unique<EncodingEngine>(std::move(encoder), params.outputChannels);
-    return nullptr;
+    return createEngine(stream, options, result);
 }
 
 }  // namespace mp3::enc

@@ -49,32 +49,15 @@ inline constexpr int kHeaderOriginal = 4;
 // 8 low-pass frequency).
 EncErrorPtr setIsoParam(IsoEncoderParams& params, int number, double value);
 
-// Builds the ISO encoder for a CBR stream: fills the option configuration
-// from the record and the bitrate check, then creates the encoder.
-EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, OptionConfig& options,
-                             int inputChannels, int outputRate, int outputChannels, int bitrate,
-                             int stereoTools, bool fullSearch, bool crc,
+// Builds the ISO encoder for a CBR stream: the record's values (low-pass,
+// padding, header flags, intensity stereo, the quality's loop options) go
+// over the stream's configuration, then the encoder is made.
+EncErrorPtr createIsoEncoder(const IsoEncoderParams& params, Layer3Config stream, bool fullSearch,
+                             int inputChannels, OptionConfig& options,
                              std::unique_ptr<EncodingEngine>& result);
 
-// The fast engine's creation parameters.
-struct FastEngineParams {
-    int outputRate = 44100;
-    int bitrate = 0;  // 0 in VBR mode
-    int outputChannels = 2;
-    int inputChannels = 2;
-    float lowpass = 0.0f;
-    bool midSide = true;
-    bool vbr = false;
-    int vbrQuality = 60;
-    bool fastFlag = false;  // encoder quality above 0
-    int paddingMode = 0;
-    int engineValue = 0;  // nonzero: frames carry a CRC
-    bool privateBit = false;
-    bool copyright = false;
-    bool original = false;
-};
-
-EncErrorPtr createFastEngine(const FastEngineParams& params, OptionConfig& options,
+// Builds the fast engine, for CBR or VBR, as the stream's configuration says.
+EncErrorPtr createFastEngine(const Layer3Config& stream, int inputChannels, OptionConfig& options,
                              std::unique_ptr<EncodingEngine>& result);
 
 }  // namespace mp3::enc

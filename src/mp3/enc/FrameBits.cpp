@@ -82,17 +82,16 @@ int samplingIndexOf(int sampleRate) {
     return -1;
 }
 
-EncErrorPtr FrameBits::init(OptionConfig& options, int bitrate, int sampleRate, int type, int mode,
-                            int overheadBits) {
+EncErrorPtr FrameBits::init(OptionConfig& options, int bitrate, int sampleRate, int type,
+                            BitstreamMode mode, int overheadBits) {
+    int padding = 0;
     if (auto e = options.readInt("padding", 0, 2, "set the padding mode",
-                                 "0 = iso, 1 = never, 2 = always", paddingMode_)) {
+                                 "0 = iso, 1 = never, 2 = always", padding)) {
         return e;
     }
+    paddingMode_ = static_cast<PaddingMode>(padding);
     if (type < 0 || type > 2) {
         return MP3ENC_ERROR(kModule, "unknown bitstream type");
-    }
-    if (mode < 0 || mode > 2) {
-        return MP3ENC_ERROR(kModule, "unknown bitstream mode");
     }
     bitrate_ = bitrate;
     sampleRate_ = sampleRate;
@@ -100,16 +99,16 @@ EncErrorPtr FrameBits::init(OptionConfig& options, int bitrate, int sampleRate, 
     overheadBits_ = overheadBits;
     samplesPerFrame_ = type == 0 ? 1152 : 576;
     mode_ = mode;
-    if (mode_ == kBitstreamMixed && bitrateIndex(type, bitrate, BitrateSelect::Exact) != 15) {
-        mode_ = kBitstreamIso;
+    if (mode_ == BitstreamMode::Mixed && bitrateIndex(type, bitrate, BitrateSelect::Exact) != 15) {
+        mode_ = BitstreamMode::Iso;
     }
     if (auto e = [&]() -> EncErrorPtr {
-            if (mode_ == kBitstreamIso) {
+            if (mode_ == BitstreamMode::Iso) {
                 return bitrateIndex(type, bitrate, BitrateSelect::Exact) == kBitrateIndexInvalid
                            ? MP3ENC_ERROR(kModule, "non-ISO bitrate")
                            : nullptr;
             }
-            if (mode_ == kBitstreamMixed) {
+            if (mode_ == BitstreamMode::Mixed) {
                 if (bitrateIndex(type, bitrate, BitrateSelect::Floor) == kBitrateIndexInvalid) {
                     return MP3ENC_ERROR(kModule, "bitrate too low");
                 }
@@ -135,10 +134,10 @@ EncErrorPtr FrameBits::init(OptionConfig& options, int bitrate, int sampleRate, 
 }
 
 int FrameBits::choosePadding() {
-    if (paddingMode_ == kPaddingNever) {
+    if (paddingMode_ == PaddingMode::Never) {
         return 0;
     }
-    if (paddingMode_ == kPaddingAlways) {
+    if (paddingMode_ == PaddingMode::Always) {
         return 1;
     }
     paddingAccumulator_ -= paddingRemainder_;
@@ -155,10 +154,10 @@ int FrameBits::frameBytesOf(int bitrate, int padding) const {
 }
 
 int FrameBits::chooseIndex(int padding) {
-    if (mode_ == kBitstreamFree) {
+    if (mode_ == BitstreamMode::Free) {
         return 0;
     }
-    if (mode_ == kBitstreamIso) {
+    if (mode_ == BitstreamMode::Iso) {
         return bitrateIndex(type_, bitrate_, BitrateSelect::Exact);
     }
     // Mixed: take the floor while the stream is ahead of the request.
@@ -183,7 +182,7 @@ FrameSetup FrameBits::setupFor(int bitrateIndex, int padding) {
     FrameSetup s;
     s.padding = padding;
     s.bitrateIndex = bitrateIndex;
-    const int bitrate = mode_ == kBitstreamFree ? bitrate_ : kBitrates[type_][s.bitrateIndex];
+    const int bitrate = mode_ == BitstreamMode::Free ? bitrate_ : kBitrates[type_][s.bitrateIndex];
     s.frameBytes = frameBytesOf(bitrate, s.padding);
     s.mainDataBits = s.frameBytes * 8 - overheadBits_;
     s.reservoirFill = fill_;

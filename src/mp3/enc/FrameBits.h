@@ -13,13 +13,11 @@ inline constexpr int kBitrateIndexInvalid = 15;
 
 // Bitstream modes: exact ISO bitrates, a mix of the two nearest table
 // bitrates, or free format.
-inline constexpr int kBitstreamIso = 0;
-inline constexpr int kBitstreamMixed = 1;
-inline constexpr int kBitstreamFree = 2;
+enum class BitstreamMode { Iso, Mixed, Free };
 
-inline constexpr int kPaddingIso = 0;
-inline constexpr int kPaddingNever = 1;
-inline constexpr int kPaddingAlways = 2;
+// Padding of the frames: as ISO's rule keeps the mean bitrate, never, or
+// always (the option "padding" gives the number).
+enum class PaddingMode { Iso = 0, Never = 1, Always = 2 };
 
 // Table bitrate (bit/s) of an index 0..14 of a bitstream type; entry 0 is the
 // lowest free-format bitrate. 0 where the type has no such index.
@@ -46,8 +44,8 @@ struct FrameSetup {
 class FrameBits {
   public:
     // overheadBits: header, CRC and side information of every frame.
-    EncErrorPtr init(OptionConfig& options, int bitrate, int sampleRate, int type, int mode,
-                     int overheadBits);
+    EncErrorPtr init(OptionConfig& options, int bitrate, int sampleRate, int type,
+                     BitstreamMode mode, int overheadBits);
     // The next frame's set-up; call commit() with what it used before the next.
     FrameSetup advance();
     // The next frame at a given bitrate index and without padding, for
@@ -60,7 +58,7 @@ class FrameBits {
     int samplesPerFrame() const { return samplesPerFrame_; }
     int reservoirCap() const { return reservoirCap_; }
     int reservoirFill() const { return fill_; }
-    int mode() const { return mode_; }
+    BitstreamMode mode() const { return mode_; }
 
   private:
     int choosePadding();
@@ -71,8 +69,8 @@ class FrameBits {
     int bitrate_ = 0;
     int sampleRate_ = 0;
     int type_ = 0;
-    int mode_ = 0;
-    int paddingMode_ = kPaddingIso;
+    BitstreamMode mode_ = BitstreamMode::Iso;
+    PaddingMode paddingMode_ = PaddingMode::Iso;
     int samplesPerFrame_ = 1152;
     int overheadBits_ = 0;
     int reservoirCap_ = 0;

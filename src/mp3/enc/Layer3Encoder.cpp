@@ -62,14 +62,11 @@ EncErrorPtr Layer3Encoder::init(const Layer3Config& config, OptionConfig& option
     BitstreamParams bp;
     bp.sampleRate = config.sampleRate;
     bp.bitrate = config.vbr ? tableBitrate(type, 1) : config.bitrate;
-    bp.crc = config.crc;
-    bp.copyright = config.copyright;
-    bp.original = config.original;
-    bp.privateBit = config.privateBit;
-    bp.stereoMode = channels_ == 1                     ? kModeSingle
-                    : config.stereoTools != kToolsNone ? kModeJoint
-                                                       : kModeStereo;
-    bp.bitstreamMode = config.vbr ? kBitstreamIso : config.bitstreamMode;
+    bp.flags = config.flags;
+    bp.stereoMode = channels_ == 1                     ? StereoMode::Single
+                    : config.stereoTools != kToolsNone ? StereoMode::Joint
+                                                       : StereoMode::Stereo;
+    bp.bitstreamMode = config.vbr ? BitstreamMode::Iso : config.bitstreamMode;
     if (auto e = BitstreamEncoder::create(options, bp, bitstream_)) {
         return MP3ENC_ERROR_CHAIN(kModule, "CreateBitstreamEncoder() failed", std::move(e));
     }

@@ -18,21 +18,23 @@ inline constexpr int kToolsNone = 0;
 inline constexpr int kToolsMidSide = 1;
 inline constexpr int kToolsIntensity = 2;
 
+// What a stream is coded as: made once by the encoder handle, adjusted by
+// the engine that builds the encoder, and taken whole by the encoder.
 struct Layer3Config {
     int sampleRate = 44100;
     int channels = 2;
     int bitrate = 128000;  // CBR bitrate; the VBR floor's reference otherwise
     int stereoTools = kToolsMidSide;
-    bool crc = false;
-    bool copyright = false;
-    bool original = false;
-    bool privateBit = false;
-    int bitstreamMode = kBitstreamIso;
+    HeaderFlags flags;
+    BitstreamMode bitstreamMode = BitstreamMode::Iso;
     bool vbr = false;
     int vbrQuality = 60;  // 1..100
     // The fast engine: cheaper tonality and no distortion loop; otherwise
     // the loop follows the options ("itm", "mol", "amp", "hfs").
     bool fast = false;
+    // Given to the encoder as the options "bw" and "padding".
+    float lowpass = 0.0f;  // Hz, 0 for the model's own
+    PaddingMode padding = PaddingMode::Iso;
 };
 
 // The Layer III encoder shared by both engines: analysis filterbank, block

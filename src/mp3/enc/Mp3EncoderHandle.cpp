@@ -85,46 +85,10 @@ bool Mp3EncoderHandle::buildEngine() {
         fail("VBR needs an output rate of at least 16000 Hz");
         return false;
     }
-    EncErrorPtr error;
-    if (fast) {
-        FastEngineParams p;
-        p.outputRate = outputRate_;
-        p.bitrate = vbr ? 0 : bitrate_;
-        p.outputChannels = outputChannels_;
-        p.inputChannels = inputChannels_;
-        p.lowpass = config_.lowpass;
-        p.midSide = config_.allowMidSide != 0;
-        p.vbr = vbr;
-        p.vbrQuality = config_.vbrQuality;
-        p.fastFlag = quality_ != 0;
-        p.paddingMode = config_.paddingMode;
-        p.engineValue = config_.engineValue;
-        p.privateBit = config_.privateBit != 0;
-        p.copyright = config_.copyright != 0;
-        p.original = config_.original != 0;
-        error = createFastEngine(p, options_, engine_);
-        engineKind_ = Mp3Engine::Fast;
-    } else {
-        BitrateCheck check;
-        error = checkIsoBitrate(outputChannels_, bitrate_, input, quality_,
-                                config_.allowIntensity == 0, check);
-        if (!error) {
-            isoParams_ = IsoEncoderParams{};
-            isoParams_.quality = quality_;
-            isoParams_.disableIntensity = config_.allowIntensity == 0 ? 1 : 0;
-            isoParams_.lowpass = config_.lowpass;
-            isoParams_.paddingMode = config_.paddingMode;
-            isoParams_.headerFlags = (config_.privateBit ? kHeaderPrivate : 0) |
-                                     (config_.copyright ? kHeaderCopyright : 0) |
-                                     (config_.original ? kHeaderOriginal : 0);
-            const int tools =
-                check.stereoTools & (kToolsIntensity | (config_.allowMidSide ? kToolsMidSide : 0));
-            error = createIsoEncoder(isoParams_, options_, inputChannels_, outputRate_,
-                                     outputChannels_, bitrate_, tools, check.fullSearch,
-                                     config_.engineValue != 0, engine_);
-        }
-        engineKind_ = Mp3Engine::Iso;
-    }
+    const Layer3Config stream = streamConfig(vbr);
+    EncErrorPtr error = fast ? createFastEngine(stream, inputChannels_, options_, engine_)
+                             : buildIsoEncoder(stream);
+    engineKind_ = fast ? Mp3Engine::Fast : Mp3Engine::Iso;
     if (error) {
         fail(error->describe());
         return false;
@@ -142,6 +106,47 @@ bool Mp3EncoderHandle::buildEngine() {
         vbri_->setQuality(config_.vbrQuality);
     }
     return true;
+}
+
+// The stream as the configuration and the output format describe it; the
+// fast engine takes it as it is (never intensity stereo).
+Layer3Config Mp3EncoderHandle::streamConfig(bool vbr) const {
+    Layer3Config c;
+    c.sampleRate = outputRate_;
+    c.channels = outputChannels_;
+    c.bitrate = vbr ? 0 : bitrate_;
+    c.stereoTools = config_.allowMidSide != 0 ? kToolsMidSide : kToolsNone;
+    c.flags = {config_.engineValue != 0, config_.copyright != 0, config_.original != 0,
+               config_.privateBit != 0};
+    c.bitstreamMode = BitstreamMode::Mixed;
+    c.vbr = vbr;
+    c.vbrQuality = config_.vbrQuality;
+    c.fast = quality_ == 0;
+    c.lowpass = config_.lowpass;
+    c.padding = static_cast<PaddingMode>(config_.paddingMode);
+    return c;
+}
+
+// The ISO encoder takes its stereo tools from the bitrate check and the
+// rest through its parameter record.
+EncErrorPtr Mp3EncoderHandle::buildIsoEncoder(Layer3Config stream) {
+    BitrateCheck check;
+    if (auto e = checkIsoBitrate(outputChannels_, bitrate_, static_cast<int>(inputRate_), quality_,
+                                 config_.allowIntensity == 0, check)) {
+        return e;
+    }
+    isoParams_ = IsoEncoderParams{};
+    isoParams_.quality = quality_;
+    isoParams_.disableIntensity = config_.allowIntensity == 0 ? 1 : 0;
+    isoParams_.lowpass = config_.lowpass;
+    isoParams_.paddingMode = config_.paddingMode;
+    isoParams_.headerFlags = (config_.privateBit ? kHeaderPrivate : 0) |
+                             (config_.copyright ? kHeaderCopyright : 0) |
+                             (config_.original ? kHeaderOriginal : 0);
+    stream.stereoTools =
+        check.stereoTools & (kToolsIntensity | (config_.allowMidSide ? kToolsMidSide : 0));
+    return createIsoEncoder(isoParams_, stream, check.fullSearch, inputChannels_, options_,
+                            engine_);
 }
 
 bool Mp3EncoderHandle::setConfig(const Mp3EncoderConfig& config) {
@@ -197,6 +202,14 @@ std::vector<Mp3Format> Mp3EncoderHandle::formats() const {
         list.push_back({f.sampleRate, f.channels, f.bitrate});
     }
     return list;
+}
+
+bool Mp3EncoderHandle::offers(const Mp3Format& format) const {
+    const auto all = listOfferedFormats(static_cast<int>(inputRate_), inputChannels_, quality_,
+                                        config_.allowMono != 0);
+    return std::any_of(all.begin(), all.end(), [&](const OfferedFormat& f) {
+        return Mp3Format{f.sampleRate, f.channels, f.bitrate} == format;
+    });
 }
 
 // Turns whole input frames into floats at the output's channel count (a

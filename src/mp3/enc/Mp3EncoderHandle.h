@@ -60,6 +60,9 @@ class Mp3EncoderHandle {
     bool setOutputFormat(int sampleRate, int channels, int bitrate);
     // The first 64 offered formats.
     std::vector<Mp3Format> formats() const;
+    // Whether the format is on offer, past the 64 listed ones too: at the
+    // higher qualities the list runs longer.
+    bool offers(const Mp3Format& format) const;
 
     // Encodes `inputBytes` of interleaved PCM (null and 0 flush; repeat the
     // flush until it returns 0). Returns the MP3 bytes written to `out`,
@@ -82,6 +85,8 @@ class Mp3EncoderHandle {
     Mp3EncoderHandle() = default;
     bool initialise();
     bool buildEngine();
+    Layer3Config streamConfig(bool vbr) const;
+    EncErrorPtr buildIsoEncoder(Layer3Config stream);
     void release();
     void fail(const std::string& message);
     bool convertInput(const uint8_t* data, size_t frames);

@@ -118,16 +118,7 @@ bool Mp3WriterSettings::suits(int inputRate, int inputChannels) const {
     }
     const auto handle = Mp3EncoderHandle::create(snapSampleRate(inputRate), inputChannels,
                                                  std::clamp(quality, 0, 2));
-    if (!handle) {
-        return false;
-    }
-    const Mp3Format wanted{sampleRate, channels, bitrate};
-    for (const Mp3Format& f : handle->formats()) {
-        if (f == wanted) {
-            return true;
-        }
-    }
-    return false;
+    return handle && handle->offers({sampleRate, channels, bitrate});
 }
 
 }  // namespace mp3::enc

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mp3/Mp3FrameHeader.h"
+#include "mp3/Mp3FrameSearch.h"
 #include "mp3/Mp3VbrHeaders.h"
 #include "mp3/reader/CNxSSId3Info.h"
 #include "stream/CNxSSException.h"
@@ -17,8 +18,9 @@
 namespace {
 
 constexpr size_t kAnalysisBytes = 16384;
-// The largest Layer III frame (320 kbit/s at 32 kHz, padded) holds any VBR header.
-constexpr size_t kHeaderFrameBytes = 1441;
+// The longest frame and the header after it, which a free-format frame's
+// length is measured by.
+constexpr size_t kHeaderFrameBytes = mp3::kMp3MaxFrameBytes + 4;
 
 int setting(std::string_view name) {
     return static_cast<int>(nxss::ReadDword(CNxSSMp3Reader::kSettingsKey, name, 0));
@@ -134,8 +136,9 @@ void CNxSSMp3Reader::FindAudioStart(int64_t firstFrame) {
     std::vector<uint8_t> frame(kHeaderFrameBytes);
     file_->Seek(firstFrame, CNxSSMp3File::kBegin);
     const size_t got = file_->Read(frame.data(), frame.size());
+    size_t at = 0;
     mp3::Mp3FrameHeader h;
-    if (got >= 4 && mp3::decodeMp3Header(headerWord(frame.data()), h) &&
+    if (mp3::findFirstMp3Frame(frame.data(), got, at, h) && at == 0 &&
         mp3::isVbrHeaderFrame(frame.data(), got)) {
         audioStart_ = static_cast<uint64_t>(firstFrame) + h.frameBytes();
     }
@@ -163,6 +166,14 @@ void CNxSSMp3Reader::LoadTag() {
 // Decodes the next frame into the PCM buffer; false at the end of the
 // stream. A decoder error is thrown with its code.
 bool CNxSSMp3Reader::DecodeFrame() {
+    pcmPending_ = DecodeFrameInto(pcm_.data(), pcm_.size());
+    pcmOffset_ = 0;
+    return pcmPending_ > 0;
+}
+
+// Decodes the next frame into `target`, which holds a whole frame's output;
+// returns the bytes written, 0 at the end of the stream.
+size_t CNxSSMp3Reader::DecodeFrameInto(uint8_t* target, size_t room) {
     for (;;) {
         if (chunkLeft_ == 0 && !inputDone_) {
             ReadChunk();
@@ -173,19 +184,17 @@ bool CNxSSMp3Reader::DecodeFrame() {
             chunkLeft_ -= taken;
         }
         size_t written = 0;
-        const mp3::Mp3Ssc rc = floating_ ? decoder_->decodeFloat(pcm_.data(), pcm_.size(), &written)
-                                         : decoder_->decodePcm(pcm_.data(), pcm_.size(), &written);
+        const mp3::Mp3Ssc rc = floating_ ? decoder_->decodeFloat(target, room, &written)
+                                         : decoder_->decodePcm(target, room, &written);
         if (written > 0) {
-            pcmPending_ = written;
-            pcmOffset_ = 0;
             UpdateMeans();
-            return true;
+            return written;
         }
         if (mp3::mp3SscIsError(rc)) {
             throw CNxSSException(rc);
         }
         if (decoder_->atEnd()) {
-            return false;
+            return 0;
         }
     }
 }
@@ -293,6 +302,8 @@ void CNxSSMp3Reader::Read(CNxSSPacket& packet) {
     packet.SetFrames(static_cast<uint32_t>(got / align));
 }
 
+// Frames go straight into the caller's buffer while a whole one fits, and
+// through the PCM buffer only for the rest.
 size_t CNxSSMp3Reader::Fill(uint8_t* out, size_t count) {
     size_t delivered = 0;
     const double bytesPerSecond = format_.avgBytesPerSec();
@@ -307,7 +318,14 @@ size_t CNxSSMp3Reader::Fill(uint8_t* out, size_t count) {
             continue;
         }
         try {
-            if (!DecodeFrame()) {
+            if (count - delivered >= pcm_.size()) {
+                const size_t n = DecodeFrameInto(out + delivered, count - delivered);
+                delivered += n;
+                positionMs_ += n / bytesPerSecond * 1000;
+                if (n == 0) {
+                    break;
+                }
+            } else if (!DecodeFrame()) {
                 break;
             }
         } catch (const CNxSSException&) {

@@ -78,6 +78,7 @@ class CNxSSMp3Reader : public CNxSSComponent {
     void TakeFrameFacts();
     void LoadTag();
     bool DecodeFrame();
+    size_t DecodeFrameInto(uint8_t* target, size_t room);
     void ReadChunk();
     void UpdateMeans();
     size_t Fill(uint8_t* out, size_t count);

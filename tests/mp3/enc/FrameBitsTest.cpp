@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kMpeg1StereoOverhead = 32 + 256;
 
-FrameBits makeFrameBits(int bitrate, int rate, int mode, const char* padding = nullptr) {
+FrameBits makeFrameBits(int bitrate, int rate, BitstreamMode mode, const char* padding = nullptr) {
     OptionConfig options;
     if (padding != nullptr) {
         options.add("padding", padding);
@@ -21,7 +21,7 @@ FrameBits makeFrameBits(int bitrate, int rate, int mode, const char* padding = n
 }
 
 TEST(FrameBitsTest, IsoPaddingGives417And418ByteFramesAtTheRequestedMean) {
-    FrameBits bits = makeFrameBits(128000, 44100, kBitstreamIso);
+    FrameBits bits = makeFrameBits(128000, 44100, BitstreamMode::Iso);
     std::vector<int> sizes;
     long long total = 0;
     for (int i = 0; i < 441; ++i) {
@@ -39,8 +39,8 @@ TEST(FrameBitsTest, IsoPaddingGives417And418ByteFramesAtTheRequestedMean) {
 }
 
 TEST(FrameBitsTest, PaddingModesNeverAndAlways) {
-    FrameBits never = makeFrameBits(128000, 44100, kBitstreamIso, "1");
-    FrameBits always = makeFrameBits(128000, 44100, kBitstreamIso, "2");
+    FrameBits never = makeFrameBits(128000, 44100, BitstreamMode::Iso, "1");
+    FrameBits always = makeFrameBits(128000, 44100, BitstreamMode::Iso, "2");
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(never.advance().frameBytes, 417);
         EXPECT_EQ(always.advance().frameBytes, 418);
@@ -48,7 +48,7 @@ TEST(FrameBitsTest, PaddingModesNeverAndAlways) {
 }
 
 TEST(FrameBitsTest, MixedModeAlternatesTheNeighbouringBitrates) {
-    FrameBits bits = makeFrameBits(18000, 22050, kBitstreamMixed);
+    FrameBits bits = makeFrameBits(18000, 22050, BitstreamMode::Mixed);
     long long bytes = 0;
     int low = 0, high = 0;
     for (int i = 0; i < 200; ++i) {
@@ -67,16 +67,17 @@ TEST(FrameBitsTest, MixedModeAlternatesTheNeighbouringBitrates) {
 TEST(FrameBitsTest, BitrateChecksOfTheModes) {
     OptionConfig options;
     FrameBits bits;
-    auto e = bits.init(options, 80000, 11025, 2, kBitstreamIso, 0);
+    auto e = bits.init(options, 80000, 11025, 2, BitstreamMode::Iso, 0);
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->message, "non-ISO bitrate");
-    EXPECT_EQ(bits.init(options, 80000, 11025, 2, kBitstreamMixed, 0)->message, "bitrate too high");
-    EXPECT_EQ(bits.init(options, 4000, 22050, 1, kBitstreamMixed, 0)->message, "bitrate too low");
-    EXPECT_EQ(bits.init(options, 128000, 44100, 3, kBitstreamIso, 0)->message,
+    EXPECT_EQ(bits.init(options, 80000, 11025, 2, BitstreamMode::Mixed, 0)->message,
+              "bitrate too high");
+    EXPECT_EQ(bits.init(options, 4000, 22050, 1, BitstreamMode::Mixed, 0)->message,
+              "bitrate too low");
+    EXPECT_EQ(bits.init(options, 128000, 44100, 3, BitstreamMode::Iso, 0)->message,
               "unknown bitstream type");
-    EXPECT_EQ(bits.init(options, 128000, 44100, 0, 3, 0)->message, "unknown bitstream mode");
     options.add("padding", "3");
-    EXPECT_EQ(bits.init(options, 128000, 44100, 0, kBitstreamIso, 0)->message,
+    EXPECT_EQ(bits.init(options, 128000, 44100, 0, BitstreamMode::Iso, 0)->message,
               "At parameter padding: Range Check failed");
 }
 
@@ -98,7 +99,7 @@ TEST(FrameBitsTest, BitrateIndexSelectors) {
 }
 
 TEST(FrameBitsTest, ReservoirStaysWithinItsCapAndStuffsTheRest) {
-    FrameBits bits = makeFrameBits(128000, 44100, kBitstreamIso);
+    FrameBits bits = makeFrameBits(128000, 44100, BitstreamMode::Iso);
     EXPECT_EQ(bits.reservoirCap(), 4088);  // 511 bytes, the reach of main_data_begin
     for (int i = 0; i < 50; ++i) {
         const FrameSetup s = bits.advance();
@@ -110,8 +111,8 @@ TEST(FrameBitsTest, ReservoirStaysWithinItsCapAndStuffsTheRest) {
         EXPECT_LE(bits.reservoirFill(), bits.reservoirCap());
     }
     // High bitrates leave no room for a reservoir; the lower rates reach 255 bytes.
-    EXPECT_EQ(makeFrameBits(320000, 48000, kBitstreamIso).reservoirCap(), 0);
-    EXPECT_EQ(makeFrameBits(64000, 22050, kBitstreamIso).reservoirCap(), 2040);
+    EXPECT_EQ(makeFrameBits(320000, 48000, BitstreamMode::Iso).reservoirCap(), 0);
+    EXPECT_EQ(makeFrameBits(64000, 22050, BitstreamMode::Iso).reservoirCap(), 2040);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "WriterTestSupport.h"
 #include "mp3/Mp3VbrHeaders.h"
+#include "mp3/enc/Mp3EncoderHandle.h"
 #include "mp3/reader/CNxSSMp3Reader.h"
 #include "mp3/writer/Mp3WriterComponents.h"
 #include "platform/MessageQueue.h"
@@ -160,6 +161,31 @@ TEST_F(Mp3WriterTest, InputsAreConvertedToWhatTheEncoderTakes) {
         ASSERT_GT(frames.size(), 10u);
         EXPECT_EQ(frames[1].header.sampleRate, c.rate);
         EXPECT_EQ(frames[1].header.channels, c.pcm.format.channels());
+    }
+}
+
+// What the page lists for an input is taken at every speed, and the file
+// plays in an independent decoder. The list at the higher speeds runs past
+// 64 entries, so the last stereo bitrates were once refused.
+TEST_F(Mp3WriterTest, EveryListedFormatEncodesAtEverySpeed) {
+    for (const auto& [rate, channels] : {std::pair{44100, 2}, std::pair{48000, 1}}) {
+        const auto listed = mp3::enc::Mp3EncoderHandle::create(rate, channels, 0)->formats();
+        ASSERT_FALSE(listed.empty());
+        for (const auto& f : listed) {
+            for (int quality = 0; quality <= 2; ++quality) {
+                Mp3WriterSettings s = Cbr(f.sampleRate, f.channels, f.bitrate);
+                s.quality = quality;
+                const std::string what =
+                    mp3::enc::formatListText(f.bitrate, f.sampleRate, f.channels) + " quality " +
+                    std::to_string(quality);
+                EXPECT_TRUE(s.suits(rate, channels)) << what;
+                Chain(Audio(static_cast<uint32_t>(rate), static_cast<uint16_t>(channels), 0.1), s);
+                ASSERT_EQ(Convert(), nxss::kFinished) << what << ": " << Writer().LastErrorText();
+                int rc = -1;
+                const std::string report = Shell("mpg123 -q -t " + target_.string() + " 2>&1", &rc);
+                EXPECT_TRUE(rc == 0 && report.empty()) << what << "\n" << report;
+            }
+        }
     }
 }
 
