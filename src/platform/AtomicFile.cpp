@@ -1,10 +1,12 @@
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -13,15 +15,11 @@ namespace platform {
 
 namespace {
 
-// O_EXCL and the retries in the constructor settle the rare name clash.
-std::filesystem::path tempNameFor(const std::filesystem::path& target) {
-    std::random_device random;
-    char suffix[40];
-    std::snprintf(suffix, sizeof suffix, ".tmp%d.%08x", static_cast<int>(::getpid()),
-                  static_cast<unsigned>(random()));
-    auto name = target;
-    name += suffix;
-    return name;
+constexpr std::string_view kTempMark = ".tmp";
+constexpr size_t kRandomDigits = 8;
+
+bool isRunning(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
 bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset, bool positioned) {
@@ -44,7 +42,7 @@ bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset, bool posit
 
 AtomicFile::AtomicFile(std::filesystem::path target, mode_t mode) : target_(std::move(target)) {
     for (unsigned attempt = 0; attempt < 16; ++attempt) {
-        temp_ = tempNameFor(target_);
+        temp_ = temporaryNameFor(target_);
         fd_.reset(::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (fd_.valid() || errno != EEXIST) {
             break;
@@ -113,6 +111,49 @@ bool AtomicFile::publish() {
 bool syncDirectory(const std::filesystem::path& dir) {
     UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return fd.valid() && ::fsync(fd.get()) == 0;
+}
+
+// O_EXCL and the retries of the creators settle the rare name clash.
+std::filesystem::path temporaryNameFor(const std::filesystem::path& target) {
+    std::random_device random;
+    char suffix[40];
+    std::snprintf(suffix, sizeof suffix, "%.*s%d.%0*x", static_cast<int>(kTempMark.size()),
+                  kTempMark.data(), static_cast<int>(::getpid()), static_cast<int>(kRandomDigits),
+                  static_cast<unsigned>(random()));
+    auto name = target;
+    name += suffix;
+    return name;
+}
+
+std::optional<pid_t> temporaryOwner(std::string_view fileName) {
+    const size_t mark = fileName.rfind(kTempMark);
+    if (mark == std::string_view::npos || mark == 0) {
+        return std::nullopt;
+    }
+    const std::string_view rest = fileName.substr(mark + kTempMark.size());
+    const size_t dot = rest.find('.');
+    if (dot == std::string_view::npos || rest.size() - dot - 1 != kRandomDigits ||
+        rest.substr(dot + 1).find_first_not_of("0123456789abcdef") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + dot, pid);
+    if (error != std::errc() || end != rest.data() + dot || pid <= 0) {
+        return std::nullopt;
+    }
+    return pid;
+}
+
+size_t removeStaleTemporaries(const std::filesystem::path& dir) {
+    size_t removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::optional<pid_t> owner = temporaryOwner(it->path().filename().string());
+        if (owner && !isRunning(*owner) && ::unlink(it->path().c_str()) == 0) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -53,5 +54,16 @@ class AtomicFile {
 
 // Flushes a folder's entry table to disk (after a rename inside it).
 bool syncDirectory(const std::filesystem::path& dir);
+
+// A temporary name for `target` beside it: the target's name, ".tmp", the
+// creating process's id and a random part. Unique enough for O_EXCL.
+std::filesystem::path temporaryNameFor(const std::filesystem::path& target);
+// The process that made a temporary file named by temporaryNameFor, or
+// nothing for a name of another form.
+std::optional<pid_t> temporaryOwner(std::string_view fileName);
+// Removes the temporaries in `dir` whose process is no longer running
+// (left by a crash); those of running processes are in flight and stay.
+// Returns how many went.
+size_t removeStaleTemporaries(const std::filesystem::path& dir);
 
 }  // namespace platform
