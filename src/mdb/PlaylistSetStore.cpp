@@ -38,12 +38,15 @@ std::string legacyBackupOf(const std::string& file) {
     return file + ".tmp";
 }
 
+std::string normalForm(const std::string& file) {
+    return std::filesystem::path(file).lexically_normal().string();
+}
+
 // Only files directly in the folder are playlists of the library: an index
 // naming "/proc/self/mem" or "../x" is not followed.
 bool insideFolder(const std::string& file, const std::string& dir) {
-    const std::filesystem::path path(file);
-    const std::string name = path.filename().string();
-    return name != "." && name != ".." && !name.empty() && path.parent_path() == dir;
+    const std::filesystem::path path(normalForm(file));
+    return path.has_filename() && path.parent_path() == dir;
 }
 
 // The lines with a file and a name, the file resolved against the folder.
@@ -57,9 +60,7 @@ std::vector<IndexLine> parseIndex(const TextFile& index, const std::string& dir,
         const auto file = at.tooLong ? std::nullopt : fields.text();
         const auto name = file ? fields.text() : std::nullopt;
         if (name && !name->empty() && !file->empty()) {
-            const std::string path =
-                std::filesystem::path(resolvePath(*file, dir)).lexically_normal().string();
-            lines.push_back({at.line, {path, *name}});
+            lines.push_back({at.line, {resolvePath(*file, dir), *name}});
         } else if (bad) {
             bad->push_back({at.line, at.tooLong ? "longer than " +
                                                       std::to_string(TextFile::kMaxLineBytes) +
@@ -70,7 +71,8 @@ std::vector<IndexLine> parseIndex(const TextFile& index, const std::string& dir,
     return lines;
 }
 
-// The entries of the index on disk now; nothing when it cannot be read.
+// The entries of the index on disk now, their files in normal form;
+// nothing when it cannot be read.
 std::vector<IndexEntry> presentEntries(FileOps& files, const std::string& dir) {
     std::vector<IndexEntry> entries;
     if (!files.exists(indexPath(dir))) {
@@ -78,7 +80,7 @@ std::vector<IndexEntry> presentEntries(FileOps& files, const std::string& dir) {
     }
     try {
         for (IndexLine& line : parseIndex(TextFile(indexPath(dir)), dir, nullptr)) {
-            entries.push_back(std::move(line.entry));
+            entries.push_back({normalForm(line.entry.file), std::move(line.entry.name)});
         }
     } catch (const FileIOException&) {
         // Nothing to replace or delete then; the save writes a new index.
@@ -124,10 +126,11 @@ void loadEntry(MusicDatabase& db, const std::string& dir, const IndexLine& line,
         keepLine(db, dir, line, *why);
         return;
     }
-    const std::string source = sourceOf(db, entry.file);
+    const std::string file = normalForm(entry.file);
+    const std::string source = sourceOf(db, file);
     if (source.empty()) {
         noteDroppedLine(db, dir, line.number,
-                        "playlist " + entry.name + " is dropped, its file is missing: " + entry.file);
+                        "playlist " + entry.name + " is dropped, its file is missing: " + file);
         return;
     }
     MutableGroupList& playlists = db.playlists();
@@ -155,7 +158,7 @@ void loadEntry(MusicDatabase& db, const std::string& dir, const IndexLine& line,
                              " replaces the entries of " + earlier->second);
         db.findings().damaged.insert(earlier->second);
     }
-    if (source != entry.file) {
+    if (source != file) {
         db.findings().legacyBackups.push_back(source);
     }
     loadedFrom[entry.name] = source;
@@ -170,14 +173,17 @@ std::vector<IndexEntry> planFiles(MusicDatabase& db, const std::string& dir,
                                   const std::vector<IndexEntry>& kept) {
     std::set<std::string> chosen;
     for (const IndexEntry& entry : kept) {
-        chosen.insert(entry.file);
+        chosen.insert(normalForm(entry.file));
+    }
+    std::set<std::pair<std::string, std::string>> own;
+    for (const IndexEntry& entry : present) {
+        own.emplace(entry.file, entry.name);
     }
     std::vector<IndexEntry> plan;
     for (const std::string& name : db.playlists().getNames()) {
         const auto taken = [&](const std::string& file) {
-            const bool own = std::find(present.begin(), present.end(), IndexEntry{file, name}) !=
-                             present.end();
-            return chosen.contains(file) || (!own && db.files().exists(file));
+            return chosen.contains(file) ||
+                   (!own.contains({file, name}) && db.files().exists(file));
         };
         plan.push_back({choosePlaylistFile(dir, name, taken), name});
         chosen.insert(plan.back().file);
@@ -232,7 +238,7 @@ void removeReplaced(MusicDatabase& db, const std::string& dir,
                     const std::vector<IndexEntry>& kept) {
     const auto named = [](const std::vector<IndexEntry>& entries, const std::string& file) {
         return std::any_of(entries.begin(), entries.end(),
-                           [&](const IndexEntry& e) { return e.file == file; });
+                           [&](const IndexEntry& e) { return normalForm(e.file) == file; });
     };
     std::vector<std::string> doomed;
     for (const IndexEntry& entry : present) {
