@@ -165,11 +165,11 @@ int runLibrary(const Args& args) {
     const Args rest(args.begin() + static_cast<long>(at) + 1, args.end());
     const bool writes = command->writes(rest);
     try {
-        app::LibrarySession session(
-            folder.value_or(app::libraryFolder()),
-            std::make_shared<app::StreamTagAccess>(engineCatalog()),
-            (app::dataFolder() / "genre.dat").string(),
-            writes ? app::LibrarySession::Access::ReadWrite : app::LibrarySession::Access::ReadOnly);
+        app::LibrarySession session(folder.value_or(app::libraryFolder()),
+                                    std::make_shared<app::StreamTagAccess>(engineCatalog()),
+                                    (app::dataFolder() / "genre.dat").string(),
+                                    writes ? app::LibrarySession::Access::ReadWrite
+                                           : app::LibrarySession::Access::ReadOnly);
         return runIn(session, *command, rest, writes);
     } catch (const std::exception& e) {
         return fail(e);

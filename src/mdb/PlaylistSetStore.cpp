@@ -62,10 +62,10 @@ std::vector<IndexLine> parseIndex(const TextFile& index, const std::string& dir,
         if (name && !name->empty() && !file->empty()) {
             lines.push_back({at.line, {resolvePath(*file, dir), *name}});
         } else if (bad) {
-            bad->push_back({at.line, at.tooLong ? "longer than " +
-                                                      std::to_string(TextFile::kMaxLineBytes) +
-                                                      " bytes"
-                                                : "cannot be read"});
+            bad->push_back(
+                {at.line, at.tooLong
+                              ? "longer than " + std::to_string(TextFile::kMaxLineBytes) + " bytes"
+                              : "cannot be read"});
         }
     }
     return lines;
@@ -119,7 +119,8 @@ void loadEntry(MusicDatabase& db, const std::string& dir, const IndexLine& line,
                std::map<std::string, std::string>& loadedFrom) {
     const IndexEntry& entry = line.entry;
     if (!insideFolder(entry.file, dir)) {
-        keepLine(db, dir, line, "not read, the file lies outside the library folder: " + entry.file);
+        keepLine(db, dir, line,
+                 "not read, the file lies outside the library folder: " + entry.file);
         return;
     }
     if (const auto why = MutableGroupList::nameProblem(entry.name)) {
@@ -155,7 +156,7 @@ void loadEntry(MusicDatabase& db, const std::string& dir, const IndexLine& line,
     if (earlier != loadedFrom.end()) {
         noteDroppedLine(db, dir, line.number,
                         "playlist " + entry.name + " is named again, " + source +
-                             " replaces the entries of " + earlier->second);
+                            " replaces the entries of " + earlier->second);
         db.findings().damaged.insert(earlier->second);
     }
     if (source != file) {

@@ -3,8 +3,8 @@
 #include <sys/types.h>
 
 #include <cstdint>
-#include <optional>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>

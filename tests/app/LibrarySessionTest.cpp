@@ -96,7 +96,8 @@ TEST_F(LibrarySessionTest, AWriterHoldsTheLibraryWhileReadersStillLook) {
     std::ofstream(dir_ / "db/Library.csv", std::ios::app) << "broken line\n";
     auto session = open();
     ASSERT_EQ(session.problems().size(), 1u);
-    EXPECT_EQ(session.problems()[0].text(), (dir_ / "db/Library.csv").string() + ": line 1: cannot be read");
+    EXPECT_EQ(session.problems()[0].text(),
+              (dir_ / "db/Library.csv").string() + ": line 1: cannot be read");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -306,10 +306,11 @@ TEST_F(LibraryCli, CommandsRunTogetherLoseNothingTheyReported) {
     const std::string keep = song("keep.mp3");
     ASSERT_EQ(library({"playlist", "create", "Untouched"}).exitCode, 0);
     ASSERT_EQ(library({"playlist", "add", "Untouched", keep}).exitCode, 0);
-    const std::vector<std::vector<std::string>> commands = {
-        {"add", (music_ / "x").string()},   {"add", (music_ / "y").string()},
-        {"playlist", "create", "One"},      {"playlist", "create", "Two"},
-        {"playlist", "add", "Untouched", keep}};
+    const std::vector<std::vector<std::string>> commands = {{"add", (music_ / "x").string()},
+                                                            {"add", (music_ / "y").string()},
+                                                            {"playlist", "create", "One"},
+                                                            {"playlist", "create", "Two"},
+                                                            {"playlist", "add", "Untouched", keep}};
     std::string script;
     for (size_t i = 0; i < commands.size(); ++i) {
         script += "(" + std::string(MELODUX_CLI) + " library --db " + quoted(db_.string());
@@ -381,10 +382,10 @@ TEST_F(LibraryCli, DamagedFilesAreToldAndKeptBeforeTheyAreReplaced) {
     const std::string damaged = readFile(db_ / "Library.csv");
     fs::create_directory(db_ / "Broken.m3u");
     std::ofstream(db_ / "PlayListSet.csv", std::ios::app) << "Broken.m3u,Broken\n";
-    const std::string told =
-        "melodux-cli: library: " + (db_ / "Library.csv").string() + ": line 2: cannot be read\n" +
-        "melodux-cli: library: " + (db_ / "Broken.m3u").string() +
-        ": cannot be read, playlist Broken is left as it is\n";
+    const std::string told = "melodux-cli: library: " + (db_ / "Library.csv").string() +
+                             ": line 2: cannot be read\n" +
+                             "melodux-cli: library: " + (db_ / "Broken.m3u").string() +
+                             ": cannot be read, playlist Broken is left as it is\n";
 
     const Outcome list = library({"playlist", "list"});
     EXPECT_EQ(list.exitCode, 0);

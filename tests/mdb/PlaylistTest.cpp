@@ -114,7 +114,7 @@ TEST(PlaylistSet, NamesThatCannotBeStoredAreRefused) {
     Fixture f;
     f.db->playlists().create("A");
     for (const std::string& name : {std::string(), std::string("a\nb"), std::string("a\0b", 3),
-                                   std::string("\xff"), std::string(1025, 'n')}) {
+                                    std::string("\xff"), std::string(1025, 'n')}) {
         EXPECT_THROW(f.db->playlists().create(name), std::invalid_argument) << name;
         EXPECT_THROW(f.db->playlists().rename("A", name), std::invalid_argument) << name;
     }

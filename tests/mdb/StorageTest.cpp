@@ -205,25 +205,26 @@ std::vector<std::string> problemTexts(const MusicDatabase& db) {
 
 TEST(Storage, LinesThatCannotBeTakenAreToldAndKeptInABackupBeforeASave) {
     TempDir dir;
-    const std::string damaged = "good.mp3,Good,,,255,,0,0,0,0,0\n"
-                                "year.mp3,T,,,255,,20x0,0,0,0,0\n" +
-                                std::string(200000, 'x') + "\n" +
-                                "notes.txt,T,,,255,,0,0,0,0,0\n"
-                                "GOOD.mp3,Again,,,255,,0,0,0,0,0\n"
-                                "\"stray quote,T,,,255,,0,0,0,0,0";
+    const std::string damaged =
+        "good.mp3,Good,,,255,,0,0,0,0,0\n"
+        "year.mp3,T,,,255,,20x0,0,0,0,0\n" +
+        std::string(200000, 'x') + "\n" +
+        "notes.txt,T,,,255,,0,0,0,0,0\n"
+        "GOOD.mp3,Again,,,255,,0,0,0,0,0\n"
+        "\"stray quote,T,,,255,,0,0,0,0,0";
     writeFile(dir / "Library.csv", damaged);
     for (const std::string backup : {"Library.csv.bak", "Library.csv.bak-2"}) {
         Fixture f;
         f.db->load(dir.path());
         EXPECT_EQ(titlesOf(f.db->library()), std::vector<std::string>{"Good"});
         const std::string file = dir / "Library.csv";
-        EXPECT_EQ(problemTexts(*f.db),
-                  (std::vector<std::string>{
-                      file + ": line 2: cannot be read",
-                      file + ": line 3: longer than 131072 bytes",
-                      file + ": line 4: not a music file the library takes: " + (dir / "notes.txt"),
-                      file + ": line 5: already in the library: " + (dir / "GOOD.mp3"),
-                      file + ": line 6: cannot be read"}));
+        EXPECT_EQ(
+            problemTexts(*f.db),
+            (std::vector<std::string>{
+                file + ": line 2: cannot be read", file + ": line 3: longer than 131072 bytes",
+                file + ": line 4: not a music file the library takes: " + (dir / "notes.txt"),
+                file + ": line 5: already in the library: " + (dir / "GOOD.mp3"),
+                file + ": line 6: cannot be read"}));
         EXPECT_EQ(readFile(file), damaged);  // a load changes nothing
         f.db->playlists().create("P");
         f.db->save(dir.path());
@@ -263,8 +264,9 @@ TEST(Storage, PlaylistsThatCannotBeReadAreToldAndLeftAsTheyAre) {
 
     f.db->playlists().create("New");
     f.db->save(dir.path());
-    EXPECT_EQ(readFile(indexFile), "Good.m3u,Good\nNew.m3u,New\nFolder.m3u,Folder\n"
-                                   "Pipe.m3u,Pipe\n/proc/self/mem,Mem\n../up.m3u,Up\n");
+    EXPECT_EQ(readFile(indexFile),
+              "Good.m3u,Good\nNew.m3u,New\nFolder.m3u,Folder\n"
+              "Pipe.m3u,Pipe\n/proc/self/mem,Mem\n../up.m3u,Up\n");
     EXPECT_TRUE(fs::is_directory(dir / "Folder.m3u"));
     EXPECT_TRUE(fs::is_fifo(dir / "Pipe.m3u"));
     EXPECT_EQ(readFile(dir / "Good.m3u.bak"), "a.mp3\ngone.mp3\n");
