@@ -18,6 +18,7 @@
 
 #include "app/StreamTagAccess.h"
 #include "mdb/MusicDatabase.h"
+#include "mdb/RecordIO.h"
 #include "mp3/reader/Mp3ReaderComponents.h"
 
 namespace {
@@ -156,6 +157,55 @@ void registerExtensions(mdb::MusicDatabase& db) {
     }
 }
 
+// A library file of one 64 MB line: the load refuses the line without
+// copying it, so memory grows by about the file's size only.
+void loadOneHugeLine(const std::string& dir, const std::shared_ptr<const mdb::GenreTable>& table) {
+    const std::string folder = dir + "/huge";
+    std::filesystem::create_directory(folder);
+    {
+        std::ofstream out(folder + "/Library.csv");
+        const std::string chunk(1 << 20, 'x');
+        for (int i = 0; i < 64; ++i) {
+            out << chunk;
+        }
+        out << "\n";
+    }
+    const long before = statusKb("VmHWM:");
+    mdb::MusicDatabase db(std::make_shared<GeneratedTags>(), table);
+    const Timing t = timed([&] { db.load(folder); });
+    std::printf("%-44s %9.1f ms wall, peak memory +%ld kB, %zu problem(s)\n",
+                "load a library file of one 64 MB line", t.wall * 1000.0,
+                statusKb("VmHWM:") - before, db.loadProblems().size());
+    std::filesystem::remove_all(folder);
+}
+
+// 200 000 M3U lines naming library items, imported into a playlist (each
+// resolved against the library) and into a fresh library (tags from memory).
+void importLongM3u(const std::string& dir, mdb::MusicDatabase& db,
+                   const std::shared_ptr<GeneratedTags>& tags,
+                   const std::shared_ptr<const mdb::GenreTable>& table) {
+    constexpr size_t kLines = 200000;
+    const std::string m3u = dir + "/long.m3u";
+    {
+        std::ofstream out(m3u);
+        for (size_t i = 0; i < kLines; ++i) {
+            out << db.library().itemAt(i % db.library().count())->getPath() << "\n";
+        }
+    }
+    std::vector<std::string> failed;
+    auto& playlist = db.playlists().create("Long");
+    const Timing into = timed([&] { playlist.importReplacing(m3u, mdb::kFormatM3u, failed); });
+    std::printf("%-44s %9.0f lines/s (goal >= 100000; %.3f s)\n",
+                "M3U of 200k lines into a playlist", kLines / into.wall, into.wall);
+    mdb::MusicDatabase fresh(tags, table);
+    registerExtensions(fresh);
+    const Timing lib =
+        timed([&] { fresh.library().importAppending(m3u, mdb::kFormatM3u, failed); });
+    std::printf("%-44s %9.0f lines/s (goal >= 100000; %.3f s)\n",
+                "M3U of 200k lines into the library", kLines / lib.wall, lib.wall);
+    db.playlists().remove("Long");
+}
+
 }  // namespace
 
 int main() {
@@ -163,6 +213,7 @@ int main() {
     const std::string dir = mkdtemp(pattern);
     const auto table = genres();
     auto tags = std::make_shared<GeneratedTags>();
+    loadOneHugeLine(dir, table);
 
     {
         mdb::MusicDatabase db(tags, table);
@@ -201,6 +252,7 @@ int main() {
            timed([&] { db.library().findAll(criteria, false, found); }), "<= 50 ms");
     std::printf("%-44s %9zu\n", "  items found", found.size());
 
+    importLongM3u(dir, db, tags, table);
     report("synchronize, nothing changed", timed([&] { db.library().synchronize(); }), "-");
     for (size_t i = 0; i < kItems; i += 100) {
         tags->times[db.library().itemAt(i)->getPath()] += 60;

@@ -1,14 +1,19 @@
 #include "app/LibrarySession.h"
 
+#include <stdexcept>
+
 #include "app/Engine.h"
 #include "mdb/Exceptions.h"
 
 namespace app {
 
 LibrarySession::LibrarySession(const std::string& folder, std::shared_ptr<mdb::TagAccess> tags,
-                               const std::string& genreFile)
-    : folder_(folder),
-      db_(std::make_unique<mdb::MusicDatabase>(std::move(tags), loadGenres(genreFile))) {
+                               const std::string& genreFile, Access access)
+    : folder_(folder) {
+    if (access == Access::ReadWrite) {
+        lock_.emplace(folder_);
+    }
+    db_ = std::make_unique<mdb::MusicDatabase>(std::move(tags), loadGenres(genreFile));
     for (const char* extension : Engine::kMusicExtensions) {
         db_->library().addExtension(extension);
     }
@@ -18,6 +23,9 @@ LibrarySession::LibrarySession(const std::string& folder, std::shared_ptr<mdb::T
 bool LibrarySession::saveIfModified() {
     if (!db_->isModified()) {
         return false;
+    }
+    if (!lock_) {
+        throw std::logic_error("a library opened for reading cannot be saved");
     }
     db_->save(folder_);
     return true;

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "cdinfo/AtomicWrite.h"
 #include "cdinfo/DiscToc.h"
 #include "cdinfo/GenreMap.h"
+#include "platform/AtomicFile.h"
 #include "platform/TextCodec.h"
 
 namespace cdinfo {
@@ -18,6 +18,12 @@ namespace {
 
 // No real entry comes near this; anything bigger is not read.
 constexpr uintmax_t kMaxEntryBytes = 1 << 20;
+
+// The entry replaces the file in one rename once it is on disk.
+bool writeEntry(const fs::path& path, const std::string& text) {
+    platform::AtomicFile file(path);
+    return file.write(text) && (file.publish() || file.published());
+}
 
 bool sameDisc(const CddbEntry& entry, const std::vector<uint32_t>& offsets) {
     if (!entry.offsets.empty() && !offsets.empty()) {
@@ -88,7 +94,7 @@ bool LocalCdDb::store(uint32_t discId, const CddbEntry& entry, const std::string
     std::error_code ec;
     fs::create_directories(root_ / category, ec);
     const std::string name = discIdText(discId);
-    if (ec || !writeFileAtomically(root_ / category / name, renderCddbEntry(entry, true))) {
+    if (ec || !writeEntry(root_ / category / name, renderCddbEntry(entry, true))) {
         return false;
     }
     for (const std::string& other : categories()) {

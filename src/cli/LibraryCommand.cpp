@@ -31,18 +31,41 @@ constexpr const char* kUsage =
     "FIELD: path title artist album genre comment year track time size modified\n"
     "DIR defaults to the DefaultMdbPath setting, else ~/.local/share/mp3-melodux/MyData.\n";
 
-using Command = int (*)(mdb::MusicDatabase&, const Args&);
+struct Command {
+    const char* name;
+    int (*run)(mdb::MusicDatabase&, const Args&, std::string& report);
+    // Whether the command changes the library, so that it must hold it.
+    bool (*writes)(const Args&);
+};
 
-Command commandNamed(const std::string& name) {
-    static const std::pair<const char*, Command> kCommands[] = {
-        {"add", library::runAdd},       {"list", library::runList},
-        {"search", library::runSearch}, {"sync", library::runSync},
-        {"remove", library::runRemove}, {"export", library::runExport},
-        {"import", library::runImport}, {"playlist", library::runPlaylist},
+bool always(const Args&) {
+    return true;
+}
+
+bool never(const Args&) {
+    return false;
+}
+
+// Commands that only look print as they go.
+template <int (*look)(mdb::MusicDatabase&, const Args&)>
+int looking(mdb::MusicDatabase& db, const Args& args, std::string&) {
+    return look(db, args);
+}
+
+const Command* commandNamed(const std::string& name) {
+    static constexpr Command kCommands[] = {
+        {"add", library::runAdd, always},
+        {"list", looking<library::runList>, never},
+        {"search", looking<library::runSearch>, never},
+        {"sync", library::runSync, always},
+        {"remove", library::runRemove, always},
+        {"export", looking<library::runExport>, never},
+        {"import", library::runImport, always},
+        {"playlist", library::runPlaylist, library::playlistWrites},
     };
-    for (const auto& [commandName, command] : kCommands) {
-        if (name == commandName) {
-            return command;
+    for (const Command& command : kCommands) {
+        if (name == command.name) {
+            return &command;
         }
     }
     return nullptr;
@@ -55,6 +78,12 @@ std::string describe(const std::exception& e) {
     }
     if (dynamic_cast<const mdb::AlreadyExistsException*>(&e)) {
         return std::string("already exists: ") + e.what();
+    }
+    if (const auto* inUse = dynamic_cast<const mdb::LibraryInUseException*>(&e)) {
+        const std::string holder =
+            inUse->holder().empty() ? std::string("another process") : inUse->holder();
+        return std::string("the library ") + e.what() + " is in use by " + holder +
+               "; nothing was changed, try again once it is closed";
     }
     if (dynamic_cast<const mdb::FileIOException*>(&e)) {
         return std::string("cannot read or write ") + e.what();
@@ -75,23 +104,44 @@ int usage() {
     return 2;
 }
 
+void tellProblems(const app::LibrarySession& session) {
+    for (const mdb::LoadProblem& problem : session.problems()) {
+        std::fprintf(stderr, "melodux-cli: library: %s\n", problem.text().c_str());
+    }
+}
+
+void tellBackups(app::LibrarySession& session) {
+    for (const std::string& backup : session.db().backups()) {
+        std::fprintf(stderr, "melodux-cli: library: the file as it was is kept in %s\n",
+                     backup.c_str());
+    }
+}
+
 // Runs the command, then saves whatever it changed, also when it failed
-// half-way: every database operation leaves the database whole.
-int runIn(app::LibrarySession& session, Command command, const Args& args) {
+// half-way: every database operation leaves the database whole. What the
+// command reports is printed only once it is saved.
+int runIn(app::LibrarySession& session, const Command& command, const Args& args, bool writes) {
+    tellProblems(session);
+    std::string report;
     int code = 0;
     try {
-        code = command(session.db(), args);
+        code = command.run(session.db(), args, report);
     } catch (const library::UsageError& e) {
         std::fprintf(stderr, "melodux-cli: library: %s\n", e.what());
         code = usage();
     } catch (const std::exception& e) {
         code = fail(e);
     }
-    try {
-        session.saveIfModified();
-    } catch (const std::exception& e) {
-        code = fail(e);
+    if (writes) {
+        try {
+            session.saveIfModified();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "melodux-cli: library: not saved: %s\n", describe(e).c_str());
+            return 1;
+        }
+        tellBackups(session);
     }
+    std::fputs(report.c_str(), stdout);
     return code;
 }
 
@@ -107,16 +157,20 @@ int runLibrary(const Args& args) {
     if (at >= args.size() || args[at] == "--help" || args[at] == "-h") {
         return usage();
     }
-    const Command command = commandNamed(args[at]);
+    const Command* command = commandNamed(args[at]);
     if (command == nullptr) {
         std::fprintf(stderr, "melodux-cli: library: unknown command '%s'\n", args[at].c_str());
         return usage();
     }
+    const Args rest(args.begin() + static_cast<long>(at) + 1, args.end());
+    const bool writes = command->writes(rest);
     try {
         app::LibrarySession session(folder.value_or(app::libraryFolder()),
                                     std::make_shared<app::StreamTagAccess>(engine().catalog()),
-                                    (app::dataFolder() / "genre.dat").string());
-        return runIn(session, command, Args(args.begin() + static_cast<long>(at) + 1, args.end()));
+                                    (app::dataFolder() / "genre.dat").string(),
+                                    writes ? app::LibrarySession::Access::ReadWrite
+                                           : app::LibrarySession::Access::ReadOnly);
+        return runIn(session, *command, rest, writes);
     } catch (const std::exception& e) {
         return fail(e);
     }

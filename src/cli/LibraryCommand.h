@@ -11,7 +11,9 @@
 // The parts of "melodux-cli library". Each sub-command works on the opened
 // database and returns the exit code: 0 done, 1 some paths or entries
 // failed (each reported on stderr). Failures of the database propagate as
-// exceptions; the caller reports them and saves what changed.
+// exceptions; the caller reports them and saves what changed. Commands that
+// change the library put their result text into `report`, which is printed
+// only once the change is saved.
 namespace cli::library {
 
 // A command line that does not fit the command's usage.
@@ -37,14 +39,17 @@ void printItems(const std::vector<mdb::MusicItem*>& items);
 // A field name of the command line (path, title, ... modified).
 mdb::MusicInfo::Type fieldNamed(const std::string& name);
 
-int runAdd(mdb::MusicDatabase& db, const Args& args);
+int runAdd(mdb::MusicDatabase& db, const Args& args, std::string& report);
 int runList(mdb::MusicDatabase& db, const Args& args);
 int runSearch(mdb::MusicDatabase& db, const Args& args);
-int runSync(mdb::MusicDatabase& db, const Args& args);
-int runRemove(mdb::MusicDatabase& db, const Args& args);
+int runSync(mdb::MusicDatabase& db, const Args& args, std::string& report);
+int runRemove(mdb::MusicDatabase& db, const Args& args, std::string& report);
 int runExport(mdb::MusicDatabase& db, const Args& args);
-int runImport(mdb::MusicDatabase& db, const Args& args);
-int runPlaylist(mdb::MusicDatabase& db, const Args& args);
+int runImport(mdb::MusicDatabase& db, const Args& args, std::string& report);
+int runPlaylist(mdb::MusicDatabase& db, const Args& args, std::string& report);
+// Whether the playlist command `args` changes the library (list, show and
+// export only look).
+bool playlistWrites(const Args& args);
 
 // The outcome of filing files into the library.
 struct Filed {

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -71,25 +70,27 @@ Filed fileIntoLibrary(mdb::MusicDatabase& db, const std::vector<std::string>& pa
     return filed;
 }
 
-int runAdd(mdb::MusicDatabase& db, const Args& args) {
+int runAdd(mdb::MusicDatabase& db, const Args& args, std::string& report) {
     const CliOptions parsed = parseArgs(args, {}, {});
     expectPositional(parsed, 1, SIZE_MAX);
     const Filed filed = fileIntoLibrary(db, parsed.positional());
-    std::printf("%zu added, %zu already in the library, %zu failed\n", filed.added,
-                filed.items.size() - filed.added, filed.failed);
+    report += std::to_string(filed.added) + " added, " +
+              std::to_string(filed.items.size() - filed.added) + " already in the library, " +
+              std::to_string(filed.failed) + " failed\n";
     return filed.failed == 0 ? 0 : 1;
 }
 
-int runSync(mdb::MusicDatabase& db, const Args& args) {
+int runSync(mdb::MusicDatabase& db, const Args& args, std::string& report) {
     expectPositional(parseArgs(args, {}, {}), 0, 0);
     const size_t before = db.library().count();
     db.library().synchronize();
     const size_t after = db.library().count();
-    std::printf("%zu items, %zu removed (file gone)\n", after, before - after);
+    report += std::to_string(after) + " items, " + std::to_string(before - after) +
+              " removed (file gone)\n";
     return 0;
 }
 
-int runRemove(mdb::MusicDatabase& db, const Args& args) {
+int runRemove(mdb::MusicDatabase& db, const Args& args, std::string& report) {
     const CliOptions parsed = parseArgs(args, {}, {});
     expectPositional(parsed, 1, SIZE_MAX);
     std::vector<size_t> indices;
@@ -103,7 +104,7 @@ int runRemove(mdb::MusicDatabase& db, const Args& args) {
     }
     const size_t before = db.library().count();
     db.library().removeAt(indices);
-    std::printf("%zu removed\n", before - db.library().count());
+    report += std::to_string(before - db.library().count()) + " removed\n";
     return reportFailed(missing, "not in the library");
 }
 
@@ -115,14 +116,14 @@ int runExport(mdb::MusicDatabase& db, const Args& args) {
     return 0;
 }
 
-int runImport(mdb::MusicDatabase& db, const Args& args) {
+int runImport(mdb::MusicDatabase& db, const Args& args, std::string& report) {
     const CliOptions parsed = parseArgs(args, {}, {});
     expectPositional(parsed, 1, 1);
     const std::string& file = parsed.positional()[0];
     std::vector<std::string> failed;
     const size_t before = db.library().count();
     db.library().importAppending(app::absolutePath(file), app::fileFormatFor(file), failed);
-    std::printf("%zu added\n", db.library().count() - before);
+    report += std::to_string(db.library().count() - before) + " added\n";
     return reportFailed(failed, "not a music file the library takes");
 }
 

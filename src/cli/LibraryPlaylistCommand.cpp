@@ -10,14 +10,14 @@ namespace {
 
 using Positional = std::vector<std::string>;
 
-int listPlaylists(mdb::MusicDatabase& db, const Positional&) {
+int listPlaylists(mdb::MusicDatabase& db, const Positional&, std::string&) {
     for (const std::string& name : db.playlists().getNames()) {
         std::printf("%s\n", name.c_str());
     }
     return 0;
 }
 
-int showPlaylist(mdb::MusicDatabase& db, const Positional& p) {
+int showPlaylist(mdb::MusicDatabase& db, const Positional& p, std::string&) {
     const mdb::MutableGroup& playlist = db.playlists().get(p[0]);
     std::vector<mdb::MusicItem*> items;
     for (size_t i = 0; i < playlist.count(); ++i) {
@@ -27,39 +27,40 @@ int showPlaylist(mdb::MusicDatabase& db, const Positional& p) {
     return 0;
 }
 
-int createPlaylist(mdb::MusicDatabase& db, const Positional& p) {
+int createPlaylist(mdb::MusicDatabase& db, const Positional& p, std::string&) {
     db.playlists().create(p[0]);
     return 0;
 }
 
-int renamePlaylist(mdb::MusicDatabase& db, const Positional& p) {
+int renamePlaylist(mdb::MusicDatabase& db, const Positional& p, std::string&) {
     db.playlists().rename(p[0], p[1]);
     return 0;
 }
 
-int deletePlaylist(mdb::MusicDatabase& db, const Positional& p) {
+int deletePlaylist(mdb::MusicDatabase& db, const Positional& p, std::string&) {
     db.playlists().get(p[0]);  // a name that is not there is an error here
     db.playlists().remove(p[0]);
     return 0;
 }
 
 // Files not yet in the library are added to it first.
-int addToPlaylist(mdb::MusicDatabase& db, const Positional& p) {
+int addToPlaylist(mdb::MusicDatabase& db, const Positional& p, std::string& report) {
     mdb::MutableGroup& playlist = db.playlists().get(p[0]);
     const Filed filed = fileIntoLibrary(db, Positional(p.begin() + 1, p.end()));
     playlist.insert(playlist.count(), filed.items);
-    std::printf("%zu added to %s, %zu failed\n", filed.items.size(), p[0].c_str(), filed.failed);
+    report += std::to_string(filed.items.size()) + " added to " + p[0] + ", " +
+              std::to_string(filed.failed) + " failed\n";
     return filed.failed == 0 ? 0 : 1;
 }
 
-int exportPlaylist(mdb::MusicDatabase& db, const Positional& p) {
+int exportPlaylist(mdb::MusicDatabase& db, const Positional& p, std::string&) {
     db.playlists().get(p[0]).exportTo(app::absolutePath(p[1]), app::fileFormatFor(p[1]));
     return 0;
 }
 
 // Imports into the named playlist, made when missing; entries must be in
 // the library already.
-int importPlaylist(mdb::MusicDatabase& db, const Positional& p) {
+int importPlaylist(mdb::MusicDatabase& db, const Positional& p, std::string& report) {
     const std::vector<std::string> names = db.playlists().getNames();
     const bool existed = std::find(names.begin(), names.end(), p[0]) != names.end();
     mdb::MutableGroup& playlist = db.playlists().create(p[0]);
@@ -73,7 +74,7 @@ int importPlaylist(mdb::MusicDatabase& db, const Positional& p) {
         }
         throw;
     }
-    std::printf("%zu added to %s\n", playlist.count() - before, p[0].c_str());
+    report += std::to_string(playlist.count() - before) + " added to " + p[0] + "\n";
     for (const std::string& path : failed) {
         reportFailure(path, "not in the library");
     }
@@ -84,19 +85,33 @@ struct Subcommand {
     const char* name;
     size_t minArgs;
     size_t maxArgs;
-    int (*run)(mdb::MusicDatabase&, const Positional&);
+    bool writes;
+    int (*run)(mdb::MusicDatabase&, const Positional&, std::string&);
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"list", 0, 0, listPlaylists},    {"show", 1, 1, showPlaylist},
-    {"create", 1, 1, createPlaylist}, {"rename", 2, 2, renamePlaylist},
-    {"delete", 1, 1, deletePlaylist}, {"add", 2, SIZE_MAX, addToPlaylist},
-    {"export", 2, 2, exportPlaylist}, {"import", 2, 2, importPlaylist},
+    {"list", 0, 0, false, listPlaylists},    {"show", 1, 1, false, showPlaylist},
+    {"create", 1, 1, true, createPlaylist},  {"rename", 2, 2, true, renamePlaylist},
+    {"delete", 1, 1, true, deletePlaylist},  {"add", 2, SIZE_MAX, true, addToPlaylist},
+    {"export", 2, 2, false, exportPlaylist}, {"import", 2, 2, true, importPlaylist},
 };
 
 }  // namespace
 
-int runPlaylist(mdb::MusicDatabase& db, const Args& args) {
+bool playlistWrites(const Args& args) {
+    const auto parsed = CliOptions::parse(args, {}, {});
+    if (!parsed || parsed->positional().empty()) {
+        return false;  // a usage error: nothing to open for writing
+    }
+    for (const Subcommand& sub : kSubcommands) {
+        if (parsed->positional()[0] == sub.name) {
+            return sub.writes;
+        }
+    }
+    return false;
+}
+
+int runPlaylist(mdb::MusicDatabase& db, const Args& args, std::string& report) {
     const CliOptions parsed = parseArgs(args, {}, {});
     if (parsed.positional().empty()) {
         throw UsageError("playlist needs a command");
@@ -107,7 +122,7 @@ int runPlaylist(mdb::MusicDatabase& db, const Args& args) {
             if (rest.size() < sub.minArgs || rest.size() > sub.maxArgs) {
                 throw UsageError(std::string("wrong arguments for playlist ") + sub.name);
             }
-            return sub.run(db, rest);
+            return sub.run(db, rest, report);
         }
     }
     throw UsageError("unknown playlist command '" + parsed.positional()[0] + "'");

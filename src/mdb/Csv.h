@@ -9,6 +9,10 @@ namespace mdb {
 
 // Field encoding of the library's CSV files.
 
+// The library file keeps at most this much of a title, artist, album or
+// comment, so that every line it writes reads back.
+constexpr size_t kMaxFieldBytes = 8 * 1024;
+
 // Appends a text field. Texts holding a comma or starting with a double
 // quote are quoted (quotes doubled) so that they read back unchanged; line
 // breaks become spaces because a line break always ends a record.

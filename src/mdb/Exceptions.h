@@ -45,4 +45,18 @@ class AlreadyExistsException : public Exception {
     explicit AlreadyExistsException(std::string name) : Exception(std::move(name)) {}
 };
 
+// Another process holds the library folder for writing; the message is the
+// folder.
+class LibraryInUseException : public Exception {
+  public:
+    LibraryInUseException(std::string folder, std::string holder)
+        : Exception(std::move(folder)), holder_(std::move(holder)) {}
+    // The holding program and its process id ("melodux (process 42)"), or
+    // "" when it could not be told.
+    const std::string& holder() const noexcept { return holder_; }
+
+  private:
+    std::string holder_;
+};
+
 }  // namespace mdb

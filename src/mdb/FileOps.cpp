@@ -1,70 +1,88 @@
 #include "mdb/FileOps.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+
+#include "platform/AtomicFile.h"
+#include "platform/UniqueFd.h"
 
 namespace mdb {
 
 namespace {
 
-class PosixOutputFile : public OutputFile {
+class PlatformPendingFile : public PendingFile {
   public:
-    explicit PosixOutputFile(int fd) : fd_(fd) {}
-    ~PosixOutputFile() override { close(); }
-    PosixOutputFile(const PosixOutputFile&) = delete;
-    PosixOutputFile& operator=(const PosixOutputFile&) = delete;
-
-    bool write(std::string_view data) override {
-        while (!data.empty()) {
-            const ssize_t n = ::write(fd_, data.data(), data.size());
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                return false;
-            }
-            data.remove_prefix(static_cast<size_t>(n));
-        }
-        return true;
-    }
-
-    bool sync() override { return ::fsync(fd_) == 0; }
-
-    bool close() override {
-        if (fd_ < 0) {
-            return true;
-        }
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0;
-    }
+    explicit PlatformPendingFile(const std::string& target) : file_(target) {}
+    bool ok() const { return file_.ok(); }
+    bool write(std::string_view data) override { return file_.write(data); }
+    // A failed folder sync after the rename loses nothing: the target is
+    // replaced, only the guarantee against power loss is weaker.
+    bool publish() override { return file_.publish() || file_.published(); }
 
   private:
-    int fd_;
+    platform::AtomicFile file_;
 };
 
-// Closes a directory stream on scope exit.
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool copyBytes(int from, int to) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n == 0) {
+            return ::fsync(to) == 0;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 || !writeAll(to, buffer, static_cast<size_t>(n))) {
+            return false;
+        }
+    }
+}
 
 }  // namespace
 
-std::unique_ptr<OutputFile> PosixFileOps::create(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+std::unique_ptr<PendingFile> PosixFileOps::createBeside(const std::string& target) {
+    auto file = std::make_unique<PlatformPendingFile>(target);
+    if (!file->ok()) {
         return nullptr;
     }
-    return std::make_unique<PosixOutputFile>(fd);
+    return file;
 }
 
-bool PosixFileOps::rename(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+bool PosixFileOps::copyToNew(const std::string& from, const std::string& to) {
+    const platform::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid()) {
+        return false;
+    }
+    platform::UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!out.valid()) {
+        return false;
+    }
+    const bool copied = copyBytes(in.get(), out.get());
+    out.reset();
+    if (!copied) {
+        ::unlink(to.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool PosixFileOps::remove(const std::string& path) {
@@ -73,32 +91,7 @@ bool PosixFileOps::remove(const std::string& path) {
 
 bool PosixFileOps::exists(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-bool PosixFileOps::syncDirectory(const std::string& dir) {
-    const int fd = ::open(dir.empty() ? "/" : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-std::vector<std::string> PosixFileOps::list(const std::string& dir) {
-    std::vector<std::string> names;
-    const std::unique_ptr<DIR, DirCloser> stream(::opendir(dir.empty() ? "/" : dir.c_str()));
-    if (!stream) {
-        return names;
-    }
-    while (const dirent* entry = ::readdir(stream.get())) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    return names;
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 }  // namespace mdb

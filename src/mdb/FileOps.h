@@ -3,17 +3,18 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace mdb {
 
-// A file being written. Every operation reports success.
-class OutputFile {
+// A file written under a unique temporary name beside its target. Dropped
+// unpublished, the temporary goes; the target is only ever replaced whole.
+class PendingFile {
   public:
-    virtual ~OutputFile() = default;
+    virtual ~PendingFile() = default;
     virtual bool write(std::string_view data) = 0;
-    virtual bool sync() = 0;
-    virtual bool close() = 0;
+    // Syncs the data and renames the file over the target; true once the
+    // target is replaced.
+    virtual bool publish() = 0;
 };
 
 // The file-system operations the database's saves are built from. One
@@ -21,26 +22,22 @@ class OutputFile {
 class FileOps {
   public:
     virtual ~FileOps() = default;
-    // Creates or truncates; nothing when the file cannot be opened.
-    virtual std::unique_ptr<OutputFile> create(const std::string& path) = 0;
-    // Replaces `to` atomically when it exists.
-    virtual bool rename(const std::string& from, const std::string& to) = 0;
+    // A new file that will replace `target`; nothing when it cannot be made.
+    virtual std::unique_ptr<PendingFile> createBeside(const std::string& target) = 0;
+    // Copies `from` into a new file `to`; false when `to` exists already or
+    // the copy fails (no partial copy is left then).
+    virtual bool copyToNew(const std::string& from, const std::string& to) = 0;
     virtual bool remove(const std::string& path) = 0;
     virtual bool exists(const std::string& path) = 0;
-    virtual bool syncDirectory(const std::string& dir) = 0;
-    // Names of the entries of `dir` (without "." and "..").
-    virtual std::vector<std::string> list(const std::string& dir) = 0;
 };
 
 // The real file system.
 class PosixFileOps : public FileOps {
   public:
-    std::unique_ptr<OutputFile> create(const std::string& path) override;
-    bool rename(const std::string& from, const std::string& to) override;
+    std::unique_ptr<PendingFile> createBeside(const std::string& target) override;
+    bool copyToNew(const std::string& from, const std::string& to) override;
     bool remove(const std::string& path) override;
     bool exists(const std::string& path) override;
-    bool syncDirectory(const std::string& dir) override;
-    std::vector<std::string> list(const std::string& dir) override;
 };
 
 }  // namespace mdb

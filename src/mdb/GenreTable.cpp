@@ -31,7 +31,7 @@ void GenreTable::load(const std::string& path) {
     auto working = names_;
     uint32_t highest = 0;
     std::string line;
-    for (size_t pos = 0; file.nextLine(pos, line);) {
+    for (TextFile::Cursor at; file.nextLine(at, line);) {
         CsvFields fields(line);
         const auto number = fields.number();
         const auto text = number ? fields.text() : std::nullopt;

@@ -1,19 +1,32 @@
 #include <filesystem>
 
-#include "mdb/AtomicFile.h"
+#include "mdb/AtomicLineFile.h"
 #include "mdb/DatabaseStore.h"
+#include "mdb/Exceptions.h"
 #include "mdb/MusicDatabase.h"
 #include "mdb/PathRules.h"
 
 namespace mdb {
 
+namespace {
+
+// Far more copies than any folder collects; beyond it something is amiss.
+constexpr int kMaxBackups = 1000;
+
+std::string backupName(const std::string& file, int number) {
+    return file + ".bak" + (number == 1 ? "" : "-" + std::to_string(number));
+}
+
+}  // namespace
+
 void saveLibrary(MusicDatabase& db, const std::string& dir) {
     const std::string target = joinPath(dir, "Library.csv");
     MusicItemList& library = db.library();
+    backUpIfDamaged(db, target);
     {
         // The new file replaces the old one in a single rename once its data
         // are on disk: there is always a complete library file.
-        AtomicFile file(db.files(), target, joinPath(dir, "Library.tmp"));
+        AtomicLineFile file(db.files(), target);
         const auto writer = makeWriter(kFormatLibraryCsv, file, dir);
         library.enumerate(*writer);
         writer->finish();
@@ -28,8 +41,9 @@ void loadLibrary(MusicDatabase& db, const std::string& dir) {
     if (!db.files().exists(path)) {
         library.clear();
     } else {
-        std::vector<std::string> refused;
-        library.importReplacing(path, kFormatLibraryCsv, refused);
+        ImportResult result;
+        library.importReplacing(path, kFormatLibraryCsv, result);
+        noteProblems(db, path, result.problems);
     }
     library.clearModified();
 }
@@ -40,6 +54,45 @@ std::string databaseFolder(const std::string& dir) {
         folder.pop_back();
     }
     return folder;
+}
+
+void noteProblems(MusicDatabase& db, const std::string& file,
+                  const std::vector<LineProblem>& problems) {
+    LoadFindings& findings = db.findings();
+    for (const LineProblem& problem : problems) {
+        findings.problems.push_back({file, problem.line, problem.what});
+    }
+    if (!problems.empty()) {
+        findings.damaged.insert(file);
+    }
+}
+
+void backUpIfDamaged(MusicDatabase& db, const std::string& file) {
+    LoadFindings& findings = db.findings();
+    if (!findings.damaged.contains(file)) {
+        return;
+    }
+    FileOps& files = db.files();
+    if (!files.exists(file)) {
+        findings.damaged.erase(file);  // nothing left to lose
+        return;
+    }
+    for (int number = 1; number <= kMaxBackups; ++number) {
+        const std::string backup = backupName(file, number);
+        if (files.exists(backup)) {
+            continue;
+        }
+        if (!files.copyToNew(file, backup)) {
+            if (files.exists(backup)) {
+                continue;  // made by someone else meanwhile
+            }
+            throw FileIOException(backup);
+        }
+        findings.backups.push_back(backup);
+        findings.damaged.erase(file);
+        return;
+    }
+    throw FileIOException(backupName(file, kMaxBackups));
 }
 
 }  // namespace mdb

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "mdb/DatabaseStore.h"
+#include "platform/TemporaryFiles.h"
 
 namespace mdb {
 
@@ -37,11 +38,13 @@ void MusicDatabase::save(const std::string& dir) {
     std::filesystem::create_directories(folder, ignored);
     savePlaylistSet(*this, folder);
     saveLibrary(*this, folder);
+    platform::temporary::removeStale(folder);
 }
 
 void MusicDatabase::load(const std::string& dir) {
     auto guard = lock();
     const std::string folder = databaseFolder(dir);
+    findings_ = LoadFindings{folder, {}, {}, {}, {}, {}};
     loadLibrary(*this, folder);
     loadPlaylistSet(*this, folder);
     flushAll();

@@ -7,6 +7,7 @@
 #include "mdb/FileOps.h"
 #include "mdb/GenreTable.h"
 #include "mdb/GroupList.h"
+#include "mdb/LoadFindings.h"
 #include "mdb/MusicItemList.h"
 #include "mdb/MutableGroupList.h"
 #include "mdb/TagAccess.h"
@@ -31,13 +32,26 @@ class MusicDatabase {
     MutableGroupList& playlists() { return *playlists_; }
 
     // Writes the playlist set, then the library, into `dir` (created when
-    // missing). Throws FileIOException or IOException; the files already
-    // there stay intact on failure.
+    // missing), and clears temporaries that crashed processes left there.
+    // Throws FileIOException or IOException; the files already there stay
+    // intact on failure. A file of which the load could not take something
+    // is first copied beside it ("Library.csv.bak", "-2", ... never
+    // overwritten); playlists that could not be loaded stay as they are.
+    // Only a process holding the folder's LibraryLock may save.
     void save(const std::string& dir);
-    // Reads the library, then the playlist set. Missing files give an
-    // empty library or set.
+    // Reads the library, then the playlist set, and changes nothing on
+    // disk. Missing files give an empty library or set. An unreadable
+    // library or index file throws FileIOException; lines and playlists
+    // that cannot be read are skipped and told by loadProblems().
     void load(const std::string& dir);
     bool isModified() const;
+
+    // What the last load could not take, by file and line.
+    const std::vector<LoadProblem>& loadProblems() const { return findings_.problems; }
+    // The copies saves made of such files since the load.
+    const std::vector<std::string>& backups() const { return findings_.backups; }
+    // For the storage; the caller holds the lock.
+    LoadFindings& findings() { return findings_; }
 
     std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock(mutex_); }
     std::recursive_mutex& mutex() const { return mutex_; }
@@ -64,6 +78,7 @@ class MusicDatabase {
     std::unique_ptr<GroupList> genreGroups_;
     std::unique_ptr<MutableGroupList> playlists_;
     std::unique_ptr<MusicItemList> library_;
+    LoadFindings findings_;
 };
 
 }  // namespace mdb

@@ -1,6 +1,7 @@
 #include "mdb/MusicItemList.h"
 
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 #include "mdb/Exceptions.h"
@@ -120,22 +121,30 @@ void MusicItemList::exportTo(const std::string& path, int format) const {
 
 void MusicItemList::importReplacing(const std::string& path, int format,
                                     std::vector<std::string>& failed) {
-    import(path, format, failed, true);
+    ImportResult result;
+    importReplacing(path, format, result);
+    failed = std::move(result.failed);
+}
+
+void MusicItemList::importReplacing(const std::string& path, int format, ImportResult& result) {
+    import(path, format, result, true);
 }
 
 void MusicItemList::importAppending(const std::string& path, int format,
                                     std::vector<std::string>& failed) {
-    import(path, format, failed, false);
+    ImportResult result;
+    import(path, format, result, false);
+    failed = std::move(result.failed);
 }
 
-void MusicItemList::import(const std::string& path, int format, std::vector<std::string>& failed,
+void MusicItemList::import(const std::string& path, int format, ImportResult& result,
                            bool replacing) {
     auto guard = db_.lock();
     const PreparedImport prepared(path, format);
     if (replacing) {
         clear();
     }
-    prepared.readInto(*this, db_.tags(), failed);
+    prepared.readInto(*this, db_.tags(), result);
     modified_ = true;
     flush();
 }
@@ -180,7 +189,7 @@ size_t MusicItemList::addRecord(const MusicInfo& record, bool writeTag) {
     if (!isAbsolutePath(record.path)) {
         throw std::invalid_argument("Not absolute path.");
     }
-    if (!accepts(record.path)) {
+    if (!accepts(record.path) || record.path.size() >= PATH_MAX) {
         return kNoIndex;
     }
     if (const MusicItem* existing = firstWithPath(record.path)) {
@@ -353,11 +362,16 @@ void MusicItemList::enumerate(RecordWriter& writer) const {
     }
 }
 
-void MusicItemList::readFrom(RecordReader& reader, std::vector<std::string>& failed) {
+void MusicItemList::readFrom(RecordReader& reader, ImportResult& result) {
     MusicInfo record;
     while (reader.nextRecord(record)) {
+        const size_t before = items_.size();
         if (addRecord(record, false) == kNoIndex) {
-            failed.push_back(record.path);
+            result.problems.push_back(
+                {reader.line(), "not a music file the library takes: " + record.path});
+            result.failed.push_back(std::move(record.path));
+        } else if (items_.size() == before) {
+            result.problems.push_back({reader.line(), "already in the library: " + record.path});
         }
     }
 }

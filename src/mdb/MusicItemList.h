@@ -18,8 +18,8 @@ namespace mdb {
 class MusicDatabase;
 
 // The library: the ordered list of every music file the user added. It
-// owns its items, admits only absolute paths with an accepted extension and
-// no path twice (ignoring ASCII case), and keeps the stored information and
+// owns its items, admits only absolute paths (shorter than PATH_MAX) with an
+// accepted extension and no path twice (ignoring ASCII case), and keeps the stored information and
 // the files in step by modification time.
 class MusicItemList : public ChangeNotifier, public RecordSource, public ImportTarget {
   public:
@@ -39,6 +39,8 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     bool getInfo(const MusicItem* item, MusicInfo& out) const;
     void exportTo(const std::string& path, int format) const;
     void importReplacing(const std::string& path, int format, std::vector<std::string>& failed);
+    // The same, telling by line what could not be taken.
+    void importReplacing(const std::string& path, int format, ImportResult& result);
     void importAppending(const std::string& path, int format, std::vector<std::string>& failed);
     void addFiles(const std::vector<std::string>& paths, std::vector<size_t>& indices);
     // The index of the file's item (kNoIndex for an extension not
@@ -59,7 +61,7 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     bool isModified() const;
 
     void enumerate(RecordWriter& writer) const override;
-    void readFrom(RecordReader& reader, std::vector<std::string>& failed) override;
+    void readFrom(RecordReader& reader, ImportResult& result) override;
 
     // For the database's own parts; the caller holds the lock.
     std::vector<MusicItem*> itemsWithPath(std::string_view path) const;
@@ -86,8 +88,7 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     void removeItems(const std::vector<MusicItem*>& items);
     void deleteItems();
     bool synchronizeItem(MusicItem& item);
-    void import(const std::string& path, int format, std::vector<std::string>& failed,
-                bool replacing);
+    void import(const std::string& path, int format, ImportResult& result, bool replacing);
     void changed(ChangeKind kind);
     const std::unordered_map<const MusicItem*, size_t>& positions() const;
 

@@ -68,15 +68,23 @@ void MutableGroup::move(const std::vector<size_t>& indices, size_t target) {
 
 void MutableGroup::importReplacing(const std::string& path, int format,
                                    std::vector<std::string>& failed) {
-    import(path, format, failed, true);
+    ImportResult result;
+    importReplacing(path, format, result);
+    failed = std::move(result.failed);
+}
+
+void MutableGroup::importReplacing(const std::string& path, int format, ImportResult& result) {
+    import(path, format, result, true);
 }
 
 void MutableGroup::importAppending(const std::string& path, int format,
                                    std::vector<std::string>& failed) {
-    import(path, format, failed, false);
+    ImportResult result;
+    import(path, format, result, false);
+    failed = std::move(result.failed);
 }
 
-void MutableGroup::import(const std::string& path, int format, std::vector<std::string>& failed,
+void MutableGroup::import(const std::string& path, int format, ImportResult& result,
                           bool replacing) {
     auto guard = lock();
     const PreparedImport prepared(path, format);
@@ -85,7 +93,7 @@ void MutableGroup::import(const std::string& path, int format, std::vector<std::
         counts_.clear();
         changed(ChangeKind::Removed);
     }
-    prepared.readInto(*this, db_.tags(), failed);
+    prepared.readInto(*this, db_.tags(), result);
     flush();
 }
 
@@ -110,12 +118,13 @@ void MutableGroup::itemChanged(MusicItem* item) {
     }
 }
 
-void MutableGroup::readFrom(RecordReader& reader, std::vector<std::string>& failed) {
+void MutableGroup::readFrom(RecordReader& reader, ImportResult& result) {
     std::string path;
     while (reader.nextPath(path)) {
         const std::vector<MusicItem*> found = db_.library().itemsWithPath(path);
         if (found.empty()) {
-            failed.push_back(path);
+            result.problems.push_back({reader.line(), "not in the library: " + path});
+            result.failed.push_back(path);
         } else if (found.size() > 1) {
             throw std::logic_error("Not unique.");
         } else {

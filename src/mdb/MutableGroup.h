@@ -26,6 +26,8 @@ class MutableGroup : public Group, public ImportTarget {
     void removeAt(const std::vector<size_t>& indices);
     void move(const std::vector<size_t>& indices, size_t target);
     void importReplacing(const std::string& path, int format, std::vector<std::string>& failed);
+    // The same, telling by line what could not be taken.
+    void importReplacing(const std::string& path, int format, ImportResult& result);
     void importAppending(const std::string& path, int format, std::vector<std::string>& failed);
 
     void setName(const std::string& name);
@@ -37,7 +39,7 @@ class MutableGroup : public Group, public ImportTarget {
     // Resolves each path read against the library. A path matching no item
     // is failed; one matching more than one item throws std::logic_error
     // "Not unique.".
-    void readFrom(RecordReader& reader, std::vector<std::string>& failed) override;
+    void readFrom(RecordReader& reader, ImportResult& result) override;
 
     // For the playlist set and the library; the caller holds the lock.
     bool removeAllOf(const std::unordered_set<const MusicItem*>& items) override;
@@ -46,8 +48,7 @@ class MutableGroup : public Group, public ImportTarget {
   private:
     void changed(ChangeKind kind);
     void tally(MusicItem* item, int delta);
-    void import(const std::string& path, int format, std::vector<std::string>& failed,
-                bool replacing);
+    void import(const std::string& path, int format, ImportResult& result, bool replacing);
 
     std::unordered_map<const MusicItem*, size_t> counts_;
 };

@@ -1,12 +1,24 @@
 #include "mdb/MutableGroupList.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "mdb/Exceptions.h"
 #include "mdb/MusicDatabase.h"
 #include "mdb/TextRules.h"
+#include "platform/TextCodec.h"
 
 namespace mdb {
+
+namespace {
+
+void checkName(std::string_view name) {
+    if (const auto problem = MutableGroupList::nameProblem(name)) {
+        throw std::invalid_argument(*problem);
+    }
+}
+
+}  // namespace
 
 MutableGroupList::MutableGroupList(MusicDatabase& db) : ChangeNotifier(db.mutex()), db_(db) {}
 
@@ -43,6 +55,7 @@ MutableGroup& MutableGroupList::get(const std::string& name) const {
 
 MutableGroup& MutableGroupList::create(const std::string& name) {
     auto guard = db_.lock();
+    checkName(name);
     auto it = lists_.find(name);
     if (it == lists_.end()) {
         it = lists_.emplace(name, std::make_unique<MutableGroup>(db_, name)).first;
@@ -68,6 +81,7 @@ void MutableGroupList::remove(const std::string& name) {
 
 void MutableGroupList::rename(const std::string& oldName, const std::string& newName) {
     auto guard = db_.lock();
+    checkName(newName);
     if (lists_.contains(newName)) {
         throw AlreadyExistsException(newName);
     }
@@ -100,6 +114,22 @@ bool MutableGroupList::isModified() const {
     auto guard = db_.lock();
     return modified_ || std::any_of(lists_.begin(), lists_.end(),
                                     [](const auto& entry) { return entry.second->isModified(); });
+}
+
+std::optional<std::string> MutableGroupList::nameProblem(std::string_view name) {
+    if (name.empty()) {
+        return "a playlist needs a name";
+    }
+    if (name.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos) {
+        return "a playlist name cannot hold a line break or a NUL byte";
+    }
+    if (!platform::isValidUtf8(name)) {
+        return "a playlist name must be UTF-8 text";
+    }
+    if (name.size() > kMaxNameBytes) {
+        return "a playlist name cannot be longer than " + std::to_string(kMaxNameBytes) + " bytes";
+    }
+    return std::nullopt;
 }
 
 void MutableGroupList::flushAll() {

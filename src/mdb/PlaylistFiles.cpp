@@ -1,8 +1,9 @@
 #include "mdb/PlaylistFiles.h"
 
+#include <algorithm>
 #include <stdexcept>
 
-#include "mdb/AtomicFile.h"
+#include "mdb/AtomicLineFile.h"
 #include "mdb/PathRules.h"
 
 namespace mdb {
@@ -25,11 +26,11 @@ std::string checkedBaseDir(const std::string& path) {
 void exportToFile(FileOps& files, const RecordSource& source, const std::string& path, int format) {
     std::string baseDir = checkedBaseDir(path);
     checkFormat(format);
-    AtomicFile file(files, path, AtomicFile::tempNameFor(path), path);
+    AtomicLineFile file(files, path);
     const auto writer = makeWriter(format, file, std::move(baseDir));
     source.enumerate(*writer);
     writer->finish();
-    file.commit(path);
+    file.commit();
 }
 
 PreparedImport::PreparedImport(const std::string& path, int format)
@@ -37,10 +38,13 @@ PreparedImport::PreparedImport(const std::string& path, int format)
     checkFormat(format);
 }
 
-void PreparedImport::readInto(ImportTarget& target, TagAccess& tags,
-                              std::vector<std::string>& failed) const {
+void PreparedImport::readInto(ImportTarget& target, TagAccess& tags, ImportResult& result) const {
     const auto reader = makeReader(format_, file_, baseDir_, tags);
-    target.readFrom(*reader, failed);
+    target.readFrom(*reader, result);
+    const auto& skipped = reader->skipped();
+    result.problems.insert(result.problems.end(), skipped.begin(), skipped.end());
+    std::stable_sort(result.problems.begin(), result.problems.end(),
+                     [](const LineProblem& a, const LineProblem& b) { return a.line < b.line; });
 }
 
 }  // namespace mdb

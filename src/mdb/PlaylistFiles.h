@@ -27,7 +27,9 @@ class PreparedImport {
     // Throws FileIOException(path) when the file cannot be read, then the
     // argument errors of exportToFile.
     PreparedImport(const std::string& path, int format);
-    void readInto(ImportTarget& target, TagAccess& tags, std::vector<std::string>& failed) const;
+    // Hands the entries to `target`; what it refuses and the lines that
+    // cannot be read end in `result`, by line.
+    void readInto(ImportTarget& target, TagAccess& tags, ImportResult& result) const;
 
   private:
     TextFile file_;

@@ -1,15 +1,18 @@
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
-#include "mdb/AtomicFile.h"
+#include "mdb/AtomicLineFile.h"
 #include "mdb/Csv.h"
 #include "mdb/DatabaseStore.h"
 #include "mdb/Exceptions.h"
 #include "mdb/MusicDatabase.h"
 #include "mdb/PathRules.h"
 #include "mdb/PlaylistFiles.h"
+#include "mdb/TextFile.h"
 #include "platform/TextCodec.h"
 
 namespace mdb {
@@ -21,110 +24,244 @@ constexpr std::string_view kForbiddenInFileNames = "\\/:*?\"<>|";
 // file-name limit, so that a long playlist name never makes saving fail.
 constexpr size_t kMaxStemBytes = 200;
 
-struct IndexEntry {
-    std::string file;
-    std::string name;
+struct IndexLine {
+    size_t number;
+    IndexEntry entry;
 };
 
 std::string indexPath(const std::string& dir) {
     return joinPath(dir, "PlayListSet.csv");
 }
 
-std::string backupOf(const std::string& file) {
+// Where an interrupted save of the earlier kind moved a playlist file.
+std::string legacyBackupOf(const std::string& file) {
     return file + ".tmp";
 }
 
-// The index's entries with a file and a name, in file order. Whether the
-// files exist is left to the caller.
-std::vector<IndexEntry> readIndex(const std::string& dir) {
-    std::vector<IndexEntry> entries;
-    const TextFile index(indexPath(dir));
+std::string normalForm(const std::string& file) {
+    return std::filesystem::path(file).lexically_normal().string();
+}
+
+// Only files directly in the folder are playlists of the library: an index
+// naming "/proc/self/mem" or "../x" is not followed.
+bool insideFolder(const std::string& file, const std::string& dir) {
+    const std::filesystem::path path(normalForm(file));
+    return path.has_filename() && path.parent_path() == dir;
+}
+
+// The lines with a file and a name, the file resolved against the folder.
+// The others are told in `bad` when given.
+std::vector<IndexLine> parseIndex(const TextFile& index, const std::string& dir,
+                                  std::vector<LineProblem>* bad) {
+    std::vector<IndexLine> lines;
     std::string line;
-    for (size_t pos = 0; index.nextLine(pos, line);) {
+    for (TextFile::Cursor at; index.nextLine(at, line);) {
         CsvFields fields(line);
-        const auto file = fields.text();
+        const auto file = at.tooLong ? std::nullopt : fields.text();
         const auto name = file ? fields.text() : std::nullopt;
-        if (name && !name->empty()) {
-            entries.push_back({resolvePath(*file, dir), *name});
+        if (name && !name->empty() && !file->empty()) {
+            lines.push_back({at.line, {resolvePath(*file, dir), *name}});
+        } else if (bad) {
+            bad->push_back(
+                {at.line, at.tooLong
+                              ? "longer than " + std::to_string(TextFile::kMaxLineBytes) + " bytes"
+                              : "cannot be read"});
         }
+    }
+    return lines;
+}
+
+// The entries of the index on disk now, their files in normal form;
+// nothing when it cannot be read.
+std::vector<IndexEntry> presentEntries(FileOps& files, const std::string& dir) {
+    std::vector<IndexEntry> entries;
+    if (!files.exists(indexPath(dir))) {
+        return entries;
+    }
+    try {
+        for (IndexLine& line : parseIndex(TextFile(indexPath(dir)), dir, nullptr)) {
+            entries.push_back({normalForm(line.entry.file), std::move(line.entry.name)});
+        }
+    } catch (const FileIOException&) {
+        // Nothing to replace or delete then; the save writes a new index.
     }
     return entries;
 }
 
-std::vector<IndexEntry> readIndexIfPresent(FileOps& files, const std::string& dir) {
-    return files.exists(indexPath(dir)) ? readIndex(dir) : std::vector<IndexEntry>{};
+// Notes a line of the index that the next save drops, so that the save
+// copies the index before it replaces it.
+void noteDroppedLine(MusicDatabase& db, const std::string& dir, size_t line, std::string what) {
+    noteProblems(db, indexPath(dir), {{line, std::move(what)}});
 }
 
-// Moves the playlist files of the present index aside as backups. Only
-// files in the database folder are ours to move.
-std::vector<std::string> backUpPlaylistFiles(FileOps& files, const std::string& dir) {
-    std::vector<IndexEntry> entries;
-    try {
-        entries = readIndexIfPresent(files, dir);
-    } catch (const FileIOException&) {
-        // An unreadable index has nothing to back up; the save replaces it.
-    }
-    std::vector<std::string> moved;
-    for (const IndexEntry& entry : entries) {
-        const bool ours = entry.file == joinPath(dir, fileNameOf(entry.file));
-        if (ours && std::find(moved.begin(), moved.end(), entry.file) == moved.end() &&
-            files.rename(entry.file, backupOf(entry.file))) {
-            moved.push_back(entry.file);
-        }
-    }
-    return moved;
+// Notes a line of the index that saves keep as it is.
+void keepLine(MusicDatabase& db, const std::string& dir, const IndexLine& line, std::string what) {
+    db.findings().problems.push_back({indexPath(dir), line.number, std::move(what)});
+    db.findings().kept.push_back(line.entry);
 }
 
-// Writes every playlist and the new index; the index replaces the old one
-// last, so until then the old index and its files stay valid.
-void writePlaylists(MusicDatabase& db, const std::string& dir, std::vector<std::string>& written) {
-    const std::string tempIndex = indexPath(dir) + ".tmp";
-    AtomicFile index(db.files(), indexPath(dir), tempIndex);
+// The file to read for an entry: its own, else the backup an interrupted
+// save of the earlier kind left. Empty when neither exists.
+std::string sourceOf(MusicDatabase& db, const std::string& file) {
+    FileOps& files = db.files();
+    if (files.exists(file)) {
+        return file;
+    }
+    if (files.exists(legacyBackupOf(file))) {
+        return legacyBackupOf(file);
+    }
+    return "";
+}
+
+// Reads one playlist into the set. A file that cannot be read leaves no
+// trace in the set but stays in the index (LoadFindings::kept).
+void loadEntry(MusicDatabase& db, const std::string& dir, const IndexLine& line,
+               std::map<std::string, std::string>& loadedFrom) {
+    const IndexEntry& entry = line.entry;
+    if (!insideFolder(entry.file, dir)) {
+        keepLine(db, dir, line,
+                 "not read, the file lies outside the library folder: " + entry.file);
+        return;
+    }
+    if (const auto why = MutableGroupList::nameProblem(entry.name)) {
+        keepLine(db, dir, line, *why);
+        return;
+    }
+    const std::string file = normalForm(entry.file);
+    const std::string source = sourceOf(db, file);
+    if (source.empty()) {
+        noteDroppedLine(db, dir, line.number,
+                        "playlist " + entry.name + " is dropped, its file is missing: " + file);
+        return;
+    }
     MutableGroupList& playlists = db.playlists();
-    for (const std::string& name : playlists.getNames()) {
-        const std::string file = choosePlaylistFile(db, dir, name);
-        exportToFile(db.files(), playlists.get(name), file, kFormatM3u);
-        written.push_back(file);
-        std::string line;
-        appendCsvText(line, relativeForm(file, dir));
-        line += ',';
-        appendCsvText(line, name);
-        index.writeLine(line);
+    const auto earlier = loadedFrom.find(entry.name);
+    ImportResult result;
+    try {
+        MutableGroup& playlist = playlists.create(entry.name);
+        try {
+            playlist.importReplacing(source, kFormatM3u, result);
+        } catch (...) {
+            if (earlier == loadedFrom.end()) {
+                playlists.remove(entry.name);
+            }
+            throw;
+        }
+    } catch (const FileIOException&) {
+        db.findings().problems.push_back(
+            {source, 0, "cannot be read, playlist " + entry.name + " is left as it is"});
+        db.findings().kept.push_back(entry);
+        return;
     }
-    index.commit(tempIndex);
+    if (earlier != loadedFrom.end()) {
+        noteDroppedLine(db, dir, line.number,
+                        "playlist " + entry.name + " is named again, " + source +
+                            " replaces the entries of " + earlier->second);
+        db.findings().damaged.insert(earlier->second);
+    }
+    if (source != file) {
+        db.findings().legacyBackups.push_back(source);
+    }
+    loadedFrom[entry.name] = source;
+    noteProblems(db, source, result.problems);
 }
 
-void restoreBackups(FileOps& files, const std::vector<std::string>& written,
-                    const std::vector<std::string>& backups) {
-    for (const std::string& file : written) {
-        if (std::find(backups.begin(), backups.end(), file) == backups.end()) {
+// The file each playlist is saved in. A playlist keeps the file the index
+// gave it under the same name; other files that exist, and those of the
+// kept entries, are not taken.
+std::vector<IndexEntry> planFiles(MusicDatabase& db, const std::string& dir,
+                                  const std::vector<IndexEntry>& present,
+                                  const std::vector<IndexEntry>& kept) {
+    std::set<std::string> chosen;
+    for (const IndexEntry& entry : kept) {
+        chosen.insert(normalForm(entry.file));
+    }
+    std::set<std::pair<std::string, std::string>> own;
+    for (const IndexEntry& entry : present) {
+        own.emplace(entry.file, entry.name);
+    }
+    std::vector<IndexEntry> plan;
+    for (const std::string& name : db.playlists().getNames()) {
+        const auto taken = [&](const std::string& file) {
+            return chosen.contains(file) ||
+                   (!own.contains({file, name}) && db.files().exists(file));
+        };
+        plan.push_back({choosePlaylistFile(dir, name, taken), name});
+        chosen.insert(plan.back().file);
+    }
+    return plan;
+}
+
+void appendIndexLine(AtomicLineFile& index, const IndexEntry& entry, const std::string& dir) {
+    std::string line;
+    appendCsvText(line, relativeForm(entry.file, dir));
+    line += ',';
+    appendCsvText(line, entry.name);
+    index.writeLine(line);
+}
+
+// Writes every playlist file, then the index, which replaces the old one
+// last: until then the old index names complete files, each holding the
+// old or the new entries of its own playlist. Files new to the folder are
+// removed again when the save fails.
+void writePlaylists(MusicDatabase& db, const std::string& dir, const std::vector<IndexEntry>& plan,
+                    const std::vector<IndexEntry>& kept) {
+    FileOps& files = db.files();
+    std::vector<std::string> created;
+    try {
+        for (const IndexEntry& entry : plan) {
+            if (!files.exists(entry.file)) {
+                created.push_back(entry.file);
+            }
+            backUpIfDamaged(db, entry.file);
+            exportToFile(files, db.playlists().get(entry.name), entry.file, kFormatM3u);
+        }
+        backUpIfDamaged(db, indexPath(dir));
+        AtomicLineFile index(files, indexPath(dir));
+        for (const auto* entries : {&plan, &kept}) {
+            for (const IndexEntry& entry : *entries) {
+                appendIndexLine(index, entry, dir);
+            }
+        }
+        index.commit();
+    } catch (...) {
+        for (const std::string& file : created) {
             files.remove(file);
         }
-    }
-    for (const std::string& file : backups) {
-        files.rename(backupOf(file), file);
+        throw;
     }
 }
 
-// An interrupted save may have moved a playlist file aside without writing
-// its successor: bring the backup back before leftovers are cleared.
-void recoverInterruptedSave(FileOps& files, const std::string& dir,
-                            const std::vector<IndexEntry>& entries) {
-    for (const IndexEntry& entry : entries) {
-        if (!files.exists(entry.file) && files.exists(backupOf(entry.file))) {
-            files.rename(backupOf(entry.file), entry.file);
+// After the new index is in place: the files only the old one named go,
+// and so do the backups of the earlier kind that were read.
+void removeReplaced(MusicDatabase& db, const std::string& dir,
+                    const std::vector<IndexEntry>& present, const std::vector<IndexEntry>& plan,
+                    const std::vector<IndexEntry>& kept) {
+    const auto named = [](const std::vector<IndexEntry>& entries, const std::string& file) {
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const IndexEntry& e) { return normalForm(e.file) == file; });
+    };
+    std::vector<std::string> doomed;
+    for (const IndexEntry& entry : present) {
+        if (insideFolder(entry.file, dir) && !named(plan, entry.file) && !named(kept, entry.file)) {
+            doomed.push_back(entry.file);
         }
     }
-    for (const std::string& name : files.list(dir)) {
-        if (name.ends_with(".tmp")) {
-            files.remove(joinPath(dir, name));
-        }
+    LoadFindings& findings = db.findings();
+    if (findings.dir == dir) {
+        doomed.insert(doomed.end(), findings.legacyBackups.begin(), findings.legacyBackups.end());
+        findings.legacyBackups.clear();
+    }
+    for (const std::string& file : doomed) {
+        backUpIfDamaged(db, file);
+        db.files().remove(file);
     }
 }
 
 }  // namespace
 
-std::string choosePlaylistFile(MusicDatabase& db, const std::string& dir, const std::string& name) {
+std::string choosePlaylistFile(const std::string& dir, const std::string& name,
+                               const std::function<bool(const std::string&)>& taken) {
     std::string stem = name;
     std::replace_if(
         stem.begin(), stem.end(),
@@ -132,41 +269,35 @@ std::string choosePlaylistFile(MusicDatabase& db, const std::string& dir, const 
     stem = std::string(platform::utf8Truncate(stem, kMaxStemBytes));
     const std::string base = joinPath(dir, stem);
     std::string file = base + ".m3u";
-    for (int n = 2; db.files().exists(file); ++n) {
+    for (int n = 2; taken(file); ++n) {
         file = base + "-" + std::to_string(n) + ".m3u";
     }
     return file;
 }
 
 void savePlaylistSet(MusicDatabase& db, const std::string& dir) {
-    FileOps& files = db.files();
-    const std::vector<std::string> backups = backUpPlaylistFiles(files, dir);
-    std::vector<std::string> written;
-    try {
-        writePlaylists(db, dir, written);
-    } catch (...) {
-        restoreBackups(files, written, backups);
-        throw;
-    }
-    for (const std::string& file : backups) {
-        files.remove(backupOf(file));
-    }
+    const LoadFindings& findings = db.findings();
+    const std::vector<IndexEntry> kept =
+        findings.dir == dir ? findings.kept : std::vector<IndexEntry>{};
+    const std::vector<IndexEntry> present = presentEntries(db.files(), dir);
+    const std::vector<IndexEntry> plan = planFiles(db, dir, present, kept);
+    writePlaylists(db, dir, plan, kept);
+    removeReplaced(db, dir, present, plan, kept);
     db.playlists().clearModified();
 }
 
 void loadPlaylistSet(MusicDatabase& db, const std::string& dir) {
-    FileOps& files = db.files();
-    const std::vector<IndexEntry> entries = readIndexIfPresent(files, dir);
-    recoverInterruptedSave(files, dir, entries);
     MutableGroupList& playlists = db.playlists();
     playlists.clear();
-    for (const IndexEntry& entry : entries) {
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(entry.file, error)) {
-            continue;  // an entry naming the folder itself, or a file since deleted
+    if (db.files().exists(indexPath(dir))) {
+        const TextFile index(indexPath(dir));
+        std::vector<LineProblem> bad;
+        const std::vector<IndexLine> lines = parseIndex(index, dir, &bad);
+        noteProblems(db, indexPath(dir), bad);
+        std::map<std::string, std::string> loadedFrom;
+        for (const IndexLine& line : lines) {
+            loadEntry(db, dir, line, loadedFrom);
         }
-        std::vector<std::string> missing;
-        playlists.create(entry.name).importReplacing(entry.file, kFormatM3u, missing);
     }
     playlists.clearModified();
     playlists.flush();

@@ -41,7 +41,7 @@ ProfileSection::ProfileSection(const TextFile& file, std::string_view section) {
     bool inside = false;
     bool seen = false;
     std::string line;
-    for (size_t pos = 0; file.nextLine(pos, line);) {
+    for (TextFile::Cursor at; file.nextLine(at, line);) {
         const std::string_view trimmed = trimBlanks(line);
         if (const auto name = sectionName(trimmed)) {
             if (seen && inside) {

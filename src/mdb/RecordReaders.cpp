@@ -25,7 +25,7 @@ MusicInfo recordFromTag(std::string path, TagAccess& tags) {
 }
 
 // Readers of line-based formats: lines starting with '#' are skipped,
-// lines that do not parse are skipped.
+// lines that are too long or do not parse are skipped and noted.
 class LineReader : public RecordReader {
   public:
     LineReader(const TextFile& file, std::string baseDir)
@@ -37,6 +37,7 @@ class LineReader : public RecordReader {
             if (parsePath(line, path)) {
                 return true;
             }
+            skip(at_.line, "cannot be read");
         }
         return false;
     }
@@ -47,9 +48,12 @@ class LineReader : public RecordReader {
             if (parseRecord(line, record)) {
                 return true;
             }
+            skip(at_.line, "cannot be read");
         }
         return false;
     }
+
+    size_t line() const override { return at_.line; }
 
   protected:
     virtual bool parsePath(const std::string& line, std::string& path) = 0;
@@ -58,8 +62,10 @@ class LineReader : public RecordReader {
 
   private:
     bool nextLine(std::string& line) {
-        while (file_.nextLine(pos_, line)) {
-            if (line.empty() || line.front() != '#') {
+        while (file_.nextLine(at_, line)) {
+            if (at_.tooLong) {
+                skip(at_.line, "longer than " + std::to_string(TextFile::kMaxLineBytes) + " bytes");
+            } else if (line.empty() || line.front() != '#') {
                 return true;
             }
         }
@@ -68,7 +74,7 @@ class LineReader : public RecordReader {
 
     const TextFile& file_;
     std::string baseDir_;
-    size_t pos_ = 0;
+    TextFile::Cursor at_;
 };
 
 class CsvRecordReader : public LineReader {

@@ -1,9 +1,9 @@
 #include <stdexcept>
 
-#include "mdb/AtomicFile.h"
 #include "mdb/Csv.h"
 #include "mdb/PathRules.h"
 #include "mdb/RecordIO.h"
+#include "platform/TextCodec.h"
 
 namespace mdb {
 
@@ -32,12 +32,12 @@ class CsvRecordWriter : public LineWriter {
         appendCsvText(line, relative(r.path));
         for (const std::string* text : {&r.title, &r.artist, &r.album}) {
             line += ',';
-            appendCsvText(line, *text);
+            appendCsvText(line, platform::utf8Truncate(*text, kMaxFieldBytes));
         }
         line += ',';
         appendCsvNumber(line, r.genre);
         line += ',';
-        appendCsvText(line, r.comment);
+        appendCsvText(line, platform::utf8Truncate(r.comment, kMaxFieldBytes));
         for (const uint32_t number : {r.year, r.track, r.playTime, r.size, r.modified}) {
             line += ',';
             appendCsvNumber(line, number);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/AppSettings.h"
+#include "mdb/Exceptions.h"
 #include "platform/Registry.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
@@ -39,8 +40,11 @@ class NoTags : public mdb::TagAccess {
 
 class LibrarySessionTest : public ::testing::Test {
   protected:
-    app::LibrarySession open(const std::string& genreFile = "") {
-        return app::LibrarySession((dir_ / "db").string(), std::make_shared<NoTags>(), genreFile);
+    app::LibrarySession open(
+        const std::string& genreFile = "",
+        app::LibrarySession::Access access = app::LibrarySession::Access::ReadWrite) {
+        return app::LibrarySession((dir_ / "db").string(), std::make_shared<NoTags>(), genreFile,
+                                   access);
     }
     std::string musicFile(const std::string& name) {
         std::ofstream(dir_ / name) << "x";
@@ -70,12 +74,30 @@ TEST_F(LibrarySessionTest, SavesOnlyWhenChangedAndReopensWhatItSaved) {
     {
         auto session = open();
         EXPECT_FALSE(session.saveIfModified());
-        EXPECT_FALSE(std::filesystem::exists(dir_ / "db"));
+        EXPECT_FALSE(std::filesystem::exists(dir_ / "db/Library.csv"));
         session.db().playlists().create("Mix");
         EXPECT_TRUE(session.saveIfModified());
         EXPECT_FALSE(session.saveIfModified());
     }
     EXPECT_EQ(open().db().playlists().getNames(), (std::vector<std::string>{"Mix"}));
+}
+
+TEST_F(LibrarySessionTest, AWriterHoldsTheLibraryWhileReadersStillLook) {
+    {
+        auto writer = open();
+        writer.db().playlists().create("Mix");
+        writer.saveIfModified();
+        EXPECT_THROW(open(), mdb::LibraryInUseException);
+        auto reader = open("", app::LibrarySession::Access::ReadOnly);
+        EXPECT_EQ(reader.db().playlists().getNames(), (std::vector<std::string>{"Mix"}));
+        reader.db().playlists().create("Other");
+        EXPECT_THROW(reader.saveIfModified(), std::logic_error);
+    }
+    std::ofstream(dir_ / "db/Library.csv", std::ios::app) << "broken line\n";
+    auto session = open();
+    ASSERT_EQ(session.problems().size(), 1u);
+    EXPECT_EQ(session.problems()[0].text(),
+              (dir_ / "db/Library.csv").string() + ": line 1: cannot be read");
 }
 
 }  // namespace

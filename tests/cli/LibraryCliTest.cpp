@@ -1,5 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -227,16 +233,14 @@ TEST_F(LibraryCli, SavesOnlyWhatChangedAndReportsAFailedSave) {
     ASSERT_EQ(library({"search", "a"}).exitCode, 0);
     EXPECT_EQ(fs::last_write_time(db_ / "Library.csv"), saved);
 
-    // A library folder that cannot be made: the command runs, the save fails.
+    // A library folder that cannot be made: nothing is done.
     std::ofstream(dir_ / "plain") << "a file, not a folder";
     const Outcome failed =
         library({"--db", (dir_ / "plain/db").string(), "add", song("b.mp3")}, false);
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.out, "1 added, 0 already in the library, 0 failed\n");
-    EXPECT_NE(failed.err.find("melodux-cli: library: cannot read or write " +
-                              (dir_ / "plain/db").string()),
-              std::string::npos)
-        << failed.err;
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err, "melodux-cli: library: cannot read or write " +
+                              (dir_ / "plain/db/Library.lock").string() + "\n");
 }
 
 TEST_F(LibraryCli, FolderComesFromTheSettingElseTheDataHome) {
@@ -262,7 +266,145 @@ TEST_F(LibraryCli, UsageErrorsExitWithTwo) {
     EXPECT_EQ(library({"list", "--colour"}).exitCode, 2);
     EXPECT_EQ(library({"playlist"}).exitCode, 2);
     EXPECT_EQ(library({"playlist", "play", "x"}).exitCode, 2);
-    EXPECT_FALSE(fs::exists(db_));
+    EXPECT_FALSE(fs::exists(db_ / "Library.csv"));
+}
+
+// Commands started together on one library: each either did its work and
+// said so, or was told the library is in use and changed nothing.
+TEST_F(LibraryCli, CommandsRunTogetherLoseNothingTheyReported) {
+    for (const char* folder : {"x", "y"}) {
+        for (int i = 0; i < 150; ++i) {
+            song(std::string(folder) + "/" + std::to_string(i) + ".mp3");
+        }
+    }
+    const std::string keep = song("keep.mp3");
+    ASSERT_EQ(library({"playlist", "create", "Untouched"}).exitCode, 0);
+    ASSERT_EQ(library({"playlist", "add", "Untouched", keep}).exitCode, 0);
+    const std::vector<std::vector<std::string>> commands = {{"add", (music_ / "x").string()},
+                                                            {"add", (music_ / "y").string()},
+                                                            {"playlist", "create", "One"},
+                                                            {"playlist", "create", "Two"},
+                                                            {"playlist", "add", "Untouched", keep}};
+    std::string script;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        script += "(" + std::string(MELODUX_CLI) + " library --db " + quoted(db_.string());
+        for (const std::string& arg : commands[i]) {
+            script += " " + quoted(arg);
+        }
+        const std::string out = (dir_ / std::to_string(i)).string();
+        script += " >" + quoted(out + ".out") + " 2>" + quoted(out + ".err") + "; echo $? >" +
+                  quoted(out + ".code") + ") & ";
+    }
+    ASSERT_EQ(std::system((script + "wait").c_str()), 0);
+
+    const std::string items = library({"list"}).out;
+    const std::string playlists = library({"playlist", "list"}).out;
+    const size_t entries = linesOf(library({"playlist", "show", "Untouched"}).out).size();
+    size_t done = 0;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        const std::string out = (dir_ / std::to_string(i)).string();
+        const std::string code = readFile(out + ".code");
+        if (code == "1\n") {
+            EXPECT_NE(readFile(out + ".err").find("is in use by melodux-cli (process "),
+                      std::string::npos);
+            EXPECT_EQ(readFile(out + ".out"), "");
+            continue;
+        }
+        ASSERT_EQ(code, "0\n") << readFile(out + ".err");
+        ++done;
+        if (i < 2) {
+            EXPECT_EQ(readFile(out + ".out"), "150 added, 0 already in the library, 0 failed\n");
+            EXPECT_NE(items.find(commands[i][1] + "/149.mp3"), std::string::npos);
+        } else if (i < 4) {
+            EXPECT_NE(playlists.find(commands[i][2] + "\n"), std::string::npos);
+        } else {
+            EXPECT_EQ(entries, 2u);
+        }
+    }
+    EXPECT_GE(done, 1u);
+    EXPECT_EQ(linesOf(items).size(), 1 + (readFile(dir_ / "0.code") == "0\n" ? 150 : 0) +
+                                         (readFile(dir_ / "1.code") == "0\n" ? 150 : 0));
+    EXPECT_NE(playlists.find("Untouched\n"), std::string::npos);
+}
+
+// The desktop program holds the library while it is open: commands that
+// would change it say so, those that look still work.
+TEST_F(LibraryCli, ALibraryHeldByAnotherProgramIsNotChanged) {
+    const std::string a = song("a.mp3");
+    ASSERT_EQ(library({"add", a}).exitCode, 0);
+    const int fd = ::open((db_ / "Library.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const std::string holder = std::to_string(::getpid()) + " melodux\n";
+    ASSERT_EQ(::pwrite(fd, holder.data(), holder.size(), 0), static_cast<ssize_t>(holder.size()));
+    const Outcome add = library({"add", song("b.mp3")});
+    EXPECT_EQ(add.exitCode, 1);
+    EXPECT_EQ(add.out, "");
+    EXPECT_EQ(add.err, "melodux-cli: library: the library " + db_.string() +
+                           " is in use by melodux (process " + std::to_string(::getpid()) +
+                           "); nothing was changed, try again once it is closed\n");
+    EXPECT_EQ(library({"list"}).exitCode, 0);
+    EXPECT_EQ(linesOf(library({"list"}).out).size(), 1u);
+    ::close(fd);
+    EXPECT_EQ(library({"add", song("b.mp3")}).exitCode, 0);
+}
+
+TEST_F(LibraryCli, DamagedFilesAreToldAndKeptBeforeTheyAreReplaced) {
+    ASSERT_EQ(library({"add", song("a.mp3")}).exitCode, 0);
+    ASSERT_EQ(library({"playlist", "create", "Mix"}).exitCode, 0);
+    std::ofstream(db_ / "Library.csv", std::ios::app) << "b.mp3,B,,,255,,year,0,0,0,0\n";
+    const std::string damaged = readFile(db_ / "Library.csv");
+    fs::create_directory(db_ / "Broken.m3u");
+    std::ofstream(db_ / "PlayListSet.csv", std::ios::app) << "Broken.m3u,Broken\n";
+    const std::string told = "melodux-cli: library: " + (db_ / "Library.csv").string() +
+                             ": line 2: cannot be read\n" +
+                             "melodux-cli: library: " + (db_ / "Broken.m3u").string() +
+                             ": cannot be read, playlist Broken is left as it is\n";
+
+    const Outcome list = library({"playlist", "list"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_EQ(list.out, "Mix\n");
+    EXPECT_EQ(list.err, told);
+    const Outcome add = library({"add", song("c.mp3")});
+    EXPECT_EQ(add.exitCode, 0);
+    EXPECT_EQ(add.err, told + "melodux-cli: library: the file as it was is kept in " +
+                           (db_ / "Library.csv.bak").string() + "\n");
+    EXPECT_EQ(readFile(db_ / "Library.csv.bak"), damaged);
+    EXPECT_EQ(library({"list"}).err, told.substr(told.find('\n') + 1));
+    EXPECT_TRUE(fs::is_directory(db_ / "Broken.m3u"));
+}
+
+TEST_F(LibraryCli, AReadOnlyFolderIsReportedWithoutClaimingSuccess) {
+    ASSERT_EQ(library({"add", song("a.mp3")}).exitCode, 0);
+    const std::string before = readFile(db_ / "Library.csv");
+    // Root writes anywhere, so the command runs as an ordinary user then.
+    std::string as;
+    if (::geteuid() == 0) {
+        as = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+        fs::permissions(dir_.path(), fs::perms::others_exec, fs::perm_options::add);
+        for (const auto& entry : fs::directory_iterator(db_)) {
+            ASSERT_EQ(::chown(entry.path().c_str(), 65534, 65534), 0);
+        }
+    }
+    fs::permissions(db_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    const Outcome add = library({"add", song("b.mp3")}, true, as);
+    EXPECT_EQ(add.exitCode, 1);
+    EXPECT_EQ(add.out, "");
+    EXPECT_EQ(add.err, "melodux-cli: library: not saved: cannot read or write " +
+                           (db_ / "PlayListSet.csv").string() + "\n");
+    EXPECT_EQ(readFile(db_ / "Library.csv"), before);
+}
+
+TEST_F(LibraryCli, PlaylistNamesThatCannotBeFileNamesAreRefused) {
+    const Outcome empty = library({"playlist", "create", ""});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_EQ(empty.err, "melodux-cli: library: a playlist needs a name\n");
+    EXPECT_EQ(library({"playlist", "create", "two\nlines"}).exitCode, 1);
+    ASSERT_EQ(library({"playlist", "create", "Fine"}).exitCode, 0);
+    EXPECT_EQ(library({"playlist", "rename", "Fine", ""}).exitCode, 1);
+    EXPECT_EQ(library({"playlist", "list"}).out, "Fine\n");
+    EXPECT_FALSE(fs::exists(db_ / ".m3u"));
 }
 
 }  // namespace

@@ -110,6 +110,19 @@ TEST(PlaylistSet, RenameRefusesNamesInUseWithExactMessages) {
     EXPECT_THROW(f.db->playlists().get("A"), NotFoundException);
 }
 
+TEST(PlaylistSet, NamesThatCannotBeStoredAreRefused) {
+    Fixture f;
+    f.db->playlists().create("A");
+    for (const std::string& name : {std::string(), std::string("a\nb"), std::string("a\0b", 3),
+                                    std::string("\xff"), std::string(1025, 'n')}) {
+        EXPECT_THROW(f.db->playlists().create(name), std::invalid_argument) << name;
+        EXPECT_THROW(f.db->playlists().rename("A", name), std::invalid_argument) << name;
+    }
+    EXPECT_EQ(mdbtest::thrownText<std::invalid_argument>([&] { f.db->playlists().create(""); }),
+              "a playlist needs a name");
+    EXPECT_EQ(f.db->playlists().getNames(), std::vector<std::string>{"A"});
+}
+
 TEST(PlaylistSet, NamesDifferingInCaseAreTwoPlaylistsSideBySide) {
     Fixture f;
     for (const char* name : {"rock", "Jazz", "Rock", "jazz", "Blues"}) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,21 +129,26 @@ TEST(Storage, IndexNamingAPlaylistTwiceTakesTheLaterFile) {
     EXPECT_EQ(titlesOf(f.db->playlists().get("Same")), (std::vector<std::string>{"B", "B"}));
 }
 
-TEST(Storage, LoadRestoresABackupLeftByAnInterruptedSave) {
+TEST(Storage, BackupsOfAnInterruptedSaveOfTheEarlierKindAreReadAndThenCleared) {
     TempDir dir;
     writeFile(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\n");
     writeFile(dir / "PlayListSet.csv", "Kept.m3u,Kept\nFresh.m3u,Fresh\n");
     writeFile(dir / "Kept.m3u.tmp", "a.mp3\n");  // moved aside, successor never written
     writeFile(dir / "Fresh.m3u", "a.mp3\na.mp3\n");
-    writeFile(dir / "Fresh.m3u.tmp", "stale\n");  // the successor exists: the backup goes
-    writeFile(dir / "Library.tmp", "half a libr");
-    writeFile(dir / ".Other.m3u.tmp", "partial");
+    writeFile(dir / "Fresh.m3u.tmp", "stale\n");  // not needed: its successor exists
+    const std::vector<std::string> before = dir.names();
     Fixture f;
     f.db->load(dir.path());
+    EXPECT_EQ(dir.names(), before);  // a load only reads
     EXPECT_EQ(titlesOf(f.db->playlists().get("Kept")), std::vector<std::string>{"A"});
     EXPECT_EQ(titlesOf(f.db->playlists().get("Fresh")), (std::vector<std::string>{"A", "A"}));
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"Fresh.m3u", "Kept.m3u", "Library.csv",
-                                                     "PlayListSet.csv"}));
+    EXPECT_TRUE(f.db->loadProblems().empty());
+
+    f.db->playlists().get("Kept").insert(0, f.db->library().itemAt(0));
+    f.db->save(dir.path());
+    EXPECT_EQ(readFile(dir / "Kept.m3u"), "a.mp3\na.mp3\n");
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"Fresh.m3u", "Fresh.m3u.tmp", "Kept.m3u",
+                                                     "Library.csv", "PlayListSet.csv"}));
 }
 
 TEST(Storage, SaveIntoAReadOnlyFolderThrowsAndChangesNothing) {
@@ -171,7 +177,7 @@ TEST(Storage, SaveIntoAReadOnlyFolderThrowsAndChangesNothing) {
         try {
             f.db->save(dir);
         } catch (const FileIOException& e) {
-            _exit(e.message() == dir + "/PlayListSet.csv.tmp" && f.db->isModified() ? 0 : 3);
+            _exit(e.message() == dir + "/Q.m3u" && f.db->isModified() ? 0 : 3);
         }
         _exit(4);
     }
@@ -183,4 +189,108 @@ TEST(Storage, SaveIntoAReadOnlyFolderThrowsAndChangesNothing) {
     EXPECT_EQ(readFile(dir + "/PlayListSet.csv"), index);
     EXPECT_EQ(fileNames(dir),
               (std::vector<std::string>{"Library.csv", "P.m3u", "PlayListSet.csv"}));
+}
+
+namespace {
+
+std::vector<std::string> problemTexts(const MusicDatabase& db) {
+    std::vector<std::string> texts;
+    for (const LoadProblem& problem : db.loadProblems()) {
+        texts.push_back(problem.text());
+    }
+    return texts;
+}
+
+}  // namespace
+
+TEST(Storage, LinesThatCannotBeTakenAreToldAndKeptInABackupBeforeASave) {
+    TempDir dir;
+    const std::string damaged =
+        "good.mp3,Good,,,255,,0,0,0,0,0\n"
+        "year.mp3,T,,,255,,20x0,0,0,0,0\n" +
+        std::string(200000, 'x') + "\n" +
+        "notes.txt,T,,,255,,0,0,0,0,0\n"
+        "GOOD.mp3,Again,,,255,,0,0,0,0,0\n"
+        "\"stray quote,T,,,255,,0,0,0,0,0";
+    writeFile(dir / "Library.csv", damaged);
+    for (const std::string backup : {"Library.csv.bak", "Library.csv.bak-2"}) {
+        Fixture f;
+        f.db->load(dir.path());
+        EXPECT_EQ(titlesOf(f.db->library()), std::vector<std::string>{"Good"});
+        const std::string file = dir / "Library.csv";
+        EXPECT_EQ(
+            problemTexts(*f.db),
+            (std::vector<std::string>{
+                file + ": line 2: cannot be read", file + ": line 3: longer than 131072 bytes",
+                file + ": line 4: not a music file the library takes: " + (dir / "notes.txt"),
+                file + ": line 5: already in the library: " + (dir / "GOOD.mp3"),
+                file + ": line 6: cannot be read"}));
+        EXPECT_EQ(readFile(file), damaged);  // a load changes nothing
+        f.db->playlists().create("P");
+        f.db->save(dir.path());
+        EXPECT_EQ(f.db->backups(), std::vector<std::string>{dir / backup});
+        EXPECT_EQ(readFile(dir / backup), damaged);
+        EXPECT_EQ(readFile(file), "good.mp3,Good,,,255,,0,0,0,0,0\n");
+        f.db->save(dir.path());  // one copy per load is enough
+        EXPECT_EQ(f.db->backups().size(), 1u);
+        writeFile(file, damaged);
+    }
+    EXPECT_EQ(readFile(dir / "Library.csv.bak"), damaged);  // never overwritten
+}
+
+TEST(Storage, PlaylistsThatCannotBeReadAreToldAndLeftAsTheyAre) {
+    TempDir dir;
+    writeFile(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\n");
+    writeFile(dir / "Good.m3u", "a.mp3\ngone.mp3\n");
+    fs::create_directory(dir / "Folder.m3u");
+    ASSERT_EQ(::mkfifo((dir / "Pipe.m3u").c_str(), 0600), 0);  // reading would never end
+    const std::string index =
+        "Good.m3u,Good\nFolder.m3u,Folder\nPipe.m3u,Pipe\n/proc/self/mem,Mem\n../up.m3u,Up\n";
+    writeFile(dir / "PlayListSet.csv", index);
+    Fixture f;
+    f.db->load(dir.path());
+    EXPECT_EQ(f.db->playlists().getNames(), std::vector<std::string>{"Good"});
+    EXPECT_EQ(titlesOf(f.db->playlists().get("Good")), std::vector<std::string>{"A"});
+    const std::string indexFile = dir / "PlayListSet.csv";
+    EXPECT_EQ(problemTexts(*f.db),
+              (std::vector<std::string>{
+                  dir / "Good.m3u" + ": line 2: not in the library: " + (dir / "gone.mp3"),
+                  dir / "Folder.m3u" + ": cannot be read, playlist Folder is left as it is",
+                  dir / "Pipe.m3u" + ": cannot be read, playlist Pipe is left as it is",
+                  indexFile + ": line 4: not read, the file lies outside the library folder: "
+                              "/proc/self/mem",
+                  indexFile + ": line 5: not read, the file lies outside the library folder: " +
+                      (dir / "../up.m3u")}));
+
+    f.db->playlists().create("New");
+    f.db->save(dir.path());
+    EXPECT_EQ(readFile(indexFile),
+              "Good.m3u,Good\nNew.m3u,New\nFolder.m3u,Folder\n"
+              "Pipe.m3u,Pipe\n/proc/self/mem,Mem\n../up.m3u,Up\n");
+    EXPECT_TRUE(fs::is_directory(dir / "Folder.m3u"));
+    EXPECT_TRUE(fs::is_fifo(dir / "Pipe.m3u"));
+    EXPECT_EQ(readFile(dir / "Good.m3u.bak"), "a.mp3\ngone.mp3\n");
+    EXPECT_EQ(readFile(dir / "Good.m3u"), "a.mp3\n");
+}
+
+TEST(Storage, ALoadChangesNothingAndASaveClearsOnlyWhatEndedProcessesLeft) {
+    TempDir dir;
+    const pid_t ended = fork();
+    if (ended == 0) {
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const std::string inFlight = "Nx" + std::to_string(getpid()) + "-0123abcd.tmp";
+    const std::string left = "Nx" + std::to_string(ended) + "-89abcdef.tmp";
+    for (const std::string& name : {inFlight, left, std::string("Library.tmp"),
+                                    std::string("notes.tmp"), std::string("Library.csv")}) {
+        writeFile(dir / name, "");
+    }
+    Fixture f;
+    f.db->load(dir.path());
+    EXPECT_EQ(dir.names().size(), 5u);
+    f.db->playlists().create("P");
+    f.db->save(dir.path());
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"Library.csv", "Library.tmp", inFlight,
+                                                     "P.m3u", "PlayListSet.csv", "notes.tmp"}));
 }
