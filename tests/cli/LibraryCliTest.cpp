@@ -303,17 +303,17 @@ TEST_F(LibraryCli, CommandsRunTogetherLoseNothingTheyReported) {
     size_t done = 0;
     for (size_t i = 0; i < commands.size(); ++i) {
         const std::string out = (dir_ / std::to_string(i)).string();
-        const std::string code = readFile(out + ".code");
+        const std::string code = readText(out + ".code");
         if (code == "1\n") {
-            EXPECT_NE(readFile(out + ".err").find("is in use by melodux-cli (process "),
+            EXPECT_NE(readText(out + ".err").find("is in use by melodux-cli (process "),
                       std::string::npos);
-            EXPECT_EQ(readFile(out + ".out"), "");
+            EXPECT_EQ(readText(out + ".out"), "");
             continue;
         }
-        ASSERT_EQ(code, "0\n") << readFile(out + ".err");
+        ASSERT_EQ(code, "0\n") << readText(out + ".err");
         ++done;
         if (i < 2) {
-            EXPECT_EQ(readFile(out + ".out"), "150 added, 0 already in the library, 0 failed\n");
+            EXPECT_EQ(readText(out + ".out"), "150 added, 0 already in the library, 0 failed\n");
             EXPECT_NE(items.find(commands[i][1] + "/149.mp3"), std::string::npos);
         } else if (i < 4) {
             EXPECT_NE(playlists.find(commands[i][2] + "\n"), std::string::npos);
@@ -322,8 +322,8 @@ TEST_F(LibraryCli, CommandsRunTogetherLoseNothingTheyReported) {
         }
     }
     EXPECT_GE(done, 1u);
-    EXPECT_EQ(linesOf(items).size(), 1 + (readFile(dir_ / "0.code") == "0\n" ? 150 : 0) +
-                                         (readFile(dir_ / "1.code") == "0\n" ? 150 : 0));
+    EXPECT_EQ(linesOf(items).size(), 1 + (readText(dir_ / "0.code") == "0\n" ? 150 : 0) +
+                                         (readText(dir_ / "1.code") == "0\n" ? 150 : 0));
     EXPECT_NE(playlists.find("Untouched\n"), std::string::npos);
 }
 
@@ -353,7 +353,7 @@ TEST_F(LibraryCli, DamagedFilesAreToldAndKeptBeforeTheyAreReplaced) {
     ASSERT_EQ(library({"add", song("a.mp3")}).exitCode, 0);
     ASSERT_EQ(library({"playlist", "create", "Mix"}).exitCode, 0);
     std::ofstream(db_ / "Library.csv", std::ios::app) << "b.mp3,B,,,255,,year,0,0,0,0\n";
-    const std::string damaged = readFile(db_ / "Library.csv");
+    const std::string damaged = readText(db_ / "Library.csv");
     fs::create_directory(db_ / "Broken.m3u");
     std::ofstream(db_ / "PlayListSet.csv", std::ios::app) << "Broken.m3u,Broken\n";
     const std::string told = "melodux-cli: library: " + (db_ / "Library.csv").string() +
@@ -369,14 +369,14 @@ TEST_F(LibraryCli, DamagedFilesAreToldAndKeptBeforeTheyAreReplaced) {
     EXPECT_EQ(add.exitCode, 0);
     EXPECT_EQ(add.err, told + "melodux-cli: library: the file as it was is kept in " +
                            (db_ / "Library.csv.bak").string() + "\n");
-    EXPECT_EQ(readFile(db_ / "Library.csv.bak"), damaged);
+    EXPECT_EQ(readText(db_ / "Library.csv.bak"), damaged);
     EXPECT_EQ(library({"list"}).err, told.substr(told.find('\n') + 1));
     EXPECT_TRUE(fs::is_directory(db_ / "Broken.m3u"));
 }
 
 TEST_F(LibraryCli, AReadOnlyFolderIsReportedWithoutClaimingSuccess) {
     ASSERT_EQ(library({"add", song("a.mp3")}).exitCode, 0);
-    const std::string before = readFile(db_ / "Library.csv");
+    const std::string before = readText(db_ / "Library.csv");
     // Root writes anywhere, so the command runs as an ordinary user then.
     std::string as;
     if (::geteuid() == 0) {
@@ -393,7 +393,7 @@ TEST_F(LibraryCli, AReadOnlyFolderIsReportedWithoutClaimingSuccess) {
     EXPECT_EQ(add.out, "");
     EXPECT_EQ(add.err, "melodux-cli: library: not saved: cannot read or write " +
                            (db_ / "PlayListSet.csv").string() + "\n");
-    EXPECT_EQ(readFile(db_ / "Library.csv"), before);
+    EXPECT_EQ(readText(db_ / "Library.csv"), before);
 }
 
 TEST_F(LibraryCli, PlaylistNamesThatCannotBeFileNamesAreRefused) {
