@@ -9,6 +9,7 @@
 #include "mp3/Mp3FrameHeader.h"
 #include "mp3/Mp3VbrHeaders.h"
 #include "mp3/reader/CNxSSId3Info.h"
+#include "mp3/reader/Mp3TagRewrite.h"
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSPacket.h"
 #include "stream/RegistryFunctions.h"
@@ -382,6 +383,26 @@ uint32_t CNxSSMp3Reader::WriteTag(const Id3v1Block& block) {
     tag_ = block;
     longTitle_.clear();
     return 0;
+}
+
+uint32_t CNxSSMp3Reader::WriteTags(const Id3v1Block& block, const tags::TagEdit& edit) {
+    std::lock_guard lock(lock_);
+    if (edit.empty() || !file_) {
+        return WriteTag(block);
+    }
+    try {
+        rewriteMp3Tags(file_->GetPath(), block.Bytes(), edit);
+    } catch (const CNxSSException& e) {
+        return e.Code();
+    }
+    tag_ = block;
+    longTitle_.clear();
+    return 0;
+}
+
+std::string CNxSSMp3Reader::TaggedPath() {
+    std::lock_guard lock(lock_);
+    return file_ && file_->HasOwnTags() ? file_->GetPath() : std::string();
 }
 
 uint64_t CNxSSMp3Reader::FileSize() {
