@@ -2,11 +2,13 @@
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
 
 #include <cctype>
 
 #include "tags/ExtendedTags.h"
+#include "tags/Id3v2Footer.h"
 #include "tags/TagGenre.h"
 #include "tags/TagLibText.h"
 
@@ -121,8 +123,14 @@ ExtendedTags readExtendedTags(const std::string& path) {
         return tags;
     }
     TagFields id3v2, ape;
-    if (file.hasID3v2Tag()) {
-        TagLib::ID3v2::Tag& tag = *file.ID3v2Tag();
+    const auto padded = tagWithFooterAsPadding(path);
+    TagLib::ByteVectorStream head(padded ? TagLib::ByteVector(padded->data(),
+                                                              static_cast<unsigned>(padded->size()))
+                                         : TagLib::ByteVector());
+    TagLib::MPEG::File headFile(&head, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::MPEG::File& id3v2File = padded ? headFile : file;
+    if (id3v2File.hasID3v2Tag()) {
+        TagLib::ID3v2::Tag& tag = *id3v2File.ID3v2Tag();
         tags.id3v2Version = static_cast<int>(tag.header()->majorVersion());
         id3v2 = id3v2Fields(tag);
     }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "tags/ExtendedTags.h"
+#include "tags/Id3v2Footer.h"
 #include "tags/TagGenre.h"
 #include "tags/TagLibText.h"
 
@@ -119,6 +120,9 @@ void applyToApe(TagLib::APE::Tag& tag, const TagEdit& e) {
 }  // namespace
 
 bool writeExtendedTags(const std::string& path, const TagEdit& edit) {
+    if (!turnFooterIntoPadding(path)) {
+        return false;
+    }
     TagLib::MPEG::File file(path.c_str(), false);
     if (!file.isValid() || file.readOnly()) {
         return false;
