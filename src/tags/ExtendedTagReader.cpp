@@ -41,8 +41,8 @@ std::string text(const TagLib::ID3v2::Tag& tag, const char* id) {
 // The leading decimal digits: "2004-05-03" is 2004, "7/12" is 7.
 int leadingNumber(const std::string& text) {
     int value = 0;
-    for (size_t i = 0; i < text.size() && i < 9 && std::isdigit(static_cast<unsigned char>(text[i]));
-         ++i) {
+    for (size_t i = 0;
+         i < text.size() && i < 9 && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
         value = value * 10 + (text[i] - '0');
     }
     return value;
@@ -124,9 +124,9 @@ ExtendedTags readExtendedTags(const std::string& path) {
     }
     TagFields id3v2, ape;
     const auto padded = tagWithFooterAsPadding(path);
-    TagLib::ByteVectorStream head(padded ? TagLib::ByteVector(padded->data(),
-                                                              static_cast<unsigned>(padded->size()))
-                                         : TagLib::ByteVector());
+    TagLib::ByteVectorStream head(
+        padded ? TagLib::ByteVector(padded->data(), static_cast<unsigned>(padded->size()))
+               : TagLib::ByteVector());
     TagLib::MPEG::File headFile(&head, TagLib::ID3v2::FrameFactory::instance(), false);
     TagLib::MPEG::File& id3v2File = padded ? headFile : file;
     if (id3v2File.hasID3v2Tag()) {

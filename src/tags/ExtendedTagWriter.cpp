@@ -55,15 +55,15 @@ std::string trackText(const TagLib::ID3v2::Tag& tag, int track) {
         return {};
     }
     const TagLib::ID3v2::FrameList& frames = tag.frameListMap()["TRCK"];
-    const std::string old = frames.isEmpty() ? std::string() : fromTagLib(frames.front()->toString());
+    const std::string old =
+        frames.isEmpty() ? std::string() : fromTagLib(frames.front()->toString());
     const size_t slash = old.find('/');
     return std::to_string(track) + (slash == std::string::npos ? "" : old.substr(slash));
 }
 
 // Only the comment without a description is the user's; described ones
 // belong to other programs and stay.
-void setComment(TagLib::ID3v2::Tag& tag, const std::string& text,
-                TagLib::ID3v2::Version version) {
+void setComment(TagLib::ID3v2::Tag& tag, const std::string& text, TagLib::ID3v2::Version version) {
     TagLib::ByteVector language("eng");
     const TagLib::ID3v2::FrameList frames = tag.frameListMap()["COMM"];
     for (TagLib::ID3v2::Frame* frame : frames) {

@@ -31,7 +31,9 @@ struct TagEdit {
     std::optional<std::string> title, artist, album, comment;
     std::optional<int> year, track, genre;
 
-    bool empty() const { return !title && !artist && !album && !comment && !year && !track && !genre; }
+    bool empty() const {
+        return !title && !artist && !album && !comment && !year && !track && !genre;
+    }
 };
 
 // Nothing present when the file cannot be read or carries neither tag.

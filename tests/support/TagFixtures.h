@@ -29,7 +29,8 @@ inline Bytes operator+(Bytes a, const Bytes& b) {
 inline Bytes bigEndian(uint32_t value, int count, int bitsPerByte) {
     Bytes out;
     for (int i = count - 1; i >= 0; --i) {
-        out.push_back(static_cast<uint8_t>((value >> (bitsPerByte * i)) & ((1u << bitsPerByte) - 1)));
+        out.push_back(
+            static_cast<uint8_t>((value >> (bitsPerByte * i)) & ((1u << bitsPerByte) - 1)));
     }
     return out;
 }
@@ -75,10 +76,11 @@ inline bool haveMutagen() {
 // nothing when it failed.
 inline std::optional<std::string> mutagen(const std::string& script,
                                           const std::filesystem::path& path) {
-    const std::string command = std::string(kPython) + " - '" + path.string() + "' <<'PYEOF'\n" +
-                                "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TCON, COMM, TDRC\n"
-                                "from mutagen.apev2 import APEv2\n" +
-                                "p = sys.argv[1]\n" + script + "\nPYEOF\n";
+    const std::string command =
+        std::string(kPython) + " - '" + path.string() + "' <<'PYEOF'\n" +
+        "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TCON, COMM, TDRC\n"
+        "from mutagen.apev2 import APEv2\n" +
+        "p = sys.argv[1]\n" + script + "\nPYEOF\n";
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];

@@ -39,7 +39,8 @@ class ExtendedTagsTest : public testing::Test {
         const auto path = dir_.path() / name;
         std::ofstream out(path, std::ios::binary);
         const Bytes all = head + audio;
-        out.write(reinterpret_cast<const char*>(all.data()), static_cast<std::streamsize>(all.size()));
+        out.write(reinterpret_cast<const char*>(all.data()),
+                  static_cast<std::streamsize>(all.size()));
         return path.string();
     }
 
@@ -53,13 +54,11 @@ class ExtendedTagsTest : public testing::Test {
 };
 
 TEST_F(ExtendedTagsTest, Id3v22FramesWithCp932AndUtf16Text) {
-    const Bytes body = frame(2, "TT2", text(0, kCp932Title)) +
-                       frame(2, "TP1", text(1, utf16(u"アーティスト"))) +
-                       frame(2, "TAL", text(0, bytes("Album"))) +
-                       frame(2, "TYE", text(0, bytes("1999"))) +
-                       frame(2, "TRK", text(0, bytes("3/10"))) +
-                       frame(2, "TCO", text(0, bytes("(17)"))) +
-                       frame(2, "COM", text(0, bytes("eng") + Bytes{0} + bytes("note")));
+    const Bytes body =
+        frame(2, "TT2", text(0, kCp932Title)) + frame(2, "TP1", text(1, utf16(u"アーティスト"))) +
+        frame(2, "TAL", text(0, bytes("Album"))) + frame(2, "TYE", text(0, bytes("1999"))) +
+        frame(2, "TRK", text(0, bytes("3/10"))) + frame(2, "TCO", text(0, bytes("(17)"))) +
+        frame(2, "COM", text(0, bytes("eng") + Bytes{0} + bytes("note")));
     const tags::ExtendedTags t = tags::readExtendedTags(Mp3With(tag(2, 0, body)));
     EXPECT_EQ(t.id3v2Version, 2);
     EXPECT_FALSE(t.ape);
@@ -97,7 +96,8 @@ TEST_F(ExtendedTagsTest, TaggerFilesWithHugePaddingAndApe) {
     const std::string padded = Mp3With({}, "padded.mp3");
     ASSERT_TRUE(mutagen(R"(
 t = ID3()
-t.add(TIT2(encoding=1, text=')" + kLongTitle + R"('))
+t.add(TIT2(encoding=1, text=')" +
+                            kLongTitle + R"('))
 t.add(TPE1(encoding=0, text=bytes([0x96,0xe9,0x96,0xbe]).decode('latin-1')))
 t.add(COMM(encoding=0, lang='eng', desc='iTunNORM', text=' 0000 0000'))
 t.add(COMM(encoding=1, lang='jpn', desc='', text='コメント'))
@@ -170,30 +170,36 @@ print(t["COMM::eng"].text[0], t["COMM:iTunNORM:eng"].text[0])
 )",
                               path);
     ASSERT_TRUE(seen);
-    EXPECT_EQ(*seen, "3\n"
-                     "1 " + kLongTitle + "\n"
-                     "0 96e996be\n"
-                     "Album 2001 4/12 Rock\n"
-                     "new 0000\n");
+    EXPECT_EQ(*seen,
+              "3\n"
+              "1 " +
+                  kLongTitle +
+                  "\n"
+                  "0 96e996be\n"
+                  "Album 2001 4/12 Rock\n"
+                  "new 0000\n");
 
     // Emptied fields leave the tag; a 2.4 tag stays 2.4.
     tags::TagEdit clear;
     clear.title = "";
     clear.year = 0;
     ASSERT_TRUE(tags::writeExtendedTags(path, clear));
-    const auto cleared = mutagen("t = ID3(p, translate=False)\nprint('TIT2' in t, 'TYER' in t, 'TALB' in t)", path);
+    const auto cleared =
+        mutagen("t = ID3(p, translate=False)\nprint('TIT2' in t, 'TYER' in t, 'TALB' in t)", path);
     EXPECT_EQ(cleared, "False False True\n");
 
     const std::string v24 = Mp3With({}, "v24.mp3");
     ASSERT_TRUE(mutagen("t = ID3()\nt.add(TIT2(encoding=3, text='x'))\nt.save(p)", v24));
     edit.comment.reset();
     ASSERT_TRUE(tags::writeExtendedTags(v24, edit));
-    EXPECT_EQ(mutagen("t = ID3(p)\nprint(t.version[1], int(t['TIT2'].encoding), t['TDRC'].text[0])", v24),
-              "4 3 2001\n");
+    EXPECT_EQ(
+        mutagen("t = ID3(p)\nprint(t.version[1], int(t['TIT2'].encoding), t['TDRC'].text[0])", v24),
+        "4 3 2001\n");
 
     // The frame TagLib alone would lose behind a footer stays.
     const std::string footer = Mp3With(
-        tag(4, 0x10, frame(4, "TIT2", text(3, bytes("x"))) + frame(4, "TCON", text(3, bytes("Folk")))),
+        tag(4, 0x10,
+            frame(4, "TIT2", text(3, bytes("x"))) + frame(4, "TCON", text(3, bytes("Folk")))),
         "footer.mp3");
     tags::TagEdit title;
     title.title = kLongTitle;

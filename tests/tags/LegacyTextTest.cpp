@@ -26,7 +26,9 @@ TEST(LegacyText, AsciiUtf8AndEuropeanTextStayWhatTheyAre) {
     // Accents ending the text, before a blank, from the user-defined area,
     // or before an ASCII letter (a rare kanji in CP932).
     EXPECT_EQ(latin1FieldToUtf8("Caf\xe9"), "Café");
-    EXPECT_EQ(latin1FieldToUtf8("Cr\xe8me br\xfbl\xe9" "e"), "Crème brûlée");
+    EXPECT_EQ(latin1FieldToUtf8("Cr\xe8me br\xfbl\xe9"
+                                "e"),
+              "Crème brûlée");
     EXPECT_EQ(latin1FieldToUtf8("Mot\xf6rhead"), "Motörhead");
     EXPECT_EQ(latin1FieldToUtf8("\xc9tude \xe0 l'\xe9t\xe9"), "Étude à l'été");
     EXPECT_EQ(latin1FieldToUtf8("Don\x92t"), "Don\xc2\x92t");

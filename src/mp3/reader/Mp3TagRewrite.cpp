@@ -10,8 +10,8 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/UniqueFd.h"
-#include "stream/NxRef.h"
 #include "stream/CNxSSException.h"
+#include "stream/NxRef.h"
 #include "stream/ResultCodes.h"
 
 namespace {
