@@ -385,16 +385,18 @@ uint32_t CNxSSMp3Reader::WriteTag(const Id3v1Block& block) {
     return 0;
 }
 
+// The copy is made without the lock, so a playing stream is not held up.
 uint32_t CNxSSMp3Reader::WriteTags(const Id3v1Block& block, const tags::TagEdit& edit) {
-    std::lock_guard lock(lock_);
-    if (edit.empty() || !file_) {
+    const std::string path = TaggedPath();
+    if (edit.empty() || path.empty()) {
         return WriteTag(block);
     }
     try {
-        rewriteMp3Tags(file_->GetPath(), block.Bytes(), edit);
+        rewriteMp3Tags(path, block.Bytes(), edit);
     } catch (const CNxSSException& e) {
         return e.Code();
     }
+    std::lock_guard lock(lock_);
     tag_ = block;
     longTitle_.clear();
     return 0;
