@@ -99,6 +99,15 @@ TagFields apeFields(TagLib::APE::Tag& tag) {
     return f;
 }
 
+TagFields id3v2Of(TagLib::MPEG::File& file, int& version) {
+    if (!file.hasID3v2Tag()) {
+        return {};
+    }
+    TagLib::ID3v2::Tag& tag = *file.ID3v2Tag();
+    version = static_cast<int>(tag.header()->majorVersion());
+    return id3v2Fields(tag);
+}
+
 std::string orElse(std::string first, std::string second) {
     return first.empty() ? second : first;
 }
@@ -123,16 +132,13 @@ ExtendedTags readExtendedTags(const std::string& path) {
         return tags;
     }
     TagFields id3v2, ape;
-    const auto padded = tagWithFooterAsPadding(path);
-    TagLib::ByteVectorStream head(
-        padded ? TagLib::ByteVector(padded->data(), static_cast<unsigned>(padded->size()))
-               : TagLib::ByteVector());
-    TagLib::MPEG::File headFile(&head, TagLib::ID3v2::FrameFactory::instance(), false);
-    TagLib::MPEG::File& id3v2File = padded ? headFile : file;
-    if (id3v2File.hasID3v2Tag()) {
-        TagLib::ID3v2::Tag& tag = *id3v2File.ID3v2Tag();
-        tags.id3v2Version = static_cast<int>(tag.header()->majorVersion());
-        id3v2 = id3v2Fields(tag);
+    if (const auto padded = tagWithFooterAsPadding(path)) {
+        TagLib::ByteVectorStream head(
+            TagLib::ByteVector(padded->data(), static_cast<unsigned>(padded->size())));
+        TagLib::MPEG::File headFile(&head, TagLib::ID3v2::FrameFactory::instance(), false);
+        id3v2 = id3v2Of(headFile, tags.id3v2Version);
+    } else {
+        id3v2 = id3v2Of(file, tags.id3v2Version);
     }
     if (file.hasAPETag()) {
         tags.ape = true;

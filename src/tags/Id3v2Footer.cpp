@@ -1,5 +1,6 @@
 #include "tags/Id3v2Footer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 
@@ -54,9 +55,13 @@ std::optional<std::string> tagWithFooterAsPadding(const std::string& path) {
     if (!header) {
         return std::nullopt;
     }
-    std::string tag(syncsafe(*header), '\0');
+    // A size beyond the file's end reads what there is, not a huge buffer.
+    in.seekg(0, std::ios::end);
+    const auto left =
+        static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), kHeaderSize)) - kHeaderSize;
+    in.seekg(kHeaderSize);
+    std::string tag(static_cast<size_t>(std::min<uint64_t>(syncsafe(*header), left)), '\0');
     in.read(tag.data(), static_cast<std::streamsize>(tag.size()));
-    tag.resize(static_cast<size_t>(in.gcount()));
     return paddedHeader(*header) + tag + std::string(kFooterSize, '\0');
 }
 
