@@ -11,8 +11,11 @@ packages=(
     # audio output, codecs, CD drives, CDDB
     libasound2-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
     libcdio-dev libcdio-paranoia-dev libcurl4-openssl-dev
+    # tags other programs wrote (ID3v2, APE)
+    libtag1-dev
     # independent tools the tests check our files against
     sox ffmpeg mpg123 lame
+    python3-mutagen
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "cli/InfoFields.h"
 #include "platform/Id3v1Genres.h"
 #include "stream/CNxSSManager.h"
+#include "stream/ResultCodes.h"
 
 namespace cli {
 
@@ -72,6 +73,14 @@ void apply(const TagEdits& e, CNxSSInfo& info) {
         info.SetGenre(*e.genre);
 }
 
+// A WAVE file, also one holding MP3 data (whose reader refuses with the
+// "not supported" code), has no tag of its own to write.
+int refuseWaveFile(const std::string& name) {
+    std::fprintf(stderr, "melodux-cli: %s: tags are written to MP3 and WMA files only\n",
+                 name.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int runTag(const Args& args) {
@@ -90,8 +99,15 @@ int runTag(const Args& args) {
         return 1;
     }
     if (edits->any()) {
+        if (info->GetKind() == CNxSSInfo::kRiff) {
+            return refuseWaveFile(name);
+        }
         apply(*edits, *info);
-        if (const uint32_t rc = info->WriteTag()) {
+        const uint32_t rc = info->WriteTag();
+        if (rc == nxss::kUndefined) {
+            return refuseWaveFile(name);
+        }
+        if (rc) {
             printError(rc);
             return 1;
         }

@@ -84,6 +84,20 @@ TEST(CliMp3, TagIsAppendedThenRewritten) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"song.mp3"});
 }
 
+TEST(CliMp3, TagSaysWhichFilesTakeTags) {
+    TempSettings settings;
+    const testsupport::TempDir dir;
+    const auto wave = dir / "song.wav";
+    ASSERT_EQ(cli("decode " + mp3Fixture("v1_44k_joint_128.mp3") + " " + wave.string()).exitCode,
+              0);
+    const auto size = std::filesystem::file_size(wave);
+    const CliRun run = cli("tag " + wave.string() + " --title T");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("tags are written to MP3 and WMA files only"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(std::filesystem::file_size(wave), size);
+}
+
 TEST(CliMp3, DecodesToWaveRawAndFloat) {
     TempSettings settings;
     const testsupport::TempDir dir;

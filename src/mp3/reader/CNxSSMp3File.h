@@ -48,6 +48,8 @@ class CNxSSMp3File : public CNxSSObject {
     bool Exists() const;
     bool IsOpen() const { return fd_.valid(); }
     const std::string& GetPath() const { return path_; }
+    // False for MP3 data inside a container, whose tags are not its own.
+    bool HasOwnTags() const { return !window_; }
     void SetPath(std::string path) { path_ = std::move(path); }
 
     // The last 128 bytes of the file at the path when they hold an ID3v1

@@ -10,6 +10,7 @@
 #include "mp3/Mp3FrameSearch.h"
 #include "mp3/Mp3VbrHeaders.h"
 #include "mp3/reader/CNxSSId3Info.h"
+#include "mp3/reader/Mp3TagRewrite.h"
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSPacket.h"
 #include "stream/RegistryFunctions.h"
@@ -400,6 +401,28 @@ uint32_t CNxSSMp3Reader::WriteTag(const Id3v1Block& block) {
     tag_ = block;
     longTitle_.clear();
     return 0;
+}
+
+// The copy is made without the lock, so a playing stream is not held up.
+uint32_t CNxSSMp3Reader::WriteTags(const Id3v1Block& block, const tags::TagEdit& edit) {
+    const std::string path = TaggedPath();
+    if (edit.empty() || path.empty()) {
+        return WriteTag(block);
+    }
+    try {
+        rewriteMp3Tags(path, block.Bytes(), edit);
+    } catch (const CNxSSException& e) {
+        return e.Code();
+    }
+    std::lock_guard lock(lock_);
+    tag_ = block;
+    longTitle_.clear();
+    return 0;
+}
+
+std::string CNxSSMp3Reader::TaggedPath() {
+    std::lock_guard lock(lock_);
+    return file_ && file_->HasOwnTags() ? file_->GetPath() : std::string();
 }
 
 uint64_t CNxSSMp3Reader::FileSize() {

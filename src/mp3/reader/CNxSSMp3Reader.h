@@ -15,6 +15,7 @@
 #include "platform/WaveFormat.h"
 #include "stream/CNxSSComponent.h"
 #include "stream/Id3v1Block.h"
+#include "tags/ExtendedTags.h"
 
 // The source for MP3 files: reads the file in chunks, decodes frame by
 // frame and hands PCM to the chain. A stopped reader holds no file handle.
@@ -68,6 +69,13 @@ class CNxSSMp3Reader : public CNxSSComponent {
     std::string LongTitle();
     // Writes block as the file's tag; 0 or the file error's code.
     uint32_t WriteTag(const Id3v1Block& block);
+    // The same with an edit for the file's ID3v2 and APE tags, which
+    // rewrites the whole file (rewriteMp3Tags); an empty edit writes the
+    // block alone.
+    uint32_t WriteTags(const Id3v1Block& block, const tags::TagEdit& edit);
+    // The file whose tags belong to this stream; empty for MP3 data inside
+    // a container.
+    std::string TaggedPath();
     uint64_t FileSize();
     bool FileOpen();
 

@@ -6,6 +6,7 @@
 #include "mp3/reader/Mp3ReaderComponents.h"
 #include "stream/CNxSSManager.h"
 #include "stream/ResultCodes.h"
+#include "support/TagFixtures.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 
@@ -100,6 +101,92 @@ TEST_F(Id3InfoTest, ManagerOpensMp3NamesThroughTheCatalog) {
     // The manager reports any file the reader refuses as undecodable.
     EXPECT_EQ(manager->GetInfo(layer2.string(), info), nxss::kNoDecoder);
     EXPECT_EQ(manager->GetInfo((dir_ / "missing.mp3").string(), info), nxss::kNoDecoder);
+}
+
+const std::string kLongTitle = "夜明けのうた、三十バイトでは終わらない長い題名";
+
+TEST_F(Id3InfoTest, Id3v2ValuesWinOverTheCutId3v1Fields) {
+    if (!tagfixtures::haveMutagen()) {
+        GTEST_SKIP() << "python3-mutagen is not installed (scripts/deps.sh)";
+    }
+    const auto path = Copy("v1_44k_joint_128.mp3", "both.mp3");
+    // A tagger writes ID3v2 with a huge padding; an older one the block.
+    ASSERT_TRUE(tagfixtures::mutagen(R"(
+t = ID3()
+t.add(TIT2(encoding=1, text=')" + kLongTitle +
+                                         R"('))
+t.add(TPE1(encoding=0, text=bytes([0x96,0xe9,0x96,0xbe]).decode('latin-1')))
+t.add(TRCK(encoding=0, text='300/301'))
+t.add(TCON(encoding=0, text='Folk'))
+t.save(p, v2_version=3, padding=lambda info: 1 << 20)
+)",
+                                     path));
+    Id3v1Block block;
+    block.SetTitle(kLongTitle);
+    block.SetComment("v1 comment", 0);
+    MakeNx<CNxSSMp3File>(path.string())->WriteTag(block.Bytes());
+    const NxRef<CNxSSInfo> held = InfoOf(path);
+    auto* info = static_cast<CNxSSId3Info*>(held.get());
+    EXPECT_EQ(info->GetId3v2Version(), 3);
+    EXPECT_EQ(info->GetTitle(), kLongTitle);
+    EXPECT_LT(info->Block().Title().size(), kLongTitle.size());
+    EXPECT_EQ(info->GetArtist(), "夜明");
+    EXPECT_EQ(info->GetComment(), "v1 comment");
+    EXPECT_EQ(info->GetTrack(), 300);
+    EXPECT_EQ(info->GetGenre(), 80);
+    // A track the block cannot hold stays out of it.
+    info->SetComment("c", info->GetTrack());
+    EXPECT_EQ(info->Block().Track(), 0);
+    EXPECT_EQ(info->GetTrack(), 300);
+
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    reader->Open(path.string());
+    EXPECT_EQ(readAll(*reader).size(), reference16("v1_44k_joint_128").size() * 2);
+}
+
+TEST_F(Id3InfoTest, AnEditRewritesBothTagsInOneReplacementOfTheFile) {
+    if (!tagfixtures::haveMutagen()) {
+        GTEST_SKIP() << "python3-mutagen is not installed (scripts/deps.sh)";
+    }
+    const auto path = Copy("v1_44k_joint_128.mp3", "edit.mp3");
+    ASSERT_TRUE(tagfixtures::mutagen(R"(
+t = ID3()
+t.add(TIT2(encoding=0, text='Old title'))
+t.add(TALB(encoding=0, text='Old album'))
+t.save(p, v2_version=3)
+)",
+                                     path));
+    std::filesystem::permissions(path, std::filesystem::perms(0640));
+    const auto link = dir_ / "link.mp3";
+    std::filesystem::create_symlink(path.filename(), link);
+
+    NxRef<CNxSSInfo> info = InfoOf(link);
+    EXPECT_EQ(info->GetTitle(), "Old title");
+    info->SetTitle(kLongTitle);
+    info->SetArtist("アーティスト");
+    info->SetYear(2001);
+    ASSERT_EQ(info->WriteTag(), 0u);
+    EXPECT_EQ(info->GetTitle(), kLongTitle);
+
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
+                            std::filesystem::directory_iterator()),
+              2);
+    // Other players see the new values; the file still ends in the block.
+    EXPECT_EQ(
+        tagfixtures::mutagen(
+            "t = ID3(p)\nprint(t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0])", path),
+        kLongTitle + " アーティスト Old album\n");
+    const NxRef<CNxSSInfo> reread = InfoOf(path);
+    auto* again = static_cast<CNxSSId3Info*>(reread.get());
+    EXPECT_EQ(again->GetTitle(), kLongTitle);
+    EXPECT_EQ(again->GetYear(), 2001);
+    EXPECT_EQ(again->Block().Artist(), "アーティスト");
+    EXPECT_EQ(again->Block().Year(), 2001);
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    reader->Open(path.string());
+    EXPECT_EQ(readAll(*reader).size(), reference16("v1_44k_joint_128").size() * 2);
 }
 
 }  // namespace
