@@ -12,13 +12,16 @@ namespace {
 // Room for an extension and a temporary suffix within 255 bytes.
 constexpr size_t kMaxNameBytes = 200;
 
-std::string trackNumber(size_t track) {
+}  // namespace
+
+// The disc's number of the track; a disc made by hand counts from 1.
+std::string CDiscID::trackNumber(size_t track) const {
+    const int number =
+        tracks[track].number > 0 ? tracks[track].number : static_cast<int>(track) + 1;
     char text[16];
-    std::snprintf(text, sizeof text, "%02zu", track + 1);
+    std::snprintf(text, sizeof text, "%02d", number);
     return text;
 }
-
-}  // namespace
 
 DiscToc CDiscID::Toc() const {
     DiscToc toc;

@@ -10,6 +10,7 @@
 namespace cdinfo {
 
 struct CDiscTrack {
+    int number = 0;  // as the disc numbers it, which names it ("D:\Track5.cda")
     std::string title;
     std::string artist;
     std::string extra;
@@ -58,6 +59,7 @@ class CDiscID {
 
   private:
     std::string partText(int part, size_t track) const;
+    std::string trackNumber(size_t track) const;
 };
 
 }  // namespace cdinfo

@@ -7,25 +7,27 @@
 #include "cdinfo/CddaConfig.h"
 #include "cdinfo/LocalCdDb.h"
 #include "cdinfo/NamingRules.h"
+#include "platform/ProductKey.h"
 #include "platform/Registry.h"
 
 namespace cdinfo {
 
 namespace {
 
-constexpr std::string_view kSettingsKey = "Software\\Corvanta\\MP3 Melodux\\Settings";
-constexpr std::string_view kCddbKey = "Software\\Corvanta\\MP3 Melodux\\CDDB";
+// Subkeys of the product key.
+constexpr std::string_view kSettingsKey = "Settings";
+constexpr std::string_view kCddbKey = "CDDB";
 
-int readInt(const platform::Registry& registry, std::string_view key, std::string_view name,
+int readInt(const platform::Registry& registry, std::string_view subkey, std::string_view name,
             int fallback) {
-    const auto value = registry.read(key, name);
+    const auto value = registry.read(platform::productSubkey(subkey), name);
     const auto number = value ? value->asDword() : std::nullopt;
     return number ? static_cast<int>(*number) : fallback;
 }
 
-std::string readText(const platform::Registry& registry, std::string_view key,
+std::string readText(const platform::Registry& registry, std::string_view subkey,
                      std::string_view name) {
-    const auto value = registry.read(key, name);
+    const auto value = registry.read(platform::productSubkey(subkey), name);
     return value ? value->asText().value_or(std::string{}) : std::string{};
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "cdinfo/CddbReply.h"
 #include "platform/TextCodec.h"
 
 namespace cdinfo {
@@ -276,12 +277,15 @@ size_t CddbEntry::trackCount() const {
 }
 
 std::optional<CddbEntry> parseCddbEntry(std::string_view utf8) {
+    // Entries cached before replies were cleaned may still hold controls.
+    const std::string clean = withoutControls(utf8);
+    std::string_view rest = clean;
     CddbEntry entry;
     RawEntry raw;
-    while (!utf8.empty()) {
-        const size_t end = utf8.find('\n');
-        std::string_view line = utf8.substr(0, end);
-        utf8 = end == std::string_view::npos ? std::string_view{} : utf8.substr(end + 1);
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }

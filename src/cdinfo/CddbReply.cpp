@@ -78,7 +78,20 @@ std::optional<CddbSite> parseSite(std::string_view line) {
 
 }  // namespace
 
-std::optional<CddbReply> parseCddbReply(std::string_view text) {
+std::string withoutControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<CddbReply> parseCddbReply(std::string_view raw) {
+    const std::string clean = withoutControls(raw);
+    std::string_view text = clean;
     const size_t firstEnd = text.find('\n');
     std::string_view status = text.substr(0, firstEnd);
     if (!status.empty() && status.back() == '\r') {

@@ -18,8 +18,14 @@ struct CddbReply {
 };
 
 // Nothing when the reply does not start with a status line or its data
-// lines lack the terminator (a cut-off reply).
+// lines lack the terminator (a cut-off reply). Control characters are
+// dropped (see withoutControls).
 std::optional<CddbReply> parseCddbReply(std::string_view text);
+
+// The text without C0 control characters other than tab and the line ends,
+// so that escape sequences from a server (retitling or clearing a terminal)
+// reach neither the local database nor tags and file names.
+std::string withoutControls(std::string_view text);
 
 // One line of a query result: "category discid title".
 struct CddbMatch {

@@ -13,6 +13,7 @@ CDiscID discFromToc(const platform::cd::Toc& toc) {
     disc.leadOut = layout.leadOut;
     for (size_t i = 0; i < toc.tracks.size(); ++i) {
         CDiscTrack track;
+        track.number = toc.tracks[i].number;
         track.offset = layout.offsets[i];
         track.frames = layout.trackFrames(i);
         track.audio = toc.tracks[i].audio;

@@ -1,5 +1,5 @@
-#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "cdinfo/CCdda.h"
@@ -63,24 +63,14 @@ int play(const CliOptions& o) {
     if (const auto device = o.value("--device")) {
         args = {"--device", *device};
     }
-    // Names count positions in the table of contents; users give the
-    // disc's own numbers, as `cd toc` lists them. They differ when a
-    // disc's first track is not 1.
-    const auto disc = drive->openDisc(platform::cd::ReadMode::Plain);
-    const auto toc = disc ? disc->toc().tracks : std::vector<platform::cd::TocTrack>{};
-    std::vector<int> positions;
+    // Tracks go by the disc's own numbers, as `cd toc` lists them.
     for (const auto& track : o.positional()) {
-        const int number = std::atoi(track.c_str());
-        const auto it =
-            std::find_if(toc.begin(), toc.end(), [&](const auto& t) { return t.number == number; });
-        positions.push_back(it == toc.end() ? number : static_cast<int>(it - toc.begin()) + 1);
+        args.push_back(trackName(*drive, std::atoi(track.c_str())));
     }
-    for (size_t i = 0; o.positional().empty() && i < toc.size(); ++i) {
-        if (toc[i].audio)
-            positions.push_back(static_cast<int>(i) + 1);
-    }
-    for (const int position : positions) {
-        args.push_back(trackName(*drive, position));
+    const auto disc = drive->openDisc(platform::cd::ReadMode::Plain);
+    for (size_t i = 0; o.positional().empty() && disc && i < disc->toc().tracks.size(); ++i) {
+        if (disc->toc().tracks[i].audio)
+            args.push_back(trackName(*drive, disc->toc().tracks[i].number));
     }
     return runPlay(args);
 }

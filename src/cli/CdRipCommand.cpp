@@ -128,6 +128,8 @@ class CdRipJob {
   private:
     int readDisc();
     std::optional<std::vector<int>> selectTracks(const std::optional<std::string>& trackList);
+    std::optional<size_t> indexOf(int number) const;
+    int lastNumber() const { return disc_.tracks.back().number; }
     int ripAll(const std::vector<int>& tracks);
     bool wanted(int track);
     bool ripOne(int track);
@@ -188,22 +190,38 @@ int CdRipJob::readDisc() {
 
 std::optional<std::vector<int>> CdRipJob::selectTracks(const std::optional<std::string>& list) {
     listed_ = list.has_value();
+    const std::string all =
+        std::to_string(disc_.tracks.front().number) + "-" + std::to_string(lastNumber());
     std::vector<int> tracks;
     try {
-        tracks = list ? parseTrackList(*list, disc_.GetTrackCount())
-                      : parseTrackList("1-" + std::to_string(disc_.GetTrackCount()),
-                                       disc_.GetTrackCount());
+        tracks = parseTrackList(list.value_or(all), lastNumber());
     } catch (const std::invalid_argument& e) {
         say(std::string("--tracks: ") + e.what());
         return std::nullopt;
     }
     for (int track : tracks) {
-        if (listed_ && !disc_.tracks[static_cast<size_t>(track - 1)].audio) {
+        const auto index = indexOf(track);
+        if (!index) {
+            say("--tracks: the disc has no track " + std::to_string(track) + " (it has " + all +
+                ")");
+            return std::nullopt;
+        }
+        if (listed_ && !disc_.tracks[*index].audio) {
             say("track " + std::to_string(track) + " is a data track; only audio tracks rip");
             return std::nullopt;
         }
     }
     return tracks;
+}
+
+// Tracks go by the disc's own numbers, as `cd toc` lists them.
+std::optional<size_t> CdRipJob::indexOf(int number) const {
+    for (size_t i = 0; i < disc_.tracks.size(); ++i) {
+        if (disc_.tracks[i].number == number) {
+            return i;
+        }
+    }
+    return std::nullopt;
 }
 
 int CdRipJob::ripAll(const std::vector<int>& tracks) {
@@ -223,7 +241,7 @@ int CdRipJob::ripAll(const std::vector<int>& tracks) {
 
 // Data tracks, and without a track list the tracks ripped before, are left.
 bool CdRipJob::wanted(int track) {
-    const size_t index = static_cast<size_t>(track - 1);
+    const size_t index = *indexOf(track);
     if (!disc_.tracks[index].audio) {
         std::fprintf(stderr, "track %d: a data track, left out\n", track);
         return false;
@@ -240,15 +258,14 @@ bool CdRipJob::wanted(int track) {
 
 // False when the run cannot go on.
 bool CdRipJob::ripOne(int track) {
-    const size_t index = static_cast<size_t>(track - 1);
+    const size_t index = *indexOf(track);
     const std::string& path = paths_[index];
     if (!makeFolder(std::filesystem::path(path).parent_path())) {
         ++failed_;
         return false;
     }
     disc_.tracks[index].outputPath = path;
-    const std::string label =
-        "track " + std::to_string(track) + "/" + std::to_string(disc_.GetTrackCount());
+    const std::string label = "track " + std::to_string(track) + "/" + std::to_string(lastNumber());
     std::fprintf(stderr, "%s: %s\n", label.c_str(), path.c_str());
     switch (ripTrack(track, path, label)) {
         case Ripped::Finished:
@@ -324,7 +341,7 @@ void CdRipJob::dropEmptyFolders() {
 void CdRipJob::fileTrack(size_t index) {
     const std::string& path = paths_[index];
     ++ripped_;
-    std::printf("%zu\t%s\n", index + 1, path.c_str());
+    std::printf("%d\t%s\n", disc_.tracks[index].number, path.c_str());
     std::fflush(stdout);
     storeState(index, 2);
     try {

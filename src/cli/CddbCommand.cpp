@@ -7,6 +7,7 @@
 #include "cli/CdSupport.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "cli/TerminalText.h"
 #include "platform/Registry.h"
 
 namespace cli {
@@ -43,11 +44,11 @@ std::optional<std::string> driveText(const CliOptions& o) {
 
 void printDisc(const cdinfo::CDiscID& disc, bool local) {
     std::printf("disc %s\n", cdinfo::discIdText(disc.discId).c_str());
-    std::printf("artist\t%s\n", disc.artist.c_str());
-    std::printf("title\t%s\n", disc.title.c_str());
+    std::printf("artist\t%s\n", terminalText(disc.artist).c_str());
+    std::printf("title\t%s\n", terminalText(disc.title).c_str());
     std::printf("source\t%s\n", local ? "local" : "cddb");
     for (size_t i = 0; i < disc.tracks.size(); ++i) {
-        std::printf("%zu\t%s\n", i + 1, disc.tracks[i].title.c_str());
+        std::printf("%zu\t%s\n", i + 1, terminalText(disc.tracks[i].title).c_str());
     }
 }
 
@@ -104,8 +105,8 @@ int sites(const CliOptions& o) {
     if (const int rc = reportCdda(cdda.GetServerList(list)))
         return rc;
     for (const auto& s : list.servers) {
-        std::printf("%s\t%d\t%s%s\n", s.host.c_str(), s.port, s.path.c_str(),
-                    s.enabled ? "" : "\t(not HTTP)");
+        std::printf("%s\t%d\t%s%s\n", terminalText(s.host).c_str(), s.port,
+                    terminalText(s.path).c_str(), s.enabled ? "" : "\t(not HTTP)");
     }
     return 0;
 }

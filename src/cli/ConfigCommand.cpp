@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "platform/ProductKey.h"
 #include "platform/Registry.h"
-#include "stream/RegistryFunctions.h"
 
 namespace cli {
 
@@ -132,7 +132,7 @@ int set(const Args& a) {
         return 2;
     }
     Registry& registry = Registry::instance();
-    if (!registry.write(nxss::ProductSubkey(a[1]), a[2], *value)) {
+    if (!registry.write(platform::productSubkey(a[1]), a[2], *value)) {
         std::fprintf(stderr, "melodux-cli: cannot save the setting: %s\n",
                      registry.lastWriteError().c_str());
         return 1;
@@ -143,7 +143,7 @@ int set(const Args& a) {
 int get(const Args& a) {
     if (a.size() != 3)
         return usage();
-    const std::string key = nxss::ProductSubkey(a[1]);
+    const std::string key = platform::productSubkey(a[1]);
     if (!Registry::instance().read(key, a[2])) {
         std::fprintf(stderr, "melodux-cli: no value %s under %s\n", a[2].c_str(), a[1].c_str());
         return 1;
@@ -156,7 +156,7 @@ int remove(const Args& a) {
     if (a.size() != 3)
         return usage();
     Registry& registry = Registry::instance();
-    if (!registry.remove(nxss::ProductSubkey(a[1]), a[2])) {
+    if (!registry.remove(platform::productSubkey(a[1]), a[2])) {
         std::fprintf(stderr, "melodux-cli: cannot delete the setting: %s\n",
                      registry.lastWriteError().c_str());
         return 1;
@@ -171,7 +171,8 @@ int runConfig(const Args& a) {
         return usage();
     if (a[0] == "list" && a.size() <= 2) {
         const std::string sub = a.size() == 2 ? a[1] : "";
-        listKey(sub.empty() ? std::string(nxss::kProductKey) : nxss::ProductSubkey(sub), sub);
+        listKey(sub.empty() ? std::string(platform::kProductKey) : platform::productSubkey(sub),
+                sub);
         return 0;
     }
     if (a[0] == "get")

@@ -3,6 +3,7 @@
 #include "app/Engine.h"
 #include "cli/Commands.h"
 #include "cli/InfoFields.h"
+#include "cli/TerminalText.h"
 #include "stream/CNxSSManager.h"
 
 namespace cli {
@@ -18,7 +19,7 @@ int runInfo(const Args& args) {
         if (i > 0) {
             std::printf("\n");
         }
-        std::printf("name: %s\n", args[i].c_str());
+        std::printf("name: %s\n", terminalText(args[i]).c_str());
         const NxRef<CNxSSInfo> info = openInfo(*manager, args[i]);
         if (!info) {
             allShown = false;

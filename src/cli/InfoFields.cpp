@@ -1,8 +1,11 @@
 #include "cli/InfoFields.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "cli/Commands.h"
+#include "cli/TerminalText.h"
 #include "mp3/reader/CNxSSId3Info.h"
 #include "platform/Id3v1Genres.h"
 
@@ -10,8 +13,9 @@ namespace cli {
 
 namespace {
 
+// Values come from the file, so they are escaped for the terminal.
 void line(const char* key, const std::string& value) {
-    std::printf("%s: %s\n", key, value.c_str());
+    std::printf("%s: %s\n", key, terminalText(value).c_str());
 }
 
 void line(const char* key, long long value) {
@@ -108,9 +112,17 @@ void printFacts(const CNxSSInfo& info) {
 }
 
 void printInformationText(const CNxSSInfo& info) {
-    std::string text = info.InformationText();
-    std::erase(text, '\r');
-    std::fputs(text.c_str(), stdout);
+    const std::string all = info.InformationText();
+    std::string_view text = all;
+    while (!text.empty()) {
+        const size_t end = std::min(text.find('\n'), text.size());
+        std::string_view row = text.substr(0, end);
+        if (!row.empty() && row.back() == '\r') {
+            row.remove_suffix(1);
+        }
+        std::printf("%s%s", terminalText(row).c_str(), end < text.size() ? "\n" : "");
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
 }
 
 NxRef<CNxSSInfo> openInfo(CNxSSManager& manager, const std::string& name) {

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/LibraryCommand.h"
+#include "cli/TerminalText.h"
 #include "mdb/ItemSearch.h"
 
 namespace cli::library {
@@ -19,14 +20,15 @@ constexpr std::pair<const char*, mdb::MusicInfo::Type> kFields[] = {
     {"modified", mdb::MusicInfo::Modified},
 };
 
-// Tabs and line breaks inside a text would break the line format.
+// Tabs and line breaks inside a text would break the line format; other
+// control characters are escaped for the terminal.
 std::string cell(std::string text) {
     for (char& c : text) {
         if (c == '\t' || c == '\n' || c == '\r') {
             c = ' ';
         }
     }
-    return text;
+    return terminalText(text);
 }
 
 mdb::GroupList& groupsNamed(mdb::MusicDatabase& db, const std::string& kind) {

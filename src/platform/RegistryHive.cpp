@@ -1,6 +1,7 @@
 #include "platform/RegistryHive.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace platform {
@@ -15,18 +16,15 @@ bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-template <typename Values>
-auto findValue(Values& values, std::string_view name) {
-    return std::find_if(values.begin(), values.end(),
-                        [&](const auto& v) { return equalsIgnoreCase(v.name, name); });
-}
+// Lists up to this long are searched name by name, which beats hashing.
+constexpr size_t kSearchedInPlace = 8;
 
-void addUnique(std::vector<std::string>& names, std::string_view name) {
-    const bool known = std::any_of(names.begin(), names.end(),
-                                   [&](const std::string& n) { return equalsIgnoreCase(n, name); });
-    if (!known) {
-        names.emplace_back(name);
+size_t foldedHash(std::string_view s) {
+    uint64_t hash = 14695981039346656037u;  // FNV-1a
+    for (const char c : s) {
+        hash = (hash ^ static_cast<unsigned char>(lowerAscii(c))) * 1099511628211u;
     }
+    return static_cast<size_t>(hash);
 }
 
 }  // namespace
@@ -35,6 +33,67 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return lowerAscii(x) == lowerAscii(y);
            });
+}
+
+template <typename NameAt>
+std::optional<size_t> RegistryHive::NameIndex::find(std::string_view name,
+                                                    const NameAt& nameAt) const {
+    if (slots_.empty()) {
+        for (size_t i = 0; i < count_; ++i) {
+            if (equalsIgnoreCase(nameAt(i), name)) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+    const size_t mask = slots_.size() - 1;
+    for (size_t slot = foldedHash(name) & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+        const size_t position = slots_[slot] - 1;
+        if (equalsIgnoreCase(nameAt(position), name)) {
+            return position;
+        }
+    }
+    return std::nullopt;
+}
+
+template <typename NameAt>
+void RegistryHive::NameIndex::added(const NameAt& nameAt) {
+    ++count_;
+    if (count_ > kSearchedInPlace && count_ * 2 > slots_.size()) {
+        grow(nameAt);
+    } else if (!slots_.empty()) {
+        insert(foldedHash(nameAt(count_ - 1)), count_ - 1);
+    }
+}
+
+template <typename NameAt>
+void RegistryHive::NameIndex::rebuild(size_t count, const NameAt& nameAt) {
+    count_ = count;
+    slots_.clear();
+    if (count_ > kSearchedInPlace) {
+        grow(nameAt);
+    }
+}
+
+template <typename NameAt>
+void RegistryHive::NameIndex::grow(const NameAt& nameAt) {
+    size_t size = 16;
+    while (size < count_ * 4) {
+        size *= 2;
+    }
+    slots_.assign(size, 0);
+    for (size_t i = 0; i < count_; ++i) {
+        insert(foldedHash(nameAt(i)), i);
+    }
+}
+
+void RegistryHive::NameIndex::insert(size_t hash, size_t position) {
+    const size_t mask = slots_.size() - 1;
+    size_t slot = hash & mask;
+    while (slots_[slot] != 0) {
+        slot = (slot + 1) & mask;
+    }
+    slots_[slot] = static_cast<uint32_t>(position + 1);
 }
 
 std::string RegistryHive::normaliseKey(std::string_view key) {
@@ -53,10 +112,18 @@ std::string RegistryHive::normaliseKey(std::string_view key) {
     return out;
 }
 
+// What the indexes look names up in.
+auto RegistryHive::keyPaths() const {
+    return [this](size_t i) -> std::string_view { return keys_[i].path; };
+}
+
+auto RegistryHive::valueNamesOf(const Key& key) {
+    return [&key](size_t i) -> std::string_view { return key.values[i].name; };
+}
+
 const RegistryHive::Key* RegistryHive::findKey(std::string_view key) const {
-    const auto it = std::find_if(keys_.begin(), keys_.end(),
-                                 [&](const Key& k) { return equalsIgnoreCase(k.path, key); });
-    return it == keys_.end() ? nullptr : &*it;
+    const auto at = keyIndex_.find(key, keyPaths());
+    return at ? &keys_[*at] : nullptr;
 }
 
 RegistryHive::Key* RegistryHive::findKeyMutable(std::string_view key) {
@@ -67,7 +134,10 @@ RegistryHive::Key& RegistryHive::createKey(std::string_view key) {
     if (Key* k = findKeyMutable(key)) {
         return *k;
     }
-    return keys_.emplace_back(Key{std::string(key), {}});
+    keys_.push_back(Key{std::string(key), {}});
+    valueIndex_.emplace_back();
+    keyIndex_.added(keyPaths());
+    return keys_.back();
 }
 
 const RegValue* RegistryHive::find(std::string_view key, std::string_view name) const {
@@ -75,21 +145,26 @@ const RegValue* RegistryHive::find(std::string_view key, std::string_view name) 
     if (k == nullptr) {
         return nullptr;
     }
-    const auto it = findValue(k->values, name);
-    return it == k->values.end() ? nullptr : &it->value;
+    const auto at = valueIndex_[position(*k)].find(name, valueNamesOf(*k));
+    return at ? &k->values[*at].value : nullptr;
 }
 
 bool RegistryHive::set(std::string_view key, std::string_view name, const RegValue& value) {
-    Key& k = createKey(key);
-    const auto it = findValue(k.values, name);
-    if (it == k.values.end()) {
+    return set(createKey(key), name, value);
+}
+
+bool RegistryHive::set(Key& k, std::string_view name, const RegValue& value) {
+    NameIndex& names = valueIndex_[position(k)];
+    const auto at = names.find(name, valueNamesOf(k));
+    if (!at) {
         k.values.push_back(Value{std::string(name), value});
+        names.added(valueNamesOf(k));
         return true;
     }
-    if (it->value == value) {
+    if (k.values[*at].value == value) {
         return false;
     }
-    it->value = value;
+    k.values[*at].value = value;
     return true;
 }
 
@@ -98,11 +173,13 @@ bool RegistryHive::erase(std::string_view key, std::string_view name) {
     if (k == nullptr) {
         return false;
     }
-    const auto it = findValue(k->values, name);
-    if (it == k->values.end()) {
+    NameIndex& names = valueIndex_[position(*k)];
+    const auto at = names.find(name, valueNamesOf(*k));
+    if (!at) {
         return false;
     }
-    k->values.erase(it);
+    k->values.erase(k->values.begin() + static_cast<std::ptrdiff_t>(*at));
+    names.rebuild(k->values.size(), valueNamesOf(*k));
     return true;
 }
 
@@ -119,10 +196,16 @@ std::vector<std::string> RegistryHive::valueNames(std::string_view key) const {
 std::vector<std::string> RegistryHive::subkeyNames(std::string_view key) const {
     const std::string prefix = key.empty() ? std::string() : std::string(key) + '\\';
     std::vector<std::string> names;
+    NameIndex seen;
+    const auto seenAt = [&names](size_t i) -> std::string_view { return names[i]; };
     for (const Key& k : keys_) {
         if (k.path.size() > prefix.size() && startsWithIgnoreCase(k.path, prefix)) {
             const std::string_view rest = std::string_view(k.path).substr(prefix.size());
-            addUnique(names, rest.substr(0, rest.find('\\')));
+            const std::string_view name = rest.substr(0, rest.find('\\'));
+            if (!seen.find(name, seenAt)) {
+                names.emplace_back(name);
+                seen.added(seenAt);
+            }
         }
     }
     return names;

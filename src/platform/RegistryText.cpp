@@ -147,16 +147,16 @@ class HiveParser {
                 return "制御文字が含まれています";
             }
         }
-        key_ = RegistryHive::normaliseKey(inner);
-        if (key_.empty()) {
+        const std::string path = RegistryHive::normaliseKey(inner);
+        if (path.empty()) {
             return "キー名が空です";
         }
-        hive_.createKey(key_);
+        key_ = &hive_.createKey(path);
         return "";
     }
 
     const char* value(std::string_view text) {
-        if (key_.empty()) {
+        if (key_ == nullptr) {
             return "キーより前に値があります";
         }
         LineReader in(text);
@@ -178,7 +178,7 @@ class HiveParser {
         if (!in.atEnd()) {
             return "行末に余分な文字があります";
         }
-        hive_.set(key_, name, v);
+        hive_.set(*key_, name, v);
         return "";
     }
 
@@ -220,15 +220,8 @@ class HiveParser {
     }
 
     RegistryHive& hive_;
-    std::string key_;
+    RegistryHive::Key* key_ = nullptr;  // of the last section
 };
-
-// Length of the valid UTF-8 character at s[i], or 0 when there is none.
-size_t utf8CharAt(std::string_view s, size_t i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    const size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    return i + n <= s.size() && isValidUtf8(s.substr(i, n)) ? n : 0;
-}
 
 void appendEscapedByte(std::string& out, unsigned char c) {
     switch (c) {
@@ -259,7 +252,7 @@ void appendQuoted(std::string& out, std::string_view s) {
     out += '"';
     for (size_t i = 0; i < s.size();) {
         const auto c = static_cast<unsigned char>(s[i]);
-        const size_t n = utf8CharAt(s, i);
+        const size_t n = utf8CharLength(s, i);
         if (n == 0 || isControl(c) || c == '\\' || c == '"') {
             appendEscapedByte(out, c);
             ++i;

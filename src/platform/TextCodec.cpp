@@ -129,4 +129,10 @@ std::string_view utf8Truncate(std::string_view utf8, size_t maxBytes) {
     return utf8.substr(0, end);
 }
 
+size_t utf8CharLength(std::string_view text, size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    return i + n <= text.size() && isValidUtf8(text.substr(i, n)) ? n : 0;
+}
+
 }  // namespace platform

@@ -34,4 +34,8 @@ std::string_view cp932Truncate(std::string_view cp932, size_t maxBytes);
 // the middle of a character.
 std::string_view utf8Truncate(std::string_view utf8, size_t maxBytes);
 
+// Length in bytes of the valid UTF-8 character at text[i], or 0 when the
+// bytes there are no such character.
+size_t utf8CharLength(std::string_view text, size_t i);
+
 }  // namespace platform

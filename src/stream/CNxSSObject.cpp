@@ -48,18 +48,6 @@ uint32_t CNxSSObject::GetInterface(uint32_t, void** out) {
     return nxss::kFail;
 }
 
-int32_t CNxSSObject::AddRef() {
-    return ++refs_;
-}
-
-int32_t CNxSSObject::Release() {
-    const int32_t left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 size_t CNxSSObject::ChildCount() const {
     std::lock_guard lock(childrenMutex_);
     return children_.size();

@@ -1,25 +1,24 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string_view>
 #include <vector>
 
+#include "stream/NxRefCounted.h"
+
 class CNxSSManager;
 
 // Root of the framework's objects: reference counted, owned by a parent
 // through the parent's child list, tagged for inspection.
-class CNxSSObject {
+class CNxSSObject : public NxRefCounted {
   public:
     static constexpr size_t kTagLength = 8;
 
     // Joins parent's child list (one reference) and takes parent's manager.
     explicit CNxSSObject(CNxSSObject* parent);
-    CNxSSObject(const CNxSSObject&) = delete;
-    CNxSSObject& operator=(const CNxSSObject&) = delete;
     // Releases the children from last to first.
-    virtual ~CNxSSObject();
+    ~CNxSSObject() override;
 
     // Moves the object from its parent's child list into newParent's (or
     // into none). Throws CNxSSException(0x80004005) when the current
@@ -27,11 +26,6 @@ class CNxSSObject {
     virtual void SetParent(CNxSSObject* newParent);
     // Gives an interface of the object by id; the base has none.
     virtual uint32_t GetInterface(uint32_t id, void** out);
-
-    int32_t AddRef();
-    // Deletes the object when the count reaches zero.
-    int32_t Release();
-    int32_t RefCount() const { return refs_.load(); }
 
     std::string_view Tag() const { return {tag_, kTagLength}; }
     CNxSSObject* Parent() const { return parent_; }
@@ -47,7 +41,6 @@ class CNxSSObject {
     bool RemoveChild(CNxSSObject* child);
 
     char tag_[kTagLength];
-    std::atomic<int32_t> refs_{0};
     CNxSSObject* parent_ = nullptr;
     CNxSSManager* manager_ = nullptr;
     mutable std::mutex childrenMutex_;

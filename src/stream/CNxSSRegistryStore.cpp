@@ -3,14 +3,6 @@
 #include "stream/RegistryFunctions.h"
 #include "stream/ResultCodes.h"
 
-int32_t CNxSSRegistryStore::Release() {
-    const int32_t left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 uint32_t CNxSSRegistryStore::QueryInterface(uint32_t, void** out) {
     if (out) {
         *out = nullptr;

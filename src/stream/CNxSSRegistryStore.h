@@ -1,21 +1,19 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "stream/NxRef.h"
+#include "stream/NxRefCounted.h"
 
 // The settings store the writers' settings objects persist themselves
 // through: the registry functions applied to one current subkey.
-class CNxSSRegistryStore {
+class CNxSSRegistryStore : public NxRefCounted {
   public:
     static constexpr size_t kMaxKeyLength = 260;
 
-    int32_t AddRef() { return ++refs_; }
-    int32_t Release();
     uint32_t QueryInterface(uint32_t id, void** out);
 
     // Makes subkey (relative to the product key) the current path; keys are
@@ -35,9 +33,8 @@ class CNxSSRegistryStore {
   private:
     friend NxRef<CNxSSRegistryStore> CreateSettingsStore();
     CNxSSRegistryStore() = default;
-    ~CNxSSRegistryStore() = default;
+    ~CNxSSRegistryStore() override = default;
 
-    std::atomic<int32_t> refs_{0};
     std::string key_;
 };
 

@@ -1,23 +1,16 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "stream/CNxSSRegistryStore.h"
 #include "stream/NxRef.h"
+#include "stream/NxRefCounted.h"
 
 // The encoder settings of one writer kind: persisted through a settings
 // store, cloned for the recording options, described for lists.
-class CNxSSWriterSettings {
+class CNxSSWriterSettings : public NxRefCounted {
   public:
-    CNxSSWriterSettings() = default;
-    CNxSSWriterSettings(const CNxSSWriterSettings&) = delete;
-    CNxSSWriterSettings& operator=(const CNxSSWriterSettings&) = delete;
-
-    int32_t AddRef() { return ++refs_; }
-    int32_t Release();
-
     // Loads (save false) or saves the settings under the writer's subkey.
     virtual void Persist(bool save, CNxSSRegistryStore& store) = 0;
     virtual NxRef<CNxSSWriterSettings> Clone() const = 0;
@@ -37,8 +30,5 @@ class CNxSSWriterSettings {
     void Save();
 
   protected:
-    virtual ~CNxSSWriterSettings() = default;
-
-  private:
-    std::atomic<int32_t> refs_{0};
+    CNxSSWriterSettings() = default;
 };

@@ -6,14 +6,10 @@
 #include <vector>
 
 // Settings of the program and its components, under the product key
-// "Software\Corvanta\MP3 Melodux" joined with a subkey ("Settings",
-// "DoZIrodiz\WaveOut", ...). Reads take the user's value, else the
-// machine's, else the default; writes go to the user's settings only.
+// joined with a subkey (platform::productSubkey). Reads take the user's
+// value, else the machine's, else the default; writes go to the user's
+// settings only.
 namespace nxss {
-
-inline constexpr std::string_view kProductKey = "Software\\Corvanta\\MP3 Melodux";
-
-std::string ProductSubkey(std::string_view subkey);
 
 uint32_t ReadDword(std::string_view subkey, std::string_view name, uint32_t defaultValue);
 bool WriteDword(std::string_view subkey, std::string_view name, uint32_t value);

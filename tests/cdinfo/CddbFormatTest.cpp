@@ -8,6 +8,7 @@
 #include "cdinfo/GenreMap.h"
 
 using namespace cdinfo;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -180,6 +181,28 @@ TEST(CddbReply, ReadsSiteLists) {
     EXPECT_EQ(sites[0].description, "Main server");
     EXPECT_EQ(sites[1].protocol, "cddbp");
     EXPECT_EQ(sites[2].port, 888);
+}
+
+// Escape sequences (terminal title, clear screen) never reach the cache,
+// tags or file names; tabs and the format's own escapes stay.
+TEST(CddbReply, DropsControlCharactersFromRepliesAndEntries) {
+    const auto reply = parseCddbReply("200 rock 0a0b0c0d Band\x1B]0;owned\x07 / Album\r\n");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(queryMatches(*reply).at(0).title, "Band]0;owned / Album");
+
+    const auto read = parseCddbReply(
+        "210 rock 0a0b0c0d\r\nDTITLE=A\x1B[2J / B\x08\r\nTTITLE0=x\ty\x00z\\n\r\n.\r\n"sv);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->lines.size(), 2u);
+    EXPECT_EQ(read->lines[0], "DTITLE=A[2J / B");
+    EXPECT_EQ(read->lines[1], "TTITLE0=x\tyz\\n");
+
+    // An entry cached before replies were cleaned.
+    const auto entry = parseCddbEntry("DTITLE=Band\x1B]0;x\x07 / Al\x1B[Hbum\nTTITLE0=One\x0C\n");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->artist, "Band]0;x");
+    EXPECT_EQ(entry->title, "Al[Hbum");
+    EXPECT_EQ(entry->tracks.at(0).title, "One");
 }
 
 TEST(GenreMap, MapsCategoriesAndGenreTextsBothWays) {

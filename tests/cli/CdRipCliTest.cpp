@@ -164,3 +164,46 @@ TEST_F(CdRipCliTest, FormatComesFromTheOptionElseTheRecordingSetting) {
 }
 
 }  // namespace
+
+namespace {
+
+// A disc whose sheet numbers its tracks from 5: `cd toc`, the track list
+// and the file names all use those numbers.
+TEST_F(CdRipCliTest, TracksGoByTheDiscsOwnNumbers) {
+    const fs::path five = dir_.path() / "five";
+    fs::create_directory(five);
+    const cdtest::CdImage image(five, {{true, 75}, {true, 90}});
+    std::ofstream(image.cuePath()) << "FILE \"disc.bin\" BINARY\n"
+                                      "  TRACK 05 AUDIO\n    INDEX 01 00:00:00\n"
+                                      "  TRACK 06 AUDIO\n    INDEX 01 00:01:00\n";
+    ::setenv("MELODUX_CD_IMAGES", image.cuePath().c_str(), 1);
+
+    const std::string toc = cli("cd toc").out;
+    EXPECT_NE(toc.find("\n5\taudio\t0\t75\t"), std::string::npos) << toc;
+    EXPECT_NE(toc.find("\n6\taudio\t75\t90\t"), std::string::npos) << toc;
+    const CliRun run = cli(rip("--tracks 6"), false);
+    ASSERT_EQ(run.exitCode, 0);
+    const fs::path track =
+        music_ / cdinfo::discIdText(cdinfo::freedbDiscId({{150, 225}, 315})) / "Track06.wav";
+    EXPECT_EQ(run.out, "6\t" + track.string() + "\n");
+    EXPECT_EQ(waveData(track), image.trackBytes(2));
+
+    const CliRun one = cli(rip("--tracks 1"));
+    EXPECT_EQ(one.exitCode, 2);
+    EXPECT_NE(one.out.find("the disc has no track 1 (it has 5-6)"), std::string::npos) << one.out;
+}
+
+// Its one track would otherwise "rip" into an empty file, reported done.
+TEST_F(CdRipCliTest, AnImageWithAnEmptyDataFileRipsNothing) {
+    const fs::path empty = dir_.path() / "empty";
+    fs::create_directory(empty);
+    const cdtest::CdImage image(empty, {{true, 75}});
+    fs::resize_file(empty / "disc.bin", 0);
+    ::setenv("MELODUX_CD_IMAGES", image.cuePath().c_str(), 1);
+    const CliRun run = cli(rip(""));
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.out.find("no audio disc in D:"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(music_));
+}
+
+}  // namespace

@@ -10,17 +10,19 @@ std::unique_ptr<CdTrack> CdTrack::open(std::unique_ptr<CdDisc> disc, int track, 
         return nullptr;
     }
     const Toc& toc = disc->toc();
-    if (track < 1 || static_cast<size_t>(track) > toc.tracks.size() ||
-        !toc.tracks[static_cast<size_t>(track - 1)].audio) {
+    const TocTrack* entry = toc.track(track);
+    if (entry == nullptr || !entry->audio) {
         error = CdError::BadTrack;
         return nullptr;
     }
-    const TocTrack& entry = toc.tracks[static_cast<size_t>(track - 1)];
     // A damaged table may claim more than the disc holds; the lead-out wins.
-    const uint32_t end = std::min(entry.firstSector + entry.sectorCount, toc.leadOut);
+    const uint32_t end = std::min(entry->firstSector + entry->sectorCount, toc.leadOut);
+    if (end <= entry->firstSector) {
+        error = CdError::ReadFailed;  // nothing to read: an image cut short
+        return nullptr;
+    }
     error = CdError::None;
-    return std::unique_ptr<CdTrack>(
-        new CdTrack(std::move(disc), entry.firstSector, std::max(end, entry.firstSector)));
+    return std::unique_ptr<CdTrack>(new CdTrack(std::move(disc), entry->firstSector, end));
 }
 
 std::unique_ptr<CdTrack> CdTrack::open(const DriveList& drives, int driveNumber, int track,

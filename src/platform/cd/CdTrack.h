@@ -25,9 +25,10 @@ class CdTrack {
     static constexpr uint32_t kSectorsPerRead = 27;  // 63504 bytes, one drive transfer
     static constexpr int kReadAttempts = 10;
 
-    // Opens the track at position `track` (from 1) of the disc's table of
-    // contents. Null, with the reason in `error`, when there is no such
-    // track or it holds data.
+    // Opens the track numbered `track` on the disc, the number its table of
+    // contents gives (and `cd toc` lists), which is not its position when
+    // the disc's first track is not 1. Null, with the reason in `error`,
+    // when there is no such track, it holds data or it has no sectors.
     static std::unique_ptr<CdTrack> open(std::unique_ptr<CdDisc> disc, int track, CdError& error);
     // The same for the drive numbered `driveNumber` (letter - 'A').
     static std::unique_ptr<CdTrack> open(const DriveList& drives, int driveNumber, int track,

@@ -49,7 +49,9 @@ std::optional<Toc> readToc(CdIo_t* cdio) {
         const auto start = trackStart(cdio, static_cast<track_t>(n));
         const auto end =
             n + 1 < first + count ? trackStart(cdio, static_cast<track_t>(n + 1)) : leadOut;
-        if (!start || !end || *end < *start) {
+        // A track without sectors is an image whose data file is empty or
+        // too short for its sheet, never a disc.
+        if (!start || !end || *end <= *start) {
             return std::nullopt;
         }
         const bool audio =

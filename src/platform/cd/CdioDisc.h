@@ -15,7 +15,8 @@ namespace platform::cd {
 class CdioDisc final : public CdDisc {
   public:
     // Takes ownership of `cdio`. Null when the medium has no readable table
-    // of contents (no disc, an empty tray, a broken image).
+    // of contents (no disc, an empty tray, a broken image, an image whose
+    // data file is too short for its tracks).
     static std::unique_ptr<CdioDisc> open(CdIo_t* cdio, ReadMode mode);
     ~CdioDisc() override;
     CdioDisc(const CdioDisc&) = delete;

@@ -2,6 +2,7 @@
 // pull in the settings store.
 #include <cstdlib>
 
+#include "platform/ProductKey.h"
 #include "platform/Registry.h"
 #include "platform/cd/DriveList.h"
 
@@ -13,8 +14,7 @@ DriveListOptions DriveList::systemOptions() {
         options.images = splitImageList(env, ':');
         return options;
     }
-    const auto value =
-        Registry::instance().read("Software\\Corvanta\\MP3 Melodux\\Settings", "CDImages");
+    const auto value = Registry::instance().read(productSubkey("Settings"), "CDImages");
     if (const auto text = value ? value->asText() : std::nullopt) {
         options.images = splitImageList(*text, '\n');
     }

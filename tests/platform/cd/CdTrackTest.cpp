@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "CdImage.h"
 #include "FakeDisc.h"
@@ -77,6 +78,25 @@ TEST(CdTrack, RefusesDataTracksAndTracksNotOnTheDisc) {
     EXPECT_EQ(error, CdError::NoDisc);
 }
 
+// Tracks go by the disc's own numbers, whatever their position.
+TEST(CdTrack, OpensTracksByTheDiscsNumbers) {
+    const Toc toc = tocOf({{5, true, 0, 100}, {6, true, 100, 50}}, 150);
+    EXPECT_EQ(openFake(toc, 6)->firstSector(), 100u);
+    EXPECT_EQ(openFake(toc, 5)->sectorCount(), 100u);
+    CdError error = CdError::None;
+    EXPECT_EQ(CdTrack::open(std::make_unique<FakeDisc>(toc), 1, error), nullptr);
+    EXPECT_EQ(error, CdError::BadTrack);
+}
+
+// A table that leaves a track nothing to read fails on open, never as an
+// empty rip that reports success.
+TEST(CdTrack, RefusesATrackWithoutSectors) {
+    const Toc toc = tocOf({{1, true, 0, 100}, {2, true, 100, 50}}, 100);
+    CdError error = CdError::None;
+    EXPECT_EQ(CdTrack::open(std::make_unique<FakeDisc>(toc), 2, error), nullptr);
+    EXPECT_EQ(error, CdError::ReadFailed);
+}
+
 TEST(CdTrack, TriesAFailingReadTenTimesInAll) {
     const Toc toc = tocOf({{1, true, 0, 100}}, 100);
     std::vector<uint8_t> buffer(CdTrack::kSectorsPerRead * kSectorBytes);
@@ -143,6 +163,28 @@ TEST_P(CdTrackImage, RefusesDataTrackAndUnknownDrive) {
     EXPECT_EQ(error, CdError::BadTrack);
     EXPECT_EQ(CdTrack::open(drives, 'E' - 'A', 1, GetParam(), error), nullptr);
     EXPECT_EQ(error, CdError::NoSuchDrive);
+}
+
+// A sheet whose tracks are out of order: the numbers the table of contents
+// lists are the ones tracks open by, and each reads its own sectors.
+TEST_P(CdTrackImage, OutOfOrderSheetHasOneNumbering) {
+    TempDir dir;
+    const CdImage image(dir.path(), {{true, 75}, {true, 75}, {true, 90}});
+    std::ofstream(image.cuePath()) << "FILE \"disc.bin\" BINARY\n"
+                                      "  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"
+                                      "  TRACK 01 AUDIO\n    INDEX 01 00:01:00\n"
+                                      "  TRACK 03 AUDIO\n    INDEX 01 00:02:00\n";
+    const DriveList drives(imageDrive(image));
+    const auto disc = drives.drives().front().openDisc(GetParam());
+    ASSERT_NE(disc, nullptr);
+    for (size_t i = 0; i < disc->toc().tracks.size(); ++i) {
+        const TocTrack& listed = disc->toc().tracks[i];
+        CdError error = CdError::None;
+        auto track = CdTrack::open(drives, 'D' - 'A', listed.number, GetParam(), error);
+        ASSERT_NE(track, nullptr) << listed.number;
+        EXPECT_EQ(track->firstSector(), listed.firstSector);
+        EXPECT_EQ(readAll(*track, track->firstSector()), image.trackBytes(static_cast<int>(i) + 1));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, CdTrackImage,

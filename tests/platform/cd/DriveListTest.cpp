@@ -84,3 +84,22 @@ TEST(CdDrive, MissingOrBrokenImageIsAnEmptyDrive) {
     const CdDrive drive('D', CdDrive::Kind::Image, broken.string());
     EXPECT_EQ(drive.openDisc(ReadMode::Verified), nullptr);
 }
+
+// An image whose data file is empty or too short for its sheet is no disc,
+// so nothing rips "successfully" into an empty file.
+TEST(CdDrive, ImageWithoutDataForItsTracksIsAnEmptyDrive) {
+    TempDir dir;
+    const CdImage image(dir.path(), {{true, 100}, {true, 100}});
+    const auto bin = dir.path() / "disc.bin";
+    const CdDrive drive('D', CdDrive::Kind::Image, image.cuePath().string());
+
+    std::filesystem::resize_file(bin, 150 * 2352);  // the second track cut short
+    const auto shortened = drive.openDisc(ReadMode::Plain);
+    ASSERT_NE(shortened, nullptr);
+    EXPECT_EQ(shortened->toc().tracks.at(1).sectorCount, 50u);
+
+    std::filesystem::resize_file(bin, 100 * 2352);  // nothing of the second track
+    EXPECT_EQ(drive.openDisc(ReadMode::Plain), nullptr);
+    std::filesystem::resize_file(bin, 0);
+    EXPECT_EQ(drive.openDisc(ReadMode::Plain), nullptr);
+}
