@@ -3,9 +3,9 @@
 // bytes as a file. Object lists stay inside their bytes, the header read
 // from the file is the file's first bytes and holds what the scan of the
 // whole file finds, and a play length written into the file reads back.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <span>
 #include <vector>

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<uint8_t> pcm(CNxSSMp3Reader::kPcmBytes);
         readSome(*reader, pcm);
         reader->InfoRecord();
-        reader->SetPosition(reader->GetLength() * (pick >> 5) / 7);
+        reader->SetPosition(static_cast<int32_t>(int64_t{reader->GetLength()} * (pick >> 5) / 7));
         readSome(*reader, pcm);
         reader->Tag();
         reader->LongTitle();

@@ -11,8 +11,8 @@ namespace {
 
 constexpr uint64_t kMaxHeaderBytes = 16 << 20;  // far above any real header
 constexpr uint64_t kReadPiece = 64 << 10;
-constexpr size_t kPlayDurationAt = 64;          // within the file properties object
-constexpr size_t kPrerollAt = 80;               // milliseconds
+constexpr size_t kPlayDurationAt = 64;  // within the file properties object
+constexpr size_t kPrerollAt = 80;       // milliseconds
 constexpr uint64_t kHundredNsPerMs = 10000;
 
 }  // namespace
