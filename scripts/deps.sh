@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # toolchain
     g++ cmake ninja-build pkg-config clang-format
+    # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # audio output, codecs, CD drives, CDDB

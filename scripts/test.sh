@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the warnings-as-errors build, the same suite under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded parts under
-# ThreadSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded parts under
+# ThreadSanitizer, and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -28,3 +28,6 @@ run_preset asan
 tsan_targets=$(awk '$1 == "tsan:" { print $2 }' tests/tsan-targets.txt)
 tsan_labels=$(awk '$1 == "tsan:" { print $3 }' tests/tsan-targets.txt | paste -sd '|')
 run_preset tsan $tsan_targets -- -L "^($tsan_labels)\$"
+# A few seconds of each fuzz target keeps them building and their seeds sound.
+echo "== fuzz =="
+FUZZ_JOBS=$jobs scripts/fuzz.sh all 3

@@ -1,5 +1,6 @@
 #include "mp3/Mp3StreamFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 
@@ -127,7 +128,8 @@ void applyVbrHeader(const uint8_t* frame, size_t available, const Mp3FrameHeader
     }
     const double seconds = static_cast<double>(frames) * h.samplesPerFrame() / h.sampleRate;
     if (seconds > 0.0) {
-        f.bitrate = static_cast<uint32_t>(bytes * 8.0 / seconds);
+        // The counts are untrusted: a bitrate beyond 32 bits saturates.
+        f.bitrate = static_cast<uint32_t>(std::min(bytes * 8.0 / seconds, 4294967295.0));
         f.avgBytesPerSec = f.bitrate / 8;
         f.flags |= kFormatVariableBitrate;
     }

@@ -123,6 +123,11 @@ TEST(FileAnalysis, AbsurdXingCountsSaturate) {
     ASSERT_TRUE(analysis.analyse(data.data(), data.size(), data.size()));
     EXPECT_EQ(analysis.info().duration, 0xFFFFFFFFu);
     EXPECT_EQ(analysis.info().bitrate, 0u);
+    const uint8_t oneFrameOf4GiB[8] = {0, 0, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::copy(std::begin(oneFrameOf4GiB), std::end(oneFrameOf4GiB), at + 8);
+    ASSERT_TRUE(analysis.analyse(data.data(), data.size(), data.size()));
+    EXPECT_EQ(analysis.format().bitrate, 0xFFFFFFFFu);
+    EXPECT_EQ(analysis.info().bitrate, 0xFFFFFFFFu);
 }
 
 TEST(FileAnalysis, VbriHeaderGivesDurationAndInterpolatedOffsets) {

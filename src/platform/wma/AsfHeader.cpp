@@ -10,6 +10,7 @@ namespace platform::wma::asf {
 namespace {
 
 constexpr uint64_t kMaxHeaderBytes = 16 << 20;  // far above any real header
+constexpr uint64_t kReadPiece = 64 << 10;
 // Fields within the file properties object.
 constexpr size_t kFileSizeAt = 40;
 constexpr size_t kPlayDurationAt = 64;
@@ -52,12 +53,15 @@ std::vector<uint8_t> readHeaderObject(const std::filesystem::path& path) {
         !guidAt(bytes, 0, kHeader)) {
         return {};
     }
+    // Read in pieces: a short file claiming a large header costs no more
+    // memory than the file holds.
     const uint64_t size = std::min(readU64(bytes, 16), kMaxHeaderBytes);
-    if (size > bytes.size()) {
-        bytes.resize(static_cast<size_t>(size));
-        in.read(reinterpret_cast<char*>(bytes.data() + kHeaderChildrenAt),
-                std::streamsize(size - kHeaderChildrenAt));
-        bytes.resize(kHeaderChildrenAt + static_cast<size_t>(in.gcount()));
+    while (bytes.size() < size && in) {
+        const size_t at = bytes.size();
+        const auto piece = static_cast<size_t>(std::min<uint64_t>(size - at, kReadPiece));
+        bytes.resize(at + piece);
+        in.read(reinterpret_cast<char*>(bytes.data() + at), std::streamsize(piece));
+        bytes.resize(at + static_cast<size_t>(in.gcount()));
     }
     return bytes;
 }

@@ -147,4 +147,17 @@ TEST(AsfProtectionScan, DamagedHeadersAreSafe) {
     EXPECT_EQ(scanAsfProtection(std::vector<uint8_t>(100, 0xFF)), Protection::None);
 }
 
+// A header size is read from the file: a short file claiming a large
+// header gives what it holds and costs no more memory than that.
+TEST(AsfHeaderRead, AClaimedSizeCostsOnlyWhatTheFileHolds) {
+    const wmatest::TempDir dir;
+    const auto path = dir / "claim.wma";
+    auto bytes = header({object(asf::kFileProperties, std::vector<uint8_t>(80))});
+    asf::writeU64(bytes, 16, 15 << 20);
+    wmatest::writeBytes(path, bytes);
+    const std::vector<uint8_t> read = asf::readHeaderObject(path);
+    EXPECT_EQ(read, bytes);
+    EXPECT_LT(read.capacity(), size_t{1} << 20);
+}
+
 }  // namespace
