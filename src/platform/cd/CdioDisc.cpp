@@ -133,8 +133,19 @@ bool CdioDisc::startParanoia() {
     if (h.paranoia != nullptr) {
         return true;
     }
+    // A start that failed before leaves a drive behind; a retry starts afresh
+    // rather than leaking it.
+    if (h.drive != nullptr) {
+        cdio_cddap_close_no_free_cdio(h.drive);
+        h.drive = nullptr;
+    }
     h.drive = cdio_cddap_identify_cdio(h.cdio, CDDA_MESSAGE_FORGETIT, nullptr);
-    if (h.drive == nullptr || cdio_cddap_open(h.drive) != 0) {
+    if (h.drive == nullptr) {
+        return false;
+    }
+    if (cdio_cddap_open(h.drive) != 0) {
+        cdio_cddap_close_no_free_cdio(h.drive);
+        h.drive = nullptr;
         return false;
     }
     // MMC drives and image files give little-endian samples. Left unset,
