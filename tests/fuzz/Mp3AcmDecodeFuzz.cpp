@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "mp3/Mp3FrameHeader.h"
 #include "mp3/acm/Mp3AcmCodec.h"
 #include "mp3/acm/Mp3WaveFormat.h"
 
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t rate = kRates[data[0] % 9];
     const auto channels = static_cast<uint16_t>(1 + (data[0] >> 7));
     // Never less than the longest frame and the header after it.
-    const size_t piece = 1445 + size_t{data[1]} * 16;
+    const size_t piece = mp3::kMp3MaxFrameBytes + 4 + size_t{data[1]} * 16;
     const auto format = mp3::acm::Mp3WaveFormat::constantBitrate(rate, channels, 64000, 0).record();
     static const mp3::acm::Mp3AcmCodec codec;
     auto converter = codec.open(format, platform::WaveFormat::pcm(channels, rate, 16));

@@ -15,9 +15,9 @@
 
 namespace {
 
-// 24 bytes: 8 kbit/s at 24 kHz; 1441: 320 kbit/s at 32 kHz with padding.
+// 24 bytes: 8 kbit/s at 24 kHz; the longest is a free-format frame.
 constexpr uint32_t kMinFrameBytes = 24;
-constexpr uint32_t kMaxFrameBytes = 1441;
+constexpr uint32_t kMaxFrameBytes = mp3::kMp3MaxFrameBytes;
 constexpr size_t kMaxHeaderScan = 4096;
 
 void require(bool condition) {
@@ -38,7 +38,10 @@ void checkHeaders(const uint8_t* data, size_t size) {
             continue;
         }
         require(h.valid && h.layer == 3 && (h.channels == 1 || h.channels == 2));
-        require(h.frameBytes() >= kMinFrameBytes && h.frameBytes() <= kMaxFrameBytes);
+        // A free-format header has no length until the next header is found.
+        require(h.freeFormat()
+                    ? h.frameBytes() == 0
+                    : h.frameBytes() >= kMinFrameBytes && h.frameBytes() <= kMaxFrameBytes);
         require(h.samplesPerFrame() == (h.version == mp3::kMp3Version1 ? 1152u : 576u));
         mp3::isVbrHeaderFrame(data + i, size - i);
         mp3::Mp3XingHeader xing;
