@@ -26,23 +26,8 @@ class PlatformPendingFile : public PendingFile {
     platform::AtomicFile file_;
 };
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool copyBytes(int from, int to) {
-    char buffer[1 << 16];
+    uint8_t buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(from, buffer, sizeof buffer);
         if (n == 0) {
@@ -51,7 +36,7 @@ bool copyBytes(int from, int to) {
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0 || !writeAll(to, buffer, static_cast<size_t>(n))) {
+        if (n < 0 || !platform::writeAll(to, {buffer, static_cast<size_t>(n)})) {
             return false;
         }
     }

@@ -12,25 +12,7 @@
 
 namespace platform {
 
-namespace {
-
-bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset, bool positioned) {
-    while (size > 0) {
-        const ssize_t n = positioned ? ::pwrite(fd, data, size, offset) : ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += n;
-    }
-    return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 AtomicFile::AtomicFile(std::filesystem::path target, mode_t mode) : target_(std::move(target)) {
     auto created = temporary::createFor(target_, mode);
@@ -58,7 +40,7 @@ bool AtomicFile::write(std::span<const uint8_t> bytes) {
     if (!ok()) {
         return false;
     }
-    return writeAll(fd_.get(), bytes.data(), bytes.size(), 0, false) || fail("write failed");
+    return writeAll(fd_.get(), bytes) || fail("write failed");
 }
 
 bool AtomicFile::write(std::string_view text) {
@@ -69,8 +51,7 @@ bool AtomicFile::writeAt(uint64_t offset, std::span<const uint8_t> bytes) {
     if (!ok()) {
         return false;
     }
-    return writeAll(fd_.get(), bytes.data(), bytes.size(), static_cast<off_t>(offset), true) ||
-           fail("write failed");
+    return writeAll(fd_.get(), bytes, static_cast<off_t>(offset)) || fail("write failed");
 }
 
 bool AtomicFile::setMode(mode_t mode) {
@@ -92,6 +73,26 @@ bool AtomicFile::publish() {
     const auto dir = target_.parent_path();
     if (!syncDirectory(dir.empty() ? std::filesystem::path(".") : dir)) {
         return fail("cannot sync folder " + dir.string());
+    }
+    return true;
+}
+
+bool writeAll(int fd, std::span<const uint8_t> bytes, std::optional<off_t> offset) {
+    const uint8_t* data = bytes.data();
+    size_t size = bytes.size();
+    while (size > 0) {
+        const ssize_t n = offset ? ::pwrite(fd, data, size, *offset) : ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+        if (offset) {
+            *offset += n;
+        }
     }
     return true;
 }

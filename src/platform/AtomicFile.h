@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,6 +51,10 @@ class AtomicFile {
     std::string error_;
     bool published_ = false;
 };
+
+// Writes every byte (at `offset` when given), going on after short writes
+// and interruptions; false with errno set on failure.
+bool writeAll(int fd, std::span<const uint8_t> bytes, std::optional<off_t> offset = std::nullopt);
 
 // Flushes a folder's entry table to disk (after a rename inside it).
 bool syncDirectory(const std::filesystem::path& dir);

@@ -23,17 +23,6 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// What a command prints, errors included.
-std::string outputOf(const std::string& command) {
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    std::string out;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) {
-        out += static_cast<char>(c);
-    }
-    ::pclose(pipe);
-    return out;
-}
-
 class Mp3WaveCli : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -43,11 +32,10 @@ class Mp3WaveCli : public ::testing::Test {
     }
     // ffmpeg's decode of a file; it must not complain.
     std::vector<int16_t> ffmpegDecode(const std::filesystem::path& file) {
-        const auto pcm = dir_ / "ffmpeg-pcm.wav";
-        EXPECT_EQ(outputOf("ffmpeg -nostdin -v error -y -i " + quoted(file) + " -c:a pcm_s16le " +
-                           quoted(pcm)),
-                  "");
-        return acmtest::toSamples(acmtest::readWave(pcm).data);
+        std::string complaint;
+        auto samples = acmtest::ffmpegDecode(file, dir_ / "ffmpeg-pcm.wav", complaint);
+        EXPECT_EQ(complaint, "");
+        return samples;
     }
 
     TempSettings settings_;
@@ -74,8 +62,8 @@ TEST_F(Mp3WaveCli, WritesFilesFfmpegPlaysForTheirLength) {
     const size_t decoded = ffmpegDecode(out).size() / 2;
     EXPECT_GE(decoded, 88200u);
     EXPECT_LE(decoded, 88200u + 3 * 1152);
-    EXPECT_NEAR(std::stod(outputOf("ffprobe -v error -show_entries format=duration -of csv=p=0 " +
-                                   quoted(out))),
+    EXPECT_NEAR(std::stod(acmtest::outputOf(
+                    "ffprobe -v error -show_entries format=duration -of csv=p=0 " + quoted(out))),
                 2.0, 0.03);
 
     // The chosen format was saved as the writer's setting.

@@ -18,17 +18,6 @@ std::string quoted(const std::filesystem::path& p) {
     return "'" + p.string() + "'";
 }
 
-// What a command prints, errors included.
-std::string outputOf(const std::string& command) {
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    std::string out;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) {
-        out += static_cast<char>(c);
-    }
-    ::pclose(pipe);
-    return out;
-}
-
 class Mp3FfmpegDecode : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,11 +27,10 @@ class Mp3FfmpegDecode : public ::testing::Test {
     }
     // ffmpeg's decode of a file; it must not complain.
     std::vector<int16_t> ffmpegDecode(const std::filesystem::path& file) {
-        const auto pcm = dir_ / "ffmpeg-pcm.wav";
-        EXPECT_EQ(outputOf("ffmpeg -nostdin -v error -y -i " + quoted(file) + " -c:a pcm_s16le " +
-                           quoted(pcm)),
-                  "");
-        return acmtest::toSamples(acmtest::readWave(pcm).data);
+        std::string complaint;
+        auto samples = acmtest::ffmpegDecode(file, dir_ / "ffmpeg-pcm.wav", complaint);
+        EXPECT_EQ(complaint, "");
+        return samples;
     }
 
     testsupport::TempDir dir_;

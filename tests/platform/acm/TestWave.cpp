@@ -1,6 +1,7 @@
 #include "TestWave.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -105,6 +106,23 @@ bool haveTool(const std::string& name) {
 
 bool run(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string outputOf(const std::string& command) {
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    std::string out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        out += static_cast<char>(c);
+    }
+    ::pclose(pipe);
+    return out;
+}
+
+std::vector<int16_t> ffmpegDecode(const fs::path& file, const fs::path& pcm,
+                                  std::string& complaint) {
+    complaint = outputOf("ffmpeg -nostdin -v error -y -i '" + file.string() + "' -c:a pcm_s16le '" +
+                         pcm.string() + "'");
+    return toSamples(readWave(pcm).data);
 }
 
 std::vector<uint8_t> convertAll(const CodecRegistry& codecs, const platform::WaveFormat& from,

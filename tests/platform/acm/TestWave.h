@@ -40,6 +40,12 @@ class TempDir {
 bool haveTool(const std::string& name);
 // Runs a shell command with its output discarded; true when it exits 0.
 bool run(const std::string& command);
+// What a shell command prints, errors included.
+std::string outputOf(const std::string& command);
+// ffmpeg's 16-bit decode of `file` through the scratch WAVE file `pcm`;
+// what ffmpeg complained of goes to `complaint` (empty when nothing).
+std::vector<int16_t> ffmpegDecode(const std::filesystem::path& file,
+                                  const std::filesystem::path& pcm, std::string& complaint);
 
 // Converts `input` in pieces of at most `chunkBytes`: block-aligned converts
 // while input lasts, unconsumed bytes carried to the next piece, then the
