@@ -16,10 +16,13 @@ run_preset() {
     local targets=() tests=()
     while [ $# -gt 0 ] && [ "$1" != "--" ]; do targets+=(--target "$1"); shift; done
     [ $# -gt 0 ] && shift && tests=("$@")
+    local start=$SECONDS
     echo "== $preset =="
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs" "${targets[@]}"
+    echo "-- $preset built in $((SECONDS - start)) s"
     ctest --preset "$preset" -j "$jobs" --timeout 600 --no-tests=error "${tests[@]}"
+    echo "-- $preset done in $((SECONDS - start)) s"
 }
 
 run_preset ci
@@ -30,4 +33,6 @@ tsan_labels=$(awk '$1 == "tsan:" { print $3 }' tests/tsan-targets.txt | paste -s
 run_preset tsan $tsan_targets -- -L "^($tsan_labels)\$"
 # A few seconds of each fuzz target keeps them building and their seeds sound.
 echo "== fuzz =="
+start=$SECONDS
 FUZZ_JOBS=$jobs scripts/fuzz.sh all 3
+echo "-- fuzz done in $((SECONDS - start)) s"
