@@ -46,9 +46,9 @@ std::vector<Fixture> readManifest() {
     return fixtures;
 }
 
-class Accuracy : public testing::TestWithParam<Fixture> {};
+class DecoderAccuracy : public testing::TestWithParam<Fixture> {};
 
-TEST_P(Accuracy, FloatOutputMeetsFullAccuracy) {
+TEST_P(DecoderAccuracy, FloatOutputMeetsFullAccuracy) {
     const Fixture& f = GetParam();
     const auto reference = readFloats(fixturePath(f.name + ".f32"));
     const DecodeRun run = decodeAll(readFile(fixturePath(f.name + ".mp3")), true);
@@ -61,7 +61,7 @@ TEST_P(Accuracy, FloatOutputMeetsFullAccuracy) {
     EXPECT_LT(a.max, kMaxLimit);
 }
 
-TEST_P(Accuracy, SixteenBitOutputIsWithinOneStepOfTheRoundedReference) {
+TEST_P(DecoderAccuracy, SixteenBitOutputIsWithinOneStepOfTheRoundedReference) {
     const Fixture& f = GetParam();
     const auto reference = readFloats(fixturePath(f.name + ".f32"));
     const DecodeRun run = decodeAll(readFile(fixturePath(f.name + ".mp3")), false);
@@ -84,7 +84,7 @@ std::string fixtureName(const testing::TestParamInfo<Fixture>& info) {
     return info.param.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, Accuracy, testing::ValuesIn(readManifest()), fixtureName);
+INSTANTIATE_TEST_SUITE_P(Fixtures, DecoderAccuracy, testing::ValuesIn(readManifest()), fixtureName);
 
 // The options change the output in ways that follow from the full decode:
 // Downmix is the mean of the two channels, Quality the top byte of the

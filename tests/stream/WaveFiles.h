@@ -16,6 +16,8 @@
 // Byte-level RIFF images for tests, and helpers that drive chains.
 namespace wavetest {
 
+inline const platform::WaveFormat kCd = platform::WaveFormat::pcm(2, 44100, 16);
+
 // The code of the CNxSSException `call` throws; 0 when it returns.
 template <class Call>
 uint32_t ThrownCode(Call&& call) {

@@ -18,14 +18,14 @@ using namespace platform::acm;
 using acmtest::WaveFile;
 using platform::WaveFormat;
 
-struct Codec {
+struct ExternalCodec {
     const char* name;
     uint16_t tag;
     const char* soxEncoding;  // sox -e
     const char* ffmpegCodec;  // ffmpeg -c:a
 };
 
-const Codec kCodecs[] = {
+const ExternalCodec kCodecs[] = {
     {"ImaAdpcm", kTagImaAdpcm, "ima-adpcm", "adpcm_ima_wav"},
     {"MsAdpcm", kTagMsAdpcm, "ms-adpcm", "adpcm_ms"},
     {"ALaw", kTagALaw, "a-law", "pcm_alaw"},
@@ -37,7 +37,7 @@ std::vector<uint8_t> readAll(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class Interop : public ::testing::TestWithParam<Codec> {
+class Interop : public ::testing::TestWithParam<ExternalCodec> {
   protected:
     void SetUp() override {
         if (!acmtest::haveTool("sox") || !acmtest::haveTool("ffmpeg")) {

@@ -23,7 +23,7 @@ namespace {
 using namespace platform::wma;
 using wmatest::Pcm;
 
-constexpr uint32_t kRate = 44100;
+using wmatest::kRate;
 constexpr size_t kFrames = 3 * kRate;
 
 // A falling and rising sweep: every position sounds different, so a wrong

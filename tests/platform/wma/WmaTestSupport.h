@@ -14,6 +14,9 @@
 
 namespace wmatest {
 
+// The rate the tests' tones are made at.
+inline constexpr uint32_t kRate = 44100;
+
 using TempDir = testsupport::TempDir;
 
 // Interleaved 16-bit PCM.

@@ -13,7 +13,7 @@ namespace {
 using namespace wavetest;
 using platform::WaveFormat;
 
-const WaveFormat kCd = WaveFormat::pcm(2, 44100, 16);
+using wavetest::kCd;
 
 class RiffFileTest : public ::testing::Test {
   protected:

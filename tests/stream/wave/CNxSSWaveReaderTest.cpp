@@ -15,7 +15,7 @@ namespace {
 using namespace wavetest;
 using platform::WaveFormat;
 
-const WaveFormat kCd = WaveFormat::pcm(2, 44100, 16);
+using wavetest::kCd;
 constexpr uint32_t kCdBytesPerSecond = 176400;
 
 uint32_t FrameIndexAt(const std::vector<uint8_t>& pcm, size_t frame) {

@@ -24,7 +24,7 @@ namespace {
 using namespace wavetest;
 using platform::WaveFormat;
 
-const WaveFormat kCd = WaveFormat::pcm(2, 44100, 16);
+using wavetest::kCd;
 constexpr uint32_t kSourceFrames = 66150;  // 1.5 s
 
 // CD-format audio that never ends, or fails after some reads.

@@ -19,7 +19,7 @@ namespace {
 using platform::wma::OutputSettings;
 using wmatest::Pcm;
 
-constexpr uint32_t kRate = 44100;
+using wmatest::kRate;
 constexpr size_t kFrames = 2 * kRate;  // 2 s
 constexpr size_t kOnset = 4410;
 

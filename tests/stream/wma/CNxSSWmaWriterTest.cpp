@@ -24,7 +24,7 @@ namespace {
 using platform::wma::OutputSettings;
 using wmatest::Pcm;
 
-constexpr uint32_t kRate = 44100;
+using wmatest::kRate;
 constexpr size_t kCodecFrame = 2048;
 
 // Plays a PCM buffer into the chain. With a gate, the read after the first
