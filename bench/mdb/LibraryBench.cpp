@@ -240,7 +240,7 @@ int main() {
         snapshot.emplace(db, dir);
         report("  one step of 5000 entries", timed([&] { snapshot->copyMore(db, 5000); }),
                "<= 16 ms, one frame");
-        while (!snapshot->copyMore(db, 5000)) {
+        while (snapshot->copyMore(db, 5000) == mdb::SaveSnapshot::Progress::More) {
         }
         report("  writing the snapshot (worker)", timed([&] { snapshot->write(); }), "-");
         snapshot->finish(db, true);

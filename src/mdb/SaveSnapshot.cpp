@@ -15,10 +15,15 @@ SaveSnapshot::SaveSnapshot(MusicDatabase& db, const std::string& dir)
     findings_ = db.findings();
     library_.reserve(db.library().count());
     playlistNames_ = db.playlists().getNames();
+    db.library().clearModified();
+    db.playlists().clearModified();
 }
 
-bool SaveSnapshot::copyMore(MusicDatabase& db, size_t entries) {
+SaveSnapshot::Progress SaveSnapshot::copyMore(MusicDatabase& db, size_t entries) {
     auto guard = db.lock();
+    if (db.isModified()) {
+        return Progress::Changed;
+    }
     MusicItemList& library = db.library();
     const size_t records =
         std::min(library.count() - std::min(library.count(), library_.size()), entries);
@@ -36,12 +41,9 @@ bool SaveSnapshot::copyMore(MusicDatabase& db, size_t entries) {
         }
         entries -= std::min(entries, copy.paths.size() + 1);
     }
-    if (library_.size() < library.count() || playlists_.size() < playlistNames_.size()) {
-        return false;
-    }
-    library.clearModified();
-    db.playlists().clearModified();
-    return true;
+    const bool complete =
+        library_.size() == library.count() && playlists_.size() == playlistNames_.size();
+    return complete ? Progress::Complete : Progress::More;
 }
 
 void SaveSnapshot::write() {

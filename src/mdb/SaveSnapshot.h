@@ -23,27 +23,30 @@ struct PlaylistCopy {
 // time.
 //
 // The copy can be taken in steps (copyMore), so that a large library never
-// holds its thread up for long; the database must not change between the
-// first and the last step, or the copy is not one state of it and must be
-// dropped.
+// holds its thread up for long. The snapshot clears the modified flags when
+// it begins; a step that finds them set again knows the database changed
+// in between, so that the copy would not be one state of it.
 class SaveSnapshot {
   public:
-    // Copies the load's findings; the records follow in copyMore().
+    enum class Progress { More, Complete, Changed };
+
+    // Copies the load's findings and clears the modified flags; the records
+    // follow in copyMore().
     SaveSnapshot(MusicDatabase& db, const std::string& dir);
 
     // Copies up to about `entries` more library records and playlist
-    // entries; true once all are copied. The last step clears the modified
-    // flags: changes after it make the database modified again.
-    bool copyMore(MusicDatabase& db, size_t entries);
-
+    // entries. Changed when the database changed since the snapshot began:
+    // the copy is then to be dropped with finish(db, false).
+    Progress copyMore(MusicDatabase& db, size_t entries);
     // Writes the playlist set, then the library, as MusicDatabase::save
     // does, and throws what it throws. Touches nothing of the database, so
     // it may run on any thread.
     void write();
-    // On the database's thread once write() has returned or thrown: takes
-    // back what the write changed in the findings (copies made, files no
-    // longer damaged) and, when it did not complete, marks the database
-    // modified, so that nothing is taken for saved that is not.
+    // On the database's thread once write() has returned or thrown, or for
+    // a copy that is dropped: takes back what the write changed in the
+    // findings (copies made, files no longer damaged) and, unless it was
+    // written, marks the database modified, so that nothing is taken for
+    // saved that is not.
     void finish(MusicDatabase& db, bool written);
 
     const std::string& folder() const { return dir_; }
