@@ -35,6 +35,8 @@ class CPlayerApp {
         std::shared_ptr<mdb::TagAccess> tags;
         // Makes this the running instance: true to go on, false when the
         // files went to the running one (or none answered) and this ends.
+        // The desktop program calls SingleInstance::claim with the files and
+        // activationToken(), and keeps that object for the whole run.
         std::function<bool(const std::vector<std::string>& files)> claimInstance;
         std::function<Clock::time_point()> now = [] { return Clock::now(); };
     };

@@ -24,7 +24,10 @@ class FakeTimers : public app::TimerService {
     class FakeTimer : public Timer {
       public:
         FakeTimer(FakeTimers& owner, std::function<void()> expired)
-            : owner_(owner), expired_(std::move(expired)) {}
+            : owner_(owner), expired_(std::move(expired)) {
+            owner_.timers_.push_back(this);
+        }
+        ~FakeTimer() override { std::erase(owner_.timers_, this); }
         void start(std::chrono::milliseconds delay) override {
             due_ = owner_.now_ + delay;
             active_ = true;
@@ -41,9 +44,7 @@ class FakeTimers : public app::TimerService {
     };
 
     std::unique_ptr<Timer> makeTimer(std::function<void()> expired) override {
-        auto timer = std::make_unique<FakeTimer>(*this, std::move(expired));
-        timers_.push_back(timer.get());
-        return timer;
+        return std::make_unique<FakeTimer>(*this, std::move(expired));
     }
     // Moves the clock on, firing the timers that fall due on the way.
     void advance(std::chrono::milliseconds by) {
@@ -73,7 +74,7 @@ class FakeTimers : public app::TimerService {
 
   private:
     std::chrono::milliseconds now_{0};
-    std::vector<FakeTimer*> timers_;  // owned by their users, who outlive the test's use
+    std::vector<FakeTimer*> timers_;  // owned by their users
 };
 
 // Work on real threads; what is done comes back when the test drains it.
