@@ -99,7 +99,7 @@ void CPlayerApp::restorePanels() {
 
 bool CPlayerApp::openLibrary() {
     try {
-        session_ = std::make_unique<LibrarySession>(libraryFolder(), services_.tags,
+        session_ = std::make_unique<LibrarySession>(app::libraryFolder(), services_.tags,
                                                     programFolder_ + "genre.dat");
     } catch (const mdb::Exception& failure) {
         services_.view.reportLibraryOpenFailure(failure);
@@ -110,11 +110,6 @@ bool CPlayerApp::openLibrary() {
     }
     autosave_ = std::make_unique<LibraryAutosave>(*session_, services_.timers, services_.work);
     return true;
-}
-
-std::string CPlayerApp::libraryFolder() {
-    const std::string folder = settings_.read(settings::kDefaultMdbPath);
-    return folder.empty() ? defaultLibraryFolder() : folder;
 }
 
 void CPlayerApp::finishStart() {

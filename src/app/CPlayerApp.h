@@ -72,7 +72,6 @@ class CPlayerApp {
     void finishStart();
     void openFiles(const std::vector<std::string>& files, bool ctrlHeld);
     std::vector<mdb::MusicItem*> fileIntoLibrary(const std::vector<std::string>& files);
-    std::string libraryFolder();
 
     Services services_;
     SettingsStore& settings_;
