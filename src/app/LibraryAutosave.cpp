@@ -122,20 +122,13 @@ void LibraryAutosave::complete(const std::shared_ptr<Write>& write) {
     }
     write->finished = true;
     write->snapshot->finish(session_.db(), !write->failure);
-    lastFailure_.clear();
-    if (write->failure) {
-        try {
-            std::rethrow_exception(write->failure);
-        } catch (const std::exception& e) {
-            lastFailure_ = e.what();
-        }
-    }
     if (writing_ == write) {
         writing_.reset();
     }
-    // Changes while it was written wait for their quiet spell, unless it is over.
+    // Changes made while it was written are saved once their quiet spell is
+    // over; after a failure, with the next change or at exit.
     if (session_.db().isModified() && !write->failure && !quiet_->active()) {
-        begin();
+        quiet_->start(std::chrono::milliseconds(0));
     }
 }
 

@@ -5,7 +5,6 @@
 #include <future>
 #include <memory>
 #include <set>
-#include <string>
 
 #include "app/BackgroundWork.h"
 #include "app/TimerService.h"
@@ -23,8 +22,9 @@ class LibrarySession;
 // one timer turn apart (a copy of 100 000 items at once would hold the
 // window up for several frames); the files are written on a worker. A
 // change while the copy is being taken drops it, and the next quiet spell
-// begins it again. A failed save leaves the library modified; the next change or the
-// save at exit tries again.
+// begins it again. A failed save leaves the library modified; the next
+// change or the save at exit tries again, and only the one at exit tells
+// the user.
 class LibraryAutosave : private mdb::ChangeListener {
   public:
     static constexpr std::chrono::milliseconds kQuiet{3000};
@@ -40,8 +40,6 @@ class LibraryAutosave : private mdb::ChangeListener {
     // Saves what is unsaved now, on this thread, after any write under way
     // has ended. Throws what the save throws.
     void saveNow();
-    // Why the last save on the worker failed; empty after one that worked.
-    const std::string& lastFailure() const { return lastFailure_; }
 
   private:
     // A write handed to the worker, shared with it.
@@ -71,7 +69,6 @@ class LibraryAutosave : private mdb::ChangeListener {
     std::set<const mdb::ChangeSource*> playlists_;
     std::unique_ptr<mdb::SaveSnapshot> copying_;
     std::shared_ptr<Write> writing_;
-    std::string lastFailure_;
     // Tells callbacks queued to the owner's thread that this is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
