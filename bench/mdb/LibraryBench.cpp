@@ -17,6 +17,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/LibraryAutosave.h"
 #include "app/StreamTagAccess.h"
 #include "mdb/MusicDatabase.h"
 #include "mdb/RecordIO.h"
@@ -238,9 +239,11 @@ int main() {
                }),
                "-");
         snapshot.emplace(db, dir);
-        report("  one step of 5000 entries", timed([&] { snapshot->copyMore(db, 5000); }),
+        report("  one step of the autosave's copy",
+               timed([&] { snapshot->copyMore(db, app::LibraryAutosave::kStepEntries); }),
                "<= 16 ms, one frame");
-        while (snapshot->copyMore(db, 5000) == mdb::SaveSnapshot::Progress::More) {
+        while (snapshot->copyMore(db, app::LibraryAutosave::kStepEntries) ==
+               mdb::SaveSnapshot::Progress::More) {
         }
         report("  writing the snapshot (worker)", timed([&] { snapshot->write(); }), "-");
         snapshot->finish(db, true);
