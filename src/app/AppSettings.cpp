@@ -10,8 +10,6 @@
 
 namespace app {
 
-namespace {
-
 std::filesystem::path homeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
         return home;
@@ -21,6 +19,8 @@ std::filesystem::path homeFolder() {
     }
     return "/";
 }
+
+namespace {
 
 std::filesystem::path dataHome() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -7,6 +8,9 @@ namespace app {
 
 // The section of the program's own settings.
 inline constexpr std::string_view kSettingsSection = "Settings";
+
+// The user's home folder: $HOME when absolute, else the password entry's.
+std::filesystem::path homeFolder();
 
 // Where the library is stored when the settings name no folder:
 // $XDG_DATA_HOME/mp3-melodux/MyData, else ~/.local/share/mp3-melodux/MyData.

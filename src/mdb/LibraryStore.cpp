@@ -19,20 +19,18 @@ std::string backupName(const std::string& file, int number) {
 
 }  // namespace
 
-void saveLibrary(MusicDatabase& db, const std::string& dir) {
-    const std::string target = joinPath(dir, "Library.csv");
-    MusicItemList& library = db.library();
-    backUpIfDamaged(db, target);
-    {
-        // The new file replaces the old one in a single rename once its data
-        // are on disk: there is always a complete library file.
-        AtomicLineFile file(db.files(), target);
-        const auto writer = makeWriter(kFormatLibraryCsv, file, dir);
-        library.enumerate(*writer);
-        writer->finish();
-        file.commit();
+void saveLibrary(SaveTarget& target, const std::vector<MusicInfo>& records) {
+    const std::string path = joinPath(target.dir, "Library.csv");
+    backUpIfDamaged(target, path);
+    // The new file replaces the old one in a single rename once its data
+    // are on disk: there is always a complete library file.
+    AtomicLineFile file(target.files, path);
+    const auto writer = makeWriter(kFormatLibraryCsv, file, target.dir);
+    for (const MusicInfo& record : records) {
+        writer->write(record);
     }
-    library.clearModified();
+    writer->finish();
+    file.commit();
 }
 
 void loadLibrary(MusicDatabase& db, const std::string& dir) {
@@ -67,12 +65,12 @@ void noteProblems(MusicDatabase& db, const std::string& file,
     }
 }
 
-void backUpIfDamaged(MusicDatabase& db, const std::string& file) {
-    LoadFindings& findings = db.findings();
+void backUpIfDamaged(SaveTarget& target, const std::string& file) {
+    LoadFindings& findings = target.findings;
     if (!findings.damaged.contains(file)) {
         return;
     }
-    FileOps& files = db.files();
+    FileOps& files = target.files;
     if (!files.exists(file)) {
         findings.damaged.erase(file);  // nothing left to lose
         return;

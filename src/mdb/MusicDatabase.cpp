@@ -1,9 +1,9 @@
 #include "mdb/MusicDatabase.h"
 
-#include <filesystem>
+#include <cstdint>
 
 #include "mdb/DatabaseStore.h"
-#include "platform/TemporaryFiles.h"
+#include "mdb/SaveSnapshot.h"
 
 namespace mdb {
 
@@ -33,12 +33,15 @@ MusicDatabase::~MusicDatabase() {
 
 void MusicDatabase::save(const std::string& dir) {
     auto guard = lock();
-    const std::string folder = databaseFolder(dir);
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    savePlaylistSet(*this, folder);
-    saveLibrary(*this, folder);
-    platform::temporary::removeStale(folder);
+    SaveSnapshot snapshot(*this, dir);
+    snapshot.copyMore(*this, SIZE_MAX);
+    try {
+        snapshot.write();
+    } catch (...) {
+        snapshot.finish(*this, false);
+        throw;
+    }
+    snapshot.finish(*this, true);
 }
 
 void MusicDatabase::load(const std::string& dir) {

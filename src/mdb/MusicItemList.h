@@ -70,6 +70,8 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     // An item's path, title, artist, album or comment changed.
     void textChanged(const MusicItem& item);
     void clearModified();
+    // After a save that did not complete: saved again next time.
+    void markModified() { modified_ = true; }
 
   private:
     // Paths are the same when equal ignoring ASCII case.

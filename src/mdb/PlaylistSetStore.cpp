@@ -166,10 +166,10 @@ void loadEntry(MusicDatabase& db, const std::string& dir, const IndexLine& line,
     noteProblems(db, source, result.problems);
 }
 
-// The file each playlist is saved in. A playlist keeps the file the index
-// gave it under the same name; other files that exist, and those of the
-// kept entries, are not taken.
-std::vector<IndexEntry> planFiles(MusicDatabase& db, const std::string& dir,
+// The file each playlist is saved in, in the order of `playlists`. A
+// playlist keeps the file the index gave it under the same name; other
+// files that exist, and those of the kept entries, are not taken.
+std::vector<IndexEntry> planFiles(SaveTarget& target, const std::vector<PlaylistCopy>& playlists,
                                   const std::vector<IndexEntry>& present,
                                   const std::vector<IndexEntry>& kept) {
     std::set<std::string> chosen;
@@ -181,16 +181,33 @@ std::vector<IndexEntry> planFiles(MusicDatabase& db, const std::string& dir,
         own.emplace(entry.file, entry.name);
     }
     std::vector<IndexEntry> plan;
-    for (const std::string& name : db.playlists().getNames()) {
+    for (const PlaylistCopy& playlist : playlists) {
+        const std::string& name = playlist.name;
         const auto taken = [&](const std::string& file) {
             return chosen.contains(file) ||
-                   (!own.contains({file, name}) && db.files().exists(file));
+                   (!own.contains({file, name}) && target.files.exists(file));
         };
-        plan.push_back({choosePlaylistFile(dir, name, taken), name});
+        plan.push_back({choosePlaylistFile(target.dir, name, taken), name});
         chosen.insert(plan.back().file);
     }
     return plan;
 }
+
+// The entries of a playlist as records of their paths, for its M3U file.
+class PathRecords : public RecordSource {
+  public:
+    explicit PathRecords(const std::vector<std::string>& paths) : paths_(paths) {}
+    void enumerate(RecordWriter& writer) const override {
+        MusicInfo record;
+        for (const std::string& path : paths_) {
+            record.path = path;
+            writer.write(record);
+        }
+    }
+
+  private:
+    const std::vector<std::string>& paths_;
+};
 
 void appendIndexLine(AtomicLineFile& index, const IndexEntry& entry, const std::string& dir) {
     std::string line;
@@ -204,23 +221,24 @@ void appendIndexLine(AtomicLineFile& index, const IndexEntry& entry, const std::
 // last: until then the old index names complete files, each holding the
 // old or the new entries of its own playlist. Files new to the folder are
 // removed again when the save fails.
-void writePlaylists(MusicDatabase& db, const std::string& dir, const std::vector<IndexEntry>& plan,
-                    const std::vector<IndexEntry>& kept) {
-    FileOps& files = db.files();
+void writePlaylists(SaveTarget& target, const std::vector<PlaylistCopy>& playlists,
+                    const std::vector<IndexEntry>& plan, const std::vector<IndexEntry>& kept) {
+    FileOps& files = target.files;
     std::vector<std::string> created;
     try {
-        for (const IndexEntry& entry : plan) {
+        for (size_t i = 0; i < plan.size(); ++i) {
+            const IndexEntry& entry = plan[i];
             if (!files.exists(entry.file)) {
                 created.push_back(entry.file);
             }
-            backUpIfDamaged(db, entry.file);
-            exportToFile(files, db.playlists().get(entry.name), entry.file, kFormatM3u);
+            backUpIfDamaged(target, entry.file);
+            exportToFile(files, PathRecords(playlists[i].paths), entry.file, kFormatM3u);
         }
-        backUpIfDamaged(db, indexPath(dir));
-        AtomicLineFile index(files, indexPath(dir));
+        backUpIfDamaged(target, indexPath(target.dir));
+        AtomicLineFile index(files, indexPath(target.dir));
         for (const auto* entries : {&plan, &kept}) {
             for (const IndexEntry& entry : *entries) {
-                appendIndexLine(index, entry, dir);
+                appendIndexLine(index, entry, target.dir);
             }
         }
         index.commit();
@@ -234,9 +252,9 @@ void writePlaylists(MusicDatabase& db, const std::string& dir, const std::vector
 
 // After the new index is in place: the files only the old one named go,
 // and so do the backups of the earlier kind that were read.
-void removeReplaced(MusicDatabase& db, const std::string& dir,
-                    const std::vector<IndexEntry>& present, const std::vector<IndexEntry>& plan,
-                    const std::vector<IndexEntry>& kept) {
+void removeReplaced(SaveTarget& target, const std::vector<IndexEntry>& present,
+                    const std::vector<IndexEntry>& plan, const std::vector<IndexEntry>& kept) {
+    const std::string& dir = target.dir;
     const auto named = [](const std::vector<IndexEntry>& entries, const std::string& file) {
         return std::any_of(entries.begin(), entries.end(),
                            [&](const IndexEntry& e) { return normalForm(e.file) == file; });
@@ -247,14 +265,14 @@ void removeReplaced(MusicDatabase& db, const std::string& dir,
             doomed.push_back(entry.file);
         }
     }
-    LoadFindings& findings = db.findings();
+    LoadFindings& findings = target.findings;
     if (findings.dir == dir) {
         doomed.insert(doomed.end(), findings.legacyBackups.begin(), findings.legacyBackups.end());
         findings.legacyBackups.clear();
     }
     for (const std::string& file : doomed) {
-        backUpIfDamaged(db, file);
-        db.files().remove(file);
+        backUpIfDamaged(target, file);
+        target.files.remove(file);
     }
 }
 
@@ -275,15 +293,14 @@ std::string choosePlaylistFile(const std::string& dir, const std::string& name,
     return file;
 }
 
-void savePlaylistSet(MusicDatabase& db, const std::string& dir) {
-    const LoadFindings& findings = db.findings();
+void savePlaylistSet(SaveTarget& target, const std::vector<PlaylistCopy>& playlists) {
+    const LoadFindings& findings = target.findings;
     const std::vector<IndexEntry> kept =
-        findings.dir == dir ? findings.kept : std::vector<IndexEntry>{};
-    const std::vector<IndexEntry> present = presentEntries(db.files(), dir);
-    const std::vector<IndexEntry> plan = planFiles(db, dir, present, kept);
-    writePlaylists(db, dir, plan, kept);
-    removeReplaced(db, dir, present, plan, kept);
-    db.playlists().clearModified();
+        findings.dir == target.dir ? findings.kept : std::vector<IndexEntry>{};
+    const std::vector<IndexEntry> present = presentEntries(target.files, target.dir);
+    const std::vector<IndexEntry> plan = planFiles(target, playlists, present, kept);
+    writePlaylists(target, playlists, plan, kept);
+    removeReplaced(target, present, plan, kept);
 }
 
 void loadPlaylistSet(MusicDatabase& db, const std::string& dir) {

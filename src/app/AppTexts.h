@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The application object's words for the user, and the names it gives.
+namespace app::texts {
+
+inline constexpr std::string_view kAppTitle = "MP3 Melodux";
+inline constexpr std::string_view kRecordingQuestion = "録音中です。本当に終了しますか？";
+inline constexpr std::string_view kCddbBusy = "CDDB と通信中です。終了できません。";
+inline constexpr std::string_view kLibrarySaveFailed = "ライブラリの更新に失敗しました。";
+inline constexpr std::string_view kDropPlaylist = "Drop Playlist";
+inline constexpr std::string_view kNewPlaylist = "New Playlist";
+
+// "%s が見つかりません。" for a missing file.
+inline std::string notFound(std::string_view path) {
+    return std::string(path) + " が見つかりません。";
+}
+
+}  // namespace app::texts

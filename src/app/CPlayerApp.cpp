@@ -1,0 +1,208 @@
+#include "app/CPlayerApp.h"
+
+#include "app/AppSettings.h"
+#include "app/AppTexts.h"
+#include "app/CommandLineFiles.h"
+#include "app/WindowPlacement.h"
+#include "cdinfo/NamingRules.h"
+#include "mdb/Exceptions.h"
+
+namespace app {
+
+namespace {
+
+std::string withSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+bool shownAtExit(const std::string& placement) {
+    const auto read = WindowPlacement::parse(placement);
+    return read && read->showCommand == WindowPlacement::kShown;
+}
+
+}  // namespace
+
+CPlayerApp::CPlayerApp(Services services, SettingsStore& settings,
+                       const std::filesystem::path& programFolder)
+    : services_(std::move(services)),
+      settings_(settings),
+      programFolder_(withSlash(programFolder.string())) {}
+
+CPlayerApp::~CPlayerApp() = default;
+
+// Windows-only steps have no counterpart: control containment, 3-D
+// controls and object services; the framework's profile key, which nothing
+// reads; the current folder, which the program never resolves against.
+// The clipboard formats and the application font belong to the windows.
+bool CPlayerApp::start(const std::vector<std::string>& arguments) {
+    if (!findSkin()) {
+        return false;
+    }
+    const std::vector<std::string> files = commandLineFiles(arguments);
+    if (!services_.claimInstance(files)) {
+        return false;
+    }
+    services_.view.createMainWindow(texts::kAppTitle);
+    services_.view.showMainWindow();
+    restorePanels();
+    if (!openLibrary()) {
+        return false;
+    }
+    services_.view.restoreListView(settings_.read(settings::kLibraryShowMode),
+                                   settings_.read(settings::kCurrentLibraryName),
+                                   settings_.read(settings::kCurrentPlaylistName));
+    mdb::MusicDatabase& db = session_->db();
+    if (db.playlists().count() == 0 && db.library().count() == 0) {
+        db.playlists().create(std::string(texts::kNewPlaylist));
+    }
+    // The program folder is read-only install data: recordings go to the
+    // user's music folder.
+    if (settings_.read(settings::kDefaultMusicPath).empty()) {
+        settings_.write(settings::kDefaultMusicPath, cdinfo::NamingRules::defaultMusicPath());
+    }
+    if (!files.empty()) {
+        openFiles(files, services_.view.ctrlHeld());
+    }
+    services_.view.bringToFront();
+    finishStart();
+    return true;
+}
+
+bool CPlayerApp::findSkin() {
+    std::string folder =
+        settings_.ReadString(settings::kSkinPath.section, settings::kSkinPath.name, programFolder_);
+    if (folder == programFolder_) {
+        folder = programFolder_ + "Skin/Navy/";
+        settings_.write(settings::kSkinPath, folder);
+    }
+    skinFolder_ = withSlash(folder);
+    const std::string description = skinFolder_ + "Skin.ini";
+    std::error_code ec;
+    if (!std::filesystem::exists(description, ec)) {
+        services_.view.showMessage(texts::notFound(description));
+        return false;
+    }
+    return true;
+}
+
+void CPlayerApp::restorePanels() {
+    if (shownAtExit(settings_.read(settings::kPlaylistPosition))) {
+        services_.view.showListPanel();
+    }
+    if (shownAtExit(settings_.read(settings::kRecordPosition))) {
+        services_.view.showRecordPanel();
+    }
+}
+
+bool CPlayerApp::openLibrary() {
+    try {
+        session_ = std::make_unique<LibrarySession>(app::libraryFolder(), services_.tags,
+                                                    programFolder_ + "genre.dat");
+    } catch (const mdb::Exception& failure) {
+        services_.view.reportLibraryOpenFailure(failure);
+        return false;
+    }
+    if (!session_->problems().empty()) {
+        services_.view.reportLoadProblems(session_->problems());
+    }
+    autosave_ = std::make_unique<LibraryAutosave>(*session_, services_.timers, services_.work);
+    return true;
+}
+
+void CPlayerApp::finishStart() {
+    started_ = true;
+    for (PendingHandOver& handOver : std::exchange(pending_, {})) {
+        openFiles(handOver.files, handOver.ctrlHeld);
+    }
+}
+
+void CPlayerApp::HandOver(const std::vector<std::string>& files, bool ctrlHeld) {
+    if (!started_) {
+        pending_.push_back({files, ctrlHeld});
+        return;
+    }
+    openFiles(files, ctrlHeld);
+}
+
+void CPlayerApp::openFiles(const std::vector<std::string>& files, bool ctrlHeld) {
+    mdb::MusicDatabase& db = session_->db();
+    mdb::MutableGroup& drop = db.playlists().create(std::string(texts::kDropPlaylist));
+    if (!ctrlHeld) {
+        const bool collecting = lastHandOver_ && services_.now() - *lastHandOver_ < kCollectWithin;
+        if (!collecting) {
+            drop.clear();
+        }
+        services_.playback.stop();
+    }
+    drop.insert(drop.count(), fileIntoLibrary(files));
+    if (drop.count() > 0) {
+        services_.view.selectPlaylist(drop.getName());
+        if (!services_.view.isListPanelVisible()) {
+            services_.view.showListPanel();
+        }
+        if (!ctrlHeld) {
+            services_.playback.playPlaylist(drop);
+        }
+    }
+    lastHandOver_ = services_.now();
+}
+
+std::vector<mdb::MusicItem*> CPlayerApp::fileIntoLibrary(const std::vector<std::string>& files) {
+    mdb::MusicItemList& library = session_->db().library();
+    std::vector<mdb::MusicItem*> items;
+    for (const std::string& file : files) {
+        try {
+            const size_t index = library.addFile(file);
+            if (index != mdb::kNoIndex) {
+                items.push_back(library.itemAt(index));
+            }
+        } catch (const mdb::FileIOException&) {
+            // Gone since it was named: nothing to play.
+        } catch (const std::invalid_argument&) {
+            // A relative path: never from the command line or a hand-over.
+        }
+    }
+    return items;
+}
+
+bool CPlayerApp::SaveAllModified() {
+    AppView& view = services_.view;
+    if (view.isRecording()) {
+        if (!view.askOkCancel(texts::kRecordingQuestion)) {
+            return false;
+        }
+        view.stopRecording();
+    }
+    if (view.isCddbExchangeRunning()) {
+        view.showStopMessage(texts::kCddbBusy);
+        return false;
+    }
+    view.saveState();
+    if (!session_) {
+        return true;
+    }
+    if (settings_.read(settings::kDefaultMdbPath).empty()) {
+        settings_.write(settings::kDefaultMdbPath, session_->folder());
+    }
+    // A failed save is not passed over: the user may try again, or stay.
+    for (;;) {
+        try {
+            autosave_->saveNow();
+            return true;
+        } catch (const std::exception&) {
+            switch (view.askSaveFailed(texts::kLibrarySaveFailed)) {
+                case AppView::SaveFailureChoice::Retry:
+                    continue;
+                case AppView::SaveFailureChoice::QuitWithoutSaving:
+                    return true;
+                case AppView::SaveFailureChoice::Cancel:
+                    return false;
+            }
+        }
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/AppView.h"
+#include "app/BackgroundWork.h"
+#include "app/LibraryAutosave.h"
+#include "app/LibrarySession.h"
+#include "app/PlaybackControl.h"
+#include "app/SettingsStore.h"
+#include "app/TimerService.h"
+
+namespace app {
+
+// The application object: starts the program in its order, takes files
+// handed over (command line, second starts, drops on the window), and
+// guards the exit so that nothing unsaved is lost.
+class CPlayerApp {
+  public:
+    using Clock = std::chrono::steady_clock;
+    // Hand-overs closer together than this collect into one list.
+    static constexpr std::chrono::milliseconds kCollectWithin{1000};
+
+    struct Services {
+        AppView& view;
+        PlaybackControl& playback;
+        TimerService& timers;
+        BackgroundWork& work;
+        std::shared_ptr<mdb::TagAccess> tags;
+        // Makes this the running instance: true to go on, false when the
+        // files went to the running one (or none answered) and this ends.
+        // The desktop program calls SingleInstance::claim with the files and
+        // activationToken(), and keeps that object for the whole run.
+        std::function<bool(const std::vector<std::string>& files)> claimInstance;
+        std::function<Clock::time_point()> now = [] { return Clock::now(); };
+    };
+
+    // `programFolder` is the read-only install data (skins, genre.dat).
+    CPlayerApp(Services services, SettingsStore& settings,
+               const std::filesystem::path& programFolder);
+    ~CPlayerApp();
+
+    // Start-up with the arguments after the program's name; whether the
+    // program goes on running.
+    bool start(const std::vector<std::string>& arguments);
+    // Before the main window closes: whether it may.
+    bool SaveAllModified();
+    // Files from a second start or a drop, into "Drop Playlist". Those that
+    // arrive while start-up runs are opened when it has finished.
+    void HandOver(const std::vector<std::string>& files, bool ctrlHeld);
+
+    // The skin folder start-up settled on, ending in "/".
+    const std::string& skinFolder() const { return skinFolder_; }
+    // The library, once start-up has opened it.
+    LibrarySession* library() { return session_.get(); }
+
+  private:
+    struct PendingHandOver {
+        std::vector<std::string> files;
+        bool ctrlHeld;
+    };
+
+    bool findSkin();
+    bool openLibrary();
+    void restorePanels();
+    void finishStart();
+    void openFiles(const std::vector<std::string>& files, bool ctrlHeld);
+    std::vector<mdb::MusicItem*> fileIntoLibrary(const std::vector<std::string>& files);
+
+    Services services_;
+    SettingsStore& settings_;
+    std::string programFolder_;  // ends in "/"
+    std::string skinFolder_;
+    std::unique_ptr<LibrarySession> session_;
+    std::unique_ptr<LibraryAutosave> autosave_;  // after the session: ends first
+    bool started_ = false;
+    std::vector<PendingHandOver> pending_;
+    std::optional<Clock::time_point> lastHandOver_;
+};
+
+}  // namespace app
