@@ -1,5 +1,6 @@
 #include <taglib/apetag.h>
 #include <taglib/commentsframe.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
@@ -117,6 +118,13 @@ void applyToApe(TagLib::APE::Tag& tag, const TagEdit& e) {
         tag.setComment(toTagLib(*e.comment));
 }
 
+// A leading tag that claims more bytes than the file holds is damaged:
+// saving replaces the bytes it claims, and the audio with them.
+bool claimsPastTheEnd(TagLib::MPEG::File& file) {
+    return file.hasID3v2Tag() &&
+           file.ID3v2Tag()->header()->completeTagSize() > static_cast<unsigned>(file.length());
+}
+
 }  // namespace
 
 bool writeExtendedTags(const std::string& path, const TagEdit& edit) {
@@ -124,7 +132,7 @@ bool writeExtendedTags(const std::string& path, const TagEdit& edit) {
         return false;
     }
     TagLib::MPEG::File file(path.c_str(), false);
-    if (!file.isValid() || file.readOnly()) {
+    if (!file.isValid() || file.readOnly() || claimsPastTheEnd(file)) {
         return false;
     }
     int which = TagLib::MPEG::File::NoTags;
