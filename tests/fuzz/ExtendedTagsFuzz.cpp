@@ -1,7 +1,7 @@
 // libFuzzer target: the ID3v2 and APE tags of an MP3 file through TagLib.
 // Every field reads as UTF-8 within its range; an edit of a file with a tag
-// is read back as written, and never grows the file by more than the
-// edited text could.
+// is either refused or read back as written, and never grows the file by
+// more than the edited text could.
 #include <sys/stat.h>
 
 #include <cstddef>
