@@ -7,6 +7,7 @@
 
 #include "mdb/RecordIO.h"
 #include "mdb/TextRules.h"
+#include "platform/AsciiText.h"
 
 namespace app {
 
@@ -19,7 +20,7 @@ bool accepted(const fs::path& file, const std::vector<std::string>& extensions) 
     if (extension.size() < 2) {
         return false;
     }
-    const std::string lower = mdb::toLowerAscii(extension.substr(1));
+    const std::string lower = platform::toLowerAscii(extension.substr(1));
     return std::find(extensions.begin(), extensions.end(), lower) != extensions.end();
 }
 
@@ -67,7 +68,7 @@ std::vector<std::string> expandMusicPaths(const std::vector<std::string>& paths,
 }
 
 int fileFormatFor(const std::string& path) {
-    const std::string extension = mdb::toLowerAscii(fs::path(path).extension().string());
+    const std::string extension = platform::toLowerAscii(fs::path(path).extension().string());
     if (extension == ".csv") {
         return mdb::kFormatLibraryCsv;
     }

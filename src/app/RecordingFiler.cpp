@@ -16,12 +16,14 @@ uint32_t yearOf(const std::string& text) {
     return year > 0 && year <= long{kLatestYear} ? static_cast<uint32_t>(year) : 0;
 }
 
-std::string trackTitle(const cdinfo::CDiscTrack& track, size_t index) {
-    if (!track.title.empty()) {
-        return track.title;
+// An untitled track is named by the disc's number for it, which is not its
+// position when the disc's tracks do not start at 1.
+std::string trackTitle(const cdinfo::CDiscID& disc, size_t index) {
+    if (!disc.tracks[index].title.empty()) {
+        return disc.tracks[index].title;
     }
     char text[32];
-    std::snprintf(text, sizeof text, "Track%02zu", index + 1);
+    std::snprintf(text, sizeof text, "Track%02d", disc.TrackNumber(index));
     return text;
 }
 
@@ -32,14 +34,14 @@ mdb::MusicInfo rippedTrackRecord(const cdinfo::CDiscID& disc, int track, const s
     const cdinfo::CDiscTrack& t = disc.tracks.at(index);
     mdb::MusicInfo record;
     record.path = path;
-    record.title = trackTitle(t, index);
+    record.title = trackTitle(disc, index);
     record.album = disc.title;
     record.artist = t.artist.empty() ? disc.artist : t.artist;
     record.comment = t.extra;
     record.genre = disc.genre >= 0 && disc.genre < 255 ? static_cast<uint32_t>(disc.genre)
                                                        : mdb::MusicInfo::kNoGenre;
     record.year = yearOf(disc.year);
-    record.track = static_cast<uint32_t>(index + 1);
+    record.track = static_cast<uint32_t>(disc.TrackNumber(index));
     record.playTime =
         static_cast<uint32_t>(uint64_t{t.frames} * 1000 / platform::cd::kSectorsPerSecond);
     return record;

@@ -5,16 +5,11 @@
 #include <set>
 
 #include "cdinfo/CddaResult.h"
+#include "platform/AsciiText.h"
 
 namespace app {
 
 namespace {
-
-std::string asciiLower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return text;
-}
 
 std::string numberSuffix(size_t track) {
     char text[32];
@@ -48,7 +43,7 @@ std::vector<std::string> ripOutputPaths(const cdinfo::CDiscID& disc,
             continue;
         }
         std::string path = folder + joint + name;
-        while (!taken.insert(asciiLower(path + dotted)).second) {
+        while (!taken.insert(platform::toLowerAscii(path + dotted)).second) {
             path += numberSuffix(i);
         }
         paths[i] = path + dotted;

@@ -12,15 +12,16 @@ namespace {
 // Room for an extension and a temporary suffix within 255 bytes.
 constexpr size_t kMaxNameBytes = 200;
 
-}  // namespace
-
-// The disc's number of the track; a disc made by hand counts from 1.
-std::string CDiscID::trackNumber(size_t track) const {
-    const int number =
-        tracks[track].number > 0 ? tracks[track].number : static_cast<int>(track) + 1;
+std::string twoDigits(int number) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d", number);
     return text;
+}
+
+}  // namespace
+
+int CDiscID::TrackNumber(size_t track) const {
+    return tracks[track].number > 0 ? tracks[track].number : static_cast<int>(track) + 1;
 }
 
 DiscToc CDiscID::Toc() const {
@@ -72,9 +73,9 @@ std::string CDiscID::partText(int part, size_t track) const {
         case NamingRules::kAlbum:
             return title;
         case NamingRules::kTitle:
-            return t.title.empty() ? "Track" + trackNumber(track) : t.title;
+            return t.title.empty() ? "Track" + twoDigits(TrackNumber(track)) : t.title;
         case NamingRules::kTrackNo:
-            return trackNumber(track);
+            return twoDigits(TrackNumber(track));
         default:
             return {};
     }
@@ -94,7 +95,7 @@ uint32_t CDiscID::MakeMP3FileName(std::string& name, int track, const NamingRule
     }
     name = fileNameSafe(joined, kMaxNameBytes);
     if (name.empty()) {
-        name = "Track" + trackNumber(index);
+        name = "Track" + twoDigits(TrackNumber(index));
     }
     return kCddaOk;
 }

@@ -56,10 +56,12 @@ class CDiscID {
     void Remove();
     // Sets the disc artist; with apply = 1 every track's artist too.
     void SetDiscArtist(const std::string& text, int apply);
+    // The disc's number of the track at `track`; a disc made by hand counts
+    // from 1.
+    int TrackNumber(size_t track) const;
 
   private:
     std::string partText(int part, size_t track) const;
-    std::string trackNumber(size_t track) const;
 };
 
 }  // namespace cdinfo

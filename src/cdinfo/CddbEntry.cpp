@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cdinfo/CddbReply.h"
+#include "platform/AsciiText.h"
 #include "platform/TextCodec.h"
 
 namespace cdinfo {
@@ -16,14 +17,9 @@ constexpr std::string_view kStateKey = "#MELODUX-STATE";
 constexpr std::string_view kPathKey = "#MELODUX-PATH";
 constexpr std::string_view kArtistSeparator = " / ";
 
+// Blanks at the front; blanks and a stray CR at the back.
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
+    return platform::trimBack(platform::trimFront(s), " \t\r");
 }
 
 template <typename T>
@@ -174,10 +170,7 @@ void splitArtist(const std::string& text, std::string& artist, std::string& titl
 }
 
 bool isVarious(std::string_view artist) {
-    std::string lower(artist);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return lower.starts_with("various");
+    return platform::startsWithIgnoreCase(artist, "various");
 }
 
 std::string discValue(const RawEntry& raw, std::string_view key) {

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "cdinfo/GenreMap.h"
+#include "platform/AsciiText.h"
 
 namespace cdinfo {
 
@@ -23,8 +24,7 @@ std::string_view nextWord(std::string_view& s) {
 }
 
 std::string_view restOf(std::string_view s) {
-    const size_t start = s.find_first_not_of(" \t");
-    return start == std::string_view::npos ? std::string_view{} : s.substr(start);
+    return platform::trimFront(s);
 }
 
 template <typename T>

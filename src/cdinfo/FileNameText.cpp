@@ -1,5 +1,6 @@
 #include "cdinfo/FileNameText.h"
 
+#include "platform/AsciiText.h"
 #include "platform/TextCodec.h"
 
 namespace cdinfo {
@@ -11,14 +12,9 @@ bool refused(unsigned char c) {
     return c < 0x20 || c == 0x7F || kRefused.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
+// Spaces at the front; spaces and dots at the back.
 std::string_view trimName(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '.')) {
-        s.remove_suffix(1);
-    }
-    return s;
+    return platform::trimBack(platform::trimFront(s, " "), " .");
 }
 
 }  // namespace

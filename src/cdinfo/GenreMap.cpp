@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/AsciiText.h"
+
 namespace cdinfo {
 
 namespace {
@@ -21,22 +23,6 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kCategor
     {"rock", "Rock"},
     {"soundtrack", "Soundtrack"},
 }};
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -57,7 +43,7 @@ int GenreMap::find(std::string_view name) const {
         return kNoGenre;
     }
     for (size_t i = 0; i < names_.size() && i < kNoGenre; ++i) {
-        if (sameIgnoringCase(names_[i], name)) {
+        if (platform::equalsIgnoreCase(names_[i], name)) {
             return static_cast<int>(i);
         }
     }
@@ -69,7 +55,7 @@ int GenreMap::genreFor(std::string_view dgenre, std::string_view category) const
         return genre;
     }
     for (const auto& [cddb, name] : kCategories) {
-        if (sameIgnoringCase(cddb, category)) {
+        if (platform::equalsIgnoreCase(cddb, category)) {
             return find(name);
         }
     }
@@ -80,7 +66,7 @@ std::string GenreMap::categoryFor(int genre) const {
     std::string squeezed;
     for (char c : nameOf(genre)) {
         if (c != ' ' && c != '-') {
-            squeezed += lower(c);
+            squeezed += platform::lowerAscii(c);
         }
     }
     for (const auto& [cddb, name] : kCategories) {

@@ -9,11 +9,15 @@ namespace cdinfo {
 namespace {
 
 // Loaded on the first exchange; without the module every exchange fails,
-// as one would without a network.
-const HttpTransport* transport() {
+// as one would without a network, and httpModuleFailure() says why.
+const platform::SharedModule& httpModule() {
     static const platform::SharedModule module(platform::moduleFolders(), kHttpModuleFile,
                                                kHttpTransportEntry, kHttpTransportVersion);
-    return static_cast<const HttpTransport*>(module.interface());
+    return module;
+}
+
+const HttpTransport* transport() {
+    return static_cast<const HttpTransport*>(httpModule().interface());
 }
 
 }  // namespace
@@ -27,6 +31,15 @@ HttpResponse httpPost(const std::string& url, const std::vector<std::string>& he
                       std::string_view body, const HttpOptions& options) {
     const HttpTransport* http = transport();
     return http != nullptr ? http->post(url, headers, body, options) : HttpResponse{};
+}
+
+std::string httpModuleFailure() {
+    const platform::SharedModule& module = httpModule();
+    if (module.interface() != nullptr) {
+        return {};
+    }
+    return "HTTP 通信を処理するモジュール " + module.path().string() + " を読み込めません（" +
+           module.failure() + "）。";
 }
 
 std::string urlEncode(std::string_view text) {

@@ -29,6 +29,10 @@ HttpResponse httpGet(const std::string& url, const HttpOptions& options);
 HttpResponse httpPost(const std::string& url, const std::vector<std::string>& headers,
                       std::string_view body, const HttpOptions& options);
 
+// Why no exchange can be made: the HTTP module's path and what is wrong
+// with it (missing, unloadable); empty when the module is loaded.
+std::string httpModuleFailure();
+
 // Percent-encodes all but the unreserved characters of RFC 3986.
 std::string urlEncode(std::string_view text);
 

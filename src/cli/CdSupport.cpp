@@ -1,8 +1,10 @@
 #include "cli/CdSupport.h"
 
 #include <cstdio>
+#include <string>
 
 #include "cdinfo/CddaResult.h"
+#include "cdinfo/HttpClient.h"
 
 namespace cli {
 
@@ -36,8 +38,13 @@ int reportCdda(uint32_t result) {
     };
     if (result == cdinfo::kCddaOk)
         return 0;
-    const char* text = result < std::size(kTexts) ? kTexts[result] : "unknown failure";
-    std::fprintf(stderr, "melodux-cli: %s (result %u)\n", text, result);
+    std::string text = result < std::size(kTexts) ? kTexts[result] : "unknown failure";
+    if (result == cdinfo::kCddaNetworkError) {
+        if (const std::string module = cdinfo::httpModuleFailure(); !module.empty()) {
+            text += ": " + module;
+        }
+    }
+    std::fprintf(stderr, "melodux-cli: %s (result %u)\n", text.c_str(), result);
     return 1;
 }
 

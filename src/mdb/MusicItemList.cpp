@@ -19,7 +19,7 @@ namespace mdb {
 size_t MusicItemList::FoldHash::operator()(std::string_view path) const {
     uint64_t hash = 14695981039346656037ull;
     for (const char c : path) {
-        hash = (hash ^ static_cast<unsigned char>(foldAscii(c))) * 1099511628211ull;
+        hash = (hash ^ static_cast<unsigned char>(lowerAscii(c))) * 1099511628211ull;
     }
     return static_cast<size_t>(hash);
 }

@@ -4,18 +4,11 @@
 
 #include "mdb/TextFile.h"
 #include "mdb/TextRules.h"
+#include "platform/AsciiText.h"
 
 namespace mdb {
 
 namespace {
-
-std::string_view trimBlanks(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 std::string_view unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -31,7 +24,7 @@ std::optional<std::string_view> sectionName(std::string_view line) {
         return std::nullopt;
     }
     const size_t close = line.find(']');
-    return trimBlanks(line.substr(1, close == std::string_view::npos ? close : close - 1));
+    return platform::trim(line.substr(1, close == std::string_view::npos ? close : close - 1));
 }
 
 }  // namespace
@@ -42,7 +35,7 @@ ProfileSection::ProfileSection(const TextFile& file, std::string_view section) {
     bool seen = false;
     std::string line;
     for (TextFile::Cursor at; file.nextLine(at, line);) {
-        const std::string_view trimmed = trimBlanks(line);
+        const std::string_view trimmed = platform::trim(line);
         if (const auto name = sectionName(trimmed)) {
             if (seen && inside) {
                 return;
@@ -55,8 +48,8 @@ ProfileSection::ProfileSection(const TextFile& file, std::string_view section) {
         if (!inside || equals == std::string_view::npos) {
             continue;
         }
-        const std::string key = toLowerAscii(trimBlanks(trimmed.substr(0, equals)));
-        values_.try_emplace(key, unquote(trimBlanks(trimmed.substr(equals + 1))));
+        const std::string key = toLowerAscii(platform::trim(trimmed.substr(0, equals)));
+        values_.try_emplace(key, unquote(platform::trim(trimmed.substr(equals + 1))));
     }
 }
 

@@ -85,7 +85,7 @@ void SearchIndex::store(Entry& entry, const MusicItem& item) {
     entry.begin = static_cast<uint32_t>(chunk.size());
     for (size_t i = 0; i < texts.size(); ++i) {
         for (const char c : texts[i]) {
-            chunk.push_back(foldAscii(c));
+            chunk.push_back(lowerAscii(c));
         }
         entry.ends[i] = static_cast<uint32_t>(chunk.size()) - entry.begin;
     }

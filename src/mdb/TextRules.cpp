@@ -5,18 +5,6 @@
 
 namespace mdb {
 
-std::string toLowerAscii(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), foldAscii);
-    return out;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return foldAscii(x) == foldAscii(y);
-           });
-}
-
 namespace {
 
 // The first position at or after `from` holding `a` or `b`, or npos.
@@ -49,7 +37,7 @@ bool containsIgnoreCase(std::string_view haystack, std::string_view lowerNeedle)
     for (size_t i = findEither(haystack, 0, first, firstUpper); i <= last;
          i = findEither(haystack, i + 1, first, firstUpper)) {
         size_t k = 1;
-        while (k < lowerNeedle.size() && foldAscii(haystack[i + k]) == lowerNeedle[k]) {
+        while (k < lowerNeedle.size() && lowerAscii(haystack[i + k]) == lowerNeedle[k]) {
             ++k;
         }
         if (k == lowerNeedle.size()) {
@@ -61,7 +49,8 @@ bool containsIgnoreCase(std::string_view haystack, std::string_view lowerNeedle)
 
 bool lessIgnoreCase(std::string_view a, std::string_view b) {
     const auto folded = [](char x, char y) {
-        return static_cast<unsigned char>(foldAscii(x)) < static_cast<unsigned char>(foldAscii(y));
+        return static_cast<unsigned char>(lowerAscii(x)) <
+               static_cast<unsigned char>(lowerAscii(y));
     };
     if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) {
         return true;

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "platform/AsciiText.h"
+
 namespace platform {
 
 namespace {
@@ -92,22 +94,6 @@ constexpr std::array<std::string_view, kId3v1GenreCount> kNames = {
 
 constexpr int kHighestGenre = 255;
 
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::optional<int> number(std::string_view text) {
     if (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
         text = text.substr(1, text.size() - 2);
@@ -130,7 +116,7 @@ std::string_view id3v1GenreName(int genre) {
 
 std::optional<int> id3v1GenreFromText(std::string_view text) {
     for (size_t i = 0; i < kNames.size(); ++i) {
-        if (equalIgnoringCase(text, kNames[i])) {
+        if (equalsIgnoreCase(text, kNames[i])) {
             return static_cast<int>(i);
         }
     }

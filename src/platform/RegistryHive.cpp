@@ -8,14 +8,6 @@ namespace platform {
 
 namespace {
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Lists up to this long are searched name by name, which beats hashing.
 constexpr size_t kSearchedInPlace = 8;
 
@@ -28,12 +20,6 @@ size_t foldedHash(std::string_view s) {
 }
 
 }  // namespace
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerAscii(x) == lowerAscii(y);
-           });
-}
 
 template <typename NameAt>
 std::optional<size_t> RegistryHive::NameIndex::find(std::string_view name,

@@ -7,12 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/Registry.h"
 
 namespace platform {
-
-// True when a and b are equal with ASCII letters folded to lower case.
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 // The keys and values of one hive in memory, in stored order. Key paths are
 // kept normalised (see normaliseKey) in the spelling they were created with;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/AsciiText.h"
 #include "platform/TextCodec.h"
 
 namespace platform {
@@ -26,14 +27,6 @@ int hexDigit(char c) {
         return c - 'A' + 10;
     }
     return -1;
-}
-
-std::string_view trim(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
 // One line being read, with the position of the next character.

@@ -1,17 +1,14 @@
 #include "stream/SourceName.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/AsciiText.h"
+
 namespace nxss {
 
 namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::string_view fileNamePart(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");
@@ -33,17 +30,14 @@ std::string lowerExtension(std::string_view name) {
     if (dot == std::string_view::npos) {
         return {};
     }
-    std::string ext(file.substr(dot + 1));
-    std::transform(ext.begin(), ext.end(), ext.begin(), lowerAscii);
-    return ext;
+    return platform::toLowerAscii(file.substr(dot + 1));
 }
 
 std::optional<CdTrackName> parseCdTrackName(std::string_view name) {
     if (name.size() < 2 || name[1] != ':' || !std::isalpha(static_cast<unsigned char>(name[0]))) {
         return std::nullopt;
     }
-    std::string file(fileNamePart(name));
-    std::transform(file.begin(), file.end(), file.begin(), lowerAscii);
+    const std::string file = platform::toLowerAscii(fileNamePart(name));
     int track = 0;
     if (std::sscanf(file.c_str(), "track%d", &track) != 1 || track < 1 || track > 99) {
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include <taglib/apetag.h>
 #include <taglib/commentsframe.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
@@ -117,17 +118,43 @@ void applyToApe(TagLib::APE::Tag& tag, const TagEdit& e) {
         tag.setComment(toTagLib(*e.comment));
 }
 
-}  // namespace
+// An ID3v2 tag is damaged when it claims more bytes than the file holds
+// (saving replaces the bytes it claims, and the audio with them) or when
+// TagLib found it behind other bytes instead of at the start, where it may
+// overlap an APE tag that the save then writes into it.
+bool damagedId3v2(TagLib::MPEG::File& file) {
+    if (!file.hasID3v2Tag()) {
+        return false;
+    }
+    file.seek(0);
+    return file.readBlock(3) != TagLib::ID3v2::Header::fileIdentifier() ||
+           file.ID3v2Tag()->header()->completeTagSize() > static_cast<unsigned>(file.length());
+}
 
-bool writeExtendedTags(const std::string& path, const TagEdit& edit) {
-    if (!turnFooterIntoPadding(path)) {
-        return false;
-    }
+bool sameText(const std::optional<std::string>& wanted, const std::string& read) {
+    return !wanted || *wanted == read;
+}
+
+// TagLib rewrites some damaged tags where it no longer finds them, or lets
+// one tag overwrite the other; such a save has failed, and the caller's
+// copy is dropped. Years past four digits are left out of the comparison.
+bool readsAsEdited(const std::string& path, int which, const TagEdit& e) {
+    const ExtendedTags saved = readExtendedTags(path);
+    const TagFields& f = saved.fields;
+    const bool yearShown = !e.year || *e.year <= 0 || *e.year > 9999 || *e.year == f.year;
+    return (!(which & TagLib::MPEG::File::ID3v2) || saved.id3v2Version != 0) &&
+           (!(which & TagLib::MPEG::File::APE) || saved.ape) && sameText(e.title, f.title) &&
+           sameText(e.artist, f.artist) && sameText(e.album, f.album) &&
+           sameText(e.comment, f.comment) && yearShown;
+}
+
+// Saves the edit into the tags the file has; `which` tells which those
+// are. The file is closed, and so written out, on return.
+bool saveEdit(const std::string& path, const TagEdit& edit, int& which) {
     TagLib::MPEG::File file(path.c_str(), false);
-    if (!file.isValid() || file.readOnly()) {
+    if (!file.isValid() || file.readOnly() || damagedId3v2(file)) {
         return false;
     }
-    int which = TagLib::MPEG::File::NoTags;
     TagLib::ID3v2::Version version = TagLib::ID3v2::v3;
     if (file.hasID3v2Tag()) {
         TagLib::ID3v2::Tag& tag = *file.ID3v2Tag();
@@ -144,6 +171,14 @@ bool writeExtendedTags(const std::string& path, const TagEdit& edit) {
     // The ID3v1 block is the caller's, written with its own text rules.
     return which == TagLib::MPEG::File::NoTags ||
            file.save(which, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate);
+}
+
+}  // namespace
+
+bool writeExtendedTags(const std::string& path, const TagEdit& edit) {
+    int which = TagLib::MPEG::File::NoTags;
+    return turnFooterIntoPadding(path) && saveEdit(path, edit, which) &&
+           (which == TagLib::MPEG::File::NoTags || readsAsEdited(path, which, edit));
 }
 
 }  // namespace tags

@@ -42,7 +42,9 @@ ExtendedTags readExtendedTags(const std::string& path);
 // Applies the edit to the file's ID3v2 and APE tags, whichever it has,
 // keeping each ID3v2 tag at its version (2.2 becomes 2.3). The file is
 // changed in place: callers hand over a private copy. False when the file
-// cannot be opened or saved.
+// cannot be opened or saved, its ID3v2 tag is damaged (not at the start,
+// or claiming more bytes than the file holds), or the saved file does not
+// read back as edited.
 bool writeExtendedTags(const std::string& path, const TagEdit& edit);
 
 }  // namespace tags

@@ -1,6 +1,5 @@
 #include "tags/Id3v2Footer.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <fstream>
 
@@ -31,12 +30,26 @@ bool hasFooter(const std::string& header) {
            (static_cast<uint8_t>(header[5]) & kFooterFlag) != 0;
 }
 
+constexpr uint32_t kLargestSize = 0x0FFFFFFF;  // 28 bits
+
+// The leading tag's header when the tag has a footer that is really there:
+// a copy of the header led by "3DI" right after the frames. A flag whose
+// footer lies past the file's end, or is not one, is left to TagLib.
 std::optional<std::string> headerOf(std::istream& in) {
     std::string header(kHeaderSize, '\0');
     in.read(header.data(), static_cast<std::streamsize>(header.size()));
-    if (in.gcount() != static_cast<std::streamsize>(kHeaderSize) || !hasFooter(header)) {
+    if (in.gcount() != static_cast<std::streamsize>(kHeaderSize) || !hasFooter(header) ||
+        syncsafe(header) > kLargestSize - kFooterSize) {
         return std::nullopt;
     }
+    std::string footer(kFooterSize, '\0');
+    in.seekg(static_cast<std::streamoff>(kHeaderSize + syncsafe(header)));
+    in.read(footer.data(), static_cast<std::streamsize>(footer.size()));
+    if (in.gcount() != static_cast<std::streamsize>(kFooterSize) ||
+        footer != "3DI" + header.substr(3)) {
+        return std::nullopt;
+    }
+    in.clear();
     return header;
 }
 
@@ -55,12 +68,9 @@ std::optional<std::string> tagWithFooterAsPadding(const std::string& path) {
     if (!header) {
         return std::nullopt;
     }
-    // A size beyond the file's end reads what there is, not a huge buffer.
-    in.seekg(0, std::ios::end);
-    const auto left =
-        static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), kHeaderSize)) - kHeaderSize;
+    // The footer is there, so the whole tag is within the file.
     in.seekg(kHeaderSize);
-    std::string tag(static_cast<size_t>(std::min<uint64_t>(syncsafe(*header), left)), '\0');
+    std::string tag(syncsafe(*header), '\0');
     in.read(tag.data(), static_cast<std::streamsize>(tag.size()));
     return paddedHeader(*header) + tag + std::string(kFooterSize, '\0');
 }

@@ -8,6 +8,7 @@
 
 #include "app/AppSettings.h"
 #include "mdb/Exceptions.h"
+#include "platform/ProductKey.h"
 #include "platform/Registry.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
@@ -18,8 +19,8 @@ namespace {
 // command's tests; here the cases it does not reach.
 TEST(AppSettings, AnEmptySettingOrARelativeDataHomeIsIgnored) {
     TempSettings settings;
-    platform::Registry::instance().write("Software\\Corvanta\\MP3 Melodux\\Settings",
-                                         "DefaultMdbPath", platform::RegValue::text(""));
+    platform::Registry::instance().write(platform::productSubkey("Settings"), "DefaultMdbPath",
+                                         platform::RegValue::text(""));
     const std::string dataHome = ::getenv("XDG_DATA_HOME"), home = ::getenv("HOME");
     EXPECT_EQ(app::libraryFolder(), dataHome + "/mp3-melodux/MyData");
     ::setenv("XDG_DATA_HOME", "relative/data", 1);

@@ -27,6 +27,14 @@ TEST(RecordingFiler, RecordTakesTheDiscWhereTheTrackIsSilent) {
     EXPECT_EQ(second.artist, "Guest");
     EXPECT_EQ(second.comment, "live");
     EXPECT_EQ(second.track, 2u);
+
+    // A disc whose tracks do not start at 1: the disc's numbers name them.
+    cdinfo::CDiscID late = disc({"", ""});
+    late.tracks[0].number = 5;
+    late.tracks[1].number = 6;
+    const mdb::MusicInfo sixth = app::rippedTrackRecord(late, 1, "/music/c.wav");
+    EXPECT_EQ(sixth.title, "Track06");
+    EXPECT_EQ(sixth.track, 6u);
 }
 
 TEST(RecordingFiler, FilesNewAndRippedAgainRecordingsWithTheirTag) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ProductKey.h"
 #include "platform/Registry.h"
 #include "support/TempSettings.h"
 
@@ -23,7 +24,7 @@ TEST_F(SettingsStoreTest, UserThenMachineThenDefaultAndWritesOnlyTheUser) {
     ASSERT_TRUE(store.write(app::settings::kVolume, 20));
     EXPECT_EQ(store.read(app::settings::kVolume), 20);
     const auto machine = platform::Registry::instance().read(
-        platform::Hive::Machine, "Software\\Corvanta\\MP3 Melodux\\Settings", "Volume");
+        platform::Hive::Machine, platform::productSubkey("Settings"), "Volume");
     ASSERT_TRUE(machine);
     EXPECT_EQ(machine->asDword(), 70u);
 

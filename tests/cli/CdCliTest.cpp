@@ -98,6 +98,19 @@ TEST_F(CdCliTest, NetworkFailuresAreReported) {
             "/~cddb/cddb.cgi");
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.out.find("result 6"), std::string::npos);
+    EXPECT_EQ(run.out.find("melodux-http.so"), std::string::npos) << "the module is there";
+
+    // Without the HTTP module the message names it and says it is missing.
+    cdtest::CddbTestServer server([this](const HttpRequest& r) { return answer(r); });
+    const testsupport::TempDir empty;
+    const CliRun missing = runCli("cddb lookup --server " + server.url(), "2>&1",
+                                  "MELODUX_MODULE_DIR=" + quoted(empty.path()));
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_NE(missing.out.find("result 6"), std::string::npos) << missing.out;
+    EXPECT_NE(missing.out.find((empty / "melodux-http.so").string() +
+                               " を読み込めません（見つかりません）"),
+              std::string::npos)
+        << missing.out;
 }
 
 }  // namespace

@@ -1,13 +1,9 @@
 #pragma once
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "support/Files.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 
@@ -21,10 +17,7 @@ struct CliRun {
     std::string err;  // stderr when kept apart
 };
 
-inline std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testsupport::readText;
 
 // A path or argument quoted for the shell.
 inline std::string quoted(const std::string& text) {
@@ -43,15 +36,8 @@ inline CliRun runCli(const std::string& arguments, const std::string& redirect,
                      const std::string& env = "") {
     TempSettings::folder();  // exports the private settings folders
     const std::string command = env + " " + MELODUX_CLI + " " + arguments + " " + redirect;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun run{-1, {}, {}};
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        run.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    testsupport::ShellRun run = testsupport::shell(command);
+    return CliRun{run.exitCode, std::move(run.out), {}};
 }
 
 // Without errors only standard output is kept.
@@ -64,6 +50,6 @@ inline CliRun cliApart(const std::string& arguments, const std::string& env = ""
     const testsupport::TempDir dir;
     const auto errFile = dir / "stderr.txt";
     CliRun run = runCli(arguments, "2>" + quoted(errFile), env);
-    run.err = readText(errFile);
+    run.err = testsupport::readText(errFile);
     return run;
 }

@@ -17,13 +17,7 @@ std::string interrupted(const testsupport::TempDir& folder, const std::string& s
                                " | grep -q '^Nx.*\\.tmp$' && break; sleep 0.05; done; " + "kill -" +
                                signal + " $p; wait $p; echo $?";
     TempSettings::folder();
-    FILE* pipe = ::popen(("sh -c " + quoted(script)).c_str(), "r");
-    std::string printed;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) {
-        printed += static_cast<char>(c);
-    }
-    ::pclose(pipe);
-    return printed;
+    return testsupport::shell("sh -c " + quoted(script)).out;
 }
 
 TEST(CliConvert, AnEmptyNameIsAUsageErrorThatWritesAndPlaysNothing) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "platform/ProductKey.h"
 #include "platform/Registry.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
@@ -250,8 +251,7 @@ TEST_F(LibraryCli, FolderComesFromTheSettingElseTheDataHome) {
     EXPECT_TRUE(fs::exists(data / "mp3-melodux/MyData/Library.csv"));
 
     const fs::path chosen = dir_ / "chosen";
-    platform::Registry::instance().write("Software\\Corvanta\\MP3 Melodux\\Settings",
-                                         "DefaultMdbPath",
+    platform::Registry::instance().write(platform::productSubkey("Settings"), "DefaultMdbPath",
                                          platform::RegValue::text(chosen.string()));
     ASSERT_EQ(library({"add", song("b.mp3")}, false, env).exitCode, 0);
     EXPECT_TRUE(fs::exists(chosen / "Library.csv"));

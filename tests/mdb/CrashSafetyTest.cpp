@@ -14,7 +14,7 @@
 
 using namespace mdb;
 using mdbtest::Fixture;
-using mdbtest::readFile;
+using mdbtest::readText;
 using mdbtest::TempDir;
 
 namespace fs = std::filesystem;
@@ -80,14 +80,14 @@ struct DiskState {
 
 DiskState readState(const std::string& dir) {
     DiskState state;
-    state.library = readFile(dir + "/Library.csv");
-    const std::string index = readFile(dir + "/PlayListSet.csv");
+    state.library = readText(dir + "/Library.csv");
+    const std::string index = readText(dir + "/PlayListSet.csv");
     size_t pos = 0;
     while (pos < index.size()) {
         const size_t end = index.find('\n', pos);
         CsvFields fields(index.substr(pos, end - pos));
         const std::string file = *fields.text();
-        state.playlists[*fields.text()] = readFile(dir + "/" + file);
+        state.playlists[*fields.text()] = readText(dir + "/" + file);
         pos = end + 1;
     }
     return state;
@@ -181,7 +181,7 @@ TEST_F(CrashSafety, FailureAtAnyStepLosesNothing) {
         } catch (const IOException&) {
             failed = true;
             EXPECT_TRUE(f.db->isModified()) << step;
-            EXPECT_EQ(readFile(work() + "/Library.csv"), before.library) << step;
+            EXPECT_EQ(readText(work() + "/Library.csv"), before.library) << step;
         }
         const auto& ops = dynamic_cast<const FaultyFileOps&>(f.db->files());
         if (!failed) {

@@ -7,7 +7,7 @@
 
 using namespace mdb;
 using mdbtest::TempDir;
-using mdbtest::writeFile;
+using mdbtest::writeText;
 
 TEST(GenreTable, BuiltInStandardList) {
     const GenreTable table;
@@ -21,7 +21,7 @@ TEST(GenreTable, BuiltInStandardList) {
 
 TEST(GenreTable, FileAddsAndRenamesGenres) {
     TempDir dir;
-    writeFile(dir / "genre.dat",
+    writeText(dir / "genre.dat",
               "80,Folk\r\n"
               "12,Misc\n"
               "255,\"Nothing, really\"\n"

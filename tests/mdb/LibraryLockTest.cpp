@@ -124,7 +124,7 @@ TEST(LibraryLock, AKilledHolderFreesTheLibrary) {
 
 TEST(LibraryLock, AFolderThatCannotBeMadeNamesTheLockFile) {
     TempDir dir;
-    mdbtest::writeFile(dir / "plain", "a file, not a folder");
+    mdbtest::writeText(dir / "plain", "a file, not a folder");
     EXPECT_EQ(mdbtest::thrownText<FileIOException>([&] { LibraryLock lock(dir / "plain/db"); }),
               dir / "plain/db/Library.lock");
 }

@@ -9,9 +9,9 @@
 
 using namespace mdb;
 using mdbtest::Fixture;
-using mdbtest::readFile;
+using mdbtest::readText;
 using mdbtest::TempDir;
-using mdbtest::writeFile;
+using mdbtest::writeText;
 
 namespace {
 
@@ -20,7 +20,7 @@ struct FilesFixture : Fixture {
 
     std::vector<std::string> importInto(const std::string& text, int format,
                                         const std::string& name = "in.m3u") {
-        writeFile(dir / name, text);
+        writeText(dir / name, text);
         std::vector<std::string> failed;
         playlist.importReplacing(dir / name, format, failed);
         return failed;
@@ -36,10 +36,10 @@ TEST(PlaylistFiles, PlsExportNumbersEntriesWithRelativePaths) {
     FilesFixture f;
     f.playlist.insert(0, std::vector{f.addItem(f.dir / "sub/a.mp3"), f.addItem("/else/b.mp3")});
     f.playlist.exportTo(f.dir / "out.pls", kFormatPls);
-    EXPECT_EQ(readFile(f.dir / "out.pls"),
+    EXPECT_EQ(readText(f.dir / "out.pls"),
               "[playlist]\nFILE1=sub/a.mp3\nFILE2=/else/b.mp3\nNumberOfEntries=2\n");
     f.playlist.exportTo(f.dir / "out.m3u", kFormatM3u);
-    EXPECT_EQ(readFile(f.dir / "out.m3u"), "sub/a.mp3\n/else/b.mp3\n");
+    EXPECT_EQ(readText(f.dir / "out.m3u"), "sub/a.mp3\n/else/b.mp3\n");
 }
 
 TEST(PlaylistFiles, M3uReadingSkipsCommentsAndResolvesPaths) {
@@ -61,7 +61,7 @@ TEST(PlaylistFiles, ImportOfUnknownEntriesLeavesThePlaylistAsItWas) {
     f.importInto("a.mp3\nb.mp3\n", kFormatM3u);
     EXPECT_EQ(f.playlist.count(), 0u);
     std::vector<std::string> failed;
-    writeFile(f.dir / "x.m3u", "x.mp3\n");
+    writeText(f.dir / "x.m3u", "x.mp3\n");
     f.playlist.importAppending(f.dir / "x.m3u", kFormatM3u, failed);
     EXPECT_EQ(failed, std::vector<std::string>{f.dir / "x.mp3"});
 }
@@ -96,7 +96,7 @@ TEST(PlaylistFiles, PlaylistsFromTheOldDesktopAreReadAsCp932) {
 
 TEST(PlaylistFiles, RefusedExportsLeaveTheTargetIntact) {
     FilesFixture f;
-    writeFile(f.dir / "keep.m3u", "old\n");
+    writeText(f.dir / "keep.m3u", "old\n");
     EXPECT_EQ(mdbtest::thrownText<std::invalid_argument>(
                   [&] { f.playlist.exportTo(f.dir / "keep.m3u", 3); }),
               "unknown file format");
@@ -106,7 +106,7 @@ TEST(PlaylistFiles, RefusedExportsLeaveTheTargetIntact) {
     EXPECT_EQ(mdbtest::thrownText<FileIOException>(
                   [&] { f.playlist.exportTo(f.dir / "no/such/folder.m3u", kFormatM3u); }),
               f.dir / "no/such/folder.m3u");
-    EXPECT_EQ(readFile(f.dir / "keep.m3u"), "old\n");
+    EXPECT_EQ(readText(f.dir / "keep.m3u"), "old\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.dir.path()), {}), 1);
 }
 
@@ -131,7 +131,7 @@ TEST(PlaylistFiles, LibraryCsvRoundTripsEveryField) {
         f.db->library().add(record, false);
     }
     f.db->library().exportTo(f.dir / "lib.csv", kFormatLibraryCsv);
-    const std::string text = readFile(f.dir / "lib.csv");
+    const std::string text = readText(f.dir / "lib.csv");
     EXPECT_NE(text.find("Music/a, b.mp3"), std::string::npos);
     EXPECT_NE(text.find(",,2024,12,4294967295,3000000000,4102444800\n"), std::string::npos);
 
@@ -146,7 +146,7 @@ TEST(PlaylistFiles, LibraryCsvRoundTripsEveryField) {
 
 TEST(PlaylistFiles, LibraryImportSkipsBadLinesAndReportsRefusedOnes) {
     FilesFixture f;
-    writeFile(f.dir / "lib.csv",
+    writeText(f.dir / "lib.csv",
               "# a comment line\n"
               "good.mp3,T,A,B,1,C,2000,1,1000,100,10\n"
               "ten.mp3,T,A,B,1,C,2000,1,1000,100\n"
@@ -168,7 +168,7 @@ TEST(PlaylistFiles, M3uImportIntoTheLibraryReadsTags) {
     f.tags->add(f.dir / "tagged.mp3", "From Tag").tag.playTime = 5000;
     f.tags->add(f.dir / "untagged.mp3").readable = false;
     std::vector<std::string> failed;
-    writeFile(f.dir / "l.m3u", "tagged.mp3\nuntagged.mp3\nnotes.txt\n");
+    writeText(f.dir / "l.m3u", "tagged.mp3\nuntagged.mp3\nnotes.txt\n");
     f.db->library().importAppending(f.dir / "l.m3u", kFormatM3u, failed);
     ASSERT_EQ(f.db->library().count(), 2u);
     EXPECT_EQ(f.db->library().itemAt(0)->getTitle(), "From Tag");

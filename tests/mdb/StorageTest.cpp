@@ -11,10 +11,10 @@
 
 using namespace mdb;
 using mdbtest::Fixture;
-using mdbtest::readFile;
+using mdbtest::readText;
 using mdbtest::TempDir;
 using mdbtest::titlesOf;
-using mdbtest::writeFile;
+using mdbtest::writeText;
 
 namespace fs = std::filesystem;
 
@@ -47,14 +47,14 @@ TEST(Storage, SaveWritesTheDocumentedFilesAndLoadRestoresEverything) {
         EXPECT_FALSE(a->isModified());
         const uint32_t t = a->getModified();
         const uint32_t u = b->getModified();
-        EXPECT_EQ(readFile(dir / "Library.csv"),
+        EXPECT_EQ(readText(dir / "Library.csv"),
                   "Music/a.mp3,\"A, the first\",Artist,Album,255,,0,0,0,0," + std::to_string(t) +
                       "\n" + dir.path() + "2/b.mp3,B,Artist,,255,,0,0,0,0," + std::to_string(u) +
                       "\n");
-        EXPECT_EQ(readFile(dir / "PlayListSet.csv"), "Empty.m3u,Empty\nMix.m3u,Mix\n");
-        EXPECT_EQ(readFile(dir / "Mix.m3u"),
+        EXPECT_EQ(readText(dir / "PlayListSet.csv"), "Empty.m3u,Empty\nMix.m3u,Mix\n");
+        EXPECT_EQ(readText(dir / "Mix.m3u"),
                   dir.path() + "2/b.mp3\nMusic/a.mp3\n" + dir.path() + "2/b.mp3\n");
-        EXPECT_EQ(readFile(dir / "Empty.m3u"), "");
+        EXPECT_EQ(readText(dir / "Empty.m3u"), "");
     }
     Fixture g;
     g.db->load(dir.path());
@@ -80,13 +80,13 @@ TEST(Storage, LoadingAnEmptyOrMissingFolderGivesAnEmptyDatabase) {
 
 TEST(Storage, StoredPathsFromOtherSystemsAndBadLinesLoad) {
     TempDir dir;
-    writeFile(dir / "Library.csv",
+    writeText(dir / "Library.csv",
               "Music\\win.mp3,Win,,,255,,0,0,0,0,0\r\n"
               "bad line\r\n"
               "sub/ok.mp3,Ok,,,255,,0,0,0,2147483648,4294967295\r\n"
               "sub/ok.MP3,Dup,,,255,,0,0,0,0,0\r\n");
-    writeFile(dir / "PlayListSet.csv", "x.m3u,X\nmissing.m3u,Gone\n,NoFile\nx.m3u,\n");
-    writeFile(dir / "x.m3u", "Music\\win.mp3\r\n");
+    writeText(dir / "PlayListSet.csv", "x.m3u,X\nmissing.m3u,Gone\n,NoFile\nx.m3u,\n");
+    writeText(dir / "x.m3u", "Music\\win.mp3\r\n");
     Fixture f;
     f.db->load(dir.path());
     ASSERT_EQ(f.db->library().count(), 2u);
@@ -104,7 +104,7 @@ TEST(Storage, PlaylistFileNamesAvoidForbiddenCharactersAndClashes) {
     f.db->playlists().create("B:x");
     f.db->playlists().create(std::string(300, 'n'));  // longer than a file name may be
     f.db->save(dir.path());
-    EXPECT_EQ(readFile(dir / "PlayListSet.csv"), "B x.m3u,B/x\nB x-2.m3u,B:x\n" +
+    EXPECT_EQ(readText(dir / "PlayListSet.csv"), "B x.m3u,B/x\nB x-2.m3u,B:x\n" +
                                                      std::string(200, 'n') + ".m3u," +
                                                      std::string(300, 'n') + "\n");
 
@@ -119,10 +119,10 @@ TEST(Storage, PlaylistFileNamesAvoidForbiddenCharactersAndClashes) {
 
 TEST(Storage, IndexNamingAPlaylistTwiceTakesTheLaterFile) {
     TempDir dir;
-    writeFile(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\nb.mp3,B,,,255,,0,0,0,0,0\n");
-    writeFile(dir / "1.m3u", "a.mp3\n");
-    writeFile(dir / "2.m3u", "b.mp3\nb.mp3\n");
-    writeFile(dir / "PlayListSet.csv", "1.m3u,Same\n2.m3u,Same\n");
+    writeText(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\nb.mp3,B,,,255,,0,0,0,0,0\n");
+    writeText(dir / "1.m3u", "a.mp3\n");
+    writeText(dir / "2.m3u", "b.mp3\nb.mp3\n");
+    writeText(dir / "PlayListSet.csv", "1.m3u,Same\n2.m3u,Same\n");
     Fixture f;
     f.db->load(dir.path());
     EXPECT_EQ(f.db->playlists().count(), 1u);
@@ -131,11 +131,11 @@ TEST(Storage, IndexNamingAPlaylistTwiceTakesTheLaterFile) {
 
 TEST(Storage, BackupsOfAnInterruptedSaveOfTheEarlierKindAreReadAndThenCleared) {
     TempDir dir;
-    writeFile(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\n");
-    writeFile(dir / "PlayListSet.csv", "Kept.m3u,Kept\nFresh.m3u,Fresh\n");
-    writeFile(dir / "Kept.m3u.tmp", "a.mp3\n");  // moved aside, successor never written
-    writeFile(dir / "Fresh.m3u", "a.mp3\na.mp3\n");
-    writeFile(dir / "Fresh.m3u.tmp", "stale\n");  // not needed: its successor exists
+    writeText(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\n");
+    writeText(dir / "PlayListSet.csv", "Kept.m3u,Kept\nFresh.m3u,Fresh\n");
+    writeText(dir / "Kept.m3u.tmp", "a.mp3\n");  // moved aside, successor never written
+    writeText(dir / "Fresh.m3u", "a.mp3\na.mp3\n");
+    writeText(dir / "Fresh.m3u.tmp", "stale\n");  // not needed: its successor exists
     const std::vector<std::string> before = dir.names();
     Fixture f;
     f.db->load(dir.path());
@@ -146,7 +146,7 @@ TEST(Storage, BackupsOfAnInterruptedSaveOfTheEarlierKindAreReadAndThenCleared) {
 
     f.db->playlists().get("Kept").insert(0, f.db->library().itemAt(0));
     f.db->save(dir.path());
-    EXPECT_EQ(readFile(dir / "Kept.m3u"), "a.mp3\na.mp3\n");
+    EXPECT_EQ(readText(dir / "Kept.m3u"), "a.mp3\na.mp3\n");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"Fresh.m3u", "Fresh.m3u.tmp", "Kept.m3u",
                                                      "Library.csv", "PlayListSet.csv"}));
 }
@@ -160,8 +160,8 @@ TEST(Storage, SaveIntoAReadOnlyFolderThrowsAndChangesNothing) {
         f.db->playlists().create("P").insert(0, f.db->library().itemAt(0));
         f.db->save(dir);
     }
-    const std::string library = readFile(dir + "/Library.csv");
-    const std::string index = readFile(dir + "/PlayListSet.csv");
+    const std::string library = readText(dir + "/Library.csv");
+    const std::string index = readText(dir + "/PlayListSet.csv");
     fs::permissions(root.path(), fs::perms::owner_all | fs::perms::others_exec);
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
                              fs::perms::others_exec);
@@ -185,8 +185,8 @@ TEST(Storage, SaveIntoAReadOnlyFolderThrowsAndChangesNothing) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(readFile(dir + "/Library.csv"), library);
-    EXPECT_EQ(readFile(dir + "/PlayListSet.csv"), index);
+    EXPECT_EQ(readText(dir + "/Library.csv"), library);
+    EXPECT_EQ(readText(dir + "/PlayListSet.csv"), index);
     EXPECT_EQ(fileNames(dir),
               (std::vector<std::string>{"Library.csv", "P.m3u", "PlayListSet.csv"}));
 }
@@ -212,7 +212,7 @@ TEST(Storage, LinesThatCannotBeTakenAreToldAndKeptInABackupBeforeASave) {
         "notes.txt,T,,,255,,0,0,0,0,0\n"
         "GOOD.mp3,Again,,,255,,0,0,0,0,0\n"
         "\"stray quote,T,,,255,,0,0,0,0,0";
-    writeFile(dir / "Library.csv", damaged);
+    writeText(dir / "Library.csv", damaged);
     for (const std::string backup : {"Library.csv.bak", "Library.csv.bak-2"}) {
         Fixture f;
         f.db->load(dir.path());
@@ -225,28 +225,28 @@ TEST(Storage, LinesThatCannotBeTakenAreToldAndKeptInABackupBeforeASave) {
                 file + ": line 4: not a music file the library takes: " + (dir / "notes.txt"),
                 file + ": line 5: already in the library: " + (dir / "GOOD.mp3"),
                 file + ": line 6: cannot be read"}));
-        EXPECT_EQ(readFile(file), damaged);  // a load changes nothing
+        EXPECT_EQ(readText(file), damaged);  // a load changes nothing
         f.db->playlists().create("P");
         f.db->save(dir.path());
         EXPECT_EQ(f.db->backups(), std::vector<std::string>{dir / backup});
-        EXPECT_EQ(readFile(dir / backup), damaged);
-        EXPECT_EQ(readFile(file), "good.mp3,Good,,,255,,0,0,0,0,0\n");
+        EXPECT_EQ(readText(dir / backup), damaged);
+        EXPECT_EQ(readText(file), "good.mp3,Good,,,255,,0,0,0,0,0\n");
         f.db->save(dir.path());  // one copy per load is enough
         EXPECT_EQ(f.db->backups().size(), 1u);
-        writeFile(file, damaged);
+        writeText(file, damaged);
     }
-    EXPECT_EQ(readFile(dir / "Library.csv.bak"), damaged);  // never overwritten
+    EXPECT_EQ(readText(dir / "Library.csv.bak"), damaged);  // never overwritten
 }
 
 TEST(Storage, PlaylistsThatCannotBeReadAreToldAndLeftAsTheyAre) {
     TempDir dir;
-    writeFile(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\n");
-    writeFile(dir / "Good.m3u", "a.mp3\ngone.mp3\n");
+    writeText(dir / "Library.csv", "a.mp3,A,,,255,,0,0,0,0,0\n");
+    writeText(dir / "Good.m3u", "a.mp3\ngone.mp3\n");
     fs::create_directory(dir / "Folder.m3u");
     ASSERT_EQ(::mkfifo((dir / "Pipe.m3u").c_str(), 0600), 0);  // reading would never end
     const std::string index =
         "Good.m3u,Good\nFolder.m3u,Folder\nPipe.m3u,Pipe\n/proc/self/mem,Mem\n../up.m3u,Up\n";
-    writeFile(dir / "PlayListSet.csv", index);
+    writeText(dir / "PlayListSet.csv", index);
     Fixture f;
     f.db->load(dir.path());
     EXPECT_EQ(f.db->playlists().getNames(), std::vector<std::string>{"Good"});
@@ -264,13 +264,13 @@ TEST(Storage, PlaylistsThatCannotBeReadAreToldAndLeftAsTheyAre) {
 
     f.db->playlists().create("New");
     f.db->save(dir.path());
-    EXPECT_EQ(readFile(indexFile),
+    EXPECT_EQ(readText(indexFile),
               "Good.m3u,Good\nNew.m3u,New\nFolder.m3u,Folder\n"
               "Pipe.m3u,Pipe\n/proc/self/mem,Mem\n../up.m3u,Up\n");
     EXPECT_TRUE(fs::is_directory(dir / "Folder.m3u"));
     EXPECT_TRUE(fs::is_fifo(dir / "Pipe.m3u"));
-    EXPECT_EQ(readFile(dir / "Good.m3u.bak"), "a.mp3\ngone.mp3\n");
-    EXPECT_EQ(readFile(dir / "Good.m3u"), "a.mp3\n");
+    EXPECT_EQ(readText(dir / "Good.m3u.bak"), "a.mp3\ngone.mp3\n");
+    EXPECT_EQ(readText(dir / "Good.m3u"), "a.mp3\n");
 }
 
 TEST(Storage, ALoadChangesNothingAndASaveClearsOnlyWhatEndedProcessesLeft) {
@@ -284,7 +284,7 @@ TEST(Storage, ALoadChangesNothingAndASaveClearsOnlyWhatEndedProcessesLeft) {
     const std::string left = "Nx" + std::to_string(ended) + "-89abcdef.tmp";
     for (const std::string& name : {inFlight, left, std::string("Library.tmp"),
                                     std::string("notes.tmp"), std::string("Library.csv")}) {
-        writeFile(dir / name, "");
+        writeText(dir / name, "");
     }
     Fixture f;
     f.db->load(dir.path());

@@ -16,6 +16,7 @@
 #include "mdb/MusicDatabase.h"
 #include "mdb/MusicItem.h"
 #include "mdb/TagAccess.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace mdbtest {
@@ -49,16 +50,8 @@ std::vector<std::string> titlesOf(List& list) {
     return out;
 }
 
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testsupport::readText;
+using testsupport::writeText;
 
 // Music files that exist only in memory: a tag, a modification time, and
 // switches for unreadable and read-only files.

@@ -6,13 +6,6 @@
 
 using namespace mdb;
 
-TEST(TextRules, FoldsAsciiOnlyAndLeavesMultibyteTextAlone) {
-    EXPECT_EQ(toLowerAscii("ÄBC Ünï 日本 XYZ"), "Äbc Ünï 日本 xyz");
-    EXPECT_TRUE(equalsIgnoreCase("/Music/A.MP3", "/music/a.mp3"));
-    EXPECT_FALSE(equalsIgnoreCase("Ä", "ä"));  // only ASCII letters fold
-    EXPECT_FALSE(equalsIgnoreCase("abc", "abcd"));
-}
-
 TEST(TextRules, ContainmentIgnoresAsciiCase) {
     EXPECT_TRUE(containsIgnoreCase("The BEATLES", "beat"));
     EXPECT_TRUE(containsIgnoreCase("東京事変", "事変"));

@@ -51,7 +51,7 @@ class DecoderAccuracy : public testing::TestWithParam<Fixture> {};
 TEST_P(DecoderAccuracy, FloatOutputMeetsFullAccuracy) {
     const Fixture& f = GetParam();
     const auto reference = readFloats(fixturePath(f.name + ".f32"));
-    const DecodeRun run = decodeAll(readFile(fixturePath(f.name + ".mp3")), true);
+    const DecodeRun run = decodeAll(readBytes(fixturePath(f.name + ".mp3")), true);
     const size_t skip = static_cast<size_t>(f.extraFrames * f.frameSamples * f.channels);
     ASSERT_EQ(run.floats.size() - skip, reference.size()) << "sample count";
     const auto a = compareFloat(run.floats, skip, reference);
@@ -64,7 +64,7 @@ TEST_P(DecoderAccuracy, FloatOutputMeetsFullAccuracy) {
 TEST_P(DecoderAccuracy, SixteenBitOutputIsWithinOneStepOfTheRoundedReference) {
     const Fixture& f = GetParam();
     const auto reference = readFloats(fixturePath(f.name + ".f32"));
-    const DecodeRun run = decodeAll(readFile(fixturePath(f.name + ".mp3")), false);
+    const DecodeRun run = decodeAll(readBytes(fixturePath(f.name + ".mp3")), false);
     const size_t skip = static_cast<size_t>(f.extraFrames * f.frameSamples * f.channels);
     ASSERT_EQ(run.pcm16.size() - skip, reference.size());
     int worst = 0;
@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DecoderAccuracy, testing::ValuesIn(readManife
 // Downmix is the mean of the two channels, Quality the top byte of the
 // 16-bit sample, Resolution halves the rate with the lower half of the band.
 TEST(Options, DownmixIsTheMeanOfBothChannels) {
-    const auto data = readFile(fixturePath("v1_44k_joint_128.mp3"));
+    const auto data = readBytes(fixturePath("v1_44k_joint_128.mp3"));
     const DecodeRun stereo = decodeAll(data, true);
     const DecodeRun mono = decodeAll(data, true, 0, 0, 1);
     ASSERT_EQ(mono.floats.size() * 2, stereo.floats.size());
@@ -105,7 +105,7 @@ TEST(Options, DownmixIsTheMeanOfBothChannels) {
 
 TEST(Options, DownmixOfChannelsWithDifferentBlocksStaysTheMean) {
     // Its right channel switches block types on its own.
-    const auto data = readFile(fixturePath("crafted_v1_split_blocks.mp3"));
+    const auto data = readBytes(fixturePath("crafted_v1_split_blocks.mp3"));
     const DecodeRun stereo = decodeAll(data, true);
     const DecodeRun mono = decodeAll(data, true, 0, 0, 1);
     ASSERT_EQ(mono.floats.size() * 2, stereo.floats.size());
@@ -118,7 +118,7 @@ TEST(Options, DownmixOfChannelsWithDifferentBlocksStaysTheMean) {
 }
 
 TEST(Options, QualityGivesTheTopByteOfTheSixteenBitSample) {
-    const auto data = readFile(fixturePath("v2_22k_joint.mp3"));
+    const auto data = readBytes(fixturePath("v2_22k_joint.mp3"));
     const DecodeRun wide = decodeAll(data, false);
     const DecodeRun narrow = decodeAll(data, false, 1);
     ASSERT_EQ(wide.pcm16.size(), narrow.pcm8.size());
@@ -129,7 +129,7 @@ TEST(Options, QualityGivesTheTopByteOfTheSixteenBitSample) {
 }
 
 TEST(Options, ResolutionAndDownmixOfA22kStreamGive288MonoSamplesAt11k) {
-    const auto data = readFile(fixturePath("v2_22k_joint.mp3"));
+    const auto data = readBytes(fixturePath("v2_22k_joint.mp3"));
     const DecodeRun run = decodeAll(data, false, 0, 1, 1);
     ASSERT_GT(run.frames, 0);
     EXPECT_EQ(run.pcm16.size(), static_cast<size_t>(run.frames) * 288);
@@ -140,7 +140,7 @@ TEST(Options, ResolutionAndDownmixOfA22kStreamGive288MonoSamplesAt11k) {
 TEST(Options, ReducedResolutionKeepsTheLowBandsLevel) {
     // A quarter-rate decode keeps the energy below 5.5 kHz: compare the
     // level of a low-pass stream at both resolutions.
-    const auto data = readFile(fixturePath("v25_8k_stereo.mp3"));
+    const auto data = readBytes(fixturePath("v25_8k_stereo.mp3"));
     const DecodeRun full = decodeAll(data, true);
     const DecodeRun half = decodeAll(data, true, 0, 1);
     ASSERT_EQ(half.floats.size() * 2, full.floats.size());

@@ -46,7 +46,7 @@ TEST(Decoder, FactoryNeedsAResultPointer) {
 }
 
 TEST(Decoder, ASmallBufferGivesBufferTooSmallAndConsumesNothing) {
-    const auto data = readFile(fixturePath("v1_44k_joint_128.mp3"));
+    const auto data = readBytes(fixturePath("v1_44k_joint_128.mp3"));
     auto decoder = makeDecoder();
     decoder->feed(data.data(), data.size());
     std::vector<uint8_t> out(4608);
@@ -66,7 +66,7 @@ TEST(Decoder, ASmallBufferGivesBufferTooSmallAndConsumesNothing) {
 }
 
 TEST(Decoder, FrameInformationDescribesStreamAndOutput) {
-    const auto data = readFile(fixturePath("v2_16k_stereo_crc.mp3"));
+    const auto data = readBytes(fixturePath("v2_16k_stereo_crc.mp3"));
     auto decoder = makeDecoder(1, 1, 1);
     decoder->feed(data.data(), data.size());
     std::vector<uint8_t> out(4608);
@@ -85,7 +85,7 @@ TEST(Decoder, FrameInformationDescribesStreamAndOutput) {
 }
 
 TEST(Decoder, AFrameAfterASeekIntoTheReservoirIsConcealedAndTheNextDecode) {
-    const auto data = readFile(fixturePath("v1_44k_joint_128.mp3"));
+    const auto data = readBytes(fixturePath("v1_44k_joint_128.mp3"));
     const auto offsets = frameOffsets(data);
     size_t k = 4;
     while (k < offsets.size() && mainDataBegin(data, offsets[k]) == 0) {
@@ -112,7 +112,7 @@ TEST(Decoder, AFrameAfterASeekIntoTheReservoirIsConcealedAndTheNextDecode) {
 }
 
 TEST(Decoder, ACorruptedCrcFrameDecodesAndTheNextStartsWithAnEmptyReservoir) {
-    auto data = readFile(fixturePath("v1_48k_mono_crc.mp3"));
+    auto data = readBytes(fixturePath("v1_48k_mono_crc.mp3"));
     const auto offsets = frameOffsets(data);
     size_t k = 3;
     while (k + 1 < offsets.size() && mainDataBegin(data, offsets[k + 1]) == 0) {
@@ -140,7 +140,7 @@ TEST(Decoder, PullSourceGivesTheSameOutputAsFeeding) {
         }
         bool atEnd() const override { return at == data.size(); }
     } source;
-    source.data = readFile(fixturePath("v25_11k_joint.mp3"));
+    source.data = readBytes(fixturePath("v25_11k_joint.mp3"));
     auto decoder = makeDecoder();
     decoder->attachSource(&source);
     std::vector<int16_t> pulled;
@@ -161,7 +161,7 @@ TEST(Robustness, EmptyTagOnlyAndTruncatedInputs) {
     tag[0] = 'T', tag[1] = 'A', tag[2] = 'G';
     EXPECT_EQ(decodeAll(tag, false).frames, 0);
 
-    const auto data = readFile(fixturePath("v1_32k_stereo.mp3"));
+    const auto data = readBytes(fixturePath("v1_32k_stereo.mp3"));
     const auto offsets = frameOffsets(data);
     const size_t cut = offsets[5] + 100;  // inside frame 5
     const std::vector<uint8_t> truncated(data.begin(), data.begin() + static_cast<long>(cut));
@@ -170,8 +170,8 @@ TEST(Robustness, EmptyTagOnlyAndTruncatedInputs) {
 }
 
 TEST(Robustness, JunkBetweenFramesAndASampleRateChange) {
-    const auto a = readFile(fixturePath("v1_44k_joint_128.mp3"));
-    const auto b = readFile(fixturePath("v1_48k_mono_crc.mp3"));
+    const auto a = readBytes(fixturePath("v1_44k_joint_128.mp3"));
+    const auto b = readBytes(fixturePath("v1_48k_mono_crc.mp3"));
     std::vector<uint8_t> data = a;
     for (int i = 0; i < 5000; ++i) {
         data.push_back(static_cast<uint8_t>(0xFF - (i * 13) % 7));  // sync-like junk
@@ -187,13 +187,13 @@ TEST(Robustness, JunkBetweenFramesAndASampleRateChange) {
 }
 
 TEST(Robustness, Layer2FilesGiveNoFrame) {
-    const DecodeRun run = decodeAll(readFile(fixturePath("layer2.mp2")), false);
+    const DecodeRun run = decodeAll(readBytes(fixturePath("layer2.mp2")), false);
     EXPECT_EQ(run.frames, 0);
 }
 
 TEST(Robustness, DamagedStreamsNeverCrashOrHang) {
     // Every byte value at every 97th position, decoded to the end.
-    const auto data = readFile(fixturePath("crafted_v1_ms_intensity.mp3"));
+    const auto data = readBytes(fixturePath("crafted_v1_ms_intensity.mp3"));
     for (size_t at = 0; at < data.size(); at += 97) {
         auto damaged = data;
         damaged[at] = static_cast<uint8_t>(damaged[at] * 31 + 7);
@@ -203,7 +203,7 @@ TEST(Robustness, DamagedStreamsNeverCrashOrHang) {
 }
 
 TEST(Decoder, ResetClearsTheEndAndStartsAfresh) {
-    const auto data = readFile(fixturePath("v25_8k_stereo.mp3"));
+    const auto data = readBytes(fixturePath("v25_8k_stereo.mp3"));
     auto decoder = makeDecoder();
     std::vector<uint8_t> out(4608);
     size_t written = 0;

@@ -89,7 +89,7 @@ TEST(FileAnalysis, FirstFrameOffsetAndNoFrameAtAll) {
 }
 
 TEST(FileAnalysis, XingHeaderGivesDurationAndTableSeeking) {
-    const auto data = readFile(fixturePath("v1_44k_vbr_xing.mp3"));
+    const auto data = readBytes(fixturePath("v1_44k_vbr_xing.mp3"));
     Mp3FileAnalysis analysis;
     ASSERT_TRUE(analysis.analyse(data.data(), data.size(), data.size()));
     ASSERT_TRUE(analysis.hasXing());
@@ -114,7 +114,7 @@ TEST(FileAnalysis, XingHeaderGivesDurationAndTableSeeking) {
 }
 
 TEST(FileAnalysis, AbsurdXingCountsSaturate) {
-    auto data = readFile(fixturePath("v1_44k_vbr_xing.mp3"));
+    auto data = readBytes(fixturePath("v1_44k_vbr_xing.mp3"));
     const auto at = std::search(data.begin(), data.end(), std::begin("Xing"), std::end("Xing") - 1);
     ASSERT_NE(at, data.end());
     const uint8_t counts[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1};  // frames, bytes
@@ -131,7 +131,7 @@ TEST(FileAnalysis, AbsurdXingCountsSaturate) {
 }
 
 TEST(FileAnalysis, VbriHeaderGivesDurationAndInterpolatedOffsets) {
-    const auto data = readFile(fixturePath("v1_44k_vbri.mp3"));
+    const auto data = readBytes(fixturePath("v1_44k_vbri.mp3"));
     Mp3FileAnalysis analysis;
     ASSERT_TRUE(analysis.analyse(data.data(), data.size(), 1));
     ASSERT_TRUE(analysis.hasVbri());
@@ -149,7 +149,7 @@ TEST(FileAnalysis, VbriHeaderGivesDurationAndInterpolatedOffsets) {
 }
 
 TEST(FileAnalysis, VbriOfAnotherVersionIsIgnored) {
-    auto data = readFile(fixturePath("v1_44k_vbri.mp3"));
+    auto data = readBytes(fixturePath("v1_44k_vbri.mp3"));
     data[41] = 2;  // version 2
     Mp3FileAnalysis analysis;
     ASSERT_TRUE(analysis.analyse(data.data(), data.size(), data.size()));
@@ -176,7 +176,7 @@ TEST(FileAnalysis, NoXingIsLookedForBelow16kHz) {
 
 TEST(FileAnalysis, RecognisesHeaderFramesThatAreNotAudio) {
     for (const char* name : {"v1_44k_vbr_xing.mp3", "v1_44k_vbri.mp3", "v1_44k_joint_128.mp3"}) {
-        const auto data = readFile(fixturePath(name));
+        const auto data = readBytes(fixturePath(name));
         EXPECT_TRUE(isVbrHeaderFrame(data.data(), data.size())) << name;  // Xing, VBRI, Info
     }
     const auto frame = silentFrame(headerWord(9));

@@ -14,7 +14,7 @@ using test::decodeAll;
 using test::DecodeRun;
 using test::fixturePath;
 using test::headerWord;
-using test::readFile;
+using test::readBytes;
 using test::silentFrame;
 
 // The same stream with bitrate index 0 in every header: a free-format
@@ -39,7 +39,7 @@ std::vector<uint8_t> asFreeFormat(std::vector<uint8_t> data) {
 // Decoded, analysed and found like the stream it was made from, whether
 // the input comes in large pieces or a few bytes at a time.
 TEST(FreeFormat, StreamDecodesAndAnalysesLikeItsFixedRateTwin) {
-    const auto fixed = readFile(fixturePath("v1_44k_joint_128.mp3"));
+    const auto fixed = readBytes(fixturePath("v1_44k_joint_128.mp3"));
     const auto free = asFreeFormat(fixed);
     ASSERT_NE(free, fixed);
     const DecodeRun expected = decodeAll(fixed, false);
@@ -87,7 +87,7 @@ TEST(FreeFormat, FramesPastTheFixedRateLimitAndLoneHeaders) {
 }
 
 TEST(FreeFormat, FailureNamesAnotherLayerOrNoStream) {
-    const auto layer2 = readFile(fixturePath("layer2.mp2"));
+    const auto layer2 = readBytes(fixturePath("layer2.mp2"));
     EXPECT_EQ(mp3StreamFailure(layer2.data(), layer2.size()), ssc::kWrongLayer);
     const std::vector<uint8_t> zeros(5000, 0);
     EXPECT_EQ(mp3StreamFailure(zeros.data(), zeros.size()), ssc::kSyncEof);

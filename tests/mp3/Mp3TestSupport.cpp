@@ -12,13 +12,8 @@ std::string fixturePath(const std::string& name) {
     return std::string(MP3_FIXTURE_DIR) + "/" + name;
 }
 
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<float> readFloats(const std::string& path) {
-    const std::vector<uint8_t> bytes = readFile(path);
+    const std::vector<uint8_t> bytes = readBytes(path);
     std::vector<float> out(bytes.size() / sizeof(float));
     std::memcpy(out.data(), bytes.data(), out.size() * sizeof(float));
     return out;

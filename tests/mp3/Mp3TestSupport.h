@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "mp3/Mp3Decoder.h"
+#include "support/Files.h"
 
 namespace mp3::test {
 
 std::string fixturePath(const std::string& name);
-std::vector<uint8_t> readFile(const std::string& path);
+using testsupport::readBytes;
 std::vector<float> readFloats(const std::string& path);
 
 struct DecodeRun {

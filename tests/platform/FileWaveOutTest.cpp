@@ -59,7 +59,7 @@ TEST_F(FileDeviceTest, WritesExactlyThePlayedBytesUnderACompleteHeader) {
     play(*device, {&a, &b});
     EXPECT_FALSE(std::filesystem::exists(out));  // appears complete or not at all
     device.reset();
-    EXPECT_EQ(readFile(out), cdHeader(6000) + asString(rampFrames(1500)));
+    EXPECT_EQ(readText(out), cdHeader(6000) + asString(rampFrames(1500)));
     EXPECT_EQ(dir.names(), std::vector<std::string>{"out.wav"});
 }
 
@@ -70,7 +70,7 @@ TEST_F(FileDeviceTest, ScalesByTheVolumePerChannel) {
     play(*device, {&a});
     device.reset();
     // 1000 * 0x8000 / 0xFFFF = 500, 1000 * 0x4000 / 0xFFFF = 250, truncated toward 0.
-    EXPECT_EQ(readFile(out), cdHeader(8) + std::string("\xF4\x01\xFA\x00\x0C\xFE\x06\xFF", 8));
+    EXPECT_EQ(readText(out), cdHeader(8) + std::string("\xF4\x01\xFA\x00\x0C\xFE\x06\xFF", 8));
 }
 
 TEST_F(FileDeviceTest, KeepsOnlyWhatWasHeardBeforeAReset) {
@@ -84,7 +84,7 @@ TEST_F(FileDeviceTest, KeepsOnlyWhatWasHeardBeforeAReset) {
     ASSERT_TRUE(done.waitFor(1));
     ASSERT_EQ(device->reset(), kMmNoError);
     device.reset();
-    EXPECT_EQ(readFile(out), cdHeader(5512 * 4) + asString(rampFrames(5512)));
+    EXPECT_EQ(readText(out), cdHeader(5512 * 4) + asString(rampFrames(5512)));
 }
 
 TEST_F(FileDeviceTest, LaterDevicesAppendAndEachCloseLeavesAValidFile) {
@@ -93,13 +93,13 @@ TEST_F(FileDeviceTest, LaterDevicesAppendAndEachCloseLeavesAValidFile) {
         TestBlock a(*first, rampFrames(3));
         play(*first, {&a});
     }
-    EXPECT_EQ(readFile(out), cdHeader(12) + asString(rampFrames(3)));
+    EXPECT_EQ(readText(out), cdHeader(12) + asString(rampFrames(3)));
     auto second = open();
     TestBlock b(*second, rampFrames(2, 3));
     play(*second, {&b});
-    EXPECT_EQ(readFile(out).substr(0, 44), cdHeader(12));  // sizes still match the old close
+    EXPECT_EQ(readText(out).substr(0, 44), cdHeader(12));  // sizes still match the old close
     second.reset();
-    EXPECT_EQ(readFile(out), cdHeader(20) + asString(rampFrames(5)));
+    EXPECT_EQ(readText(out), cdHeader(20) + asString(rampFrames(5)));
 }
 
 TEST_F(FileDeviceTest, OddSizedDataIsPaddedAndANewFormatStartsANewFile) {
@@ -113,7 +113,7 @@ TEST_F(FileDeviceTest, OddSizedDataIsPaddedAndANewFormatStartsANewFile) {
     TestBlock a(*device, {0x80, 0x90, 0xA0});
     play(*device, {&a});
     device.reset();
-    const std::string text = readFile(out);
+    const std::string text = readText(out);
     ASSERT_EQ(text.size(), 44u + 4);
     EXPECT_EQ(text.substr(4, 4), u32(36 + 4));
     EXPECT_EQ(text.substr(40, 4), u32(3));
@@ -145,7 +145,7 @@ TEST_F(FileDeviceTest, FloatDataGetsAFullFormatRecordAndAFactChunk) {
     TestBlock a(*device, bytes);
     play(*device, {&a});
     device.reset();
-    const std::string text = readFile(out);
+    const std::string text = readText(out);
     ASSERT_EQ(text.size(), 12u + 8 + 18 + 12 + 8 + 8);
     EXPECT_EQ(text.substr(12, 8), "fmt " + u32(18));
     EXPECT_EQ(text.substr(38, 12), "fact" + u32(4) + u32(2));

@@ -42,7 +42,7 @@ class RegistryTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(RegistryTest, FallsBackFromUserToMachineHive) {
-    writeFile(machinePath,
+    writeText(machinePath,
               "[Software\\Corvanta\\MP3 Melodux\\DoZIrodiz\\WaveOut]\n"
               "\"Blocks\"=dword:00000007\n\"BlockSize\"=dword:00000002\n");
     Registry reg = makeRegistry();
@@ -56,7 +56,7 @@ TEST_F(RegistryTest, FallsBackFromUserToMachineHive) {
     // file is never touched.
     ASSERT_TRUE(reg.remove(kKey, "Blocks"));
     EXPECT_EQ(reg.read(kKey, "Blocks")->asDword(), 7u);
-    EXPECT_EQ(readFile(machinePath).find("00000009"), std::string::npos);
+    EXPECT_EQ(readText(machinePath).find("00000009"), std::string::npos);
 }
 
 TEST_F(RegistryTest, StoresEachTypeAndTellsThemApart) {
@@ -127,7 +127,7 @@ TEST_F(RegistryTest, WritesLeaveNoTemporaryAndKeepPermissions) {
 TEST_F(RegistryTest, AFailedWriteKeepsTheOldFile) {
     Registry reg = makeRegistry();
     ASSERT_TRUE(reg.write(kKey, "A", RegValue::dword(1)));
-    const std::string before = readFile(userPath);
+    const std::string before = readText(userPath);
     // A file size limit makes the write itself fail, whoever runs the test.
     const pid_t child = ::fork();
     if (child == 0) {
@@ -141,7 +141,7 @@ TEST_F(RegistryTest, AFailedWriteKeepsTheOldFile) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(readFile(userPath), before);
+    EXPECT_EQ(readText(userPath), before);
     EXPECT_EQ(userFolder(), (std::vector<std::string>{"registry", "registry.lock"}));
     EXPECT_EQ(reg.read(kKey, "A")->asDword(), 1u);
 }
@@ -149,7 +149,7 @@ TEST_F(RegistryTest, AFailedWriteKeepsTheOldFile) {
 TEST_F(RegistryTest, AReadOnlyFolderFailsTheWriteCleanly) {
     Registry reg = makeRegistry();
     ASSERT_TRUE(reg.write(kKey, "A", RegValue::dword(1)));
-    const std::string before = readFile(userPath);
+    const std::string before = readText(userPath);
     const auto folder = userPath.parent_path();
     // Root ignores permissions, so the writer runs as an ordinary user.
     constexpr uid_t kNobody = 65534;
@@ -175,14 +175,14 @@ TEST_F(RegistryTest, AReadOnlyFolderFailsTheWriteCleanly) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ::chmod(folder.c_str(), 0700);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(readFile(userPath), before);
+    EXPECT_EQ(readText(userPath), before);
     EXPECT_EQ(makeRegistry().read(kKey, "A")->asDword(), 1u);
 }
 
 TEST_F(RegistryTest, ACorruptHiveIsReportedOnceKeptAndNotOverwrittenBlindly) {
     std::filesystem::create_directories(userPath.parent_path());
     const std::string garbage = "[Software\\Corvanta]\n\"A\"=dword:1\nthis is not a setting\n";
-    writeFile(userPath, garbage);
+    writeText(userPath, garbage);
     Registry reg = makeRegistry();
 
     testing::internal::CaptureStderr();
@@ -195,18 +195,18 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedOnceKeptAndNotOverwrittenBlindly) {
     testing::internal::CaptureStderr();
     ASSERT_TRUE(reg.write("Software\\Corvanta", "B", RegValue::dword(2)));
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(readFile(dir / "user" / "registry.bad"), garbage);
+    EXPECT_EQ(readText(dir / "user" / "registry.bad"), garbage);
     Registry fresh = makeRegistry();
     EXPECT_EQ(fresh.read("Software\\Corvanta", "B")->asDword(), 2u);
     EXPECT_FALSE(fresh.read("Software\\Corvanta", "A"));
 
     // A second corruption does not replace the first copy.
-    writeFile(userPath, "junk\n");
+    writeText(userPath, "junk\n");
     testing::internal::CaptureStderr();
     ASSERT_TRUE(reg.write("Software\\Corvanta", "C", RegValue::dword(3)));
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(readFile(dir / "user" / "registry.bad"), garbage);
-    EXPECT_EQ(readFile(dir / "user" / "registry.bad.1"), "junk\n");
+    EXPECT_EQ(readText(dir / "user" / "registry.bad"), garbage);
+    EXPECT_EQ(readText(dir / "user" / "registry.bad.1"), "junk\n");
 }
 
 TEST_F(RegistryTest, ReadsSeeChangesOfOtherWriters) {

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <sys/wait.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "support/Files.h"
 
 // ID3v2 tags built byte by byte for the forms no tagger at hand writes
 // (2.2, a 2.4 footer, unsynchronisation), and mutagen, run at test time,
@@ -81,18 +80,11 @@ inline std::optional<std::string> mutagen(const std::string& script,
         "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TCON, COMM, TDRC\n"
         "from mutagen.apev2 import APEv2\n" +
         "p = sys.argv[1]\n" + script + "\nPYEOF\n";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    testsupport::ShellRun run = testsupport::shell(command);
+    if (run.exitCode != 0) {
         return std::nullopt;
     }
-    return out;
+    return std::move(run.out);
 }
 
 }  // namespace tagfixtures

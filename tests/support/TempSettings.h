@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ProductKey.h"
 #include "platform/Registry.h"
 
 // Points the program's settings and data at a private folder for the whole test
@@ -61,7 +62,5 @@ class TempSettings {
         return base / "machine";
     }
     static std::filesystem::path Hive(const std::filesystem::path& dir) { return dir / "registry"; }
-    static std::string Key(std::string_view subkey) {
-        return "Software\\Corvanta\\MP3 Melodux\\" + std::string(subkey);
-    }
+    static std::string Key(std::string_view subkey) { return platform::productSubkey(subkey); }
 };

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/Files.h"
 #include "support/TagFixtures.h"
 #include "support/TempDir.h"
 
@@ -206,6 +207,17 @@ print(t["COMM::eng"].text[0], t["COMM:iTunNORM:eng"].text[0])
     ASSERT_TRUE(tags::writeExtendedTags(footer, title));
     EXPECT_EQ(mutagen("t = ID3(p)\nprint(t['TIT2'].text[0], t['TCON'].text[0])", footer),
               kLongTitle + " Folk\n");
+
+    // A tag that claims 250 MB, with or without a footer, is refused: the
+    // file neither grows to match nor loses its audio to the save.
+    for (const uint8_t flags : {uint8_t{0}, uint8_t{0x10}}) {
+        Bytes huge = tag(4, flags, frame(4, "TIT2", text(3, bytes("x"))));
+        huge[6] = 0x77;
+        const std::string claimed = Mp3With(huge, "claimed.mp3");
+        const Bytes before = testsupport::readBytes(claimed);
+        EXPECT_FALSE(tags::writeExtendedTags(claimed, title));
+        EXPECT_TRUE(testsupport::readBytes(claimed) == before) << int{flags};
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/AsciiText.h"
 #include "platform/cd/CdioLog.h"
 
 namespace platform::cd {
@@ -30,13 +31,7 @@ char upper(char c) {
 }
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
+    return platform::trim(s, " \t\r");
 }
 
 }  // namespace

@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/AsciiText.h"
+
 namespace platform::wma {
 
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 std::optional<int> leadingNumber(const std::optional<std::string>& text) {
     if (!text) {
@@ -30,7 +26,7 @@ std::optional<int> leadingNumber(const std::optional<std::string>& text) {
 
 std::vector<Attributes::Entry>::const_iterator Attributes::find(std::string_view name) const {
     return std::find_if(entries_.begin(), entries_.end(),
-                        [&](const Entry& e) { return sameName(e.first, name); });
+                        [&](const Entry& e) { return platform::equalsIgnoreCase(e.first, name); });
 }
 
 std::optional<std::string> Attributes::get(std::string_view name) const {

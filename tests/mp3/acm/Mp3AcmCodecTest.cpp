@@ -1,12 +1,18 @@
-// The codec's face to the compression layer: its format records, the
-// formats it offers, suggestions and which conversions it agrees to open.
+// The codec's face to the compression layer, as the program registers it:
+// its format records, the formats it offers, suggestions, which
+// conversions it agrees to open, and what it makes of ffmpeg's files.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
-#include "Mp3AcmTestSupport.h"
+#include "TestWave.h"
+#include "mp3/acm/Mp3AcmCodec.h"
+#include "mp3/acm/Mp3CodecSetup.h"
 #include "mp3/acm/Mp3WaveFormat.h"
+#include "platform/acm/CodecRegistry.h"
 #include "platform/acm/Stream.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -14,8 +20,17 @@ using mp3::acm::Mp3AcmCodec;
 using mp3::acm::Mp3WaveFormat;
 using platform::WaveFormat;
 using namespace platform::acm;
-using mp3acmtest::only;
-using mp3acmtest::withMp3;
+
+const CodecRegistry& withMp3() {
+    mp3::acm::registerMp3Codec();
+    return *CodecRegistry::current();
+}
+
+SuggestFilter only(uint16_t tag) {
+    SuggestFilter filter;
+    filter.tag = tag;
+    return filter;
+}
 
 TEST(Mp3WaveFormat, RecordHasTheLayoutOtherWritersUse) {
     const auto record = Mp3WaveFormat::constantBitrate(44100, 2, 128000, 1057).record();
@@ -42,7 +57,7 @@ TEST(Mp3WaveFormat, RecordHasTheLayoutOtherWritersUse) {
 }
 
 TEST(Mp3AcmCodec, EveryOfferedFormatOpensFromItsSuggestedPcm) {
-    const auto codecs = withMp3();
+    const auto& codecs = withMp3();
     const auto offered = codecs.formats(kTagMpegLayer3);
     ASSERT_FALSE(offered.empty());
     std::set<std::string> texts;
@@ -62,7 +77,7 @@ TEST(Mp3AcmCodec, EveryOfferedFormatOpensFromItsSuggestedPcm) {
 }
 
 TEST(Mp3AcmCodec, SuggestsBetweenPcmAndTheTag) {
-    const auto codecs = withMp3();
+    const auto& codecs = withMp3();
     const auto mp3 = codecs.suggest(WaveFormat::pcm(2, 44100, 16), only(kTagMpegLayer3));
     ASSERT_TRUE(mp3);
     EXPECT_EQ(mp3->avgBytesPerSec(), 16000u);  // the encoder's default for the rate
@@ -87,6 +102,36 @@ TEST(Mp3AcmCodec, OpensOnlyConversionsItCanDo) {
     EXPECT_FALSE(codec.open(WaveFormat::pcm(2, 44100, 8), own));
     EXPECT_FALSE(codec.open(WaveFormat::pcm(1, 44100, 16), own));
     EXPECT_FALSE(codec.open(own, WaveFormat::pcm(2, 22050, 16)));
+}
+
+// Our decode of the MP3 WAVE file ffmpeg writes against ffmpeg's own: the
+// same frames, so the same samples but for rounding, once the start is
+// lined up.
+TEST(Mp3AcmCodec, DecodesWhatFfmpegWrites) {
+    if (!acmtest::haveTool("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is needed";
+    }
+    const testsupport::TempDir dir;
+    const auto theirs = dir / "ffmpeg.wav";
+    ASSERT_TRUE(
+        acmtest::run("ffmpeg -nostdin -y -f lavfi -i sine=frequency=1000:sample_rate="
+                     "22050:duration=1.5 -ac 2 -c:a libmp3lame -b:a 64k -f wav '" +
+                     theirs.string() + "'"));
+    const acmtest::WaveFile wave = acmtest::readWave(theirs);
+    ASSERT_EQ(wave.format.tag(), kTagMpegLayer3);
+    const auto ours = acmtest::toSamples(acmtest::convertAll(
+        withMp3(), wave.format, WaveFormat::pcm(2, 22050, 16), wave.data, 4096));
+    std::string complaint;
+    const auto reference = acmtest::ffmpegDecode(theirs, dir / "ffmpeg-pcm.wav", complaint);
+    EXPECT_EQ(complaint, "");
+    ASSERT_FALSE(reference.empty());
+    ASSERT_GE(ours.size(), reference.size());
+    const size_t skip = ours.size() - reference.size();
+    int worst = 0;
+    for (size_t i = 0; i < reference.size(); ++i) {
+        worst = std::max(worst, std::abs(ours[i + skip] - reference[i]));
+    }
+    EXPECT_LE(worst, 2);
 }
 
 }  // namespace

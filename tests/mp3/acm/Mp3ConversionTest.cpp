@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "Mp3AcmTestSupport.h"
 #include "TestWave.h"
 #include "mp3/Mp3FrameHeader.h"
+#include "mp3/acm/Mp3AcmCodec.h"
+#include "mp3/acm/Mp3CodecSetup.h"
 #include "mp3/acm/Mp3WaveFormat.h"
 #include "mp3/reader/ReaderTestSupport.h"
+#include "platform/acm/CodecRegistry.h"
 
 namespace {
 
@@ -18,8 +20,18 @@ using mp3::acm::Mp3AcmCodec;
 using mp3::acm::Mp3WaveFormat;
 using platform::WaveFormat;
 using namespace platform::acm;
-using mp3acmtest::only;
-using mp3acmtest::withMp3;
+
+// The standard codecs and ours, as the program registers them.
+const CodecRegistry& withMp3() {
+    mp3::acm::registerMp3Codec();
+    return *CodecRegistry::current();
+}
+
+SuggestFilter only(uint16_t tag) {
+    SuggestFilter filter;
+    filter.tag = tag;
+    return filter;
+}
 
 const Mp3AcmCodec& codec() {
     static const Mp3AcmCodec instance;
@@ -59,7 +71,7 @@ WaveFormat pcmOf(const WaveFormat& mp3) {
 }
 
 TEST(Mp3Decoding, EqualsTheReaderForTheSameFrames) {
-    const auto codecs = withMp3();
+    const auto& codecs = withMp3();
     for (const char* name : {"v1_44k_joint_128", "v1_44k_vbr_xing", "v1_48k_mono_crc",
                              "v2_22k_joint", "v25_8k_stereo"}) {
         SCOPED_TRACE(name);
@@ -108,7 +120,7 @@ TEST(Mp3Decoding, KeepsACutFrameUntilTheEnd) {
 // The record promises a layout; frames that do not match it are made to
 // fit (channels) or left out (another rate), never passed on as they are.
 TEST(Mp3Decoding, KeepsToTheRecordsLayout) {
-    const auto codecs = withMp3();
+    const auto& codecs = withMp3();
     const auto mono = streamOf("v1_48k_mono_crc");
     const auto asMono = acmtest::toSamples(
         acmtest::convertAll(codecs, mono.format, pcmOf(mono.format), mono.bytes, 4096));
@@ -180,7 +192,7 @@ double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b,
 }
 
 TEST(Mp3Encoding, DecodesBackAtTheStatedDelay) {
-    const auto codecs = withMp3();
+    const auto& codecs = withMp3();
     const auto mp3 = codecs.suggest(WaveFormat::pcm(1, 32000, 16), only(kTagMpegLayer3));
     ASSERT_TRUE(mp3);
     const auto delay = Mp3WaveFormat::parse(*mp3)->codecDelay;

@@ -14,17 +14,6 @@ std::filesystem::path fixture(const std::string& name) {
     return std::filesystem::path(MP3_FIXTURE_DIR) / name;
 }
 
-std::vector<uint8_t> bytesOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 std::vector<uint8_t> id3v2Tag(uint32_t size) {
     std::vector<uint8_t> tag(10 + size, 0);
     std::memcpy(tag.data(), "ID3\x03\x00\x00", 6);

@@ -6,12 +6,17 @@
 #include <vector>
 
 #include "mp3/reader/CNxSSMp3Reader.h"
+#include "support/Files.h"
 
 namespace mp3test {
 
 std::filesystem::path fixture(const std::string& name);
-std::vector<uint8_t> bytesOf(const std::filesystem::path& path);
-void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+inline void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    testsupport::writeBytes(path, bytes);
+}
+inline std::vector<uint8_t> bytesOf(const std::filesystem::path& path) {
+    return testsupport::readBytes(path);
+}
 // A 10-byte ID3v2 header announcing `size` bytes of tag body, and the body.
 std::vector<uint8_t> id3v2Tag(uint32_t size);
 // The reference decode of a fixture rounded and clipped to 16 bits.

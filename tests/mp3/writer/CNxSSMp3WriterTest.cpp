@@ -62,7 +62,7 @@ class Mp3WriterTest : public testing::Test {
     }
     // The output's frames; they must fill the whole file.
     std::vector<Frame> OutputFrames() {
-        const auto file = ReadBytes(target_);
+        const auto file = testsupport::readBytes(target_);
         size_t end = 0;
         auto frames = Frames(file, &end);
         EXPECT_EQ(end, file.size()) << "junk after the frames";
@@ -112,7 +112,7 @@ TEST_F(Mp3WriterTest, CbrFramesFollowThePaddingRuleAndCarryTheFlags) {
 TEST_F(Mp3WriterTest, VbrHeaderGivesTheDurationAndSeeksRight) {
     Chain(Audio(44100, 2, 5.0, 0.01, 5.0), Vbr(60));
     ASSERT_EQ(Convert(), nxss::kFinished) << Writer().LastErrorText();
-    const auto file = ReadBytes(target_);
+    const auto file = testsupport::readBytes(target_);
     const auto frames = OutputFrames();
     mp3::Mp3VbriHeader vbri;
     ASSERT_TRUE(mp3::parseVbriHeader(file.data(), frames[0].header.frameBytes(), vbri));
@@ -125,17 +125,19 @@ TEST_F(Mp3WriterTest, VbrHeaderGivesTheDurationAndSeeksRight) {
     reader.Open(target_.string());
     EXPECT_NEAR(reader.GetLength(), 10000, 60);
     const std::string path = "'" + target_.string() + "'";
-    EXPECT_NEAR(
-        std::atof(
-            Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 " + path).c_str()),
-        10.0, 0.06);
+    EXPECT_NEAR(std::atof(testsupport::shell(
+                              "ffprobe -v error -show_entries format=duration -of csv=p=0 " + path)
+                              .out.c_str()),
+                10.0, 0.06);
     std::vector<int16_t> ours(44100 / 5 * 2);
     for (const int at : {2500, 7500, 1000}) {
         reader.SetPosition(at);
         reader.ReadPcm(reinterpret_cast<uint8_t*>(ours.data()), ours.size() * 2);
         EXPECT_EQ(Rms(ours) > 3000, at > 5000) << "our reader at " << at;
-        const std::string theirs = Shell("ffmpeg -v error -ss " + std::to_string(at / 1000.0) +
-                                         " -i " + path + " -t 0.2 -f s16le -");
+        const std::string theirs =
+            testsupport::shell("ffmpeg -v error -ss " + std::to_string(at / 1000.0) + " -i " +
+                               path + " -t 0.2 -f s16le -")
+                .out;
         std::vector<int16_t> samples(theirs.size() / 2);
         std::memcpy(samples.data(), theirs.data(), samples.size() * 2);
         EXPECT_EQ(Rms(samples) > 3000, at > 5000) << "ffmpeg at " << at;
@@ -181,16 +183,17 @@ TEST_F(Mp3WriterTest, EveryListedFormatEncodesAtEverySpeed) {
                 EXPECT_TRUE(s.suits(rate, channels)) << what;
                 Chain(Audio(static_cast<uint32_t>(rate), static_cast<uint16_t>(channels), 0.1), s);
                 ASSERT_EQ(Convert(), nxss::kFinished) << what << ": " << Writer().LastErrorText();
-                int rc = -1;
-                const std::string report = Shell("mpg123 -q -t " + target_.string() + " 2>&1", &rc);
-                EXPECT_TRUE(rc == 0 && report.empty()) << what << "\n" << report;
+                const auto report =
+                    testsupport::shell("mpg123 -q -t " + target_.string() + " 2>&1");
+                EXPECT_TRUE(report.exitCode == 0 && report.out.empty()) << what << "\n"
+                                                                        << report.out;
             }
         }
     }
 }
 
 TEST_F(Mp3WriterTest, StopAndFailuresKeepThePreviousTarget) {
-    WriteText(target_, "the previous file");
+    testsupport::writeText(target_, "the previous file");
     ::chmod(target_.c_str(), 0640);
     PcmSource& source = Chain(Audio(44100, 2, 5.0), {});
     source.gated = true;
@@ -200,7 +203,7 @@ TEST_F(Mp3WriterTest, StopAndFailuresKeepThePreviousTarget) {
     manager_->Stop();
     source.gate.set();
     Writer().PostCommand(CNxSSActiveComponent::kCmdStop, 0, 0, true);  // the stop has run
-    EXPECT_EQ(ReadText(target_), "the previous file");
+    EXPECT_EQ(testsupport::readText(target_), "the previous file");
 
     const struct {
         Pcm pcm;
@@ -214,7 +217,7 @@ TEST_F(Mp3WriterTest, StopAndFailuresKeepThePreviousTarget) {
     for (const auto& f : failures) {
         Chain(f.pcm, {}, f.failAfter);
         EXPECT_EQ(Convert(), f.code);
-        EXPECT_EQ(ReadText(target_), "the previous file");
+        EXPECT_EQ(testsupport::readText(target_), "the previous file");
         EXPECT_EQ(f.code == nxss::kFail, !Writer().LastErrorText().empty());
     }
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.mp3"}) << "no temporary file left";

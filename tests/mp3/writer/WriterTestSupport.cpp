@@ -1,13 +1,8 @@
 #include "WriterTestSupport.h"
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <random>
 
@@ -76,34 +71,6 @@ std::vector<Frame> Frames(const std::vector<uint8_t>& file, size_t* end) {
     }
     *end = at;
     return frames;
-}
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string ReadText(const std::filesystem::path& path) {
-    const auto bytes = ReadBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-void WriteText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Shell(const std::string& command, int* exitCode) {
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    if (exitCode) {
-        *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return out;
 }
 
 }  // namespace writertest

@@ -1,16 +1,15 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include "mp3/Mp3FrameHeader.h"
 #include "platform/Event.h"
 #include "platform/WaveFormat.h"
 #include "stream/CNxSSComponent.h"
+#include "support/Files.h"
 
-// Sources, frame walkers and shell helpers for the MP3 writer's tests.
+// Sources and frame walkers for the MP3 writer's tests.
 namespace writertest {
 
 struct Pcm {
@@ -52,11 +51,5 @@ struct Frame {
 // The frames from the start of a file, up to the first byte that does not
 // begin a whole frame; `end` is where they stop.
 std::vector<Frame> Frames(const std::vector<uint8_t>& file, size_t* end);
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
-std::string ReadText(const std::filesystem::path& path);
-void WriteText(const std::filesystem::path& path, const std::string& text);
-// Standard output of a shell command, and its exit code.
-std::string Shell(const std::string& command, int* exitCode = nullptr);
 
 }  // namespace writertest

@@ -11,6 +11,7 @@
 #include "platform/acm/ImaAdpcm.h"
 #include "platform/acm/MsAdpcm.h"
 #include "platform/acm/PcmLayout.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -31,11 +32,6 @@ const ExternalCodec kCodecs[] = {
     {"ALaw", kTagALaw, "a-law", "pcm_alaw"},
     {"MuLaw", kTagMuLaw, "u-law", "pcm_mulaw"},
 };
-
-std::vector<uint8_t> readAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 class Interop : public ::testing::TestWithParam<ExternalCodec> {
   protected:
@@ -59,14 +55,14 @@ class Interop : public ::testing::TestWithParam<ExternalCodec> {
         const auto raw = dir_ / "sox.raw";
         EXPECT_TRUE(acmtest::run("sox '" + file.string() + "' -t raw -e signed -b 16 '" +
                                  raw.string() + "'"));
-        return acmtest::toSamples(readAll(raw));
+        return acmtest::toSamples(testsupport::readBytes(raw));
     }
 
     std::vector<int16_t> ffmpegDecode(const std::filesystem::path& file) {
         const auto raw = dir_ / "ffmpeg.raw";
         EXPECT_TRUE(acmtest::run("ffmpeg -v error -y -i '" + file.string() + "' -f s16le '" +
                                  raw.string() + "'"));
-        return acmtest::toSamples(readAll(raw));
+        return acmtest::toSamples(testsupport::readBytes(raw));
     }
 
     std::filesystem::path source(uint32_t rate, uint16_t channels) {
@@ -175,7 +171,7 @@ class PcmInterop : public ::testing::TestWithParam<PcmKind> {
         const auto raw = dir_ / "out.raw";
         EXPECT_TRUE(acmtest::run("ffmpeg -v error -y -i '" + file.string() + "' -f " +
                                  GetParam().rawFormat + " '" + raw.string() + "'"));
-        return readAll(raw);
+        return testsupport::readBytes(raw);
     }
 
     std::vector<uint8_t> ours(const WaveFile& wave) {

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "platform/acm/Stream.h"
+#include "support/Files.h"
 
 namespace acmtest {
 
@@ -109,13 +110,7 @@ bool run(const std::string& command) {
 }
 
 std::string outputOf(const std::string& command) {
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    std::string out;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) {
-        out += static_cast<char>(c);
-    }
-    ::pclose(pipe);
-    return out;
+    return testsupport::shell(command + " 2>&1").out;
 }
 
 std::vector<int16_t> ffmpegDecode(const fs::path& file, const fs::path& pcm,

@@ -64,16 +64,6 @@ Pcm decodeAll(const fs::path& path) {
     return pcm;
 }
 
-std::vector<uint8_t> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeBytes(const fs::path& path, std::span<const uint8_t> bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 size_t findGuid(std::span<const uint8_t> bytes, const AsfGuid& guid) {
     for (size_t i = 0; i + guid.size() <= bytes.size(); ++i) {
         if (guidAt(bytes, i, guid)) {

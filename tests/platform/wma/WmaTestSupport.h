@@ -10,6 +10,7 @@
 #include "platform/wma/AsfGuid.h"
 #include "platform/wma/Attributes.h"
 #include "platform/wma/OutputFormats.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace wmatest {
@@ -47,8 +48,8 @@ void writeWma(const std::filesystem::path& path, const Pcm& pcm,
 // Every block WmaDecoder delivers, joined.
 Pcm decodeAll(const std::filesystem::path& path);
 
-std::vector<uint8_t> readBytes(const std::filesystem::path& path);
-void writeBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+using testsupport::readBytes;
+using testsupport::writeBytes;
 // Offset of the first occurrence of `guid` in `bytes`, or npos.
 size_t findGuid(std::span<const uint8_t> bytes, const platform::wma::AsfGuid& guid);
 // Adds an object (GUID, size, payload) at the end of the file's header
