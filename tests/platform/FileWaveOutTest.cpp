@@ -11,8 +11,6 @@ using std::chrono::milliseconds;
 
 namespace {
 
-const WaveFormat kCd = WaveFormat::pcm(2, 44100, 16);
-
 std::string u32(uint32_t v) {
     return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
                        static_cast<char>(v >> 24)};
@@ -31,7 +29,7 @@ std::string asString(const std::vector<uint8_t>& bytes) {
 
 class FileDeviceTest : public ::testing::Test {
   protected:
-    std::unique_ptr<WaveOutDevice> open(const WaveFormat& format = kCd) {
+    std::unique_ptr<WaveOutDevice> open(const WaveFormat& format = kCdAudio) {
         std::unique_ptr<WaveOutDevice> device;
         EXPECT_EQ(driver->open(-1, format, done.callback(), device), kMmNoError);
         return device;
@@ -123,14 +121,14 @@ TEST_F(FileDeviceTest, OddSizedDataIsPaddedAndANewFormatStartsANewFile) {
 TEST_F(FileDeviceTest, OneDeviceAtATimeAndAMissingFolderFailsTheOpen) {
     auto device = open();
     std::unique_ptr<WaveOutDevice> second;
-    EXPECT_EQ(driver->open(-1, kCd, nullptr, second), kMmAllocated);
+    EXPECT_EQ(driver->open(-1, kCdAudio, nullptr, second), kMmAllocated);
     device.reset();
-    EXPECT_EQ(driver->open(-1, kCd, nullptr, second), kMmNoError);
+    EXPECT_EQ(driver->open(-1, kCdAudio, nullptr, second), kMmNoError);
     second.reset();
 
     auto nowhere = makeFileWaveOutDriver(dir / "missing" / "out.wav", WavePacing::Unpaced);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(nowhere->open(-1, kCd, nullptr, second), kMmError);
+    EXPECT_EQ(nowhere->open(-1, kCdAudio, nullptr, second), kMmError);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("missing"), std::string::npos);
 }
 

@@ -9,7 +9,6 @@ using std::chrono::milliseconds;
 
 namespace {
 
-const WaveFormat kCd = WaveFormat::pcm(2, 44100, 16);
 // Bytes of n milliseconds (n a multiple of 10, so whole frames).
 constexpr uint32_t msBytes(int n) {
     return static_cast<uint32_t>(n) * 441 / 10 * 4;
@@ -19,7 +18,7 @@ class NullDeviceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         driver = makeNullWaveOutDriver(clock);
-        ASSERT_EQ(driver->open(-1, kCd, done.callback(), device), kMmNoError);
+        ASSERT_EQ(driver->open(-1, kCdAudio, done.callback(), device), kMmNoError);
     }
     uint32_t position() {
         uint32_t bytes = 0;
@@ -134,7 +133,7 @@ TEST_F(NullDeviceTest, VolumeIsKeptByTheDriverAcrossDevices) {
     EXPECT_EQ(v, 0xFFFFFFFFu);
     ASSERT_EQ(device->setVolume(0x40008000), kMmNoError);
     device.reset();
-    ASSERT_EQ(driver->open(-1, kCd, nullptr, device), kMmNoError);
+    ASSERT_EQ(driver->open(-1, kCdAudio, nullptr, device), kMmNoError);
     ASSERT_EQ(device->getVolume(v), kMmNoError);
     EXPECT_EQ(v, 0x40008000u);
     WaveOutCaps caps;

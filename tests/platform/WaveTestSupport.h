@@ -7,7 +7,11 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/WaveFormat.h"
 #include "platform/WaveOut.h"
+
+// CD audio, the format most device tests play.
+inline const platform::WaveFormat kCdAudio = platform::WaveFormat::pcm(2, 44100, 16);
 
 // Counts done callbacks and lets a test wait for a number of them. The wait
 // bound only keeps a broken device from hanging the suite.

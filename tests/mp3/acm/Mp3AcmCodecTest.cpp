@@ -6,6 +6,7 @@
 #include <cmath>
 #include <set>
 
+#include "Mp3AcmTestSupport.h"
 #include "TestWave.h"
 #include "mp3/acm/Mp3AcmCodec.h"
 #include "mp3/acm/Mp3CodecSetup.h"
@@ -21,16 +22,8 @@ using mp3::acm::Mp3WaveFormat;
 using platform::WaveFormat;
 using namespace platform::acm;
 
-const CodecRegistry& withMp3() {
-    mp3::acm::registerMp3Codec();
-    return *CodecRegistry::current();
-}
-
-SuggestFilter only(uint16_t tag) {
-    SuggestFilter filter;
-    filter.tag = tag;
-    return filter;
-}
+using mp3acmtest::only;
+using mp3acmtest::withMp3;
 
 TEST(Mp3WaveFormat, RecordHasTheLayoutOtherWritersUse) {
     const auto record = Mp3WaveFormat::constantBitrate(44100, 2, 128000, 1057).record();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "Mp3AcmTestSupport.h"
 #include "TestWave.h"
 #include "mp3/Mp3FrameHeader.h"
 #include "mp3/acm/Mp3AcmCodec.h"
@@ -21,17 +22,8 @@ using mp3::acm::Mp3WaveFormat;
 using platform::WaveFormat;
 using namespace platform::acm;
 
-// The standard codecs and ours, as the program registers them.
-const CodecRegistry& withMp3() {
-    mp3::acm::registerMp3Codec();
-    return *CodecRegistry::current();
-}
-
-SuggestFilter only(uint16_t tag) {
-    SuggestFilter filter;
-    filter.tag = tag;
-    return filter;
-}
+using mp3acmtest::only;
+using mp3acmtest::withMp3;
 
 const Mp3AcmCodec& codec() {
     static const Mp3AcmCodec instance;
