@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,16 +101,17 @@ std::optional<PlayOptions> parseOptions(const Args& args) {
 }
 
 // The names on the command line as the player's list: entries with the
-// title and artist their files carry (else the name itself).
+// title and artist their files carry (else the file's name).
 class NameList final : public app::PlayerRecordingPanel {
   public:
     NameList(const std::vector<std::string>& names, int32_t selected) : selected_(selected) {
         const auto manager = engine().makeManager();
         for (const std::string& name : names) {
-            Entry entry{0, name, name, {}, 0};
+            const std::string fileName = std::filesystem::path(name).filename().string();
+            Entry entry{0, name, fileName, {}, 0};
             NxRef<CNxSSInfo> info;
             if (manager->GetInfo(name, info) == 0 && info) {
-                entry.title = info->GetTitle().empty() ? name : info->GetTitle();
+                entry.title = info->GetTitle().empty() ? fileName : info->GetTitle();
                 entry.artist = info->GetArtist();
                 entry.lengthSeconds = info->GetDuration() / 1000;
             }
