@@ -53,9 +53,8 @@ CPlayController::~CPlayController() {
     settings_.write(settings::kVolume, volume_ / 100);
     settings_.write(settings::kShuffleMode, shuffle_ ? 1 : 0);
     settings_.write(settings::kRepeatMode, repeat_);
-    std::lock_guard lock(lock_);
     gapChain_ = {};
-    chain_ = {};
+    ReplaceChain({});
     if (sourceList_) {
         sourceList_->removeListener(this);
     }
@@ -92,7 +91,6 @@ uint32_t CPlayController::Play() {
 }
 
 uint32_t CPlayController::PlayFrom(int32_t ms) {
-    std::lock_guard lock(lock_);
     CancelGap();
     gapTenths_ = settings_.read(settings::kInsertBlank) ? settings_.read(settings::kBlankTime) : 0;
     if (isCdTrack(currentPath_) && recordingPanel_ && recordingPanel_->IsRecording()) {
@@ -112,7 +110,7 @@ uint32_t CPlayController::PlayFrom(int32_t ms) {
 // Builds the chain for the current item and shows what it plays.
 uint32_t CPlayController::OpenChain() {
     uint32_t rc = 0;
-    chain_ = MakeChain(currentPath_, chainSender_, rc);
+    ReplaceChain(MakeChain(currentPath_, chainSender_, rc));
     if (!chain_) {
         return rc;
     }
@@ -145,23 +143,19 @@ NxRef<CNxSSManager> CPlayController::MakeChain(const std::string& name, intptr_t
 }
 
 uint32_t CPlayController::Stop() {
-    std::lock_guard lock(lock_);
     CancelGap();
     return chain_ ? chain_->Stop() : 0;
 }
 
 uint32_t CPlayController::Pause() {
-    std::lock_guard lock(lock_);
     return chain_ ? chain_->Pause() : 0;
 }
 
 uint32_t CPlayController::Seek(int32_t ms) {
-    std::lock_guard lock(lock_);
     return chain_ ? chain_->Seek(ms) : 0;
 }
 
 uint32_t CPlayController::Select(int32_t index) {
-    std::lock_guard lock(lock_);
     if (index < 0 || index >= Count()) {
         return nxss::kFail;
     }
@@ -170,7 +164,7 @@ uint32_t CPlayController::Select(int32_t index) {
         return 0;
     }
     if (chain_) {
-        chain_ = {};
+        ReplaceChain({});
         if (listPanel_) {
             listPanel_->ShowOpenPath("");
         }
@@ -196,7 +190,6 @@ int32_t CPlayController::ShuffledPosition() {
 }
 
 uint32_t CPlayController::Next() {
-    std::lock_guard lock(lock_);
     const int32_t count = Count();
     if (count < 1) {
         return 0;
@@ -214,7 +207,6 @@ uint32_t CPlayController::Next() {
 }
 
 uint32_t CPlayController::Previous() {
-    std::lock_guard lock(lock_);
     const int32_t count = Count();
     if (count < 1) {
         return 0;
@@ -232,14 +224,12 @@ uint32_t CPlayController::Previous() {
 }
 
 uint32_t CPlayController::PressPrevious() {
-    std::lock_guard lock(lock_);
     const bool resting = GetStatus() == 0 && !gapPending_;
     const uint32_t rc = Previous();
     return resting || nxss::failed(rc) ? rc : Play();
 }
 
 uint32_t CPlayController::PressNext() {
-    std::lock_guard lock(lock_);
     const bool resting = GetStatus() == 0 && !gapPending_;
     const uint32_t rc = Next();
     return resting || nxss::failed(rc) ? rc : Play();
@@ -253,7 +243,6 @@ bool CPlayController::AtLastItem() const {
 // --- Volume, repeat, shuffle, equalizer
 
 void CPlayController::SetVolume(int32_t volume) {
-    std::lock_guard lock(lock_);
     volume_ = clampVolume(volume);
     for (CNxSSManager* chain : {chain_.get(), gapChain_.get()}) {
         if (chain) {
@@ -287,7 +276,6 @@ void CPlayController::ToggleRepeatAll() {
 }
 
 void CPlayController::SetShuffle(bool on) {
-    std::lock_guard lock(lock_);
     shuffle_ = on;
     reorderPending_ = true;
     if (on) {
@@ -296,19 +284,16 @@ void CPlayController::SetShuffle(bool on) {
 }
 
 void CPlayController::SetEqualizerLevels(const std::array<double, 10>& levels) {
-    std::lock_guard lock(lock_);
     equalizerLevels_ = levels;
     ApplyEqualizer();
 }
 
 void CPlayController::SetEqualizerGain(int32_t gain) {
-    std::lock_guard lock(lock_);
     equalizerGain_ = gain;
     ApplyEqualizer();
 }
 
 void CPlayController::SetEqualizerBypass(bool bypass) {
-    std::lock_guard lock(lock_);
     equalizerBypass_ = bypass;
     ApplyEqualizer();
 }
@@ -328,23 +313,29 @@ void CPlayController::ApplyEqualizer() {
 // --- State of the chain
 
 int32_t CPlayController::GetLength() {
-    std::lock_guard lock(lock_);
     return chain_ ? chain_->GetLength() : 0;
 }
 
 int32_t CPlayController::GetPosition() {
-    std::lock_guard lock(lock_);
     return chain_ ? chain_->GetPosition() : 0;
 }
 
 int32_t CPlayController::GetStatus() {
-    std::lock_guard lock(lock_);
     return chain_ ? chain_->GetStatus() : 0;
 }
 
 uint32_t CPlayController::CopyPlayingData(void* buffer, uint32_t frames) {
     std::lock_guard lock(lock_);
     return chain_ ? chain_->CopyPlayingData(buffer, frames) : 0;
+}
+
+// The chain changes under the lock, so that the spectrum display's thread
+// never meets one half destroyed. Everything else runs on the owner's
+// thread and reads the chain without it; the lock is never held while the
+// database is asked, whose lock its events are delivered under.
+void CPlayController::ReplaceChain(NxRef<CNxSSManager> chain) {
+    std::lock_guard lock(lock_);
+    chain_ = std::move(chain);
 }
 
 bool CPlayController::ChainStopped() {
@@ -365,7 +356,6 @@ CPlayController::Sender CPlayController::SenderOf(intptr_t sender) const {
 }
 
 void CPlayController::OnMessage(uintptr_t code, intptr_t sender) {
-    std::lock_guard lock(lock_);
     switch (SenderOf(sender)) {
         case Sender::Item:
             OnNotify(static_cast<uint32_t>(code));
@@ -379,7 +369,6 @@ void CPlayController::OnMessage(uintptr_t code, intptr_t sender) {
 }
 
 void CPlayController::OnNotify(uint32_t code) {
-    std::lock_guard lock(lock_);
     switch (code) {
         case nxss::kFinished:
             OnFinished();
@@ -489,7 +478,6 @@ void CPlayController::OnGapNotify(uint32_t code) {
     if (code != nxss::kFinished && !nxss::failed(code)) {
         return;
     }
-    std::lock_guard lock(lock_);
     CancelGap();
     if (nxss::failed(code)) {
         ShowError(code);
@@ -570,7 +558,6 @@ void CPlayController::RebuildOrder(bool pinCurrent) {
 }
 
 void CPlayController::OnListEvent(int32_t event) {
-    std::lock_guard lock(lock_);
     switch (static_cast<mdb::ChangeKind>(event)) {
         case mdb::ChangeKind::Added:
         case mdb::ChangeKind::Removed:
@@ -611,7 +598,6 @@ void CPlayController::onChange(const mdb::ChangeEvent& event) {
 // --- Following the panels
 
 void CPlayController::FollowListPanel(bool force) {
-    std::lock_guard lock(lock_);
     if (!listPanel_) {
         return;
     }
@@ -636,7 +622,6 @@ void CPlayController::FollowListPanel(bool force) {
 }
 
 void CPlayController::FollowRecordingPanel(bool force) {
-    std::lock_guard lock(lock_);
     if (!recordingPanel_) {
         return;
     }

@@ -28,7 +28,7 @@ namespace app {
 // It owns at most one chain for the current item; the chains post their
 // notifications to `window`, and the owner hands them back through
 // OnMessage() on its own thread. Every operation runs on the owner's thread
-// except CopyPlayingData(), which the spectrum display calls from its own.
+// except CopyPlayingData(), which the spectrum display may call from its own.
 class CPlayController : private mdb::ChangeListener {
   public:
     static constexpr int32_t kRecordingKind = 5;
@@ -124,6 +124,7 @@ class CPlayController : private mdb::ChangeListener {
 
     Item ItemAt(int32_t index) const;
     uint32_t OpenChain();
+    void ReplaceChain(NxRef<CNxSSManager> chain);
     NxRef<CNxSSManager> MakeChain(const std::string& name, intptr_t& sender, uint32_t& rc);
     void ApplyEqualizer();
     bool ChainStopped();
@@ -153,7 +154,7 @@ class CPlayController : private mdb::ChangeListener {
     PlayerListPanel* listPanel_ = nullptr;
     PlayerRecordingPanel* recordingPanel_ = nullptr;
 
-    std::recursive_mutex lock_;  // the chains and the indices
+    std::mutex lock_;  // changes of the chain, against the spectrum display
     NxRef<CNxSSManager> chain_;
     NxRef<CNxSSManager> gapChain_;  // the silence of a pending gap
     intptr_t chainSender_ = 0;
