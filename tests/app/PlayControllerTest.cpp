@@ -308,6 +308,14 @@ TEST_F(PlayControllerTest, SelectChecksTheIndexAndCdTracksWaitForTheRecording) {
     EXPECT_EQ(player_->CurrentIndex(), 4);
 }
 
+TEST_F(PlayControllerTest, AFileOnlyRecordingListWithoutADiscIsFollowedToo) {
+    tracks_.disc = -1;
+    UseTracks(2);
+    EXPECT_EQ(player_->SourceKind(), CPlayController::kRecordingKind);
+    EXPECT_EQ(player_->FollowedKind(), CPlayController::kRecordingKind);
+    EXPECT_EQ(player_->CurrentIndex(), 0);
+}
+
 TEST_F(PlayControllerTest, VolumeRepeatAndSettings) {
     struct Case {
         int32_t from;
