@@ -34,6 +34,9 @@ class CNxSSActiveComponent : public CNxSSComponent {
     ~CNxSSActiveComponent() override;
 
     virtual void Start() { PostCommand(kCmdStart, 0, 0, false); }
+    // A start that begins at `ms` instead of the beginning, so that nothing
+    // before it is heard (writers start at the beginning regardless).
+    void StartAt(int32_t ms) { PostCommand(kCmdStart, ms, 0, false); }
     virtual void Stop() { PostCommand(kCmdStop, 0, 0, false); }
     virtual void Pause() { PostCommand(kCmdPause, 0, 0, false); }
     virtual void Seek(int32_t ms) { PostCommand(kCmdSeek, ms, 0, false); }

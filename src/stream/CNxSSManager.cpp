@@ -172,6 +172,9 @@ uint32_t CNxSSManager::CommandSink(Call call) {
 uint32_t CNxSSManager::Start() {
     return CommandSink([](CNxSSActiveComponent& sink) { sink.Start(); });
 }
+uint32_t CNxSSManager::StartAt(int32_t ms) {
+    return CommandSink([ms](CNxSSActiveComponent& sink) { sink.StartAt(ms); });
+}
 uint32_t CNxSSManager::Stop() {
     return CommandSink([](CNxSSActiveComponent& sink) { sink.Stop(); });
 }

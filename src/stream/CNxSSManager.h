@@ -54,6 +54,7 @@ class CNxSSManager : public CNxSSObject {
     int32_t GetLength();
     int32_t GetPosition();
     uint32_t Start();
+    uint32_t StartAt(int32_t ms);
     uint32_t Stop();
     uint32_t Pause();
     uint32_t Seek(int32_t ms);

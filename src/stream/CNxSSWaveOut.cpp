@@ -130,7 +130,7 @@ uint32_t CNxSSWaveOut::OnCommand(uint32_t code, int32_t param1, int32_t) {
         case kCmdQuit:
             return DoQuit();
         case kCmdStart:
-            return DoStart();
+            return DoStart(param1);
         case kCmdStop:
             return DoStop();
         case kCmdPause:
@@ -148,7 +148,10 @@ void CNxSSWaveOut::OnCommandFailed() {
     DoStop();
 }
 
-uint32_t CNxSSWaveOut::DoStart() {
+// A start from a position rewinds to it rather than to the beginning: a
+// seek queued behind the start would let the device play the beginning
+// for as long as the worker takes to get to it.
+uint32_t CNxSSWaveOut::DoStart(int32_t fromMs) {
     if (GetState() == kPaused) {
         std::lock_guard lock(deviceMutex_);
         Check(device_->restart());
@@ -159,7 +162,7 @@ uint32_t CNxSSWaveOut::DoStart() {
         DoStop();
     }
     std::lock_guard lock(deviceMutex_);
-    Rewind();
+    Rewind(fromMs);
     SetState(kRunning);
     if (!OpenDevice()) {
         SetState(kStopped);
@@ -337,10 +340,12 @@ uint32_t CNxSSWaveOut::FinishStream() {
     return nxss::kFinished;
 }
 
-void CNxSSWaveOut::Rewind() {
-    if (InputPin()) {
-        InputPin()->SetPosition(0);
+void CNxSSWaveOut::Rewind(int32_t toMs) {
+    if (!InputPin()) {
+        return;
     }
+    const int32_t length = toMs > 0 ? InputPin()->GetLength() : 0;
+    InputPin()->SetPosition(toMs < 0 ? 0 : (toMs > length ? length : toMs));
 }
 
 void CNxSSWaveOut::Check(platform::MmResult result) const {

@@ -59,7 +59,7 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
         bool inUse = false;  // a display tap holds a pointer into it
     };
 
-    uint32_t DoStart();
+    uint32_t DoStart(int32_t fromMs);
     uint32_t DoStop();
     uint32_t DoPause();
     uint32_t DoSeek(int32_t ms);
@@ -70,7 +70,7 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     void CloseDevice();
     uint32_t Refill();
     uint32_t FinishStream();
-    void Rewind();
+    void Rewind(int32_t toMs = 0);
     void Check(platform::MmResult result) const;
     Block* PlayingBlock(uint32_t frames, uint32_t& offset);
 

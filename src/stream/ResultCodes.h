@@ -27,7 +27,9 @@ inline constexpr uint32_t kStopped = 0x03EA00CA;
 inline constexpr uint32_t kFinished = 0x03EA00CB;
 inline constexpr uint32_t kPauseChanged = 0x03EA00CC;
 
-// Application errors.
+// Application codes: the player stopped after the last item (a status),
+// a CD track asked to play while recording.
+inline constexpr uint32_t kStoppedAtEnd = 0x03E90001;
 inline constexpr uint32_t kCdWhileRecording = 0x83E90002;
 
 // Framework errors.

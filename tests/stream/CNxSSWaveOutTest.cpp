@@ -138,6 +138,17 @@ TEST_F(WaveOutTest, StartWhilePlayingRestartsFromTheBeginning) {
     EXPECT_EQ(device_.openCalls, 2);
 }
 
+TEST_F(WaveOutTest, StartAtBeginsThereAndALaterStartAtTheBeginning) {
+    Build(5000);
+    renderer_->StartAt(3000);
+    EXPECT_EQ(Next(), nxss::kStarted);
+    EXPECT_EQ(renderer_->GetPosition(), 3000);
+    EXPECT_EQ(device_.writes, 4);  // the last 2 s in half-second blocks, nothing before
+    renderer_->Start();
+    EXPECT_EQ(Next(), nxss::kStarted);
+    EXPECT_EQ(renderer_->GetPosition(), 0);
+}
+
 TEST_F(WaveOutTest, BusyDeviceIsTriedSixTimesThenReported) {
     device_.openResults.assign(6, platform::kMmAllocated);
     Build(1000);
