@@ -1,10 +1,12 @@
-# Optimisation per build type. The whole build takes CMake's flags for its
-# type (Debug -O0 for the debugger and the sanitizer builds, -O2 for the
-# optimised types); code that needs the vectoriser's full effort is named
-# here and gets -O3 in the optimised types only.
-set(MELODUX_HOT_OPTIMISATION "$<$<CONFIG:Release,RelWithDebInfo>:-O3>")
-
-# Gives a target's sources the optimised types' extra effort.
-function(melodux_hot_code target)
-  target_compile_options(${target} PRIVATE ${MELODUX_HOT_OPTIMISATION})
-endfunction()
+# Optimisation per build type, for every target alike. The levels are the
+# project's own rather than CMake's defaults (whose RelWithDebInfo is -O2),
+# so they are set here over any cached value: the decoder and the encoder
+# need the vectoriser's full effort, and one level for the whole build keeps
+# inlined code in headers compiled the same in every library. Debug (the
+# sanitizer builds too) stays unoptimised for the debugger.
+foreach(lang C CXX)
+  set(CMAKE_${lang}_FLAGS_DEBUG "-O0 -g")
+  set(CMAKE_${lang}_FLAGS_RELWITHDEBINFO "-O3 -g -DNDEBUG")
+  set(CMAKE_${lang}_FLAGS_RELEASE "-O3 -DNDEBUG")
+  set(CMAKE_${lang}_FLAGS_MINSIZEREL "-Os -DNDEBUG")
+endforeach()
