@@ -18,6 +18,8 @@ packages=(
     # independent tools the tests check our files against
     sox ffmpeg mpg123 lame
     python3-mutagen
+    # the encoder benchmarks' synthetic items
+    python3-numpy
 )
 
 missing=()

@@ -33,7 +33,8 @@ std::vector<std::string> ripOutputPaths(const cdinfo::CDiscID& disc,
         return {};
     }
     const std::string joint = folder == "/" ? "" : "/";
-    const std::string dotted = "." + std::string(extension);
+    std::string dotted = ".";
+    dotted += extension;
     std::vector<std::string> paths(disc.tracks.size());
     std::set<std::string> taken;
     for (size_t i = 0; i < disc.tracks.size(); ++i) {

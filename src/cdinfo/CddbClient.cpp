@@ -64,7 +64,10 @@ CddbClient::CddbClient(CddbClientOptions options) : options_(std::move(options))
 std::string CddbClient::commandUrl(const std::vector<std::string>& command) const {
     std::string url = options_.serverUrl + "?cmd=";
     for (size_t i = 0; i < command.size(); ++i) {
-        url += (i > 0 ? "+" : "") + urlEncode(command[i]);
+        if (i > 0) {
+            url += '+';
+        }
+        url += urlEncode(command[i]);
     }
     const auto [user, host] = helloNames(options_.mailAddress);
     url += "&hello=" + urlEncode(user) + "+" + urlEncode(host) + "+" + urlEncode(kClientName) +

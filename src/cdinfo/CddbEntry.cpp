@@ -258,7 +258,10 @@ std::string discIdList(const CddbEntry& entry) {
     for (uint32_t id : entry.discIds) {
         char hex[9];
         std::snprintf(hex, sizeof hex, "%08x", id);
-        text += (text.empty() ? "" : ",") + std::string(hex);
+        if (!text.empty()) {
+            text += ',';
+        }
+        text += hex;
     }
     return text;
 }

@@ -57,7 +57,7 @@ std::optional<CddbSite> parseSite(std::string_view line) {
     std::optional<int> port = number<int>(second);
     if (port) {  // protocol levels 1 and 2: no protocol or path words
         site.protocol = "cddbp";
-        site.path = "-";
+        site.path.assign(1, '-');  // not = "-": a false -Wrestrict of GCC 12 at -O3
     } else {
         site.protocol = std::string(second);
         port = number<int>(nextWord(line));

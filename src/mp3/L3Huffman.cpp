@@ -16,7 +16,6 @@ constexpr std::array<L3HuffLookup, sizeof...(Select)> pairLookups(std::index_seq
 }
 
 constexpr std::array<L3HuffLookup, 32> kPairLookups = pairLookups(std::make_index_sequence<32>());
-constexpr L3HuffLookup kQuadLookupA = L3LookupFor<32>::value();
 
 // A 64-bit window on the bits for the hot loops. Bytes past the end read as
 // zeros, as with L3BitReader; after a refill at least 57 bits are ready,
@@ -79,25 +78,42 @@ inline uint32_t decodeEntry(BitCache& bits, const L3HuffLookup& lookup) {
     return entry;
 }
 
-// One requantised value with its escape bits and sign. The sign bit is only
-// there for nonzero values; it is applied without a branch, as it is
-// random.
-template <bool kEscapes>
-inline float pairValue(BitCache& bits, uint32_t magnitude, int linbits, float gain,
-                       const float* pow43) {
-    if (kEscapes && magnitude == 15) {
+// A value's magnitude with the sign bit that follows a nonzero one, as
+// float bits. The signs are applied without a branch, as they are random.
+inline float withSign(float magnitude, uint32_t sign) {
+    uint32_t raw;
+    std::memcpy(&raw, &magnitude, sizeof raw);
+    raw ^= sign << 31;
+    float out;
+    std::memcpy(&out, &raw, sizeof out);
+    return out;
+}
+
+// One pair of a table without escapes: both signs come from one look at the
+// bits after the code word.
+inline void plainPair(BitCache& bits, const L3HuffLookup& lookup, float gain, const float* pow43,
+                      float* out) {
+    const uint32_t entry = decodeEntry(bits, lookup);
+    const uint32_t x = (entry >> 4) & 15;
+    const uint32_t y = entry & 15;
+    const uint32_t nonzeroX = x != 0 ? 1 : 0;
+    const uint32_t nonzeroY = y != 0 ? 1 : 0;
+    const uint32_t signs = bits.peek32();
+    out[0] = withSign(pow43[x] * gain, (signs >> 31) & nonzeroX);
+    out[1] = withSign(pow43[y] * gain, ((signs << nonzeroX) >> 31) & nonzeroY);
+    bits.skip(static_cast<int>(nonzeroX + nonzeroY));
+}
+
+// One value of an escape table: magnitude 15 takes linbits more.
+inline float escapedValue(BitCache& bits, uint32_t magnitude, int linbits, float gain,
+                          const float* pow43) {
+    if (magnitude == 15) {
         magnitude += bits.get(linbits);
     }
     const uint32_t nonzero = magnitude != 0 ? 1 : 0;
     const uint32_t sign = bits.peekBit() & nonzero;
     bits.skip(static_cast<int>(nonzero));
-    const float value = pow43[magnitude] * gain;
-    uint32_t raw;
-    std::memcpy(&raw, &value, sizeof raw);
-    raw ^= sign << 31;
-    float out;
-    std::memcpy(&out, &raw, sizeof out);
-    return out;
+    return withSign(pow43[magnitude] * gain, sign);
 }
 
 // Walks the runs alongside the lines to keep the current gain.
@@ -143,14 +159,30 @@ Regions regionsOf(const L3GranuleSide& g, const L3BandTable& bands, uint32_t ver
     return {{region1, region2, bigEnd}};
 }
 
-template <bool kEscapes>
-int decodeRun(BitCache& bits, const L3HuffLookup& lookup, float gain, int i, int stop, float* xr) {
+// A refill leaves at least 56 bits: two plain pairs (up to 19 code bits and
+// two signs each), or one pair with escapes (up to 2 x 13 linbits more).
+int plainRun(BitCache& bits, const L3HuffLookup& lookup, float gain, int i, int stop, float* xr) {
+    const float* pow43 = l3Pow43();
+    for (; i + 4 <= stop; i += 4) {
+        bits.refill();
+        plainPair(bits, lookup, gain, pow43, xr + i);
+        plainPair(bits, lookup, gain, pow43, xr + i + 2);
+    }
+    if (i < stop) {
+        bits.refill();
+        plainPair(bits, lookup, gain, pow43, xr + i);
+        i += 2;
+    }
+    return i;
+}
+
+int escapeRun(BitCache& bits, const L3HuffLookup& lookup, float gain, int i, int stop, float* xr) {
     const float* pow43 = l3Pow43();
     for (; i < stop; i += 2) {
         bits.refill();
         const uint32_t entry = decodeEntry(bits, lookup);
-        xr[i] = pairValue<kEscapes>(bits, (entry >> 4) & 15, lookup.linbits, gain, pow43);
-        xr[i + 1] = pairValue<kEscapes>(bits, entry & 15, lookup.linbits, gain, pow43);
+        xr[i] = escapedValue(bits, (entry >> 4) & 15, lookup.linbits, gain, pow43);
+        xr[i + 1] = escapedValue(bits, entry & 15, lookup.linbits, gain, pow43);
     }
     return i;
 }
@@ -170,21 +202,65 @@ int decodeBigValues(BitCache& bits, const L3GranuleSide& g, const Regions& regio
             const int run = cursor.seek(i);
             const float gain = cursor.runs.gain[run];
             const int stop = std::min<int>(end, std::max<int>(cursor.runs.end[run], i + 2));
-            i = lookup.linbits > 0 ? decodeRun<true>(bits, lookup, gain, i, stop, xr)
-                                   : decodeRun<false>(bits, lookup, gain, i, stop, xr);
+            i = lookup.linbits > 0 ? escapeRun(bits, lookup, gain, i, stop, xr)
+                                   : plainRun(bits, lookup, gain, i, stop, xr);
         }
     }
     return i;
 }
 
-// A count1 value: 0 or +-gain; the sign bit only follows a 1.
-inline float quadValue(BitCache& bits, uint32_t set, float gain) {
-    const uint32_t sign = bits.peekBit() & set;
-    bits.skip(static_cast<int>(set));
-    uint32_t raw;
-    const float value = set ? gain : 0.0f;
-    std::memcpy(&raw, &value, sizeof raw);
-    raw ^= sign << 31;
+// A count1 quadruple with its signs in one look: indexed by the next bits,
+// an entry holds which values are 1 (bit 3 the first), their signs (bits
+// 4-7 likewise) and the bits taken, code and signs (from bit 8).
+template <int kBits>
+struct QuadWindow {
+    std::array<uint16_t, 1 << kBits> entries;
+};
+
+constexpr uint16_t quadEntry(uint32_t window, int bits, int codeLength, uint32_t quad) {
+    uint32_t signs = 0;
+    int at = bits - codeLength;  // bits left after the code
+    for (int k = 3; k >= 0; --k) {
+        if ((quad >> k) & 1) {
+            --at;
+            signs |= ((window >> at) & 1) << k;
+        }
+    }
+    return static_cast<uint16_t>((bits - at) << 8 | signs << 4 | quad);
+}
+
+// Table A: codes of up to 6 bits; table B: 4 bits, the inverted values.
+constexpr QuadWindow<10> kQuadWindowA = [] {
+    QuadWindow<10> t{};
+    for (uint32_t w = 0; w < t.entries.size(); ++w) {
+        for (uint32_t quad = 0; quad < 16; ++quad) {
+            const int length = kQuadLengthsA[quad];
+            if (w >> (10 - length) == kQuadCodesA[quad]) {
+                t.entries[w] = quadEntry(w, 10, length, quad);
+            }
+        }
+    }
+    return t;
+}();
+constexpr QuadWindow<8> kQuadWindowB = [] {
+    QuadWindow<8> t{};
+    for (uint32_t w = 0; w < t.entries.size(); ++w) {
+        t.entries[w] = quadEntry(w, 8, 4, ~(w >> 4) & 15);
+    }
+    return t;
+}();
+
+inline uint32_t nextQuad(BitCache& bits, bool tableB) {
+    const uint32_t entry = tableB ? kQuadWindowB.entries[bits.peek32() >> 24]
+                                  : kQuadWindowA.entries[bits.peek32() >> 22];
+    bits.skip(static_cast<int>(entry >> 8));
+    return entry;
+}
+
+// A count1 value: 0 or +-gain, from the gain's bits.
+inline float quadValue(uint32_t gainBits, uint32_t entry, int k) {
+    const uint32_t set = (entry >> k) & 1;
+    const uint32_t raw = (gainBits & (0u - set)) ^ (((entry >> (4 + k)) & 1) << 31);
     float out;
     std::memcpy(&out, &raw, sizeof out);
     return out;
@@ -194,18 +270,19 @@ int decodeCount1(BitCache& bits, size_t part3End, bool tableB, int i, RunCursor&
                  float* xr) {
     while (i < kGranuleLines && bits.position() < part3End) {
         bits.refill();
-        const uint32_t quad = tableB ? (~bits.get(4) & 15) : (decodeEntry(bits, kQuadLookupA) & 15);
+        const uint32_t quad = nextQuad(bits, tableB);
         // Runs have even widths, so each pair of the quadruple has one gain.
-        const float low = cursor.gainAt(i);
-        const float high = cursor.gainAt(std::min(i + 2, kGranuleLines - 1));
-        const float v0 = quadValue(bits, quad >> 3, low);
-        const float v1 = quadValue(bits, (quad >> 2) & 1, low);
-        const float v2 = quadValue(bits, (quad >> 1) & 1, high);
-        const float v3 = quadValue(bits, quad & 1, high);
+        uint32_t low;
+        uint32_t high;
+        const float lowGain = cursor.gainAt(i);
+        const float highGain = cursor.gainAt(std::min(i + 2, kGranuleLines - 1));
+        std::memcpy(&low, &lowGain, sizeof low);
+        std::memcpy(&high, &highGain, sizeof high);
         if (bits.position() > part3End) {
             break;  // the last quadruple ran past the granule: drop it
         }
-        store4(xr + i, F4{v0, v1, v2, v3});
+        store4(xr + i, F4{quadValue(low, quad, 3), quadValue(low, quad, 2),
+                          quadValue(high, quad, 1), quadValue(high, quad, 0)});
         i += 4;
     }
     return std::min(i, kGranuleLines);

@@ -91,13 +91,11 @@ constexpr std::array<uint16_t, N> buildLookup(const L3HuffCodeTable& t, int coun
 
 }  // namespace lookup_detail
 
-// The lookup of one code table; Select is a table_select value, or 32 for
-// count1 table A.
+// The lookup of one pair code table; Select is a table_select value.
 template <int Select>
 struct L3LookupFor {
-    static constexpr L3HuffCodeTable kCodes =
-        Select < 32 ? kPairTables[Select].code : L3HuffCodeTable{kQuadCodesA, kQuadLengthsA, 16};
-    static constexpr int kCount = Select == 32 ? 16 : kCodes.width * kCodes.width;
+    static constexpr L3HuffCodeTable kCodes = kPairTables[Select].code;
+    static constexpr int kCount = kCodes.width * kCodes.width;
     static constexpr int kSize = lookup_detail::lookupSize(kCodes, kCount);
     static_assert(kSize <= 0x800, "links hold 11-bit offsets");
     static constexpr std::array<uint16_t, kSize> kEntries =
@@ -107,7 +105,7 @@ struct L3LookupFor {
             return {};
         }
         return {kEntries.data(), lookup_detail::rootBits(kCodes, kCount),
-                Select < 32 ? kPairTables[Select].linbits : 0};
+                kPairTables[Select].linbits};
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 
 namespace mp3 {
@@ -7,6 +8,9 @@ namespace mp3 {
 // Four float lanes. GCC and Clang lower these vector types to SSE on x86-64,
 // NEON on ARM and plain scalar code elsewhere, so one source serves all.
 typedef float F4 __attribute__((vector_size(16)));
+typedef int32_t I4 __attribute__((vector_size(16)));
+typedef int32_t I8 __attribute__((vector_size(32)));
+typedef int16_t S8 __attribute__((vector_size(16)));
 
 inline F4 load4(const float* p) {
     F4 v;
@@ -39,7 +43,6 @@ inline F4 reverse4(F4 a) {
     return __builtin_shufflevector(a, a, 3, 2, 1, 0);
 }
 #else
-typedef int I4 __attribute__((vector_size(16)));
 inline F4 interleaveLow(F4 a, F4 b) {
     return __builtin_shuffle(a, b, I4{0, 4, 1, 5});
 }
@@ -56,6 +59,15 @@ inline F4 reverse4(F4 a) {
     return __builtin_shuffle(a, I4{3, 2, 1, 0});
 }
 #endif
+
+// The low 16 bits of the lanes of a, then of b; with kInterleaved, of a and b
+// in turn.
+template <bool kInterleaved = false>
+inline S8 narrow16(I4 a, I4 b) {
+    const I8 both = kInterleaved ? __builtin_shufflevector(a, b, 0, 4, 1, 5, 2, 6, 3, 7)
+                                 : __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7);
+    return __builtin_convertvector(both, S8);
+}
 
 // Rows r0..r3 become columns.
 inline void transpose4(F4& r0, F4& r1, F4& r2, F4& r3) {

@@ -29,22 +29,35 @@ void interleave(const Mp3DecoderCore& core, int channels, float* out) {
     }
 }
 
-// Rounds to nearest (ties to even) and clamps to 16 bits, four at a time:
-// adding 1.5 * 2^23 leaves the rounded integer in the low mantissa bits.
-void toPcm16(const float* in, size_t count, int16_t* out) {
+// Rounds to nearest (ties to even) and clamps to 16 bits: adding 1.5 * 2^23
+// leaves the rounded integer in the low mantissa bits.
+I4 roundedPcm16(F4 v) {
     const F4 low = splat4(-32768.0f);
     const F4 high = splat4(32767.0f);
-    const F4 magic = splat4(12582912.0f);
-    for (size_t i = 0; i < count; i += 4) {
-        F4 v = load4(in + i);
-        v = v < low ? low : v;
-        v = v > high ? high : v;
-        const F4 shifted = v + magic;
-        int32_t bits[4];
-        std::memcpy(bits, &shifted, sizeof bits);
-        for (int k = 0; k < 4; ++k) {
-            out[i + k] = static_cast<int16_t>(bits[k] - 0x4B400000);
-        }
+    v = v < low ? low : v;
+    v = v > high ? high : v;
+    const F4 shifted = v + splat4(12582912.0f);
+    I4 bits;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    return bits - 0x4B400000;
+}
+
+// Eight samples at a time: every frame's count is a multiple of eight.
+void toPcm16(const float* in, size_t count, int16_t* out) {
+    for (size_t i = 0; i < count; i += 8) {
+        const S8 pcm = narrow16(roundedPcm16(load4(in + i)), roundedPcm16(load4(in + i + 4)));
+        std::memcpy(out + i, &pcm, sizeof pcm);
+    }
+}
+
+// Both channels' planes straight into interleaved 16-bit samples.
+void interleavePcm16(const Mp3DecoderCore& core, int16_t* out) {
+    const float* left = core.pcm(0);
+    const float* right = core.pcm(1);
+    for (int i = 0; i < core.pcmSamples(); i += 4) {
+        const S8 pcm =
+            narrow16<true>(roundedPcm16(load4(left + i)), roundedPcm16(load4(right + i)));
+        std::memcpy(out + 2 * i, &pcm, sizeof pcm);
     }
 }
 
@@ -130,6 +143,10 @@ void Mp3Decoder::write(void* out, bool floating) {
     const size_t count = static_cast<size_t>(core_.pcmSamples() * channels);
     if (floating) {
         interleave(core_, channels, static_cast<float*>(out));
+        return;
+    }
+    if (core_.options().quality == 0 && channels == 2) {
+        interleavePcm16(core_, static_cast<int16_t*>(out));
         return;
     }
     interleave(core_, channels, staging_);

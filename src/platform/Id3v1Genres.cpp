@@ -125,7 +125,15 @@ std::optional<int> id3v1GenreFromText(std::string_view text) {
 
 std::string id3v1GenreText(int genre) {
     const std::string_view name = id3v1GenreName(genre);
-    return name.empty() ? "(" + std::to_string(genre) + ")" : std::string(name);
+    if (!name.empty()) {
+        return std::string(name);
+    }
+    // Appended piece by piece: GCC 12 at -O3 takes "(" + std::string&& for an
+    // overlapping copy (a false -Wrestrict).
+    std::string text = "(";
+    text += std::to_string(genre);
+    text += ')';
+    return text;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "mp3/L3Bands.h"
 #include "mp3/enc/ScalefactorCoding.h"
@@ -14,6 +15,7 @@ constexpr int kExpRange = 700;
 constexpr float kRounding = 0.4054f;
 constexpr float kTiny = 1e-20f;
 constexpr int kOuterPatience = 6;
+constexpr int kNoPeak = std::numeric_limits<int>::min();
 
 struct QuantTables {
     float step34[kExpRange];  // 2^(-3/16 e): divides |xr|^(3/4)
@@ -92,6 +94,10 @@ void GranuleQuantizer::prepare(const GranuleTask& task) {
             e += task.xr[i] * task.xr[i];
         }
         bandMax34_[c] = m;
+        peakExponent_[c] =
+            m > 0.0f ? static_cast<int>(
+                           std::ceil(-16.0 / 3.0 * std::log2((kMaxQuantValue - kRounding) / m)))
+                     : kNoPeak;
         energy_[c] = e;
         const PsyResult& p = *task.psy;
         const float x = b.window < 0 ? p.xminLong[b.band] : p.xminShort[b.band][b.window];
@@ -227,13 +233,9 @@ int GranuleQuantizer::largestExponent(size_t c, float allowed) const {
 int GranuleQuantizer::lowestGain(const State& s) const {
     int gain = 0;
     for (size_t c = 0; c < layout_->size(); ++c) {
-        const float m = bandMax34_[c];
-        if (m <= 0.0f) {
-            continue;
+        if (peakExponent_[c] != kNoPeak) {
+            gain = std::max(gain, peakExponent_[c] + 210 + shiftOf(s, c));
         }
-        const int e =
-            static_cast<int>(std::ceil(-16.0 / 3.0 * std::log2((kMaxQuantValue - kRounding) / m)));
-        gain = std::max(gain, e + 210 + shiftOf(s, c));
     }
     return std::min(gain, 255);
 }

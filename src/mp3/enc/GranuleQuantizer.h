@@ -109,6 +109,9 @@ class GranuleQuantizer {
     bool baseCodable_ = false;
     float xr34_[kGranuleLines] = {};
     float bandMax34_[kLongBands + kShortBands * kWindows] = {};
+    // Per band: the lowest exponent that keeps its peak within the tables
+    // (the int minimum for a silent band), for the gain's lower bound.
+    int peakExponent_[kLongBands + kShortBands * kWindows] = {};
     float xmin_[kLongBands + kShortBands * kWindows] = {};
     float energy_[kLongBands + kShortBands * kWindows] = {};
     int ix_[kGranuleLines] = {};

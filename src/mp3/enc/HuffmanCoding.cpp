@@ -17,6 +17,19 @@ struct Family {
 };
 constexpr Family kFamilies[] = {{1, {1, 0, 0}, 1}, {2, {2, 3, 0}, 2},    {3, {5, 6, 0}, 2},
                                 {5, {7, 8, 9}, 3}, {7, {10, 11, 12}, 3}, {15, {13, 15, 0}, 2}};
+// After the six families: the two escape tables 16 and 24 (their linbits
+// chosen by the largest value).
+constexpr int kEscapeFamily = 6;
+
+constexpr int kZeroBlock = 16;
+
+bool allZero(const int* ix) {
+    int any = 0;
+    for (int k = 0; k < kZeroBlock; ++k) {
+        any |= ix[k];
+    }
+    return any == 0;
+}
 
 int maxAbs(const int* ix, int begin, int end) {
     int m = 0;
@@ -106,35 +119,6 @@ void fixedSplit(const int* ix, const uint16_t* longBounds, HuffmanChoice& c) {
              costOf(ix, end1, bigEnd, &c.table[2]);
 }
 
-void searchSplit(const int* ix, const uint16_t* longBounds, HuffmanChoice& c) {
-    const int bigEnd = c.bigValues * 2;
-    c.bits = 1 << 30;
-    for (int r0 = 0; r0 < 16; ++r0) {
-        int t0 = 0;
-        const int end0 = std::min<int>(longBounds[r0 + 1], bigEnd);
-        const int bits0 = costOf(ix, 0, end0, &t0);
-        for (int r1 = 0; r1 < 8 && r0 + r1 + 2 <= kLongBands; ++r1) {
-            int end1 = 0, unused = 0;
-            regionEnds(longBounds, r0, r1, bigEnd, unused, end1);
-            int t1 = 0, t2 = 0;
-            const int bits = bits0 + costOf(ix, end0, end1, &t1) + costOf(ix, end1, bigEnd, &t2);
-            if (bits < c.bits) {
-                c.bits = bits;
-                c.region0Count = r0;
-                c.region1Count = r1;
-                c.table[0] = t0;
-                c.table[1] = t1;
-                c.table[2] = t2;
-            }
-            if (end1 >= bigEnd) {
-                break;
-            }
-        }
-        if (end0 >= bigEnd) {
-            break;
-        }
-    }
-}
 }  // namespace
 
 int pairTableBits(const int* ix, int begin, int end, int table) {
@@ -189,12 +173,12 @@ PackedLengths packTables(const int* tables, int count) {
 
 const PackedLengths& familyLengths(int family) {
     static const auto kPacked = [] {
-        std::array<PackedLengths, 7> all{};
-        for (int f = 0; f < 6; ++f) {
+        std::array<PackedLengths, kEscapeFamily + 1> all{};
+        for (int f = 0; f < kEscapeFamily; ++f) {
             all[static_cast<size_t>(f)] = packTables(kFamilies[f].tables, kFamilies[f].count);
         }
         const int escapes[2] = {16, 24};
-        all[6] = packTables(escapes, 2);
+        all[kEscapeFamily] = packTables(escapes, 2);
         return all;
     }();
     return kPacked[static_cast<size_t>(family)];
@@ -212,24 +196,24 @@ uint64_t packedSum(const PackedLengths& p, const int* ix, int begin, int end, in
     escapes = count;
     return sum;
 }
-}  // namespace
 
-TableCost bestPairTable(const int* ix, int begin, int end) {
-    if (begin >= end) {
-        return {0, 0};
+int familyOf(int m) {
+    if (m > 15) {
+        return kEscapeFamily;
     }
-    const int m = maxAbs(ix, begin, end);
-    if (m == 0) {
-        return {0, 0};
+    int f = 0;
+    while (m > kFamilies[f].maxValue) {
+        ++f;
     }
+    return f;
+}
+
+// The cheapest table for lines whose largest value is m, from their packed
+// sum for m's family and their count of escapes.
+TableCost cheapestOf(int m, uint64_t sum, int escapes) {
     TableCost best{0, 1 << 30};
-    int escapes = 0;
-    if (m <= 15) {
-        int f = 0;
-        while (m > kFamilies[f].maxValue) {
-            ++f;
-        }
-        const uint64_t sum = packedSum(familyLengths(f), ix, begin, end, escapes);
+    const int f = familyOf(m);
+    if (f < kEscapeFamily) {
         for (int k = 0; k < kFamilies[f].count; ++k) {
             const int bits = static_cast<int>(sum >> (kFieldBits * k) & kFieldMask);
             if (bits < best.bits) {
@@ -238,7 +222,6 @@ TableCost bestPairTable(const int* ix, int begin, int end) {
         }
         return best;
     }
-    const uint64_t sum = packedSum(familyLengths(6), ix, begin, end, escapes);
     for (int k = 0; k < 2; ++k) {
         const int table = escapeTable(k == 0 ? 16 : 24, m);
         const int bits = static_cast<int>(sum >> (kFieldBits * k) & kFieldMask) +
@@ -249,11 +232,105 @@ TableCost bestPairTable(const int* ix, int begin, int end) {
     }
     return best;
 }
+}  // namespace
+
+TableCost bestPairTable(const int* ix, int begin, int end) {
+    if (begin >= end) {
+        return {0, 0};
+    }
+    const int m = maxAbs(ix, begin, end);
+    if (m == 0) {
+        return {0, 0};
+    }
+    int escapes = 0;
+    const uint64_t sum = packedSum(familyLengths(familyOf(m)), ix, begin, end, escapes);
+    return cheapestOf(m, sum, escapes);
+}
+
+namespace {
+// Every region of a split starts and ends on a long band (cut at the end of
+// the big values), so the search costs each band once per family that can
+// code it and sums bands per region: prefix sums per family.
+class BandCosts {
+  public:
+    BandCosts(const int* ix, const uint16_t* longBounds, int bigEnd) {
+        for (int b = 0; b <= kLongBands; ++b) {
+            bound_[b] = std::min<int>(longBounds[b], bigEnd);
+        }
+        for (int b = 0; b < kLongBands; ++b) {
+            max_[b] = maxAbs(ix, bound_[b], bound_[b + 1]);
+            // A region holding this band needs at least the band's family.
+            uint64_t sum[kEscapeFamily + 1] = {};
+            int escapes = 0;
+            for (int f = familyOf(max_[b]); f <= kEscapeFamily; ++f) {
+                sum[f] = packedSum(familyLengths(f), ix, bound_[b], bound_[b + 1], escapes);
+            }
+            escapes_[b + 1] = escapes_[b] + escapes;
+            for (int f = 0; f <= kEscapeFamily; ++f) {
+                prefix_[f][b + 1] = prefix_[f][b] + sum[f];
+            }
+        }
+    }
+    int end(int band) const { return bound_[band]; }
+    // Bands [first, last).
+    TableCost cost(int first, int last) const {
+        int m = 0;
+        for (int b = first; b < last; ++b) {
+            m = std::max(m, max_[b]);
+        }
+        if (m == 0) {
+            return {0, 0};
+        }
+        const int f = familyOf(m);
+        return cheapestOf(m, prefix_[f][last] - prefix_[f][first],
+                          escapes_[last] - escapes_[first]);
+    }
+
+  private:
+    int bound_[kLongBands + 1];
+    int max_[kLongBands];
+    uint64_t prefix_[kEscapeFamily + 1][kLongBands + 1] = {};
+    int escapes_[kLongBands + 1] = {};
+};
+
+void searchSplit(const int* ix, const uint16_t* longBounds, HuffmanChoice& c) {
+    const int bigEnd = c.bigValues * 2;
+    const BandCosts costs(ix, longBounds, bigEnd);
+    c.bits = 1 << 30;
+    for (int r0 = 0; r0 < 16; ++r0) {
+        const TableCost first = costs.cost(0, r0 + 1);
+        for (int r1 = 0; r1 < 8 && r0 + r1 + 2 <= kLongBands; ++r1) {
+            const int split = r0 + r1 + 2;
+            const TableCost second = costs.cost(r0 + 1, split);
+            const TableCost third = costs.cost(split, kLongBands);
+            const int bits = first.bits + second.bits + third.bits;
+            if (bits < c.bits) {
+                c.bits = bits;
+                c.region0Count = r0;
+                c.region1Count = r1;
+                c.table[0] = first.table;
+                c.table[1] = second.table;
+                c.table[2] = third.table;
+            }
+            if (costs.end(split) >= bigEnd) {
+                break;
+            }
+        }
+        if (costs.end(r0 + 1) >= bigEnd) {
+            break;
+        }
+    }
+}
+}  // namespace
 
 HuffmanChoice chooseHuffman(const int* ix, const uint16_t* longBounds, bool windowSwitched,
                             bool fullSearch) {
     HuffmanChoice c;
     int i = kGranuleLines;
+    // The zeros at the top first in blocks (one vector test each), then by pairs.
+    while (i >= kZeroBlock && allZero(ix + i - kZeroBlock)) {
+        i -= kZeroBlock;
+    }
     while (i > 1 && ix[i - 1] == 0 && ix[i - 2] == 0) {
         i -= 2;
     }
