@@ -18,7 +18,10 @@ std::optional<EqualizerLevels> EqualizerLevels::parse(std::string_view text) {
 std::string EqualizerLevels::format() const {
     std::string text;
     for (size_t i = 0; i < kBands; ++i) {
-        text += (i == 0 ? "" : ",") + std::to_string(levels[i]);
+        if (i > 0) {
+            text += ',';
+        }
+        text += std::to_string(levels[i]);
     }
     return text;
 }
