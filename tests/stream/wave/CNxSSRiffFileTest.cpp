@@ -19,7 +19,7 @@ class RiffFileTest : public ::testing::Test {
   protected:
     // Opens an image for reading; the code it fails with, or 0.
     uint32_t OpenImage(const std::string& image, int32_t mode = CNxSSRiffFile::kRead) {
-        WriteFile(dir_ / "in.wav", image);
+        writeText(dir_ / "in.wav", image);
         file_ = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "in.wav").string());
         return ThrownCode([&] { file_->Open(mode); });
     }
@@ -129,14 +129,14 @@ TEST_F(RiffFileTest, UpdateModePatchesAChunkInPlace) {
     fact.dirty = true;
     ASSERT_EQ(file_->Ascend(fact), 0u);
     file_->Close();
-    ASSERT_EQ(OpenImage(ReadFile(dir_ / "in.wav")), 0u);
+    ASSERT_EQ(OpenImage(readText(dir_ / "in.wav")), 0u);
     EXPECT_EQ(file_->GetFact(), 123456u);
-    EXPECT_EQ(ReadFile(dir_ / "in.wav").size(), image.size());
+    EXPECT_EQ(readText(dir_ / "in.wav").size(), image.size());
 }
 
 class RiffCreateTest : public ::testing::Test {
   protected:
-    void SetUp() override { WriteFile(target_, "old contents"); }
+    void SetUp() override { writeText(target_, "old contents"); }
 
     // Writes a small WAVE file through the chunk functions.
     void WriteWave(CNxSSRiffFile& file) {
@@ -161,12 +161,12 @@ TEST_F(RiffCreateTest, TheTargetIsReplacedOnlyAtClose) {
     auto file = MakeNx<CNxSSRiffFile>(nullptr, target_.string());
     file->Open(CNxSSRiffFile::kCreate);
     WriteWave(*file);
-    EXPECT_EQ(ReadFile(target_), "old contents");
+    EXPECT_EQ(readText(target_), "old contents");
     EXPECT_EQ(dir_.names().size(), 2u);  // the target and the temporary file beside it
     file->Close();
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.wav"});
     // Sizes were filled in and the odd data chunk was padded.
-    EXPECT_EQ(ReadFile(target_),
+    EXPECT_EQ(readText(target_),
               Form("WAVE", Chunk("fmt ", FormatBody(kCd)) + Chunk("data", "abc")));
 }
 
@@ -176,13 +176,13 @@ TEST_F(RiffCreateTest, AbortAndDestructionLeaveTheTargetAlone) {
     WriteWave(*file);
     file->Abort();
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.wav"});
-    EXPECT_EQ(ReadFile(target_), "old contents");
+    EXPECT_EQ(readText(target_), "old contents");
 
     file->Open(CNxSSRiffFile::kCreate);
     WriteWave(*file);
     file.reset();
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.wav"});
-    EXPECT_EQ(ReadFile(target_), "old contents");
+    EXPECT_EQ(readText(target_), "old contents");
 }
 
 TEST_F(RiffCreateTest, AnUnwritableFolderFailsAtOpen) {
