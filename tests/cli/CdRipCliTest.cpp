@@ -33,14 +33,7 @@ std::vector<uint8_t> waveData(const fs::path& file) {
     return {};
 }
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testsupport::namesIn;
 
 class CdRipCliTest : public ::testing::Test {
   protected:

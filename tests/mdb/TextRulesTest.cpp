@@ -6,18 +6,9 @@
 
 using namespace mdb;
 
-TEST(TextRules, ContainmentAndOrderIgnoreAsciiCase) {
-    EXPECT_TRUE(containsIgnoreCase("The BEATLES", "beat"));
-    EXPECT_TRUE(containsIgnoreCase("東京事変", "事変"));
-    EXPECT_TRUE(containsIgnoreCase("anything", ""));
-    EXPECT_TRUE(containsIgnoreCase("gone, Ghosts, GHOST", "ghost"));  // later candidates
-    EXPECT_TRUE(containsIgnoreCase("xyz/2.mp3", "2.mp3"));            // needle at the end
-    EXPECT_FALSE(containsIgnoreCase("ghos", "ghost"));
-    EXPECT_FALSE(containsIgnoreCase("beat", "beatles"));
-    std::vector<std::string> names = {"b", "B", "a", "C", "A"};
-    std::sort(names.begin(), names.end(), lessIgnoreCase);
-    EXPECT_EQ(names, (std::vector<std::string>{"A", "a", "B", "b", "C"}));
-}
+// Containment and order ignoring ASCII case are driven through the search
+// (Search.ContainmentIgnoresAsciiCaseAnywhereInTheField) and the playlist
+// names (PlaylistSet.NamesDifferingInCaseAreTwoPlaylistsSideBySide).
 
 // The relative form only for paths inside the folder; resolving turns
 // backslashes into slashes; names, extensions and directories.
