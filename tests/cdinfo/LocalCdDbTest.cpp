@@ -55,7 +55,9 @@ TEST(LocalCdDb, StoresAndFindsEntriesWithTheirTrackStates) {
     EXPECT_FALSE(db.store(0x1234, entry, "../escape"));
 }
 
-TEST(LocalCdDb, TellsDiscsWithTheSameIdApart) {
+// Discs with the same id are told apart by their layout; older files in
+// CP932 are read, unreadable ones skipped.
+TEST(LocalCdDb, TellsDiscsWithTheSameIdApartAndReadsOlderFiles) {
     TempDir dir;
     const LocalCdDb db(dir.path());
     ASSERT_TRUE(db.store(0x1234, entryFor({150, 300}, "First"), "rock"));
@@ -63,17 +65,12 @@ TEST(LocalCdDb, TellsDiscsWithTheSameIdApart) {
     EXPECT_EQ(db.find(0x1234, {150, 300})->entry.title, "First");
     EXPECT_EQ(db.find(0x1234, {150, 301})->entry.title, "Second");
     EXPECT_FALSE(db.find(0x1234, {150, 300, 400}));  // another track count
-}
-
-TEST(LocalCdDb, ReadsOlderFilesInCp932AndSkipsUnreadableOnes) {
-    TempDir dir;
     std::filesystem::create_directories(dir.path() / "misc");
     std::filesystem::create_directories(dir.path() / "rock");
     // "テスト" in CP932, as the desktop program stored it.
     std::ofstream(dir.path() / "misc" / "00000a01", std::ios::binary)
         << "# Track frame offsets:\n#\t150\n#\nDTITLE=\x83\x65\x83\x58\x83\x67\nTTITLE0=x\n";
     std::ofstream(dir.path() / "rock" / "00000b01") << "not an entry\n";
-    const LocalCdDb db(dir.path());
     const auto found = db.find(0x0a01, {150});
     ASSERT_TRUE(found);
     EXPECT_EQ(found->entry.title, "テスト");

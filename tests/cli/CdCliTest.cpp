@@ -63,20 +63,6 @@ TEST_F(CdCliTest, PlaysTracksAndRefusesDataTracks) {
     EXPECT_EQ(data.out, "error 0x83EA000A CD 読み込み中にエラーが発生しました。\n");
 }
 
-// A disc whose first track is 5: tracks are given by the disc's numbers.
-TEST_F(CdCliTest, PlaysDiscsWhoseTracksDoNotStartAtOne) {
-    const auto five = dir_.path() / "five";
-    std::filesystem::create_directory(five);
-    std::ifstream disc(dir_.path() / "disc.bin", std::ios::binary);
-    std::string sectors(100 * 2352, '\0');
-    disc.read(sectors.data(), static_cast<std::streamsize>(sectors.size()));
-    std::ofstream(five / "five.bin", std::ios::binary) << sectors;
-    std::ofstream(five / "five.cue") << "FILE \"five.bin\" BINARY\n  TRACK 05 AUDIO\n"
-                                        "    INDEX 01 00:00:00\n";
-    ::setenv("MELODUX_CD_IMAGES", (five / "five.cue").c_str(), 1);
-    EXPECT_EQ(cli("cd play --device null").out, "Started\nFinished\nposition 1000\n");
-}
-
 TEST_F(CdCliTest, LooksTheDiscUpOnceThenFindsItLocally) {
     cdtest::CddbTestServer server([this](const HttpRequest& r) { return answer(r); });
     EXPECT_NE(cli("cddb lookup --local-only").exitCode, 0);

@@ -33,14 +33,7 @@ std::vector<uint8_t> waveData(const fs::path& file) {
     return {};
 }
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testsupport::namesIn;
 
 class CdRipCliTest : public ::testing::Test {
   protected:
@@ -162,13 +155,8 @@ TEST_F(CdRipCliTest, FormatComesFromTheOptionElseTheRecordingSetting) {
         EXPECT_EQ(namesIn(album), std::vector<std::string>{"Track01.wma"});
     }
 }
-
-}  // namespace
-
-namespace {
-
-// A disc whose sheet numbers its tracks from 5: `cd toc`, the track list
-// and the file names all use those numbers.
+// A disc whose sheet numbers its tracks from 5: `cd toc`, `cd play`, the
+// track list and the file names all use those numbers.
 TEST_F(CdRipCliTest, TracksGoByTheDiscsOwnNumbers) {
     const fs::path five = dir_.path() / "five";
     fs::create_directory(five);
@@ -181,6 +169,8 @@ TEST_F(CdRipCliTest, TracksGoByTheDiscsOwnNumbers) {
     const std::string toc = cli("cd toc").out;
     EXPECT_NE(toc.find("\n5\taudio\t0\t75\t"), std::string::npos) << toc;
     EXPECT_NE(toc.find("\n6\taudio\t75\t90\t"), std::string::npos) << toc;
+    EXPECT_EQ(cli("cd play --device null").out,
+              "Started\nFinished\nposition 1000\nStarted\nFinished\nposition 1000\n");
     const CliRun run = cli(rip("--tracks 6"), false);
     ASSERT_EQ(run.exitCode, 0);
     const fs::path track =

@@ -15,11 +15,15 @@ uint32_t le32(const std::string& bytes, size_t at) {
     return v;
 }
 
-TEST(CliPlay, SilencePlaysToTheNullDeviceAndFinishes) {
+TEST(CliPlay, SilencePlaysToTheEndAndUnknownSourcesReportTheDecoderError) {
     TempSettings settings;
     const CliRun run = cli("play --device null ::SLNC300");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "Started\nFinished\nposition 300\n");
+    const CliRun unknown = cli("play --device null ::SLN");
+    EXPECT_NE(unknown.exitCode, 0);
+    EXPECT_EQ(unknown.out, "error 0x83EA000D このファイルを処理するデコーダが見つかりません。\n");
+    EXPECT_EQ(cli("play --device bogus ::SLNC10").exitCode, 2);
 }
 
 TEST(CliPlay, FileDeviceWritesExactlyWhatWasHeard) {
@@ -38,14 +42,6 @@ TEST(CliPlay, FileDeviceWritesExactlyWhatWasHeard) {
     EXPECT_EQ(le32(bytes, data + 4), 352800u);
     EXPECT_EQ(bytes.size(), data + 8 + 352800);
     EXPECT_EQ(bytes.find_first_not_of('\0', data + 8), std::string::npos);
-}
-
-TEST(CliPlay, UnknownSourcesReportTheDecoderError) {
-    TempSettings settings;
-    const CliRun run = cli("play --device null ::SLN");
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_EQ(run.out, "error 0x83EA000D このファイルを処理するデコーダが見つかりません。\n");
-    EXPECT_EQ(cli("play --device bogus ::SLNC10").exitCode, 2);
 }
 
 TEST(CliErrtext, PrintsTheMessageTextOfACode) {

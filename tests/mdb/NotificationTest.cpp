@@ -83,7 +83,8 @@ TEST(Notification, FlushAllGoesLibraryGroupsThenPlaylists) {
                                                "library"}));  // the last is ItemChanged
 }
 
-TEST(Notification, GroupDestructionIsDeliveredToItsListeners) {
+// Groups and playlists that go tell their listeners Destroyed.
+TEST(Notification, GroupAndPlaylistDestructionIsDeliveredToTheirListeners) {
     Recorder group, list;
     Fixture f;
     MusicItem* a = f.addItem("/m/a.mp3", "T", "X");
@@ -95,11 +96,8 @@ TEST(Notification, GroupDestructionIsDeliveredToItsListeners) {
     EXPECT_EQ(group.kinds(), (std::vector<K>{K::Destroyed}));
     EXPECT_EQ(list.kinds(), (std::vector<K>{K::Added}));  // Removed overwritten by Added
     EXPECT_THROW(f.db->artistGroups().get("X"), NotFoundException);
-}
 
-TEST(Notification, PlaylistRemovalTellsDestroyed) {
     Recorder playlist, set;
-    Fixture f;
     auto& p = f.db->playlists().create("P");
     p.addListener(&playlist);
     f.db->playlists().addListener(&set);

@@ -18,19 +18,6 @@ using mdbtest::writeText;
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::vector<std::string> fileNames(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
-
 TEST(Storage, SaveWritesTheDocumentedFilesAndLoadRestoresEverything) {
     TempDir dir;
     {
@@ -187,7 +174,7 @@ TEST(Storage, SaveIntoAReadOnlyFolderThrowsAndChangesNothing) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readText(dir + "/Library.csv"), library);
     EXPECT_EQ(readText(dir + "/PlayListSet.csv"), index);
-    EXPECT_EQ(fileNames(dir),
+    EXPECT_EQ(testsupport::namesIn(dir),
               (std::vector<std::string>{"Library.csv", "P.m3u", "PlayListSet.csv"}));
 }
 

@@ -6,20 +6,17 @@
 
 using platform::Event;
 
-TEST(Event, AutoResetLetsOneWaitThrough) {
+TEST(Event, AutoResetLetsOneWaitThroughManualStaysSet) {
     Event e(Event::Reset::Auto);
     EXPECT_FALSE(e.wait(0));
     e.set();
     EXPECT_TRUE(e.wait(0));
     EXPECT_FALSE(e.wait(0));
-}
-
-TEST(Event, ManualResetStaysSetUntilReset) {
-    Event e(Event::Reset::Manual, true);
-    EXPECT_TRUE(e.wait(0));
-    EXPECT_TRUE(e.wait(0));
-    e.reset();
-    EXPECT_FALSE(e.wait(0));
+    Event manual(Event::Reset::Manual, true);
+    EXPECT_TRUE(manual.wait(0));
+    EXPECT_TRUE(manual.wait(0));
+    manual.reset();
+    EXPECT_FALSE(manual.wait(0));
 }
 
 TEST(Event, WakesAWaiterOnAnotherThread) {

@@ -30,12 +30,7 @@ class RegistryTest : public ::testing::Test {
 
     Registry makeRegistry() const { return Registry(userPath, machinePath); }
     std::vector<std::string> userFolder() const {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(userPath.parent_path())) {
-            names.push_back(e.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return testsupport::namesIn(userPath.parent_path());
     }
 };
 

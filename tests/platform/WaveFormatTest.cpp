@@ -4,16 +4,15 @@
 
 using platform::WaveFormat;
 
-TEST(WaveFormat, PcmRecordFollowsTheBlockAlignRule) {
+// PCM records follow the block-align rule and compare on sixteen bytes, others
+// on the whole record; stored records parse, short ones are rejected.
+TEST(WaveFormat, BlockAlignComparisonAndStoredRecords) {
     const auto f = WaveFormat::pcm(2, 44100, 16);
     EXPECT_EQ(f.tag(), 1);
     EXPECT_EQ(f.blockAlign(), 4);
     EXPECT_EQ(f.avgBytesPerSec(), 176400u);
     EXPECT_EQ(f.size(), 18u);
     EXPECT_EQ(WaveFormat::pcm(1, 8000, 24).blockAlign(), 3);
-}
-
-TEST(WaveFormat, ComparesPcmOnSixteenBytesAndOthersOnTheWholeRecord) {
     auto a = WaveFormat::pcm(2, 44100, 16);
     auto b = a;
     const uint8_t two[] = {1, 2};
@@ -25,9 +24,6 @@ TEST(WaveFormat, ComparesPcmOnSixteenBytesAndOthersOnTheWholeRecord) {
     a.setExtra(two);
     EXPECT_EQ(a, b);
     EXPECT_EQ(a.size(), 20u);
-}
-
-TEST(WaveFormat, ParsesStoredRecordsAndRejectsShortOnes) {
     auto adpcm = WaveFormat::pcm(1, 22050, 4);
     adpcm.setTag(0x11);
     const uint8_t extra[] = {0xF9, 0x01};

@@ -35,7 +35,9 @@ TEST_F(ManagerTest, SilenceNamesOpenASilenceSource) {
     EXPECT_EQ(manager->OpenSource("/music/a.mp3", source), nxss::kNoDecoder);  // no reader yet
 }
 
-TEST_F(ManagerTest, CdNamesReachTheCdReaderWithDriveAndTrack) {
+// CD names reach the CD reader with drive and track; reader failures keep
+// their codes, but MP3 failures mean no decoder.
+TEST_F(ManagerTest, NamesReachTheirReadersAndFailuresKeepTheirCodes) {
     int drive = -1, track = -1;
     CNxSSComponentCatalog catalog;
     catalog.cd = [&](CNxSSManager& m, int d, int t) -> NxRef<CNxSSComponent> {
@@ -43,15 +45,6 @@ TEST_F(ManagerTest, CdNamesReachTheCdReaderWithDriveAndTrack) {
         track = t;
         return MakeNx<CNxSSSilenceSource>(&m, 1000);
     };
-    auto manager = Make(catalog);
-    NxRef<CNxSSComponent> source;
-    EXPECT_EQ(manager->OpenSource("D:\\Track05.cda", source), 0u);
-    EXPECT_EQ(std::make_pair(drive, track), std::make_pair(3, 5));
-    EXPECT_EQ(manager->OpenSource("D:\\Track00.cda", source), nxss::kNoDecoder);
-}
-
-TEST_F(ManagerTest, ReaderFailuresKeepTheirCodesButMp3FailuresMeanNoDecoder) {
-    CNxSSComponentCatalog catalog;
     catalog.mp3 = [](CNxSSManager&, const std::string&) -> NxRef<CNxSSComponent> {
         throw CNxSSException(nxss::kFileReadFailed);
     };
@@ -60,6 +53,9 @@ TEST_F(ManagerTest, ReaderFailuresKeepTheirCodesButMp3FailuresMeanNoDecoder) {
     };
     auto manager = Make(catalog);
     NxRef<CNxSSComponent> source;
+    EXPECT_EQ(manager->OpenSource("D:\\Track05.cda", source), 0u);
+    EXPECT_EQ(std::make_pair(drive, track), std::make_pair(3, 5));
+    EXPECT_EQ(manager->OpenSource("D:\\Track00.cda", source), nxss::kNoDecoder);
     EXPECT_EQ(manager->OpenSource("a.MP3", source), nxss::kNoDecoder);
     EXPECT_EQ(manager->OpenSource("a.wav", source), nxss::kBadRiff);
     EXPECT_EQ(manager->CreateChainFor("a.wav", ""), nxss::kBadRiff);

@@ -23,7 +23,7 @@ class PcmConverterTest : public ::testing::Test {
         const auto sweep = acmtest::sweep(44100, 2, frames / 44100.0, 0.7);
         const auto bytes = acmtest::toBytes(sweep);
         source_.assign(bytes.begin(), bytes.begin() + size_t{frames} * 4);
-        WriteFile(dir_ / "in.wav", WaveImage(kCd, std::string(source_.begin(), source_.end())));
+        writeText(dir_ / "in.wav", WaveImage(kCd, std::string(source_.begin(), source_.end())));
         auto file = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "in.wav").string());
         file->Open(CNxSSRiffFile::kRead);
         reader_ = MakeNx<CNxSSWaveReader>(nullptr);

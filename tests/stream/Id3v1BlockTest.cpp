@@ -14,7 +14,9 @@ std::string field(const Id3v1Block& b, size_t offset, size_t length) {
     return std::string(b.Bytes().begin() + offset, b.Bytes().begin() + offset + length);
 }
 
-TEST(Id3v1Block, FieldsKeepThirtyBytesAndNeverHalfACharacter) {
+// Text fields keep thirty bytes and never half a character; comment and
+// track share the last bytes; the year is decimal text of at most four digits.
+TEST(Id3v1Block, FieldsCommentTrackAndYear) {
     Id3v1Block b;
     b.SetTitle(std::string(31, 'x'));
     EXPECT_EQ(b.Title(), std::string(30, 'x'));
@@ -25,10 +27,6 @@ TEST(Id3v1Block, FieldsKeepThirtyBytesAndNeverHalfACharacter) {
     b.SetAlbum("アルバム  ");  // trailing blanks are trimmed on reading
     EXPECT_EQ(field(b, 63, 8), "\x83\x41\x83\x8B\x83\x6F\x83\x80");
     EXPECT_EQ(b.Album(), "アルバム");
-}
-
-TEST(Id3v1Block, CommentAndTrackShareTheLastBytes) {
-    Id3v1Block b;
     b.SetComment(std::string(30, 'c'), 5);
     EXPECT_EQ(b.Comment(), std::string(28, 'c'));
     EXPECT_EQ(b.Track(), 5);
@@ -44,10 +42,6 @@ TEST(Id3v1Block, CommentAndTrackShareTheLastBytes) {
     raw[125] = 'x';
     raw[126] = 7;  // byte 125 is not 0: no track, whatever byte 126 holds
     EXPECT_EQ(Id3v1Block(raw).Track(), 0);
-}
-
-TEST(Id3v1Block, YearIsDecimalTextOfAtMostFourDigits) {
-    Id3v1Block b;
     b.SetYear(1999);
     EXPECT_EQ(field(b, 93, 4), "1999");
     b.SetYear(99);

@@ -4,7 +4,7 @@
 
 using namespace nxss;
 
-TEST(SourceName, SilenceNamesFollowTheAtoiRule) {
+TEST(SourceName, SilenceExtensionAndCdTrackNames) {
     EXPECT_EQ(parseSilenceName("::SLNC2000"), 2000);
     EXPECT_EQ(parseSilenceName("::SLNC"), 0);
     EXPECT_EQ(parseSilenceName("::SLNC12ab"), 12);
@@ -12,16 +12,10 @@ TEST(SourceName, SilenceNamesFollowTheAtoiRule) {
     EXPECT_FALSE(parseSilenceName("::SLN"));  // shorter than six characters
     EXPECT_FALSE(parseSilenceName("::slnc100"));
     EXPECT_FALSE(parseSilenceName("x:SLNC100"));
-}
-
-TEST(SourceName, ExtensionsComeFromTheLastPathElement) {
     EXPECT_EQ(lowerExtension("/music/Song.MP3"), "mp3");
     EXPECT_EQ(lowerExtension("/music.d/song"), "");
     EXPECT_EQ(lowerExtension("D:\\Track5.CDA"), "cda");
     EXPECT_EQ(lowerExtension("a.tar.Wav"), "wav");
-}
-
-TEST(SourceName, CdTrackNamesGiveDriveAndTrack) {
     const auto t = parseCdTrackName("D:\\Track05.cda");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->drive, 3);

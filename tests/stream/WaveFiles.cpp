@@ -39,19 +39,6 @@ std::string WaveImage(const platform::WaveFormat& format, std::string_view data)
     return Form("WAVE", Chunk("fmt ", FormatBody(format)) + Chunk("data", data));
 }
 
-void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::string CountingPcm(uint32_t frames) {
     std::string pcm;
     pcm.reserve(size_t{frames} * 4);

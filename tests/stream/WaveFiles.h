@@ -12,6 +12,7 @@
 #include "stream/CNxSSComponent.h"
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSManager.h"
+#include "support/Files.h"
 
 // Byte-level RIFF images for tests, and helpers that drive chains.
 namespace wavetest {
@@ -48,8 +49,8 @@ std::string FormatBody(const platform::WaveFormat& format);
 // "RIFF" "WAVE" with "fmt " and "data".
 std::string WaveImage(const platform::WaveFormat& format, std::string_view data);
 
-void WriteFile(const std::filesystem::path& path, std::string_view bytes);
-std::string ReadFile(const std::filesystem::path& path);
+using testsupport::readText;
+using testsupport::writeText;
 
 // 16-bit stereo 44.1 kHz PCM whose every frame carries its own index, so
 // that any byte offset can be recognised.

@@ -10,6 +10,16 @@
 
 namespace testsupport {
 
+// Names of the files in `folder`, sorted.
+inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> result;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        result.push_back(entry.path().filename().string());
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
 // A fresh folder under the system's temporary folder, removed with its
 // contents at the end of the test (even when a test made it read-only).
 class TempDir {
@@ -34,14 +44,7 @@ class TempDir {
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     // Names of the files in the folder, sorted.
-    std::vector<std::string> names() const {
-        std::vector<std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-            result.push_back(entry.path().filename().string());
-        }
-        std::sort(result.begin(), result.end());
-        return result;
-    }
+    std::vector<std::string> names() const { return namesIn(path_); }
 
   private:
     std::filesystem::path path_;

@@ -34,14 +34,10 @@ class ExtendedTagsTest : public testing::Test {
   protected:
     // The fixture's audio behind `head`.
     std::string Mp3With(const Bytes& head, const std::string& name = "song.mp3") {
-        std::ifstream in(std::filesystem::path(MP3_FIXTURE_DIR) / "v1_44k_joint_128.mp3",
-                         std::ios::binary);
-        const Bytes audio{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         const auto path = dir_.path() / name;
-        std::ofstream out(path, std::ios::binary);
-        const Bytes all = head + audio;
-        out.write(reinterpret_cast<const char*>(all.data()),
-                  static_cast<std::streamsize>(all.size()));
+        testsupport::writeBytes(
+            path, head + testsupport::readBytes(std::filesystem::path(MP3_FIXTURE_DIR) /
+                                                "v1_44k_joint_128.mp3"));
         return path.string();
     }
 

@@ -110,14 +110,13 @@ TEST_F(Id3InfoTest, Id3v2ValuesWinOverTheCutId3v1Fields) {
         GTEST_SKIP() << "python3-mutagen is not installed (scripts/deps.sh)";
     }
     const auto path = Copy("v1_44k_joint_128.mp3", "both.mp3");
-    // A tagger writes ID3v2 with a huge padding; an older one the block.
+    // A tagger writes ID3v2 with a huge padding; an older one the block. How
+    // the frames read is the tag reader's own test (ExtendedTagsTest).
     ASSERT_TRUE(tagfixtures::mutagen(R"(
 t = ID3()
 t.add(TIT2(encoding=1, text=')" + kLongTitle +
                                          R"('))
-t.add(TPE1(encoding=0, text=bytes([0x96,0xe9,0x96,0xbe]).decode('latin-1')))
 t.add(TRCK(encoding=0, text='300/301'))
-t.add(TCON(encoding=0, text='Folk'))
 t.save(p, v2_version=3, padding=lambda info: 1 << 20)
 )",
                                      path));
@@ -130,10 +129,8 @@ t.save(p, v2_version=3, padding=lambda info: 1 << 20)
     EXPECT_EQ(info->GetId3v2Version(), 3);
     EXPECT_EQ(info->GetTitle(), kLongTitle);
     EXPECT_LT(info->Block().Title().size(), kLongTitle.size());
-    EXPECT_EQ(info->GetArtist(), "夜明");
     EXPECT_EQ(info->GetComment(), "v1 comment");
     EXPECT_EQ(info->GetTrack(), 300);
-    EXPECT_EQ(info->GetGenre(), 80);
     // A track the block cannot hold stays out of it.
     info->SetComment("c", info->GetTrack());
     EXPECT_EQ(info->Block().Track(), 0);
@@ -170,9 +167,7 @@ t.save(p, v2_version=3)
 
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
-                            std::filesystem::directory_iterator()),
-              2);
+    EXPECT_EQ(dir_.names(), (std::vector<std::string>{"edit.mp3", "link.mp3"}));
     // Other players see the new values; the file still ends in the block.
     EXPECT_EQ(
         tagfixtures::mutagen(

@@ -33,30 +33,6 @@ double Rms(const std::vector<int16_t>& samples) {
     return samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
 }
 
-PcmSource::PcmSource(Pcm pcm, int failAfter)
-    : CNxSSComponent(nullptr), pcm_(std::move(pcm)), failAfter_(failAfter) {}
-
-bool PcmSource::GetFormat(platform::WaveFormat& format) {
-    format = pcm_.format;
-    return true;
-}
-
-void PcmSource::Read(CNxSSPacket& packet) {
-    if (gated && reads_ > 0) {
-        reached.set();
-        gate.wait();
-    }
-    if (failAfter_ >= 0 && reads_ >= failAfter_) {
-        throw CNxSSException(kReadError);
-    }
-    ++reads_;
-    const size_t channels = pcm_.format.channels();
-    const size_t frames = std::min<size_t>(packet.Capacity(), pcm_.samples.size() / channels - at_);
-    std::memcpy(packet.Data(), pcm_.samples.data() + at_ * channels, frames * channels * 2);
-    packet.SetFrames(static_cast<uint32_t>(frames));
-    at_ += frames;
-}
-
 std::vector<Frame> Frames(const std::vector<uint8_t>& file, size_t* end) {
     std::vector<Frame> frames;
     size_t at = 0;

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "mp3/Mp3FrameHeader.h"
-#include "platform/Event.h"
 #include "platform/WaveFormat.h"
-#include "stream/CNxSSComponent.h"
 #include "support/Files.h"
+#include "support/PcmSource.h"
 
 // Sources and frame walkers for the MP3 writer's tests.
 namespace writertest {
@@ -22,26 +21,10 @@ Pcm Audio(uint32_t rate, uint16_t channels, double seconds, double amplitude = 0
           double noiseSeconds = 0);
 double Rms(const std::vector<int16_t>& samples);
 
-// Delivers a buffer. With a gate, every read after the first waits for the
-// gate (after setting `reached`); the read after `failAfter` reads throws
-// 0x83EB0105.
-class PcmSource : public CNxSSComponent {
-  public:
-    static constexpr uint32_t kReadError = 0x83EB0105;
-
-    explicit PcmSource(Pcm pcm, int failAfter = -1);
-    bool gated = false;
-    platform::Event reached{platform::Event::Reset::Manual};
-    platform::Event gate{platform::Event::Reset::Manual};
-
-    bool GetFormat(platform::WaveFormat& format) override;
-    void Read(CNxSSPacket& packet) override;
-
-  private:
-    const Pcm pcm_;
-    const int failAfter_;
-    size_t at_ = 0;
-    int reads_ = 0;
+// A source of `pcm`; see testsupport::PcmSource for the gate and the failure.
+struct PcmSource : testsupport::PcmSource {
+    explicit PcmSource(const Pcm& pcm, int failAfter = -1)
+        : testsupport::PcmSource(nullptr, pcm.format, pcm.samples, failAfter) {}
 };
 
 struct Frame {

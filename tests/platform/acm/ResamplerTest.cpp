@@ -179,14 +179,11 @@ TEST(Resampler, SixteenBitOutputRoundsAndClipsAtFullScale) {
     EXPECT_EQ(got[1000], 1234);  // unit gain at DC
 }
 
-TEST(Resampler, RefusesRatesItCannotServe) {
+TEST(Resampler, RefusesRatesItCannotServeAndProcessAfterFinish) {
     EXPECT_THROW(Resampler(0, 44100, 2), std::invalid_argument);
     EXPECT_THROW(Resampler(44100, 44100, 0), std::invalid_argument);
     EXPECT_THROW(Resampler(1000, 1000 * 257, 1), std::invalid_argument);
     EXPECT_TRUE(Resampler::supports(1000, 256000));
-}
-
-TEST(Resampler, ProcessAfterFinishNeedsReset) {
     Resampler r(44100, 48000, 1);
     std::vector<float> in(100, 0.1f), out(400);
     r.process(in, out);

@@ -88,19 +88,6 @@ void writeWave(const fs::path& path, const WaveFile& wave) {
     }
 }
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "acmtest-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        throw std::runtime_error("cannot make a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
 bool haveTool(const std::string& name) {
     return run("command -v " + name);
 }

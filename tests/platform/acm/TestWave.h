@@ -9,6 +9,7 @@
 
 #include "platform/WaveFormat.h"
 #include "platform/acm/CodecRegistry.h"
+#include "support/TempDir.h"
 
 // Helpers for exchanging WAVE files with outside tools in tests: a minimal
 // RIFF reader and writer, a temporary folder, and a driver that converts a
@@ -25,17 +26,7 @@ struct WaveFile {
 WaveFile readWave(const std::filesystem::path& path);
 void writeWave(const std::filesystem::path& path, const WaveFile& wave);
 
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
+using TempDir = testsupport::TempDir;
 
 bool haveTool(const std::string& name);
 // Runs a shell command with its output discarded; true when it exits 0.

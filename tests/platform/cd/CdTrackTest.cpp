@@ -66,7 +66,10 @@ TEST(CdTrack, LengthCountsWholeSecondsOnly) {
     EXPECT_EQ(openFake(toc, 3)->lengthMs(), 0u);       // under a second
 }
 
-TEST(CdTrack, RefusesDataTracksAndTracksNotOnTheDisc) {
+// Data tracks and tracks not on the disc are refused; a table that leaves a
+// track nothing to read (its end past the lead-out) fails on open, never as
+// an empty rip that reports success.
+TEST(CdTrack, RefusesDataTracksMissingTracksAndTracksWithoutSectors) {
     const Toc toc = tocOf({{1, true, 0, 100}, {2, false, 100, 100}}, 200);
     CdError error = CdError::None;
     EXPECT_EQ(CdTrack::open(std::make_unique<FakeDisc>(toc), 2, error), nullptr);
@@ -76,6 +79,9 @@ TEST(CdTrack, RefusesDataTracksAndTracksNotOnTheDisc) {
     EXPECT_EQ(CdTrack::open(std::make_unique<FakeDisc>(toc), 0, error), nullptr);
     EXPECT_EQ(CdTrack::open(nullptr, 1, error), nullptr);
     EXPECT_EQ(error, CdError::NoDisc);
+    const Toc cutShort = tocOf({{1, true, 0, 100}, {2, true, 100, 50}}, 100);
+    EXPECT_EQ(CdTrack::open(std::make_unique<FakeDisc>(cutShort), 2, error), nullptr);
+    EXPECT_EQ(error, CdError::ReadFailed);
 }
 
 // Tracks go by the disc's own numbers, whatever their position.
@@ -86,15 +92,6 @@ TEST(CdTrack, OpensTracksByTheDiscsNumbers) {
     CdError error = CdError::None;
     EXPECT_EQ(CdTrack::open(std::make_unique<FakeDisc>(toc), 1, error), nullptr);
     EXPECT_EQ(error, CdError::BadTrack);
-}
-
-// A table that leaves a track nothing to read fails on open, never as an
-// empty rip that reports success.
-TEST(CdTrack, RefusesATrackWithoutSectors) {
-    const Toc toc = tocOf({{1, true, 0, 100}, {2, true, 100, 50}}, 100);
-    CdError error = CdError::None;
-    EXPECT_EQ(CdTrack::open(std::make_unique<FakeDisc>(toc), 2, error), nullptr);
-    EXPECT_EQ(error, CdError::ReadFailed);
 }
 
 TEST(CdTrack, TriesAFailingReadTenTimesInAll) {

@@ -40,14 +40,11 @@ TEST(DriveList, LettersImagesFromDInOrderAndFindsThemEveryWay) {
     EXPECT_EQ(list.find("/dev/sr0"), nullptr);
 }
 
-TEST(DriveList, StopsAtZ) {
+TEST(DriveList, StopsAtZAndSplitsImageListsSkippingBlanks) {
     std::vector<std::string> many(30, "/x/a.cue");
     const DriveList list(imagesOnly(many));
     EXPECT_EQ(list.drives().size(), 23u);
     EXPECT_EQ(list.drives().back().letter(), 'Z');
-}
-
-TEST(DriveList, SplitsImageListsAndSkipsBlankEntries) {
     EXPECT_EQ(splitImageList("/a.cue::/b c.cue: ", ':'),
               (std::vector<std::string>{"/a.cue", "/b c.cue"}));
     EXPECT_EQ(splitImageList(" /a.cue\r\n\n/b.cue\n", '\n'),

@@ -67,8 +67,14 @@ class ProtectedFile : public testing::Test {
     const std::filesystem::path path_ = dir_ / "p.wma";
 };
 
-TEST_F(ProtectedFile, AWrittenFileIsNotProtected) {
+TEST_F(ProtectedFile, AWrittenFileIsNotProtectedAndExtendedEncryptionIsTold) {
     EXPECT_EQ(detectAsfProtection(path_), Protection::None);
+    wmatest::insertHeaderObject(path_, asf::kExtendedContentEncryption,
+                                std::vector<uint8_t>{1, 2, 3, 4});
+    EXPECT_EQ(detectAsfProtection(path_), Protection::ExtendedContentEncryption);
+    // Both objects, as licensed files of that era carry: the older names it.
+    wmatest::insertHeaderObject(path_, asf::kContentEncryption, encryptionPayload());
+    EXPECT_EQ(detectAsfProtection(path_), Protection::ContentEncryption);
 }
 
 // Refused before anything is decoded, by every entry point, and never
@@ -94,15 +100,6 @@ TEST_F(ProtectedFile, ContentEncryptionObjectIsRefusedEverywhere) {
     expectRefused([&] { wmaCodec().rewriteAttributes(path_, Attributes{}); });
     EXPECT_EQ(wmatest::readBytes(path_), before);
     EXPECT_EQ(dir_.names().size(), 1u);
-}
-
-TEST_F(ProtectedFile, ExtendedEncryptionIsTold) {
-    wmatest::insertHeaderObject(path_, asf::kExtendedContentEncryption,
-                                std::vector<uint8_t>{1, 2, 3, 4});
-    EXPECT_EQ(detectAsfProtection(path_), Protection::ExtendedContentEncryption);
-    // Both objects, as licensed files of that era carry: the older names it.
-    wmatest::insertHeaderObject(path_, asf::kContentEncryption, encryptionPayload());
-    EXPECT_EQ(detectAsfProtection(path_), Protection::ContentEncryption);
 }
 
 TEST_F(ProtectedFile, StreamFlaggedAsEncryptedIsTold) {

@@ -19,7 +19,7 @@ class RiffFileTest : public ::testing::Test {
   protected:
     // Opens an image for reading; the code it fails with, or 0.
     uint32_t OpenImage(const std::string& image, int32_t mode = CNxSSRiffFile::kRead) {
-        WriteFile(dir_ / "in.wav", image);
+        writeText(dir_ / "in.wav", image);
         file_ = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "in.wav").string());
         return ThrownCode([&] { file_->Open(mode); });
     }
@@ -90,14 +90,9 @@ TEST_F(RiffFileTest, SizesPastTheEndOfTheFileAreCutToIt) {
     EXPECT_EQ(OpenImage(Form("WAVE", Chunk("fmt ", FormatBody(kCd), 0xFFFFFF00u))), nxss::kFail);
 }
 
-TEST_F(RiffFileTest, Rmp3FormsNeedOnlyData) {
-    ASSERT_EQ(OpenImage(Form("RMP3", Chunk("data", std::string("\xFF\xFB\x90\x00", 4)))), 0u);
-    EXPECT_EQ(file_->GetFormType(), FourCC("RMP3"));
-    EXPECT_EQ(file_->GetSize(), 4u);
-    EXPECT_EQ(OpenImage(Form("RMP3", Chunk("JUNK", "ab"))), nxss::kBadRiff);
-}
-
-TEST_F(RiffFileTest, MissingChunksAndFormsHaveTheirCodes) {
+// Missing chunks and forms have their codes; RMP3 forms need only data;
+// opening twice or in an unknown mode fails.
+TEST_F(RiffFileTest, FormsChunksAndModesDecideWhetherItOpens) {
     EXPECT_EQ(OpenImage(Form("WAVE", Chunk("fmt ", FormatBody(kCd)))), nxss::kBadRiff);
     EXPECT_EQ(OpenImage(Form("WAVE", Chunk("data", "abcd"))), nxss::kBadRiff);
     EXPECT_EQ(OpenImage(Form("AVI ", Chunk("data", "abcd"))), nxss::kChunkNotFound);
@@ -107,9 +102,10 @@ TEST_F(RiffFileTest, MissingChunksAndFormsHaveTheirCodes) {
 
     auto missing = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "nothing.wav").string());
     EXPECT_EQ(ThrownCode([&] { missing->Open(CNxSSRiffFile::kRead); }), nxss::kFileNotFound);
-}
-
-TEST_F(RiffFileTest, OpenTwiceOrInAnUnknownModeFails) {
+    ASSERT_EQ(OpenImage(Form("RMP3", Chunk("data", std::string("\xFF\xFB\x90\x00", 4)))), 0u);
+    EXPECT_EQ(file_->GetFormType(), FourCC("RMP3"));
+    EXPECT_EQ(file_->GetSize(), 4u);
+    EXPECT_EQ(OpenImage(Form("RMP3", Chunk("JUNK", "ab"))), nxss::kBadRiff);
     ASSERT_EQ(OpenImage(WaveImage(kCd, "abcd")), 0u);
     EXPECT_THROW(file_->Open(CNxSSRiffFile::kRead), CNxSSException);
     file_->Close();
@@ -129,14 +125,14 @@ TEST_F(RiffFileTest, UpdateModePatchesAChunkInPlace) {
     fact.dirty = true;
     ASSERT_EQ(file_->Ascend(fact), 0u);
     file_->Close();
-    ASSERT_EQ(OpenImage(ReadFile(dir_ / "in.wav")), 0u);
+    ASSERT_EQ(OpenImage(readText(dir_ / "in.wav")), 0u);
     EXPECT_EQ(file_->GetFact(), 123456u);
-    EXPECT_EQ(ReadFile(dir_ / "in.wav").size(), image.size());
+    EXPECT_EQ(readText(dir_ / "in.wav").size(), image.size());
 }
 
 class RiffCreateTest : public ::testing::Test {
   protected:
-    void SetUp() override { WriteFile(target_, "old contents"); }
+    void SetUp() override { writeText(target_, "old contents"); }
 
     // Writes a small WAVE file through the chunk functions.
     void WriteWave(CNxSSRiffFile& file) {
@@ -157,32 +153,31 @@ class RiffCreateTest : public ::testing::Test {
     std::filesystem::path target_ = dir_ / "out.wav";
 };
 
-TEST_F(RiffCreateTest, TheTargetIsReplacedOnlyAtClose) {
+TEST_F(RiffCreateTest, TheTargetIsReplacedOnlyAtCloseNeverOnAbort) {
     auto file = MakeNx<CNxSSRiffFile>(nullptr, target_.string());
     file->Open(CNxSSRiffFile::kCreate);
     WriteWave(*file);
-    EXPECT_EQ(ReadFile(target_), "old contents");
+    EXPECT_EQ(readText(target_), "old contents");
     EXPECT_EQ(dir_.names().size(), 2u);  // the target and the temporary file beside it
     file->Close();
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.wav"});
     // Sizes were filled in and the odd data chunk was padded.
-    EXPECT_EQ(ReadFile(target_),
+    EXPECT_EQ(readText(target_),
               Form("WAVE", Chunk("fmt ", FormatBody(kCd)) + Chunk("data", "abc")));
-}
 
-TEST_F(RiffCreateTest, AbortAndDestructionLeaveTheTargetAlone) {
-    auto file = MakeNx<CNxSSRiffFile>(nullptr, target_.string());
+    // An abort, or the file going away unclosed, leaves the target alone.
+    writeText(target_, "old contents");
     file->Open(CNxSSRiffFile::kCreate);
     WriteWave(*file);
     file->Abort();
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.wav"});
-    EXPECT_EQ(ReadFile(target_), "old contents");
+    EXPECT_EQ(readText(target_), "old contents");
 
     file->Open(CNxSSRiffFile::kCreate);
     WriteWave(*file);
     file.reset();
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"out.wav"});
-    EXPECT_EQ(ReadFile(target_), "old contents");
+    EXPECT_EQ(readText(target_), "old contents");
 }
 
 TEST_F(RiffCreateTest, AnUnwritableFolderFailsAtOpen) {

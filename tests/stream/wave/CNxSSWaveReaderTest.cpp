@@ -27,7 +27,7 @@ class WaveReaderTest : public ::testing::Test {
   protected:
     // A reader on an image, or the code its opening failed with.
     uint32_t Open(const std::string& image) {
-        WriteFile(dir_ / "in.wav", image);
+        writeText(dir_ / "in.wav", image);
         auto file = MakeNx<CNxSSRiffFile>(nullptr, (dir_ / "in.wav").string());
         reader_ = MakeNx<CNxSSWaveReader>(nullptr);
         return ThrownCode([&] {
@@ -134,7 +134,7 @@ class WaveCatalogTest : public ::testing::Test {
         return MakeNx<CNxSSManager>(std::move(catalog));
     }
     std::string Path(const std::string& name, const std::string& image) {
-        WriteFile(dir_ / name, image);
+        writeText(dir_ / name, image);
         return (dir_ / name).string();
     }
 

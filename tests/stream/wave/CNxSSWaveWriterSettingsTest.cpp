@@ -38,62 +38,52 @@ class WaveSettingsTest : public ::testing::Test {
     TempSettings settings_;
 };
 
-TEST_F(WaveSettingsTest, StoresTheRecordWithItsExactSize) {
+// The record is stored with its exact size and read back; stored values
+// that are no record keep the built-in format; a writer starts with what
+// is stored.
+TEST_F(WaveSettingsTest, StoresLoadsAndDescribesTheRecord) {
     auto settings = NewSettings();
+    EXPECT_EQ(settings->Describe(), "WAVE PCM 44.100 kHz, 16 ﾋﾞｯﾄ, ｽﾃﾚｵ");
+    EXPECT_EQ(
+        std::make_tuple(settings->GetSinkKind(), settings->GetExtension(), settings->GetBitrate()),
+        std::make_tuple(15, std::string("wav"), 1411200u));
     settings->Save();
     EXPECT_EQ(nxss::ReadBinary(kKey, "WaveType").size(), 18u);
+    auto clone = settings->Clone();
     const WaveFormat ima = ImaMono22k();
     ASSERT_EQ(ima.extraSize(), 2u);
     settings->SetTarget(ima);
+    EXPECT_FALSE(clone->IsSame(*settings));  // the copy is its own
+    EXPECT_EQ(settings->Describe().rfind("WAVE IMA ADPCM ", 0), 0u);
     settings->Save();
     EXPECT_EQ(nxss::ReadBinary(kKey, "WaveType").size(), 20u);
     auto loaded = NewSettings();
     loaded->Load();
     EXPECT_EQ(loaded->Target(), ima);
     EXPECT_TRUE(loaded->IsSame(*settings));
-}
 
-TEST_F(WaveSettingsTest, UnusableStoredValuesKeepTheBuiltInFormat) {
+    auto writer = MakeNx<CNxSSWaveWriter>(nullptr, "/nonexistent/out.wav");
+    auto page = wavetest::Interface<CNxSSOptionPage>(*writer, 3);
+    EXPECT_TRUE(page->Settings().IsSame(*settings));
+    EXPECT_FALSE(page->SourceFormat().has_value());  // nothing is connected yet
+    writer->Shutdown();
+
     const std::vector<uint8_t> empty, torn{1, 0, 2, 0, 0x44};
     for (const auto* value : {&empty, &torn}) {
         nxss::WriteBinary(kKey, "WaveType", value);
-        auto settings = NewSettings();
-        settings->Load();
-        EXPECT_EQ(settings->Target(), WaveFormat::pcm(2, 44100, 16));
+        auto fresh = NewSettings();
+        fresh->Load();
+        EXPECT_EQ(fresh->Target(), WaveFormat::pcm(2, 44100, 16));
     }
-}
-
-TEST_F(WaveSettingsTest, DescribesComparesAndClones) {
-    auto settings = NewSettings();
-    EXPECT_EQ(settings->Describe(), "WAVE PCM 44.100 kHz, 16 ﾋﾞｯﾄ, ｽﾃﾚｵ");
-    EXPECT_EQ(
-        std::make_tuple(settings->GetSinkKind(), settings->GetExtension(), settings->GetBitrate()),
-        std::make_tuple(15, std::string("wav"), 1411200u));
-
-    auto clone = settings->Clone();
-    EXPECT_TRUE(clone->IsSame(*settings));
-    settings->SetTarget(ImaMono22k());
-    EXPECT_FALSE(clone->IsSame(*settings));  // the copy is its own
-    EXPECT_EQ(settings->Describe().rfind("WAVE IMA ADPCM ", 0), 0u);
-
     WaveFormat unknown;
     unknown.setTag(0x1234);
     settings->SetTarget(unknown);
     EXPECT_EQ(settings->Describe(), "");
 }
 
-TEST_F(WaveSettingsTest, AWriterStartsWithTheStoredSettings) {
-    auto stored = NewSettings();
-    stored->SetTarget(ImaMono22k());
-    stored->Save();
-    auto writer = MakeNx<CNxSSWaveWriter>(nullptr, "/nonexistent/out.wav");
-    auto page = wavetest::Interface<CNxSSOptionPage>(*writer, 3);
-    EXPECT_TRUE(page->Settings().IsSame(*stored));
-    EXPECT_FALSE(page->SourceFormat().has_value());  // nothing is connected yet
-    writer->Shutdown();
-}
-
-TEST_F(WaveSettingsTest, WithoutCodecsOnlyTheTwentyFourPcmFormatsAreOffered) {
+// Without codecs only the 24 PCM formats are offered; the closest entry
+// goes by channels first, then rate, then bits, the first of equals winning.
+TEST_F(WaveSettingsTest, WithoutCodecsThePcmFormatsAndTheClosestEntry) {
     auto page = MakeNx<CNxSSWaveOptionPage>(nullptr, NewSettings());
     const auto tags = page->FormatTags();
     ASSERT_EQ(tags.size(), 1u);
@@ -104,13 +94,9 @@ TEST_F(WaveSettingsTest, WithoutCodecsOnlyTheTwentyFourPcmFormatsAreOffered) {
     EXPECT_EQ(pcm[0].format, WaveFormat::pcm(1, 8000, 8));
     EXPECT_EQ(pcm[5].text, "11.025Hz, 8 ﾋﾞｯﾄ, ｽﾃﾚｵ");
     EXPECT_EQ(pcm[23].format, WaveFormat::pcm(2, 48000, 16));
-}
 
-TEST_F(WaveSettingsTest, TheClosestEntryIsSelected) {
-    const auto pcm = CNxSSWaveOptionPage::Formats(1);
     using Page = CNxSSWaveOptionPage;
     EXPECT_EQ(Page::ClosestEntry(pcm, WaveFormat::pcm(2, 44100, 16)), 19u);
-    // Channels first, then rate, then bits; the first of equals wins.
     EXPECT_EQ(Page::ClosestEntry(pcm, ImaMono22k()), 8u);
     EXPECT_EQ(Page::ClosestEntry(pcm, WaveFormat::pcm(2, 96000, 24)), 23u);
     EXPECT_EQ(Page::ClosestEntry(pcm, WaveFormat::pcm(1, 9000, 12)), 0u);

@@ -53,7 +53,7 @@ class WaveWriterTest : public ::testing::Test {
     void SetUp() override {
         const auto sweep = acmtest::toBytes(acmtest::sweep(44100, 2, 1.5, 0.7));
         source_ = (dir_ / "in.wav").string();
-        WriteFile(source_, WaveImage(kCd, std::string(sweep.begin(), sweep.end())));
+        writeText(source_, WaveImage(kCd, std::string(sweep.begin(), sweep.end())));
     }
 
     // Converts `input` into `output` with `target`; the final code.
@@ -131,7 +131,7 @@ TEST_F(WaveWriterTest, EveryOfferedFormatIsWrittenAndReadBack) {
                                          (pcm.bitsPerSample() == 8 ? "unsigned" : "signed") +
                                          " -b " + std::to_string(pcm.bitsPerSample()) + " '" +
                                          raw.string() + "'"));
-                const std::string theirs = ReadFile(raw);
+                const std::string theirs = readText(raw);
                 ASSERT_LE(theirs.size(), ours.size());
                 EXPECT_TRUE(std::memcmp(theirs.data(), ours.data(), theirs.size()) == 0);
                 EXPECT_GE(theirs.size() / pcm.blockAlign(), expected);
@@ -155,7 +155,7 @@ TEST_F(WaveWriterTest, PcmIsBitExactAtEveryDepthAndChannelCount) {
             c = static_cast<char>(random());
         }
         const std::string in = (dir_ / "pcm.wav").string(), out = (dir_ / "copy.wav").string();
-        WriteFile(in, WaveImage(format, data));
+        writeText(in, WaveImage(format, data));
         ASSERT_EQ(Convert(in, format, out), nxss::kFinished);
         const auto stored = acmtest::readWave(out);
         EXPECT_EQ(stored.format, format);
@@ -164,24 +164,24 @@ TEST_F(WaveWriterTest, PcmIsBitExactAtEveryDepthAndChannelCount) {
         EXPECT_TRUE(std::string(decoded.begin(), decoded.end()) == data);
         if (acmtest::haveTool("sox")) {
             ASSERT_TRUE(acmtest::run("sox '" + out + "' -D -t raw '" + in + ".raw'"));
-            EXPECT_TRUE(ReadFile(in + ".raw") == data);
+            EXPECT_TRUE(readText(in + ".raw") == data);
         }
     }
 }
 
 TEST_F(WaveWriterTest, ACodecThatCannotWriteLeavesTheTargetAlone) {
     const std::string out = (dir_ / "out.wav").string();
-    WriteFile(out, "previous file");
+    writeText(out, "previous file");
     WaveFormat unknown = kCd;
     unknown.setTag(0x1234);
     EXPECT_EQ(Convert(source_, unknown, out), nxss::kNoEncodeCodec);
-    EXPECT_EQ(ReadFile(out), "previous file");
+    EXPECT_EQ(readText(out), "previous file");
     EXPECT_EQ(dir_.names(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
 
 TEST_F(WaveWriterTest, StoppedOrFailedJobsLeaveTheTargetAlone) {
     const std::string out = (dir_ / "out.wav").string();
-    WriteFile(out, "previous file");
+    writeText(out, "previous file");
     {
         auto source = MakeNx<EndlessSource>();
         auto writer = DirectWriter(*source, out);
@@ -191,7 +191,7 @@ TEST_F(WaveWriterTest, StoppedOrFailedJobsLeaveTheTargetAlone) {
         EXPECT_EQ(window_.size(), 0u);  // writers stop silently
         writer->Shutdown();
     }
-    EXPECT_EQ(ReadFile(out), "previous file");
+    EXPECT_EQ(readText(out), "previous file");
     {
         auto source = MakeNx<EndlessSource>(3);
         auto writer = DirectWriter(*source, out);
@@ -201,7 +201,7 @@ TEST_F(WaveWriterTest, StoppedOrFailedJobsLeaveTheTargetAlone) {
         EXPECT_EQ(writer->GetState(), CNxSSComponent::kStopped);
         writer->Shutdown();
     }
-    EXPECT_EQ(ReadFile(out), "previous file");
+    EXPECT_EQ(readText(out), "previous file");
     EXPECT_EQ(dir_.names(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
 

@@ -172,8 +172,9 @@ class WmaRefusal : public testing::Test {
 };
 
 // Protected files get their own codes, through the manager too, where no
-// reader is kept; the note hears the missing codec's name.
-TEST_F(WmaRefusal, ProtectedFilesAndMissingCodecsGetTheirCodes) {
+// reader is kept; the note hears the missing codec's name. Damaged and
+// missing files get theirs (the layer's own tests cover the kinds of damage).
+TEST_F(WmaRefusal, ProtectedDamagedAndMissingFilesGetTheirCodes) {
     TempSettings settings;
     std::vector<std::string> notes;
     CNxSSComponentCatalog catalog;
@@ -208,10 +209,6 @@ TEST_F(WmaRefusal, ProtectedFilesAndMissingCodecsGetTheirCodes) {
     EXPECT_NE(notes[0].find(path_.string() + ": "), std::string::npos);
     EXPECT_NE(notes[0].find("0x7E7E"), std::string::npos) << notes[0];
     EXPECT_EQ(manager->ChildCount(), 0u);
-}
-
-// The layer's own tests cover the kinds of damage; here their codes.
-TEST_F(WmaRefusal, DamagedOrMissingFilesFailCleanly) {
     wmatest::writeBytes(dir_ / "garbage.wma", std::vector<uint8_t>(4000, 0x5A));
     EXPECT_EQ(OpenCode(dir_ / "garbage.wma"), nxss::kNoDecoder);
     EXPECT_EQ(OpenCode(dir_ / "missing.wma"), nxss::kFileNotFound);  // no such file

@@ -9,7 +9,6 @@
 
 #include "WaveFiles.h"
 #include "WmaTestSupport.h"
-#include "platform/Event.h"
 #include "platform/MessageQueue.h"
 #include "platform/wma/AsfGuid.h"
 #include "stream/CNxSSManager.h"
@@ -17,6 +16,7 @@
 #include "stream/ResultCodes.h"
 #include "stream/wma/CNxSSWmaWriterSettings.h"
 #include "stream/wma/WmaComponents.h"
+#include "support/PcmSource.h"
 #include "support/TempSettings.h"
 
 namespace {
@@ -27,43 +27,10 @@ using wmatest::Pcm;
 using wmatest::kRate;
 constexpr size_t kCodecFrame = 2048;
 
-// Plays a PCM buffer into the chain. With a gate, the read after the first
-// one waits for the gate (and says so), so a test can look at a writer in
-// the middle of its work.
-class PcmSource : public CNxSSComponent {
-  public:
-    PcmSource(CNxSSObject* parent, Pcm pcm) : CNxSSComponent(parent), pcm_(std::move(pcm)) {}
-
-    void UseGate() { gated_ = true; }
-    platform::Event reached{platform::Event::Reset::Manual};
-    platform::Event gate{platform::Event::Reset::Manual};
-
-    bool GetFormat(platform::WaveFormat& format) override {
-        format = pcm_.format();
-        return true;
-    }
-    int32_t GetLength() override { return static_cast<int32_t>(pcm_.frames() * 1000 / pcm_.rate); }
-    int32_t SetPosition(int32_t ms) override {
-        at_ = std::min(pcm_.frames(), size_t(ms) * pcm_.rate / 1000);
-        return 0;
-    }
-    void Read(CNxSSPacket& packet) override {
-        if (gated_ && at_ > 0) {
-            reached.set();
-            gate.wait();
-        }
-        const size_t frames = std::min<size_t>(packet.Capacity(), pcm_.frames() - at_);
-        std::memcpy(packet.Data(), pcm_.samples.data() + at_ * pcm_.channels,
-                    frames * pcm_.channels * 2);
-        packet.SetFrames(static_cast<uint32_t>(frames));
-        at_ += frames;
-    }
-
-  private:
-    const Pcm pcm_;
-    size_t at_ = 0;
-    bool gated_ = false;
-};
+// A source of `pcm` owned by `parent`.
+NxRef<testsupport::PcmSource> Source(CNxSSObject* parent, const Pcm& pcm) {
+    return MakeNx<testsupport::PcmSource>(parent, pcm.format(), pcm.samples);
+}
 
 class WmaWriterTest : public testing::Test {
   protected:
@@ -173,7 +140,7 @@ TEST_F(WmaWriterTest, RequestsFindTheirEntry) {
 // frame: nothing is lost at either end.
 TEST_F(WmaWriterTest, WritesTheChainFaithfully) {
     const Pcm tone = wmatest::tone(kRate, 2, kRate * 3 / 2, kRate / 4);
-    auto source = MakeNx<PcmSource>(manager_.get(), tone);
+    auto source = Source(manager_.get(), tone);
     Chain(source.get(), target_);
     ASSERT_EQ(manager_->Start(), 0u);
     EXPECT_EQ(Next(), nxss::kStarted);
@@ -210,8 +177,8 @@ TEST_F(WmaWriterTest, ConvertsSilenceInTheChosenFormat) {
 // drops the temporary file and posts nothing.
 TEST_F(WmaWriterTest, TargetIsReplacedOnlyByACompleteFile) {
     wmatest::writeBytes(target_, std::vector<uint8_t>{'o', 'l', 'd'});
-    auto source = MakeNx<PcmSource>(manager_.get(), wmatest::tone(kRate, 2, kRate * 10, 0));
-    source->UseGate();
+    auto source = Source(manager_.get(), wmatest::tone(kRate, 2, kRate * 10, 0));
+    source->gated = true;
     Chain(source.get(), target_);
     manager_->Start();
     EXPECT_EQ(Next(), nxss::kStarted);

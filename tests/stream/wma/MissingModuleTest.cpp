@@ -44,7 +44,7 @@ class MissingModule : public testing::Test {
 // Reading: no decoder, and the words name the codec and the module.
 TEST_F(MissingModule, OpeningAWmaFileTellsWhichModuleIsMissing) {
     const auto file = dir_ / "song.wma";
-    wavetest::WriteFile(file, "not decoded before the module is there");
+    wavetest::writeText(file, "not decoded before the module is there");
     NxRef<CNxSSComponent> source;
     EXPECT_EQ(manager_->OpenSource(file.string(), source), nxss::kNoDecoder);
     EXPECT_FALSE(GetErrorText(nxss::kNoDecoder).empty());
