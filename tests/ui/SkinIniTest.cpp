@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "support/TempDir.h"
+#include "ui/SkinDress.h"
 
 namespace {
 
@@ -81,6 +82,31 @@ TEST(SkinIni, AMissingOrOversizedFileReadsAsEmpty) {
     EXPECT_FALSE(ui::SkinIni::load(dir.path() / "Skin.ini").has("Generel", "BaseName"));
     std::ofstream(dir.path() / "Skin.ini") << "[Generel]\nBaseName=Small\n";
     EXPECT_EQ(ui::SkinIni::load(dir.path() / "Skin.ini").value("Generel", "BaseName", ""), "Small");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SkinDress, MissingRectanglesKeepTheirValuesAndNoMeterInfoMeansNoBands) {
+    const ui::SkinIni ini = ui::SkinIni::parse(
+        "[Dress_Equ]\nRcClose=1,2,11,12\nRcBypass=5,6\nUpImage=EquU\n"
+        "MeterInfo=10,4,5,6,2,1,1\n[Dress_SpeM]\nMeterInfo=3,x\n");
+    ui::SkinDress dress;
+    dress.presetList = QRect(7, 7, 3, 3);
+    dress.bypass = QRect(QPoint(0, 0), QPoint(19, 29));
+    ui::readSkinDress(ini, "Dress_Equ", dress);
+    EXPECT_EQ(dress.close, QRect(1, 2, 10, 10));
+    EXPECT_EQ(dress.bypass, QRect(QPoint(5, 6), QPoint(19, 29)));
+    EXPECT_EQ(dress.presetList, QRect(7, 7, 3, 3));
+    EXPECT_EQ(dress.upImage, "EquU");
+    EXPECT_EQ(dress.dnImage, "");
+    EXPECT_EQ(dress.meterInfo, (std::array<int, 7>{10, 4, 5, 6, 2, 1, 1}));
+    ui::readSkinDress(ini, "Dress_SpeM", dress);
+    EXPECT_EQ(dress.meterInfo, (std::array<int, 7>{3, 0, 0, 0, 0, 0, 0}));
+    ui::readSkinDress(ini, "Dress_SpeL", dress);
+    EXPECT_FALSE(dress.meterInfo);
+    EXPECT_EQ(dress.close, QRect(1, 2, 10, 10));
 }
 
 }  // namespace
