@@ -2,14 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QFont>
-#include <QGuiApplication>
-#include <QPainter>
 #include <fstream>
 
 #include "support/TempDir.h"
 #include "ui/BmpBuilder.h"
-#include "ui/DigitStrip.h"
 
 namespace {
 
@@ -18,73 +14,7 @@ using ui::SkinLayout;
 const char* const kSkins[] = {"Navy", "Green", "Orange", "Black"};
 const std::filesystem::path kSkinDir = MELODUX_SKIN_DIR;
 
-// Text needs a font database, which needs an application object.
-void ensureGui() {
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QGuiApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QGuiApplication app(argc, argv);
-    }
-}
-
-// The player as the main window will draw it: the up image, some controls
-// in other states, the numbers, marks, title, slider and volume.
-QImage compose(const ui::CSkin& skin, SkinLayout layout) {
-    const QRegion region = skin.windowRegion(layout);
-    QImage out(region.boundingRect().size() + QSize(16, 16), QImage::Format_RGB32);
-    out.fill(qRgb(200, 200, 200));  // the desktop below the shaped window
-    QPainter p(&out);
-    p.translate(8, 8);
-    p.setClipRegion(region);
-    skin.stateImage(layout, 'U').Draw(p, 0, 0);
-    skin.drawControl(p, layout, ui::kPlay, 'U', true);
-    skin.drawControl(p, layout, ui::kNext, 'F');
-    skin.drawControl(p, layout, ui::kStop, 'D');
-    skin.drawControl(p, layout, ui::kRepeat, 'S');
-    skin.drawControl(p, layout, ui::kZorez, 'F');
-    const QRect volume = skin.controlRect(ui::kVolumeWnd);
-    skin.volumeImage(layout).DrawPart(
-        p, QRect(volume.topLeft(), QSize(volume.width() * 7 / 10, volume.height())),
-        volume.topLeft());
-    const bool mini = layout == SkinLayout::Mini;
-    const auto at = [&](ui::DisplayItem item) { return skin.displayRect(item).topLeft(); };
-    ui::DrawDigits(p, at(ui::DisplayItem::Track).x(), at(ui::DisplayItem::Track).y(),
-                   ui::trackCounterValue(6), 3,
-                   skin.image(mini ? ui::FolderImage::FontB : ui::FolderImage::FontA), false);
-    const ui::SkinImage& timeFont =
-        skin.image(mini ? ui::FolderImage::FontB : ui::FolderImage::FontC);
-    QPoint time = at(ui::DisplayItem::Time);
-    int x = ui::DrawDigits(p, time.x(), time.y(), 3, 2, timeFont, true);
-    x = ui::drawStripCell(p, timeFont, ui::kStripCells, ui::kColonCell, QPoint(x, time.y()));
-    ui::DrawDigits(p, x, time.y(), 42, 2, timeFont, false);
-    ui::drawStripCell(p, skin.image(mini ? ui::FolderImage::RepeatM : ui::FolderImage::Repeat), 3,
-                      2, at(ui::DisplayItem::RepeatMark));
-    ui::drawStripCell(p, skin.image(mini ? ui::FolderImage::ShuffleM : ui::FolderImage::Shuffle), 2,
-                      0, at(ui::DisplayItem::ShuffleMark));
-    if (!mini) {
-        ui::drawStripCell(p, skin.image(ui::FolderImage::Vbr), 2, 1, at(ui::DisplayItem::VbrMark));
-        ui::DrawDigits(p, at(ui::DisplayItem::Bitrate).x(), at(ui::DisplayItem::Bitrate).y(), 192,
-                       3, skin.image(ui::FolderImage::FontD), true);
-        skin.image(ui::FolderImage::Kbps)
-            .Draw(p, at(ui::DisplayItem::KbpsMark).x(), at(ui::DisplayItem::KbpsMark).y());
-        ui::PositionSlider slider = skin.slider();
-        slider.setPosition(350);
-        slider.draw(p, skin.image(ui::FolderImage::PlayPos));
-    }
-    QFont font("Noto Sans CJK JP");
-    font.setPixelSize(11);
-    p.setFont(font);
-    p.setPen(skin.image(ui::FolderImage::Kbps).image().pixel(6, 4));
-    p.drawText(skin.controlRect(ui::kTitleWnd), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromUtf8("夜明けのスキャット — Midnight Drive"));
-    return out;
-}
-
 TEST(CSkin, EveryBuiltSkinLoadsCompletelyInEveryLayout) {
-    ensureGui();
-    std::filesystem::create_directories(MELODUX_PREVIEW_DIR);
     for (const char* name : kSkins) {
         for (const SkinLayout layout : {SkinLayout::Normal, SkinLayout::Wide, SkinLayout::Mini}) {
             SCOPED_TRACE(std::string(name) + " " + std::to_string(static_cast<int>(layout)));
@@ -117,10 +47,6 @@ TEST(CSkin, EveryBuiltSkinLoadsCompletelyInEveryLayout) {
             }
             EXPECT_EQ(skin.stateImage(layout, 'U', true).image(),
                       skin.stateImage(layout, 'S').image());
-            compose(skin, layout)
-                .save(QString("%1/%2-%3.png")
-                          .arg(MELODUX_PREVIEW_DIR, name,
-                               QStringList{"normal", "wide", "mini"}[static_cast<int>(layout)]));
         }
     }
 }
