@@ -1,6 +1,7 @@
 #include "ui/SkinImage.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <vector>
 
 #include "ui/BmpFile.h"
