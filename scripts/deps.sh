@@ -8,6 +8,8 @@ packages=(
     g++ cmake ninja-build pkg-config clang-format
     # fuzz targets: clang with libFuzzer and the sanitizer runtimes
     clang libclang-rt-14-dev
+    # desktop program: Qt 6 Widgets and SVG (skins are rendered from SVG)
+    qt6-base-dev qt6-svg-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # audio output, codecs, CD drives, CDDB

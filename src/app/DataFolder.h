@@ -4,8 +4,8 @@
 
 namespace app {
 
-// The program's read-only data (genre.dat, skins, help): the source tree's
-// assets folder while the program runs from its build tree,
+// The program's read-only data (genre.dat, skins, help): the build tree's
+// data folder while the program runs from its build tree,
 // <prefix>/share/mp3-melodux once installed.
 std::filesystem::path dataFolder();
 
