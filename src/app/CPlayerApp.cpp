@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/AppTexts.h"
 #include "app/CommandLineFiles.h"
+#include "app/SkinFolder.h"
 #include "app/WindowPlacement.h"
 #include "cdinfo/NamingRules.h"
 #include "mdb/Exceptions.h"
@@ -10,13 +11,6 @@
 namespace app {
 
 namespace {
-
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
 
 bool shownAtExit(const std::string& placement) {
     const auto read = WindowPlacement::parse(placement);
@@ -29,7 +23,7 @@ CPlayerApp::CPlayerApp(Services services, SettingsStore& settings,
                        const std::filesystem::path& programFolder)
     : services_(std::move(services)),
       settings_(settings),
-      programFolder_(withSlash(programFolder.string())) {}
+      programFolder_(withTrailingSlash(programFolder.string())) {}
 
 CPlayerApp::~CPlayerApp() = default;
 
@@ -72,13 +66,7 @@ bool CPlayerApp::start(const std::vector<std::string>& arguments) {
 }
 
 bool CPlayerApp::findSkin() {
-    std::string folder =
-        settings_.ReadString(settings::kSkinPath.section, settings::kSkinPath.name, programFolder_);
-    if (folder == programFolder_) {
-        folder = programFolder_ + "Skin/Navy/";
-        settings_.write(settings::kSkinPath, folder);
-    }
-    skinFolder_ = withSlash(folder);
+    skinFolder_ = app::skinFolder(settings_, programFolder_);
     const std::string description = skinFolder_ + "Skin.ini";
     std::error_code ec;
     if (!std::filesystem::exists(description, ec)) {

@@ -3,32 +3,21 @@
 #include <system_error>
 
 #include "app/SettingsStore.h"
+#include "app/SkinFolder.h"
 
 namespace ui {
 
 namespace {
 
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
-
 std::string skinsFolder(const std::filesystem::path& dataFolder) {
-    return withSlash((dataFolder / "Skin").string());
+    return app::withTrailingSlash((dataFolder / "Skin").string());
 }
 
 }  // namespace
 
 std::string GetSkinFolder(app::SettingsStore& settings, const std::filesystem::path& dataFolder,
                           bool withIni) {
-    std::string folder = settings.read(app::settings::kSkinPath);
-    if (folder.empty()) {
-        folder = skinsFolder(dataFolder) + "Navy/";
-        settings.write(app::settings::kSkinPath, folder);
-    }
-    folder = withSlash(std::move(folder));
+    const std::string folder = app::skinFolder(settings, dataFolder);
     return withIni ? folder + "Skin.ini" : folder;
 }
 
@@ -38,8 +27,8 @@ std::string SelectSkin(app::SettingsStore& settings, const std::filesystem::path
     std::string parent = skinsFolder(dataFolder);
     if (!current.empty()) {
         // The parent of "…/Skin/Navy/" is "…/Skin/".
-        const std::filesystem::path folder(withSlash(current));
-        parent = withSlash(folder.parent_path().parent_path().string());
+        const std::filesystem::path folder(app::withTrailingSlash(current));
+        parent = app::withTrailingSlash(folder.parent_path().parent_path().string());
     }
     const std::string folder = parent + std::string(name) + "/";
     std::error_code ec;

@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "FuzzRequire.h"
 #include "MemoryFile.h"
 #include "platform/wma/AsfHeader.h"
 #include "platform/wma/AsfProtection.h"
@@ -21,12 +22,6 @@ namespace {
 // Prerolls above this would overflow the 100 ns play length.
 constexpr uint64_t kMaxCheckedPrerollMs = uint64_t{1} << 40;
 constexpr size_t kPrerollAt = 80;
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 void checkObjects(std::span<const uint8_t> bytes, size_t at) {
     for (const asf::ObjectSpan& o : asf::childObjects(bytes, at)) {

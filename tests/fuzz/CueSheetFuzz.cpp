@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzRequire.h"
 #include "cdinfo/DiscToc.h"
 #include "platform/cd/CdDrive.h"
 
@@ -23,12 +24,6 @@ namespace {
 
 constexpr uint32_t kImageSectors = 40;
 constexpr uint32_t kSectorsRead = 2;
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // A folder with "track.bin" for the sheets to name, removed at exit.
 class ImageFolder {

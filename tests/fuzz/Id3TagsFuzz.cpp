@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzRequire.h"
 #include "MemoryFile.h"
 #include "mp3/reader/CNxSSMp3File.h"
 #include "stream/CNxSSException.h"
@@ -14,12 +15,6 @@
 #include "stream/NxRef.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 void checkWindow(const CNxSSMp3File& file, size_t size) {
     require(file.FileSize() == size);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "FuzzRequire.h"
 #include "mp3/Mp3FileAnalysis.h"
 #include "mp3/Mp3FrameHeader.h"
 #include "mp3/Mp3InputBuffer.h"
@@ -19,12 +20,6 @@ namespace {
 constexpr uint32_t kMinFrameBytes = 24;
 constexpr uint32_t kMaxFrameBytes = mp3::kMp3MaxFrameBytes;
 constexpr size_t kMaxHeaderScan = 4096;
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 uint32_t wordAt(const uint8_t* p) {
     return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];

@@ -7,19 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzRequire.h"
 #include "MemoryFile.h"
 #include "platform/HiveFile.h"
 #include "platform/RegistryText.h"
-
-namespace {
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace platform;

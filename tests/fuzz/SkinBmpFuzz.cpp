@@ -5,18 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzRequire.h"
 #include "MemoryFile.h"
 #include "ui/BmpFile.h"
-
-namespace {
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ui::BmpResult result = ui::decodeBmp({data, size});

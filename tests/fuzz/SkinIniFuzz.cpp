@@ -7,15 +7,10 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "FuzzRequire.h"
 #include "ui/SkinIni.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 bool continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;

@@ -26,6 +26,8 @@ TEST_F(SkinFolderTest, AnUnsetSkinPathBecomesNavyInTheDataFolderAndIsStored) {
     EXPECT_EQ(store.read(app::settings::kSkinPath), navy);
     store.write(app::settings::kSkinPath, "/opt/skins/Mine");
     EXPECT_EQ(ui::GetSkinFolder(store, data.path(), false), "/opt/skins/Mine/");
+    store.write(app::settings::kSkinPath, "");  // an emptied value is no folder "/"
+    EXPECT_EQ(ui::GetSkinFolder(store, data.path(), false), navy);
 }
 
 TEST_F(SkinFolderTest, SelectingASkinTakesTheSiblingFolderOnlyWhenItExists) {
