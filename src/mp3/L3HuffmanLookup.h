@@ -36,36 +36,72 @@ constexpr int rootBits(const L3HuffCodeTable& t, int count) {
     return longest < kLookupRootBits ? longest : kLookupRootBits;
 }
 
-// Fills the level of `bits` bits below `prefix`; `out` may be null to measure.
-constexpr void fillLevel(const L3HuffCodeTable& t, int count, uint32_t prefix, int prefixLen,
-                         int bits, uint16_t* out, int at, int& next) {
-    for (uint32_t i = 0; i < (1u << bits); ++i) {
-        const uint32_t p = prefix << bits | i;
-        const int pl = prefixLen + bits;
-        int longest = 0;
-        uint16_t leaf = 0;
-        for (int c = 0; c < count; ++c) {
-            const int len = t.lengths[c];
-            if (len <= pl && (p >> (pl - len)) == uint32_t{t.codes[c]}) {
-                leaf = static_cast<uint16_t>(len << 8 | (c / t.width) << 4 | (c % t.width));
-            } else if (len > pl && uint32_t{t.codes[c]} >> (len - pl) == p) {
-                longest = len > longest ? len : longest;
-            }
+// The codes of a level, by index; a table has at most 16 x 16 of them.
+struct CodeList {
+    std::array<int, 256> index{};
+    int size = 0;
+};
+
+// Fills the level of `bits` bits below `prefix` from the codes that can
+// reach it; `out` may be null to measure. Each code is placed once rather
+// than every entry testing every code, which keeps the compile-time build
+// of the tables fast.
+constexpr void fillLevel(const L3HuffCodeTable& t, const CodeList& codes, uint32_t prefix,
+                         int prefixLen, int bits, uint16_t* out, int at, int& next) {
+    const int pl = prefixLen + bits;
+    std::array<uint16_t, 1 << kLookupRootBits> leaves{};
+    std::array<int, 1 << kLookupRootBits> longest{};
+    for (int k = 0; k < codes.size; ++k) {
+        const int c = codes.index[k];
+        const int len = t.lengths[c];
+        const uint32_t code = t.codes[c];
+        if (len > pl) {
+            const uint32_t i = (code >> (len - pl)) & ((1u << bits) - 1);
+            longest[i] = len > longest[i] ? len : longest[i];
+            continue;
         }
-        if (longest == 0) {
+        // Every entry this code is a prefix of; a code no longer than the
+        // prefix covers the whole level.
+        const int below = len > prefixLen ? len - prefixLen : 0;
+        const uint32_t first = (code & ((1u << below) - 1)) << (bits - below);
+        const auto leaf = static_cast<uint16_t>(len << 8 | (c / t.width) << 4 | (c % t.width));
+        for (uint32_t i = first; i < first + (1u << (bits - below)); ++i) {
+            leaves[i] = leaf;
+        }
+    }
+    for (uint32_t i = 0; i < (1u << bits); ++i) {
+        if (longest[i] == 0) {
             if (out != nullptr) {
-                out[at + static_cast<int>(i)] = leaf;
+                out[at + static_cast<int>(i)] = leaves[i];
             }
             continue;
         }
-        const int sub = longest - pl < kLookupSubBits ? longest - pl : kLookupSubBits;
+        const uint32_t p = prefix << bits | i;
+        const int sub = longest[i] - pl < kLookupSubBits ? longest[i] - pl : kLookupSubBits;
         const int where = next;
         next += 1 << sub;
         if (out != nullptr) {
             out[at + static_cast<int>(i)] = static_cast<uint16_t>(kLookupLink | sub << 11 | where);
         }
-        fillLevel(t, count, p, pl, sub, out, where, next);
+        CodeList reaching;
+        for (int k = 0; k < codes.size; ++k) {
+            const int c = codes.index[k];
+            const int len = t.lengths[c];
+            const uint32_t code = t.codes[c];
+            if (len <= pl ? (p >> (pl - len)) == code : (code >> (len - pl)) == p) {
+                reaching.index[static_cast<size_t>(reaching.size++)] = c;
+            }
+        }
+        fillLevel(t, reaching, p, pl, sub, out, where, next);
     }
+}
+
+constexpr CodeList allCodes(int count) {
+    CodeList codes;
+    for (int c = 0; c < count; ++c) {
+        codes.index[static_cast<size_t>(codes.size++)] = c;
+    }
+    return codes;
 }
 
 constexpr int lookupSize(const L3HuffCodeTable& t, int count) {
@@ -74,7 +110,7 @@ constexpr int lookupSize(const L3HuffCodeTable& t, int count) {
     }
     const int root = rootBits(t, count);
     int next = 1 << root;
-    fillLevel(t, count, 0, 0, root, nullptr, 0, next);
+    fillLevel(t, allCodes(count), 0, 0, root, nullptr, 0, next);
     return next;
 }
 
@@ -84,7 +120,7 @@ constexpr std::array<uint16_t, N> buildLookup(const L3HuffCodeTable& t, int coun
     if (t.width != 0) {
         const int root = rootBits(t, count);
         int next = 1 << root;
-        fillLevel(t, count, 0, 0, root, entries.data(), 0, next);
+        fillLevel(t, allCodes(count), 0, 0, root, entries.data(), 0, next);
     }
     return entries;
 }
