@@ -91,6 +91,9 @@ void CMainWindow::paintEvent(QPaintEvent*) {
         skin_.drawControl(painter, kLayout, control, stateOf(control),
                           control == kPlay && playPressed_);
     }
+    const QPoint track = skin_.displayRect(DisplayItem::Track).topLeft();
+    DrawDigits(painter, track.x(), track.y(), trackCounterValue(player_->CurrentIndex()), 3,
+               skin_.image(FolderImage::FontA), false);
     drawTime(painter);
     drawTitle(painter);
 }
