@@ -115,6 +115,14 @@ TEST_F(CMainWindowTest, ShapedBySkinPlaysTheCommandLineAndTheTransportDrivesIt) 
     click(kPlay);
     EXPECT_TRUE(waitFor([&] { return player.GetStatus() == CNxSSComponent::kRunning; }));
     EXPECT_TRUE(waitFor([&] { return player.GetPosition() > 0; }));
+
+    // The Play button is drawn from the on image once the chain said it
+    // started.
+    const CSkin& skin = window->skin();
+    const QPoint play = skin.controlRect(kPlay).center();
+    const QRgb on = skin.stateImage(SkinLayout::Normal, 'S', true).image().pixel(play);
+    ASSERT_NE(on, skin.stateImage(SkinLayout::Normal, 'U').image().pixel(play));
+    EXPECT_TRUE(waitFor([&] { return window->grab().toImage().pixel(play) == on; }));
 }
 
 TEST_F(CMainWindowTest, MissingSkinIniIsSaidAndNoWindowIsMade) {
