@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QWindow>
 #include <array>
 #include <vector>
 
@@ -35,7 +36,10 @@ CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Eng
     player_ = std::make_unique<app::CPlayController>([&engine] { return engine.makeManager(); },
                                                      settings, *this, random_, *this);
     setFixedSize(skin_.windowSize());
+    // The mask shapes the window under X11; native Wayland shows the
+    // translucent background around the clipped painting instead.
     setMask(skin_.windowRegion(kLayout));
+    setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     setWindowTitle(fromUtf8(app::display::kProductName));
     connect(&refresh_, &QTimer::timeout, this, [this] { update(); });
@@ -86,6 +90,7 @@ bool CMainWindow::post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 void CMainWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setClipRegion(skin_.windowRegion(kLayout));
     skin_.stateImage(kLayout, 'U').Draw(painter, 0, 0);
     for (const int control : kButtons) {
         skin_.drawControl(painter, kLayout, control, stateOf(control),
@@ -142,7 +147,7 @@ void CMainWindow::drawTime(QPainter& painter) const {
 void CMainWindow::drawTitle(QPainter& painter) const {
     const QString text =
         banner_ ? fromUtf8(app::display::kBlankBanner) : QString::fromStdString(title_);
-    QFont font = painter.font();
+    QFont font("Noto Sans CJK JP");
     font.setPixelSize(11);
     painter.setFont(font);
     painter.setPen(Qt::white);
@@ -164,7 +169,9 @@ void CMainWindow::mousePressEvent(QMouseEvent* event) {
         return;
     }
     pressed_ = controlAt(event->position().toPoint());
-    if (pressed_ < 0) {
+    // The window manager moves the window where it can (Wayland allows no
+    // other way); elsewhere the window follows the mouse itself.
+    if (pressed_ < 0 && !(windowHandle() && windowHandle()->startSystemMove())) {
         dragFrom_ = event->position().toPoint();
     }
     update();
