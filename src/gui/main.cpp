@@ -1,0 +1,88 @@
+// melodux [FILE...]: the desktop program. The files play from "Drop
+// Playlist"; a second start hands them to the running one.
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <cstdlib>
+#include <memory>
+
+#include "app/CPlayerApp.h"
+#include "app/DataFolder.h"
+#include "app/Engine.h"
+#include "app/InstanceFolder.h"
+#include "app/PlayerSettings.h"
+#include "app/SingleInstance.h"
+#include "app/StreamTagAccess.h"
+#include "ui/CDesktopView.h"
+#include "ui/PoolWork.h"
+#include "ui/QtTimerService.h"
+
+namespace {
+
+// Window shapes need X11: under Wayland prefer XWayland unless the user
+// chose a platform (or there is no X server to reach).
+void choosePlatform() {
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const bool wayland =
+        std::getenv("WAYLAND_DISPLAY") || (session && std::string(session) == "wayland");
+    if (wayland && std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+}
+
+// The files of later starts, taken on the UI thread.
+std::unique_ptr<QSocketNotifier> listenForHandOvers(app::SingleInstance& instance,
+                                                    app::CPlayerApp& player,
+                                                    ui::CDesktopView& view) {
+    app::InstanceListener* listener = instance.listener();
+    if (!listener) {
+        return nullptr;
+    }
+    auto notifier = std::make_unique<QSocketNotifier>(listener->readyFd(), QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [listener, &player, &view] {
+        for (app::HandOverRequest& request : listener->takeRequests()) {
+            player.HandOver(request.message().files, view.ctrlHeld());
+            view.bringToFront();
+            request.answer();
+        }
+    });
+    return notifier;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    choosePlatform();
+    QApplication qapp(argc, argv);
+    app::SettingsStore store;
+    app::PlayerSettings playerSettings(store);
+    const app::Engine engine;
+    ui::QtTimerService timers;
+    ui::PoolWork work;
+    std::unique_ptr<app::CPlayerApp> player;
+    ui::CDesktopView view(engine, playerSettings, [&player] { return player->skinFolder(); });
+    view.setCloseGuard([&player] { return player->SaveAllModified(); });
+    std::unique_ptr<app::SingleInstance> instance;
+    const auto claim = [&](const std::vector<std::string>& files) {
+        try {
+            instance = std::make_unique<app::SingleInstance>(app::instanceFolder());
+            if (instance->claim({files, app::activationToken()}) !=
+                app::SingleInstance::Claim::First) {
+                return false;
+            }
+        } catch (const std::runtime_error& failure) {
+            view.showStopMessage(failure.what());
+            return false;
+        }
+        return true;
+    };
+    app::CPlayerApp::Services services{
+        view, view, timers, work, std::make_shared<app::StreamTagAccess>(engine.catalog()), claim};
+    player = std::make_unique<app::CPlayerApp>(std::move(services), store, app::dataFolder());
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!player->start(arguments)) {
+        return 0;
+    }
+    const std::unique_ptr<QSocketNotifier> handOvers = listenForHandOvers(*instance, *player, view);
+    return QApplication::exec();
+}

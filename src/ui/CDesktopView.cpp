@@ -1,0 +1,115 @@
+#include "ui/CDesktopView.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/AppTexts.h"
+#include "mdb/MutableGroup.h"
+
+namespace ui {
+namespace {
+
+QString qt(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+CDesktopView::CDesktopView(const app::Engine& engine, app::PlayerSettings& settings,
+                           std::function<std::string()> skinFolder)
+    : engine_(engine), settings_(settings), skinFolder_(std::move(skinFolder)) {}
+
+CDesktopView::~CDesktopView() = default;
+
+void CDesktopView::showMessage(std::string_view text) {
+    QMessageBox::warning(window_.get(), qt(app::texts::kAppTitle), qt(text));
+}
+
+void CDesktopView::showStopMessage(std::string_view text) {
+    QMessageBox::critical(window_.get(), qt(app::texts::kAppTitle), qt(text));
+}
+
+bool CDesktopView::askOkCancel(std::string_view text) {
+    return QMessageBox::question(window_.get(), qt(app::texts::kAppTitle), qt(text),
+                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+app::AppView::SaveFailureChoice CDesktopView::askSaveFailed(std::string_view text) {
+    QMessageBox box(QMessageBox::Warning, qt(app::texts::kAppTitle), qt(text),
+                    QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel, window_.get());
+    switch (box.exec()) {
+        case QMessageBox::Retry:
+            return SaveFailureChoice::Retry;
+        case QMessageBox::Discard:
+            return SaveFailureChoice::QuitWithoutSaving;
+        default:
+            return SaveFailureChoice::Cancel;
+    }
+}
+
+void CDesktopView::reportLibraryOpenFailure(const std::exception& failure) {
+    showStopMessage(failure.what());
+}
+
+void CDesktopView::reportLoadProblems(const std::vector<mdb::LoadProblem>& problems) {
+    std::string text;
+    for (const mdb::LoadProblem& problem : problems) {
+        text += problem.text() + "\n";
+    }
+    showMessage(text);
+}
+
+void CDesktopView::createMainWindow(std::string_view title) {
+    window_ = std::make_unique<CMainWindow>(skinFolder_(), engine_, settings_);
+    window_->setWindowTitle(qt(title));
+    window_->setCloseGuard(closeGuard_);
+    window_->player().SetPanels(&listPanel_, nullptr);
+}
+
+void CDesktopView::showMainWindow() {
+    window_->show();
+}
+
+void CDesktopView::bringToFront() {
+    window_->raise();
+    window_->activateWindow();
+}
+
+// The list/edit and recording panels do not exist yet: showing them, their
+// view and the recording state are nothing for now, and the player follows
+// the list handed to playPlaylist().
+void CDesktopView::showListPanel() {}
+void CDesktopView::showRecordPanel() {}
+bool CDesktopView::isListPanelVisible() const {
+    return false;
+}
+void CDesktopView::restoreListView(int, const std::string&, const std::string&) {}
+void CDesktopView::selectPlaylist(const std::string&) {}
+bool CDesktopView::isRecording() const {
+    return false;
+}
+void CDesktopView::stopRecording() {}
+bool CDesktopView::isCddbExchangeRunning() const {
+    return false;
+}
+// The window's placement, layout and panels are not kept yet.
+void CDesktopView::saveState() {}
+
+bool CDesktopView::ctrlHeld() const {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+}
+
+void CDesktopView::stop() {
+    if (window_) {
+        window_->player().Stop();
+    }
+}
+
+void CDesktopView::playPlaylist(mdb::MutableGroup& playlist) {
+    listPanel_.show(&playlist);
+    window_->player().FollowListPanel(true);
+    window_->player().Play();
+}
+
+}  // namespace ui

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/AppView.h"
+#include "app/PlaybackControl.h"
+#include "ui/CMainWindow.h"
+#include "ui/DropListPanel.h"
+
+namespace ui {
+
+// The desktop program's windows as the application object drives them:
+// message boxes, the main window once start-up asks for it, and the
+// player's list for the files handed over.
+class CDesktopView : public app::AppView, public app::PlaybackControl {
+  public:
+    // `skinFolder` is asked when the main window is made.
+    CDesktopView(const app::Engine& engine, app::PlayerSettings& settings,
+                 std::function<std::string()> skinFolder);
+    ~CDesktopView() override;
+
+    // Null until start-up made it.
+    CMainWindow* window() const { return window_.get(); }
+    // Asked before the main window closes.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
+    void showMessage(std::string_view text) override;
+    void showStopMessage(std::string_view text) override;
+    bool askOkCancel(std::string_view text) override;
+    SaveFailureChoice askSaveFailed(std::string_view text) override;
+    void reportLibraryOpenFailure(const std::exception& failure) override;
+    void reportLoadProblems(const std::vector<mdb::LoadProblem>& problems) override;
+
+    void createMainWindow(std::string_view title) override;
+    void showMainWindow() override;
+    void bringToFront() override;
+    void showListPanel() override;
+    void showRecordPanel() override;
+    bool isListPanelVisible() const override;
+    void restoreListView(int showMode, const std::string& libraryName,
+                         const std::string& playlistName) override;
+    void selectPlaylist(const std::string& name) override;
+    bool ctrlHeld() const override;
+    bool isRecording() const override;
+    void stopRecording() override;
+    bool isCddbExchangeRunning() const override;
+    void saveState() override;
+
+    void stop() override;
+    void playPlaylist(mdb::MutableGroup& playlist) override;
+
+  private:
+    const app::Engine& engine_;
+    app::PlayerSettings& settings_;
+    std::function<std::string()> skinFolder_;
+    std::function<bool()> closeGuard_;
+    DropListPanel listPanel_;
+    std::unique_ptr<CMainWindow> window_;  // before the panel it points to goes
+};
+
+}  // namespace ui

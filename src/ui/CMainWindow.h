@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/CPlayController.h"
+#include "app/PlayerView.h"
+#include "app/ShuffleRandom.h"
+#include "app/TickClock.h"
+#include "platform/MessageTarget.h"
+#include "ui/CSkin.h"
+
+namespace app {
+class Engine;
+class PlayerSettings;
+}  // namespace app
+
+namespace ui {
+
+// The player window in its normal layout: shaped by the skin's region,
+// painted from its state images, moved by dragging its body. The transport
+// buttons drive the play controller it owns; the chains' notifications,
+// posted from their threads, come back to it as queued calls.
+class CMainWindow : public QWidget, public app::PlayerView, public platform::MessageTarget {
+  public:
+    static constexpr int kRefreshMs = 100;
+
+    CMainWindow(const std::filesystem::path& skinFolder, const app::Engine& engine,
+                app::PlayerSettings& settings);
+    ~CMainWindow() override;
+
+    const CSkin& skin() const { return skin_; }
+    app::CPlayController& player() { return *player_; }
+    // Asked before the window closes: whether it may.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
+    // app::PlayerView
+    void ShowTitle(const std::string& text, int32_t playTimeMs,
+                   const std::string& caption) override;
+    void ShowFormat(int32_t lengthMs, const platform::WaveFormat& format) override;
+    void ShowPlayButton(bool pressed) override;
+    void RedrawPlayButton() override;
+    void ShowBlankBanner(bool shown) override;
+    void ShowMessage(uint32_t code, const std::string& text) override;
+
+    // platform::MessageTarget: from any thread.
+    bool post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    int controlAt(QPoint point) const;
+    char stateOf(int control) const;
+    void press(int control);
+    void drawTime(QPainter& painter) const;
+    void drawTitle(QPainter& painter) const;
+
+    CSkin skin_;
+    app::SteadyTickClock clock_;
+    app::StdShuffleRandom random_{clock_};
+    std::unique_ptr<app::CPlayController> player_;
+    app::PlayerSettings& settings_;
+    std::function<bool()> closeGuard_;
+    QTimer refresh_;
+    std::string title_;
+    bool playPressed_ = false;
+    bool banner_ = false;
+    int hover_ = -1;
+    int pressed_ = -1;                // the control the mouse went down on
+    std::optional<QPoint> dragFrom_;  // where the body was grabbed
+};
+
+}  // namespace ui
