@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those missing.
-# Safe to run any number of times; non-interactive.
+# Installs the Debian packages the build and the tests need, only those missing,
+# and any further packages named as arguments (what only running the desktop
+# program needs). Safe to run any number of times; non-interactive.
 set -euo pipefail
 
 packages=(
@@ -23,6 +24,8 @@ packages=(
     # the encoder benchmarks' synthetic items
     python3-numpy
 )
+
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

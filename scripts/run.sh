@@ -3,7 +3,8 @@
 # melodux-cli with the given arguments otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+# The window's Japanese font, and Qt's Wayland platform for those who choose it.
+scripts/deps.sh fonts-noto-cjk qt6-wayland
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
 if [ $# -eq 0 ]; then
