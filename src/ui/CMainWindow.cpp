@@ -1,6 +1,8 @@
 #include "ui/CMainWindow.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,8 +22,15 @@ namespace ui {
 namespace {
 
 constexpr SkinLayout kLayout = SkinLayout::Normal;
-// The controls this window answers so far.
-constexpr std::array kButtons = {kPower, kPrev, kPlay, kPause, kStop, kNext};
+// The controls this window answers so far; the tray's (12-18) are not
+// reachable in the normal layout.
+constexpr std::array kButtons = {kPower,       kPrev,    kPlay,      kPause,    kStop,
+                                 kNext,        kRepeat,  kShuffle,   kVolumeUp, kVolumeDn,
+                                 kCounterMode, kCommand, kPlayPosWnd};
+// Drawn from the state images; the rest are areas.
+constexpr std::array kDrawnButtons = {kPower,  kPrev,    kPlay,     kPause,    kStop,   kNext,
+                                      kRepeat, kShuffle, kVolumeUp, kVolumeDn, kCommand};
+constexpr int32_t kKeySeekMs = 5000;
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -31,7 +40,7 @@ QString fromUtf8(std::string_view text) {
 
 CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Engine& engine,
                          app::PlayerSettings& settings)
-    : QWidget(nullptr, Qt::FramelessWindowHint), settings_(settings) {
+    : QWidget(nullptr, Qt::FramelessWindowHint), settings_(settings), skinFolder_(skinFolder) {
     skin_.LoadPlayerSkin(skinFolder, kLayout);
     player_ = std::make_unique<app::CPlayController>([&engine] { return engine.makeManager(); },
                                                      settings, *this, random_, *this);
@@ -42,7 +51,12 @@ CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Eng
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     setWindowTitle(fromUtf8(app::display::kProductName));
-    connect(&refresh_, &QTimer::timeout, this, [this] { update(); });
+    setFocusPolicy(Qt::StrongFocus);
+    setAlwaysOnTop(settings_.read(app::settings::kAlwaysOnTop) != 0);
+    connect(&refresh_, &QTimer::timeout, this, [this] {
+        followPosition();
+        update();
+    });
     refresh_.start(kRefreshMs);
 }
 
@@ -92,7 +106,7 @@ void CMainWindow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setClipRegion(skin_.windowRegion(kLayout));
     skin_.stateImage(kLayout, 'U').Draw(painter, 0, 0);
-    for (const int control : kButtons) {
+    for (const int control : kDrawnButtons) {
         skin_.drawControl(painter, kLayout, control, stateOf(control),
                           control == kPlay && playPressed_);
     }
@@ -101,6 +115,7 @@ void CMainWindow::paintEvent(QPaintEvent*) {
                skin_.image(FolderImage::FontA), false);
     drawTime(painter);
     drawTitle(painter);
+    skin_.slider().draw(painter, skin_.image(FolderImage::PlayPos));
 }
 
 // Down while held over it, focus while hovered, on for the Play button
@@ -110,7 +125,9 @@ char CMainWindow::stateOf(int control) const {
         return 'D';
     }
     if ((control == kPlay && playPressed_) ||
-        (control == kPause && player_->GetStatus() == CNxSSComponent::kPaused)) {
+        (control == kPause && player_->GetStatus() == CNxSSComponent::kPaused) ||
+        (control == kRepeat && player_->RepeatMode() != app::CPlayController::kRepeatOff) ||
+        (control == kShuffle && player_->Shuffle())) {
         return 'S';
     }
     return control == hover_ ? 'F' : 'U';
@@ -155,20 +172,34 @@ void CMainWindow::drawTitle(QPainter& painter) const {
                      (banner_ ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, text);
 }
 
+// The counter mode's control is the time display, which our skins give
+// no control rectangle.
 int CMainWindow::controlAt(QPoint point) const {
     for (const int control : kButtons) {
         if (skin_.controlRect(control).contains(point)) {
             return control;
         }
     }
-    return -1;
+    return skin_.displayRect(DisplayItem::Time).contains(point) ? kCounterMode : -1;
 }
 
 void CMainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        openMenu(event->globalPosition().toPoint());
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         return;
     }
     pressed_ = controlAt(event->position().toPoint());
+    if (pressed_ == kPlayPosWnd) {
+        pressed_ = -1;
+        if (player_->GetStatus() == CNxSSComponent::kRunning) {
+            sliding_ = true;
+            seekToSlider(event->position().toPoint().x());
+        }
+        return;
+    }
     // The window manager moves the window where it can (Wayland allows no
     // other way); elsewhere the window follows the mouse itself.
     if (pressed_ < 0 && !(windowHandle() && windowHandle()->startSystemMove())) {
@@ -178,6 +209,10 @@ void CMainWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (sliding_) {
+        seekToSlider(event->position().toPoint().x());
+        return;
+    }
     if (dragFrom_) {
         move(event->globalPosition().toPoint() - *dragFrom_);
         return;
@@ -196,6 +231,7 @@ void CMainWindow::mouseReleaseEvent(QMouseEvent* event) {
     const int released = controlAt(event->position().toPoint());
     const int pressed = std::exchange(pressed_, -1);
     dragFrom_.reset();
+    sliding_ = false;
     update();
     if (pressed >= 0 && pressed == released) {
         press(pressed);
@@ -253,10 +289,212 @@ void CMainWindow::press(int control) {
         case kNext:
             player_->PressNext();
             break;
+        case kRepeat:
+            player_->SetRepeat(-1);
+            break;
+        case kShuffle:
+            player_->SetShuffle(!player_->Shuffle());
+            break;
+        case kVolumeUp:
+            player_->VolumeUp();
+            break;
+        case kVolumeDn:
+            player_->VolumeDown();
+            break;
+        case kCounterMode:
+            toggleCounterMode();
+            break;
+        case kCommand:
+            openMenu(QCursor::pos());
+            break;
         default:
             break;
     }
     update();
+}
+
+// The thumb follows the play position unless it is being dragged.
+void CMainWindow::followPosition() {
+    const int32_t length = player_->GetLength();
+    if (length > 0 && !sliding_) {
+        skin_.slider().setPosition(
+            static_cast<int>(int64_t{player_->GetPosition()} * PositionSlider::kRange / length));
+    }
+}
+
+void CMainWindow::seekToSlider(int x) {
+    PositionSlider& slider = skin_.slider();
+    slider.setPosition(slider.positionAt(x));
+    player_->Seek(static_cast<int32_t>(int64_t{player_->GetLength()} * slider.position() /
+                                       PositionSlider::kRange));
+    update();
+}
+
+void CMainWindow::seekBy(int32_t ms) {
+    const int32_t position = player_->GetPosition();
+    const int32_t length = player_->GetLength();
+    if (ms < 0) {
+        player_->Seek(position < -ms ? 0 : position + ms);
+    } else {
+        player_->Seek(position + ms >= length ? length : position + ms);
+    }
+}
+
+void CMainWindow::toggleCounterMode() {
+    settings_.write(app::settings::kCounterMode,
+                    settings_.read(app::settings::kCounterMode) == 0 ? 1 : 0);
+}
+
+void CMainWindow::setAlwaysOnTop(bool on) {
+    settings_.write(app::settings::kAlwaysOnTop, on ? 1 : 0);
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (shown) {
+        show();  // changing the flags hides the window
+    }
+}
+
+void CMainWindow::chooseSkin(std::string_view name) {
+    const std::string said = selectSkin_(name);
+    if (!said.empty()) {
+        ShowMessage(0, said);
+        return;
+    }
+    skinFolder_ = skinFolder_.parent_path().parent_path() / std::string(name) / "";
+    skin_.LoadPlayerSkin(skinFolder_, kLayout);
+    setFixedSize(skin_.windowSize());
+    setMask(skin_.windowRegion(kLayout));
+    update();
+}
+
+void CMainWindow::openMenu(QPoint global) {
+    const std::unique_ptr<QMenu> menu = commandMenu();
+    menu->exec(global);
+}
+
+// Keys on the window: arrows and the numeric pad, Alt with the transport
+// letters, and the letters (or the kana on the same keys) alone.
+void CMainWindow::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    const bool handled =
+        pressKey(event->key(), event->modifiers()) ||
+        (text.size() == 1 && !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) &&
+         pressLetter(text.at(0).unicode()));
+    if (handled) {
+        event->accept();
+        update();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
+    const bool keypad = modifiers & Qt::KeypadModifier;
+    if (modifiers & Qt::AltModifier) {
+        switch (key) {
+            case Qt::Key_Z:
+                player_->PressPrevious();
+                return true;
+            case Qt::Key_X:
+                player_->Play();
+                return true;
+            case Qt::Key_C:
+                player_->Pause();
+                return true;
+            case Qt::Key_V:
+                player_->Stop();
+                return true;
+            case Qt::Key_B:
+                player_->PressNext();
+                return true;
+            case Qt::Key_F:
+                openMenu(mapToGlobal(skin_.controlRect(kCommand).topLeft()));
+                return true;
+            case Qt::Key_F4:
+                close();
+                return true;
+            default:
+                return false;
+        }
+    }
+    switch (key) {
+        case Qt::Key_Left:
+            seekBy(-kKeySeekMs);
+            return true;
+        case Qt::Key_Right:
+            seekBy(kKeySeekMs);
+            return true;
+        case Qt::Key_Up:
+            player_->VolumeUp();
+            return true;
+        case Qt::Key_Down:
+            player_->VolumeDown();
+            return true;
+        default:
+            break;
+    }
+    if (!keypad) {
+        return false;
+    }
+    switch (key) {
+        case Qt::Key_7:
+            seekBy(-kKeySeekMs);
+            return true;
+        case Qt::Key_9:
+            seekBy(kKeySeekMs);
+            return true;
+        case Qt::Key_8:
+            player_->VolumeUp();
+            return true;
+        case Qt::Key_2:
+            player_->VolumeDown();
+            return true;
+        case Qt::Key_0:
+            player_->Stop();
+            return true;
+        case Qt::Key_4:
+            player_->PressPrevious();
+            return true;
+        case Qt::Key_5:
+            player_->Play();
+            return true;
+        case Qt::Key_6:
+            player_->PressNext();
+            return true;
+        case Qt::Key_Period:
+            player_->Pause();
+            return true;
+        case Qt::Key_1:
+        case Qt::Key_3:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The kana mode gives the half-width katakana of the code page's bytes
+// 0xA1-0xDF, which sit at U+FF61 onwards.
+bool CMainWindow::pressLetter(char32_t letter) {
+    constexpr auto kana = [](int byte) { return static_cast<char32_t>(0xFF61 + byte - 0xA1); };
+    const char32_t upper = letter >= U'a' && letter <= U'z' ? letter - 32 : letter;
+    if (upper == U'B' || upper == kana(0xBA)) {
+        player_->PressNext();
+    } else if (upper == U'C' || upper == kana(0xBF)) {
+        player_->Pause();
+    } else if (upper == U'R' || upper == kana(0xBD)) {
+        player_->SetRepeat(-1);
+    } else if (upper == U'S' || upper == kana(0xC4)) {
+        player_->SetShuffle(!player_->Shuffle());
+    } else if (upper == U'V' || upper == kana(0xCB)) {
+        player_->Stop();
+    } else if (upper == U'X' || upper == kana(0xBB)) {
+        player_->Play();
+    } else if (upper == U'Z' || upper == kana(0xC2)) {
+        player_->PressPrevious();
+    } else {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/CPlayController.h"
 #include "app/PlayerView.h"
@@ -19,6 +20,8 @@ namespace app {
 class Engine;
 class PlayerSettings;
 }  // namespace app
+
+class QMenu;
 
 namespace ui {
 
@@ -38,6 +41,15 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     app::CPlayController& player() { return *player_; }
     // Asked before the window closes: whether it may.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // Makes the named skin current; gives the message to show, empty on
+    // success. Without one the menu's skin entries are disabled.
+    using SkinSelector = std::function<std::string(std::string_view name)>;
+    void setSkinSelector(SkinSelector selector) { selectSkin_ = std::move(selector); }
+
+    // The command menu as it stands now, with its check marks.
+    std::unique_ptr<QMenu> commandMenu();
+    // Key seeking: 5 s back or forward, within the track.
+    void seekBy(int32_t ms);
 
     // app::PlayerView
     void ShowTitle(const std::string& text, int32_t playTimeMs,
@@ -56,6 +68,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -64,6 +77,14 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     int controlAt(QPoint point) const;
     char stateOf(int control) const;
     void press(int control);
+    bool pressKey(int key, Qt::KeyboardModifiers modifiers);
+    bool pressLetter(char32_t letter);
+    void followPosition();
+    void seekToSlider(int x);
+    void toggleCounterMode();
+    void setAlwaysOnTop(bool on);
+    void chooseSkin(std::string_view name);
+    void openMenu(QPoint global);
     void drawTime(QPainter& painter) const;
     void drawTitle(QPainter& painter) const;
 
@@ -73,6 +94,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::unique_ptr<app::CPlayController> player_;
     app::PlayerSettings& settings_;
     std::function<bool()> closeGuard_;
+    SkinSelector selectSkin_;
+    std::filesystem::path skinFolder_;
     QTimer refresh_;
     std::string title_;
     bool playPressed_ = false;
@@ -80,6 +103,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     int hover_ = -1;
     int pressed_ = -1;                // the control the mouse went down on
     std::optional<QPoint> dragFrom_;  // where the body was grabbed
+    bool sliding_ = false;            // dragging the position slider
 };
 
 }  // namespace ui

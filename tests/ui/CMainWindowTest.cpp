@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "app/CPlayerApp.h"
 #include "app/Engine.h"
 #include "app/PlayerSettings.h"
+#include "app/Settings.h"
 #include "app/StreamTagAccess.h"
 #include "stream/CNxSSComponent.h"
 #include "support/TempDir.h"
@@ -123,6 +125,134 @@ TEST_F(CMainWindowTest, ShapedBySkinPlaysTheCommandLineAndTheTransportDrivesIt) 
     const QRgb on = skin.stateImage(SkinLayout::Normal, 'S', true).image().pixel(play);
     ASSERT_NE(on, skin.stateImage(SkinLayout::Normal, 'U').image().pixel(play));
     EXPECT_TRUE(waitFor([&] { return window->grab().toImage().pixel(play) == on; }));
+}
+
+// The menu entry whose text starts with `text`.
+QAction* entry(QMenu& menu, const char* text) {
+    for (QAction* action : menu.actions()) {
+        if (action->text().startsWith(QString::fromUtf8(text))) {
+            return action;
+        }
+    }
+    ADD_FAILURE() << text;
+    return nullptr;
+}
+
+TEST_F(CMainWindowTest, VolumeButtonsStepAndStopAtTheEnds) {
+    ASSERT_TRUE(start({}));
+    app::CPlayController& player = view_.window()->player();
+    struct Case {
+        int32_t from;
+        int button;
+        int32_t after;
+    };
+    for (const Case c :
+         {Case{9800, kVolumeUp, 10000}, Case{10000, kVolumeUp, 10000}, Case{5000, kVolumeUp, 5500},
+          Case{5000, kVolumeDn, 4500}, Case{300, kVolumeDn, 0}, Case{0, kVolumeDn, 0}}) {
+        player.SetVolume(c.from);
+        click(c.button);
+        EXPECT_EQ(player.Volume(), c.after) << c.from << " " << c.button;
+    }
+    player.SetVolume(9000);
+    QTest::keyClick(view_.window(), Qt::Key_Up);
+    EXPECT_EQ(player.Volume(), 9500);
+    QTest::keyClick(view_.window(), Qt::Key_2, Qt::KeypadModifier);
+    EXPECT_EQ(player.Volume(), 9000);
+}
+
+TEST_F(CMainWindowTest, RepeatAndShuffleFollowButtonsKeysAndMenu) {
+    ASSERT_TRUE(start({}));
+    CMainWindow& window = *view_.window();
+    app::CPlayController& player = window.player();
+    player.SetRepeat(0);
+    player.SetShuffle(false);
+    const auto marks = [&window] {
+        const std::unique_ptr<QMenu> menu = window.commandMenu();
+        return std::array{entry(*menu, "１曲リピート")->isChecked(),
+                          entry(*menu, "全曲リピート")->isChecked(),
+                          entry(*menu, "シャッフル")->isChecked()};
+    };
+    EXPECT_EQ(marks(), (std::array{false, false, false}));
+    click(kRepeat);
+    EXPECT_EQ(player.RepeatMode(), 1);
+    EXPECT_EQ(marks(), (std::array{true, false, false}));
+    click(kRepeat);
+    EXPECT_EQ(player.RepeatMode(), 2);
+    EXPECT_EQ(marks(), (std::array{false, true, false}));
+    QTest::keyClick(&window, 'r');
+    EXPECT_EQ(player.RepeatMode(), 0);
+    click(kShuffle);
+    EXPECT_TRUE(player.Shuffle());
+    EXPECT_EQ(marks(), (std::array{false, false, true}));
+    // The kana on the S key.
+    QTest::sendKeyEvent(QTest::KeyAction::Click, &window, Qt::Key_unknown, QString(u'\uFF84'), {});
+    EXPECT_FALSE(player.Shuffle());
+
+    const std::unique_ptr<QMenu> menu = window.commandMenu();
+    entry(*menu, "全曲リピート")->trigger();
+    EXPECT_EQ(player.RepeatMode(), 2);
+    entry(*menu, "全曲リピート")->trigger();
+    EXPECT_EQ(player.RepeatMode(), 0);
+    EXPECT_FALSE(entry(*menu, "オプション")->isEnabled());
+    EXPECT_TRUE(entry(*menu, "ブルー")->isChecked());
+    EXPECT_FALSE(entry(*menu, "グリーン")->isChecked());
+}
+
+TEST_F(CMainWindowTest, CounterModeAndAlwaysOnTopAreStoredAndChecked) {
+    ASSERT_TRUE(start({}));
+    CMainWindow& window = *view_.window();
+    QTest::mouseClick(&window, Qt::LeftButton, {},
+                      window.skin().displayRect(DisplayItem::Time).center());
+    EXPECT_EQ(playerSettings_.read(app::settings::kCounterMode), 1);
+    EXPECT_TRUE(entry(*window.commandMenu(), "時間表示 残り時間")->isChecked());
+    entry(*window.commandMenu(), "時間表示 経過時間")->trigger();
+    EXPECT_EQ(playerSettings_.read(app::settings::kCounterMode), 0);
+
+    entry(*window.commandMenu(), "常に手前に表示")->trigger();
+    EXPECT_EQ(playerSettings_.read(app::settings::kAlwaysOnTop), 1);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(entry(*window.commandMenu(), "常に手前に表示")->isChecked());
+    entry(*window.commandMenu(), "常に手前に表示")->trigger();
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(CMainWindowTest, KeysAndSliderDriveTheTransport) {
+    const std::string song = (music_ / "song.wav").string();
+    writeSilentWave(song, 30);
+    ASSERT_TRUE(start({song}));
+    CMainWindow& window = *view_.window();
+    app::CPlayController& player = window.player();
+    ASSERT_TRUE(waitFor([&] { return player.GetStatus() == CNxSSComponent::kRunning; }));
+    QTest::keyClick(&window, 'v');
+    EXPECT_TRUE(waitFor([&] { return player.GetStatus() == CNxSSComponent::kStopped; }));
+    // "X" in kana mode.
+    QTest::sendKeyEvent(QTest::KeyAction::Click, &window, Qt::Key_unknown, QString(u'\uFF7B'), {});
+    EXPECT_TRUE(waitFor([&] { return player.GetStatus() == CNxSSComponent::kRunning; }));
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(waitFor([&] { return player.GetStatus() == CNxSSComponent::kPaused; }));
+    QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
+    EXPECT_TRUE(waitFor([&] { return player.GetStatus() == CNxSSComponent::kRunning; }));
+
+    // A drag over the slider seeks to where the thumb goes.
+    const PositionSlider& slider = window.skin().slider();
+    const QRect track = slider.track();
+    const QPoint middle(track.left() + track.width() / 2, track.center().y());
+    QTest::mousePress(&window, Qt::LeftButton, {}, middle);
+    const int atMiddle = slider.position();
+    EXPECT_NEAR(atMiddle, 500, 60);
+    EXPECT_TRUE(waitFor([&] { return player.GetPosition() >= 30000 * atMiddle / 1000 - 500; }));
+    const QPoint further(track.left() + track.width() * 7 / 8, middle.y());
+    QTest::mouseMove(&window, further);
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, further);
+    const int atFurther = slider.position();
+    EXPECT_GT(atFurther, atMiddle + 200);
+    EXPECT_TRUE(waitFor([&] { return player.GetPosition() >= 30000 * atFurther / 1000 - 500; }));
+
+    // Back by five seconds; three seconds in, to the start.
+    player.Seek(3000);
+    QTest::keyClick(&window, Qt::Key_Left);
+    EXPECT_TRUE(waitFor([&] { return player.GetPosition() < 2000; }));
 }
 
 TEST_F(CMainWindowTest, MissingSkinIniIsSaidAndNoWindowIsMade) {
