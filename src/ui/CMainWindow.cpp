@@ -1,12 +1,14 @@
 #include "ui/CMainWindow.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <QWindow>
 #include <array>
 #include <vector>
@@ -31,6 +33,16 @@ constexpr std::array kButtons = {kPower,       kPrev,    kPlay,      kPause,    
 constexpr std::array kDrawnButtons = {kPower,  kPrev,    kPlay,     kPause,    kStop,   kNext,
                                       kRepeat, kShuffle, kVolumeUp, kVolumeDn, kCommand};
 constexpr int32_t kKeySeekMs = 5000;
+constexpr int kScrollMs = 1000;
+// Cells of the mark strips: repeat off, one, all; shuffle and VBR off, on.
+constexpr int kRepeatCells = 3;
+constexpr int kOnOffCells = 2;
+
+QFont titleFont() {
+    QFont font("Noto Sans CJK JP");
+    font.setPixelSize(11);
+    return font;
+}
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -58,6 +70,8 @@ CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Eng
         update();
     });
     refresh_.start(kRefreshMs);
+    connect(&scroll_, &QTimer::timeout, this, [this] { scrollTitle(); });
+    scroll_.start(kScrollMs);
 }
 
 // The controller closes its chain first; queued calls die with the window.
@@ -67,11 +81,14 @@ CMainWindow::~CMainWindow() {
 
 void CMainWindow::ShowTitle(const std::string& text, int32_t, const std::string& caption) {
     title_ = text;
+    titleOffset_ = 0;
     setWindowTitle(QString::fromStdString(caption));
     update();
 }
 
-void CMainWindow::ShowFormat(int32_t, const platform::WaveFormat&) {
+void CMainWindow::ShowFormat(int32_t, const platform::WaveFormat& format) {
+    const uint32_t bytesPerSecond = format.avgBytesPerSec();
+    bitrateKbps_ = bytesPerSecond > 0 ? static_cast<int>(int64_t{bytesPerSecond} * 8 / 1000) : -1;
     update();
 }
 
@@ -115,6 +132,7 @@ void CMainWindow::paintEvent(QPaintEvent*) {
                skin_.image(FolderImage::FontA), false);
     drawTime(painter);
     drawTitle(painter);
+    drawIndicators(painter);
     skin_.slider().draw(painter, skin_.image(FolderImage::PlayPos));
 }
 
@@ -162,25 +180,64 @@ void CMainWindow::drawTime(QPainter& painter) const {
 }
 
 void CMainWindow::drawTitle(QPainter& painter) const {
-    const QString text =
-        banner_ ? fromUtf8(app::display::kBlankBanner) : QString::fromStdString(title_);
-    QFont font("Noto Sans CJK JP");
-    font.setPixelSize(11);
-    painter.setFont(font);
+    const QString text = banner_ ? fromUtf8(app::display::kBlankBanner)
+                                 : QString::fromStdString(title_).mid(titleOffset_);
+    painter.setFont(titleFont());
     painter.setPen(Qt::white);
     painter.drawText(skin_.controlRect(kTitleWnd),
                      (banner_ ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, text);
 }
 
-// The counter mode's control is the time display, which our skins give
-// no control rectangle.
+// A title wider than its area moves one character a second and starts
+// again once it has gone round.
+void CMainWindow::scrollTitle() {
+    const QString text = QString::fromStdString(title_);
+    if (banner_ || text.isEmpty() ||
+        QFontMetrics(titleFont()).horizontalAdvance(text) <= skin_.controlRect(kTitleWnd).width()) {
+        titleOffset_ = 0;
+        return;
+    }
+    titleOffset_ = (titleOffset_ + 1) % static_cast<int>(text.size());
+    update();
+}
+
+// The volume bar, the repeat and shuffle marks, and the bitrate.
+void CMainWindow::drawIndicators(QPainter& painter) const {
+    const QRect volume = skin_.controlRect(kVolumeWnd);
+    const int lit = volume.width() * player_->Volume() / app::CPlayController::kMaxVolume;
+    skin_.volumeImage(kLayout).DrawPart(
+        painter, QRect(volume.topLeft(), QSize(lit, volume.height())), volume.topLeft());
+    const auto at = [this](DisplayItem item) { return skin_.displayRect(item).topLeft(); };
+    drawStripCell(painter, skin_.image(FolderImage::Repeat), kRepeatCells, player_->RepeatMode(),
+                  at(DisplayItem::RepeatMark));
+    drawStripCell(painter, skin_.image(FolderImage::Shuffle), kOnOffCells,
+                  player_->Shuffle() ? 1 : 0, at(DisplayItem::ShuffleMark));
+    // The players' formats do not tell a variable bitrate apart.
+    drawStripCell(painter, skin_.image(FolderImage::Vbr), kOnOffCells, 0, at(DisplayItem::VbrMark));
+    if (bitrateKbps_ >= 0) {
+        DrawDigits(painter, at(DisplayItem::Bitrate).x(), at(DisplayItem::Bitrate).y(),
+                   std::min(bitrateKbps_, 999), 3, skin_.image(FolderImage::FontD), true);
+        skin_.image(FolderImage::Kbps)
+            .Draw(painter, at(DisplayItem::KbpsMark).x(), at(DisplayItem::KbpsMark).y());
+    }
+}
+
+// The counter mode and the marks are areas of the display, which our
+// skins give no control rectangles.
 int CMainWindow::controlAt(QPoint point) const {
     for (const int control : kButtons) {
         if (skin_.controlRect(control).contains(point)) {
             return control;
         }
     }
-    return skin_.displayRect(DisplayItem::Time).contains(point) ? kCounterMode : -1;
+    for (const auto& [item, control] : {std::pair{DisplayItem::Time, kCounterMode},
+                                        std::pair{DisplayItem::RepeatMark, kRepeatMark},
+                                        std::pair{DisplayItem::ShuffleMark, kShuffleMark}}) {
+        if (skin_.displayRect(item).contains(point)) {
+            return control;
+        }
+    }
+    return -1;
 }
 
 void CMainWindow::mousePressEvent(QMouseEvent* event) {
@@ -290,9 +347,11 @@ void CMainWindow::press(int control) {
             player_->PressNext();
             break;
         case kRepeat:
+        case kRepeatMark:
             player_->SetRepeat(-1);
             break;
         case kShuffle:
+        case kShuffleMark:
             player_->SetShuffle(!player_->Shuffle());
             break;
         case kVolumeUp:
@@ -370,6 +429,15 @@ void CMainWindow::chooseSkin(std::string_view name) {
 void CMainWindow::openMenu(QPoint global) {
     const std::unique_ptr<QMenu> menu = commandMenu();
     menu->exec(global);
+}
+
+void CMainWindow::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y();
+    if (steps == 0 || !skin_.controlRect(kVolumeWnd).contains(event->position().toPoint())) {
+        return;
+    }
+    steps > 0 ? player_->VolumeUp() : player_->VolumeDown();
+    update();
 }
 
 // Keys on the window: arrows and the numeric pad, Alt with the transport

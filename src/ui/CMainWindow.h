@@ -69,6 +69,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +88,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void openMenu(QPoint global);
     void drawTime(QPainter& painter) const;
     void drawTitle(QPainter& painter) const;
+    void drawIndicators(QPainter& painter) const;
+    void scrollTitle();
 
     CSkin skin_;
     app::SteadyTickClock clock_;
@@ -97,7 +100,10 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     SkinSelector selectSkin_;
     std::filesystem::path skinFolder_;
     QTimer refresh_;
+    QTimer scroll_;
     std::string title_;
+    int titleOffset_ = 0;   // characters scrolled off the left
+    int bitrateKbps_ = -1;  // -1: none shown
     bool playPressed_ = false;
     bool banner_ = false;
     int hover_ = -1;

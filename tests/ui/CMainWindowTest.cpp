@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 
@@ -158,6 +159,11 @@ TEST_F(CMainWindowTest, VolumeButtonsStepAndStopAtTheEnds) {
     EXPECT_EQ(player.Volume(), 9500);
     QTest::keyClick(view_.window(), Qt::Key_2, Qt::KeypadModifier);
     EXPECT_EQ(player.Volume(), 9000);
+    const QPoint bar = view_.window()->skin().controlRect(kVolumeWnd).center();
+    QWheelEvent wheel(bar, view_.window()->mapToGlobal(bar), {}, QPoint(0, 120), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view_.window(), &wheel);
+    EXPECT_EQ(player.Volume(), 9500);
 }
 
 TEST_F(CMainWindowTest, RepeatAndShuffleFollowButtonsKeysAndMenu) {
@@ -179,8 +185,12 @@ TEST_F(CMainWindowTest, RepeatAndShuffleFollowButtonsKeysAndMenu) {
     click(kRepeat);
     EXPECT_EQ(player.RepeatMode(), 2);
     EXPECT_EQ(marks(), (std::array{false, true, false}));
-    QTest::keyClick(&window, 'r');
+    QTest::mouseClick(&window, Qt::LeftButton, {},
+                      window.skin().displayRect(DisplayItem::RepeatMark).center());
     EXPECT_EQ(player.RepeatMode(), 0);
+    QTest::keyClick(&window, 'r');
+    EXPECT_EQ(player.RepeatMode(), 1);
+    player.SetRepeat(0);
     click(kShuffle);
     EXPECT_TRUE(player.Shuffle());
     EXPECT_EQ(marks(), (std::array{false, false, true}));
@@ -251,8 +261,22 @@ TEST_F(CMainWindowTest, KeysAndSliderDriveTheTransport) {
 
     // Back by five seconds; three seconds in, to the start.
     player.Seek(3000);
+    ASSERT_TRUE(waitFor([&] { return player.GetPosition() < 4500; }));
     QTest::keyClick(&window, Qt::Key_Left);
     EXPECT_TRUE(waitFor([&] { return player.GetPosition() < 2000; }));
+}
+
+TEST_F(CMainWindowTest, TitleWiderThanItsAreaScrolls) {
+    ASSERT_TRUE(start({}));
+    CMainWindow& window = *view_.window();
+    const QRect area = window.skin().controlRect(kTitleWnd);
+    std::string title;
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        title += std::string(3, c);
+    }
+    window.ShowTitle(title, 1000, "caption");
+    const QImage first = window.grab(area).toImage();
+    EXPECT_TRUE(waitFor([&] { return window.grab(area).toImage() != first; }));
 }
 
 TEST_F(CMainWindowTest, MissingSkinIniIsSaidAndNoWindowIsMade) {
