@@ -19,6 +19,7 @@
 #include "app/Settings.h"
 #include "stream/CNxSSComponent.h"
 #include "ui/DigitStrip.h"
+#include "ui/VolumePopup.h"
 
 namespace ui {
 namespace {
@@ -26,9 +27,9 @@ namespace {
 constexpr SkinLayout kLayout = SkinLayout::Normal;
 // The controls this window answers so far; the tray's (12-18) are not
 // reachable in the normal layout.
-constexpr std::array kButtons = {kPower,       kPrev,    kPlay,      kPause,    kStop,
-                                 kNext,        kRepeat,  kShuffle,   kVolumeUp, kVolumeDn,
-                                 kCounterMode, kCommand, kPlayPosWnd};
+constexpr std::array kButtons = {kPower,       kPrev,    kPlay,       kPause,    kStop,
+                                 kNext,        kRepeat,  kShuffle,    kVolumeUp, kVolumeDn,
+                                 kCounterMode, kCommand, kPlayPosWnd, kVolumeWnd};
 // Drawn from the state images; the rest are areas.
 constexpr std::array kDrawnButtons = {kPower,  kPrev,    kPlay,     kPause,    kStop,   kNext,
                                       kRepeat, kShuffle, kVolumeUp, kVolumeDn, kCommand};
@@ -366,6 +367,9 @@ void CMainWindow::press(int control) {
         case kCommand:
             openMenu(QCursor::pos());
             break;
+        case kVolumeWnd:
+            openVolumePopup();
+            break;
         default:
             break;
     }
@@ -424,6 +428,19 @@ void CMainWindow::chooseSkin(std::string_view name) {
     setFixedSize(skin_.windowSize());
     setMask(skin_.windowRegion(kLayout));
     update();
+}
+
+// Beside the bar: its top-left corner 2 pixels right of the bar's right
+// edge and 2 pixels above its top.
+void CMainWindow::openVolumePopup() {
+    auto* popup = new VolumePopup(this, player_->Volume(), [this](int volume) {
+        player_->SetVolume(volume);
+        update();
+    });  // deletes itself on close
+    const QRect bar = skin_.controlRect(kVolumeWnd);
+    popup->move(mapToGlobal(QPoint(bar.right() + 1 + 2, bar.top() - 2)));
+    popup->show();
+    volumePopup_ = popup;
 }
 
 void CMainWindow::openMenu(QPoint global) {

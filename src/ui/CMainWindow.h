@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
@@ -48,6 +49,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
 
     // The command menu as it stands now, with its check marks.
     std::unique_ptr<QMenu> commandMenu();
+    // The open volume window, if any.
+    QWidget* volumePopup() const { return volumePopup_; }
     // Key seeking: 5 s back or forward, within the track.
     void seekBy(int32_t ms);
 
@@ -86,6 +89,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void setAlwaysOnTop(bool on);
     void chooseSkin(std::string_view name);
     void openMenu(QPoint global);
+    void openVolumePopup();
     void drawTime(QPainter& painter) const;
     void drawTitle(QPainter& painter) const;
     void drawIndicators(QPainter& painter) const;
@@ -101,6 +105,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::filesystem::path skinFolder_;
     QTimer refresh_;
     QTimer scroll_;
+    QPointer<QWidget> volumePopup_;
     std::string title_;
     int titleOffset_ = 0;   // characters scrolled off the left
     int bitrateKbps_ = -1;  // -1: none shown

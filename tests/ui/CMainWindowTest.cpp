@@ -21,6 +21,7 @@
 #include "ui/CDesktopView.h"
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
+#include "ui/VolumePopup.h"
 
 namespace ui {
 namespace {
@@ -164,6 +165,15 @@ TEST_F(CMainWindowTest, VolumeButtonsStepAndStopAtTheEnds) {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(view_.window(), &wheel);
     EXPECT_EQ(player.Volume(), 9500);
+
+    click(kVolumeWnd);
+    auto* popup = dynamic_cast<VolumePopup*>(view_.window()->volumePopup());
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->slider().value(), 9500);
+    popup->slider().setValue(2500);
+    EXPECT_EQ(player.Volume(), 2500);
+    popup->close();
 }
 
 TEST_F(CMainWindowTest, RepeatAndShuffleFollowButtonsKeysAndMenu) {
