@@ -1,5 +1,7 @@
 #include "app/CPlayerApp.h"
 
+#include <utility>
+
 #include "app/AppSettings.h"
 #include "app/AppTexts.h"
 #include "app/CommandLineFiles.h"
@@ -42,26 +44,8 @@ bool CPlayerApp::start(const std::vector<std::string>& arguments) {
     services_.view.createMainWindow(texts::kAppTitle);
     services_.view.showMainWindow();
     restorePanels();
-    if (!openLibrary()) {
-        return false;
-    }
-    services_.view.restoreListView(settings_.read(settings::kLibraryShowMode),
-                                   settings_.read(settings::kCurrentLibraryName),
-                                   settings_.read(settings::kCurrentPlaylistName));
-    mdb::MusicDatabase& db = session_->db();
-    if (db.playlists().count() == 0 && db.library().count() == 0) {
-        db.playlists().create(std::string(texts::kNewPlaylist));
-    }
-    // The program folder is read-only install data: recordings go to the
-    // user's music folder.
-    if (settings_.read(settings::kDefaultMusicPath).empty()) {
-        settings_.write(settings::kDefaultMusicPath, cdinfo::NamingRules::defaultMusicPath());
-    }
-    if (!files.empty()) {
-        openFiles(files, services_.view.ctrlHeld());
-    }
-    services_.view.bringToFront();
-    finishStart();
+    // Ctrl as it was held at the start, not when the load has ended.
+    loadLibrary({files, !files.empty() && services_.view.ctrlHeld()});
     return true;
 }
 
@@ -85,14 +69,44 @@ void CPlayerApp::restorePanels() {
     }
 }
 
-bool CPlayerApp::openLibrary() {
-    try {
-        session_ = std::make_unique<LibrarySession>(app::libraryFolder(), services_.tags,
-                                                    programFolder_ + "genre.dat");
-    } catch (const mdb::Exception& failure) {
-        services_.view.reportLibraryOpenFailure(failure);
+// The database is built on the worker, where nobody else can see it yet,
+// and only the owner's thread touches it after the hand-back.
+void CPlayerApp::loadLibrary(PendingHandOver commandLine) {
+    phase_ = Phase::Loading;
+    auto result = std::make_shared<LoadResult>();
+    auto work = [result, folder = app::libraryFolder(), tags = services_.tags,
+                 genres = programFolder_ + "genre.dat"] {
+        try {
+            result->session = std::make_unique<LibrarySession>(folder, tags, genres);
+        } catch (const std::exception&) {
+            result->failure = std::current_exception();
+        }
+    };
+    auto done = [this, alive = std::weak_ptr<bool>(alive_), result,
+                 commandLine = std::move(commandLine)] {
+        if (alive.expired() || phase_ != Phase::Loading) {
+            return;  // abandoned: the session ends here, its lock with it
+        }
+        if (!takeLibrary(*result)) {
+            phase_ = Phase::Abandoned;
+            services_.endProgram();
+            return;
+        }
+        finishStart(commandLine);
+    };
+    services_.work.run(std::move(work), std::move(done));
+}
+
+bool CPlayerApp::takeLibrary(LoadResult& result) {
+    if (result.failure) {
+        try {
+            std::rethrow_exception(result.failure);
+        } catch (const std::exception& failure) {
+            services_.view.reportLibraryOpenFailure(failure);
+        }
         return false;
     }
+    session_ = std::move(result.session);
     if (!session_->problems().empty()) {
         services_.view.reportLoadProblems(session_->problems());
     }
@@ -100,15 +114,31 @@ bool CPlayerApp::openLibrary() {
     return true;
 }
 
-void CPlayerApp::finishStart() {
-    started_ = true;
+void CPlayerApp::finishStart(const PendingHandOver& commandLine) {
+    services_.view.restoreListView(settings_.read(settings::kLibraryShowMode),
+                                   settings_.read(settings::kCurrentLibraryName),
+                                   settings_.read(settings::kCurrentPlaylistName));
+    mdb::MusicDatabase& db = session_->db();
+    if (db.playlists().count() == 0 && db.library().count() == 0) {
+        db.playlists().create(std::string(texts::kNewPlaylist));
+    }
+    // The program folder is read-only install data: recordings go to the
+    // user's music folder.
+    if (settings_.read(settings::kDefaultMusicPath).empty()) {
+        settings_.write(settings::kDefaultMusicPath, cdinfo::NamingRules::defaultMusicPath());
+    }
+    if (!commandLine.files.empty()) {
+        openFiles(commandLine.files, commandLine.ctrlHeld);
+    }
+    services_.view.bringToFront();
+    phase_ = Phase::Running;
     for (PendingHandOver& handOver : std::exchange(pending_, {})) {
         openFiles(handOver.files, handOver.ctrlHeld);
     }
 }
 
 void CPlayerApp::HandOver(const std::vector<std::string>& files, bool ctrlHeld) {
-    if (!started_) {
+    if (phase_ != Phase::Running) {
         pending_.push_back({files, ctrlHeld});
         return;
     }
@@ -170,6 +200,9 @@ bool CPlayerApp::SaveAllModified() {
     }
     view.saveState();
     if (!session_) {
+        if (phase_ == Phase::Loading) {
+            phase_ = Phase::Abandoned;
+        }
         return true;
     }
     if (settings_.read(settings::kDefaultMdbPath).empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -38,6 +39,8 @@ class CPlayerApp {
         // The desktop program calls SingleInstance::claim with the files and
         // activationToken(), and keeps that object for the whole run.
         std::function<bool(const std::vector<std::string>& files)> claimInstance;
+        // Ends the program's event loop: the library could not be loaded.
+        std::function<void()> endProgram;
         std::function<Clock::time_point()> now = [] { return Clock::now(); };
     };
 
@@ -47,9 +50,11 @@ class CPlayerApp {
     ~CPlayerApp();
 
     // Start-up with the arguments after the program's name; whether the
-    // program goes on running.
+    // program goes on running. The main window is shown first; the library
+    // loads on a worker and start-up ends when it has, on this thread.
     bool start(const std::vector<std::string>& arguments);
-    // Before the main window closes: whether it may.
+    // Before the main window closes: whether it may. While the library
+    // loads nothing can have changed in it, so the load is abandoned.
     bool SaveAllModified();
     // Files from a second start or a drop, into "Drop Playlist". Those that
     // arrive while start-up runs are opened when it has finished.
@@ -57,7 +62,7 @@ class CPlayerApp {
 
     // The skin folder start-up settled on, ending in "/".
     const std::string& skinFolder() const { return skinFolder_; }
-    // The library, once start-up has opened it.
+    // The library, once start-up has loaded it.
     LibrarySession* library() { return session_.get(); }
 
   private:
@@ -65,11 +70,18 @@ class CPlayerApp {
         std::vector<std::string> files;
         bool ctrlHeld;
     };
+    // Filled on the worker, read on the owner's thread after it.
+    struct LoadResult {
+        std::unique_ptr<LibrarySession> session;
+        std::exception_ptr failure;
+    };
+    enum class Phase { Starting, Loading, Running, Abandoned };
 
     bool findSkin();
-    bool openLibrary();
+    void loadLibrary(PendingHandOver commandLine);
+    bool takeLibrary(LoadResult& result);
     void restorePanels();
-    void finishStart();
+    void finishStart(const PendingHandOver& commandLine);
     void openFiles(const std::vector<std::string>& files, bool ctrlHeld);
     std::vector<mdb::MusicItem*> fileIntoLibrary(const std::vector<std::string>& files);
 
@@ -79,7 +91,9 @@ class CPlayerApp {
     std::string skinFolder_;
     std::unique_ptr<LibrarySession> session_;
     std::unique_ptr<LibraryAutosave> autosave_;  // after the session: ends first
-    bool started_ = false;
+    Phase phase_ = Phase::Starting;
+    // A load's end finds this gone when the application went first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<PendingHandOver> pending_;
     std::optional<Clock::time_point> lastHandOver_;
 };

@@ -46,10 +46,17 @@ class CPlayerAppTest : public ::testing::Test {
                                               claimed_ = files;
                                               return firstInstance_;
                                           },
+                                          [this] { ended_ = true; },
                                           [this] { return now_; }};
             app_ = std::make_unique<CPlayerApp>(std::move(services), store_, program_.path());
         }
         return *app_;
+    }
+    // Start-up with the library's load run to its end.
+    bool startLoaded(const std::vector<std::string>& arguments) {
+        const bool started = app().start(arguments);
+        work_.drain();
+        return started;
     }
     std::string music(const std::string& name) {
         std::ofstream(music_ / name) << "x";
@@ -84,6 +91,7 @@ class CPlayerAppTest : public ::testing::Test {
     apptest::FakeTimers timers_;
     apptest::ThreadWork work_;
     bool firstInstance_ = true;
+    bool ended_ = false;
     std::vector<std::string> claimed_;
     CPlayerApp::Clock::time_point now_{};
     std::unique_ptr<CPlayerApp> app_;
@@ -103,6 +111,11 @@ TEST_F(CPlayerAppTest, FirstStartRunsInOrderAndPlaysTheCommandLine) {
 
     ASSERT_TRUE(started);
     EXPECT_EQ(claimed_, (std::vector<std::string>{(music_ / "b.mp3").string(), a}));
+    // The window is up while the library still loads.
+    EXPECT_EQ(view_.calls,
+              (std::vector<std::string>{"create MP3 Melodux", "show main", "show list"}));
+    EXPECT_EQ(app().library(), nullptr);
+    work_.drain();
     const std::vector<std::string> expected = {
         "create MP3 Melodux",   "show main",          "show list", "view 2  Mine", "stop playback",
         "select Drop Playlist", "play Drop Playlist", "front"};
@@ -140,14 +153,14 @@ TEST_F(CPlayerAppTest, StartEndsWithoutTheSkinOrAsASecondStart) {
             store_.write(settings::kSkinPath, c.skinPath);
         }
         firstInstance_ = c.first;
-        EXPECT_EQ(app().start({}), c.started) << c.what;
+        EXPECT_EQ(startLoaded({}), c.started) << c.what;
         EXPECT_EQ(view_.calls.empty() ? "" : view_.calls.front(), c.firstCall) << c.what;
         EXPECT_FALSE(view_.has("create MP3 Melodux")) << c.what;
     }
 }
 
 TEST_F(CPlayerAppTest, HandOversCollectWithinASecondAndCtrlOnlyAppends) {
-    ASSERT_TRUE(app().start({}));
+    ASSERT_TRUE(startLoaded({}));
     const std::string a = music("a.mp3"), b = music("b.mp3"), c = music("c.mp3");
     struct Step {
         std::chrono::milliseconds at;
@@ -174,21 +187,51 @@ TEST_F(CPlayerAppTest, HandOversCollectWithinASecondAndCtrlOnlyAppends) {
 }
 
 TEST_F(CPlayerAppTest, HandOverDuringStartUpWaitsForItsEnd) {
-    const std::string a = music("a.mp3"), b = music("b.mp3");
+    const std::string a = music("a.mp3"), b = music("b.mp3"), c = music("c.mp3");
     view_.onShowMain = [&] {
         app().HandOver({b}, false);  // a second start answered from a nested event loop
         view_.log("handed");
     };
     ASSERT_TRUE(app().start({a}));
-    EXPECT_EQ(drop(), (std::vector<std::string>{"a.mp3", "b.mp3"}));
+    app().HandOver({c}, false);  // while the library loads
+    EXPECT_FALSE(view_.has("play Drop Playlist"));
+    work_.drain();
+    EXPECT_EQ(drop(), (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
     const auto handed = std::find(view_.calls.begin(), view_.calls.end(), "handed");
     const auto front = std::find(view_.calls.begin(), view_.calls.end(), "front");
-    EXPECT_EQ(std::count(front, view_.calls.end(), "play Drop Playlist"), 1);
+    EXPECT_EQ(std::count(front, view_.calls.end(), "play Drop Playlist"), 2);
     EXPECT_LT(handed, front);
 }
 
-TEST_F(CPlayerAppTest, ExitAsksWhileRecordingAndRefusesDuringCddb) {
+TEST_F(CPlayerAppTest, AFailedLoadIsReportedAndEndsTheProgram) {
+    std::filesystem::create_directories(libraryFile() / "x");  // cannot be read as a file
     ASSERT_TRUE(app().start({}));
+    app().HandOver({music("a.mp3")}, false);
+    work_.drain();
+    EXPECT_TRUE(ended_);
+    EXPECT_EQ(app().library(), nullptr);
+    EXPECT_EQ(
+        std::count_if(view_.calls.begin(), view_.calls.end(),
+                      [](const std::string& call) { return call.starts_with("library failure "); }),
+        1);
+    EXPECT_FALSE(view_.has("front"));
+    EXPECT_TRUE(app().SaveAllModified());
+}
+
+TEST_F(CPlayerAppTest, ClosingWhileTheLibraryLoadsAbandonsTheLoad) {
+    ASSERT_TRUE(app().start({}));
+    EXPECT_TRUE(app().SaveAllModified());
+    work_.drain();
+    EXPECT_EQ(app().library(), nullptr);
+    EXPECT_FALSE(view_.has("front"));
+    EXPECT_FALSE(std::filesystem::exists(libraryFile()));
+    // The abandoned session has let go of the library's lock.
+    EXPECT_NO_THROW(LibrarySession(libraryFile().parent_path().string(), std::make_shared<NoTags>(),
+                                   "", LibrarySession::Access::ReadWrite));
+}
+
+TEST_F(CPlayerAppTest, ExitAsksWhileRecordingAndRefusesDuringCddb) {
+    ASSERT_TRUE(startLoaded({}));
     struct Case {
         bool recording, ok, cddb, closes;
         std::vector<std::string> calls;
@@ -215,7 +258,7 @@ TEST_F(CPlayerAppTest, ExitAsksWhileRecordingAndRefusesDuringCddb) {
 }
 
 TEST_F(CPlayerAppTest, AFailedSaveAtExitIsRetriedOrKeepsTheProgram) {
-    ASSERT_TRUE(app().start({}));
+    ASSERT_TRUE(startLoaded({}));
     const std::string a = music("a.mp3");
     // A folder where the library file belongs cannot be replaced.
     const auto block = [&] { std::filesystem::create_directories(libraryFile() / "x"); };
@@ -247,7 +290,7 @@ TEST_F(CPlayerAppTest, AFailedSaveAtExitIsRetriedOrKeepsTheProgram) {
 }
 
 TEST_F(CPlayerAppTest, ChangesAreSavedSoonAfterOnAWorker) {
-    ASSERT_TRUE(app().start({}));
+    ASSERT_TRUE(startLoaded({}));
     mdb::MusicDatabase& db = app().library()->db();
     timers_.advance(LibraryAutosave::kQuiet);  // "New Playlist"
     work_.drain();
@@ -264,7 +307,7 @@ TEST_F(CPlayerAppTest, ChangesAreSavedSoonAfterOnAWorker) {
 }
 
 TEST_F(CPlayerAppTest, ACopyInterruptedByAChangeIsTakenAgain) {
-    ASSERT_TRUE(app().start({}));
+    ASSERT_TRUE(startLoaded({}));
     mdb::MusicDatabase& db = app().library()->db();
     for (size_t i = 0; i < LibraryAutosave::kStepEntries + 10; ++i) {
         mdb::MusicInfo info;
@@ -285,7 +328,7 @@ TEST_F(CPlayerAppTest, ACopyInterruptedByAChangeIsTakenAgain) {
 }
 
 TEST_F(CPlayerAppTest, AFailedSaveOnTheWorkerLeavesTheLibraryModified) {
-    ASSERT_TRUE(app().start({}));
+    ASSERT_TRUE(startLoaded({}));
     std::filesystem::create_directories(libraryFile() / "x");
     app().HandOver({music("a.mp3")}, true);
     timers_.advance(LibraryAutosave::kQuiet);

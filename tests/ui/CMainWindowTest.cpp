@@ -68,9 +68,11 @@ class CMainWindowTest : public ::testing::Test {
             timers_,
             work_,
             std::make_shared<app::StreamTagAccess>(engine_.catalog()),
-            [](const std::vector<std::string>&) { return true; }};
+            [](const std::vector<std::string>&) { return true; },
+            [] { QApplication::quit(); }};
         app_ = std::make_unique<app::CPlayerApp>(std::move(services), store_, program_.path());
-        return app_->start(arguments);
+        // Start-up ends once the library has loaded on the pool.
+        return app_->start(arguments) && waitFor([&] { return app_->library() != nullptr; });
     }
     void click(int control) {
         QTest::mouseClick(view_.window(), Qt::LeftButton, {},
