@@ -20,6 +20,8 @@ packages=(
     libtag1-dev
     # independent tools the tests check our files against
     sox ffmpeg mpg123 lame
+    # the desktop program end to end: a private X server, clicks, window shapes, screenshots
+    xvfb xdotool x11-utils imagemagick
     python3-mutagen
     # the encoder benchmarks' synthetic items
     python3-numpy
