@@ -5,7 +5,10 @@
 #include <QPushButton>
 
 #include "app/AppTexts.h"
+#include "app/DataFolder.h"
+#include "app/SettingsStore.h"
 #include "mdb/MutableGroup.h"
+#include "ui/SkinFolder.h"
 
 namespace ui {
 namespace {
@@ -65,6 +68,10 @@ void CDesktopView::createMainWindow(std::string_view title) {
     window_->setWindowTitle(qt(title));
     window_->setCloseGuard(closeGuard_);
     window_->player().SetPanels(&listPanel_, nullptr);
+    window_->setSkinSelector([](std::string_view name) {
+        app::SettingsStore settings;
+        return SelectSkin(settings, app::dataFolder(), name);
+    });
 }
 
 void CDesktopView::showMainWindow() {
