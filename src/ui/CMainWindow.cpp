@@ -473,25 +473,65 @@ void CMainWindow::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+namespace {
+
+// The keypad's digits as the keys they stand for: 7 9 8 2 the arrows, 0 4 5 6
+// and . the transport letters of the Alt accelerators. Other keys stay.
+int keypadEquivalent(int key) {
+    switch (key) {
+        case Qt::Key_7:
+            return Qt::Key_Left;
+        case Qt::Key_9:
+            return Qt::Key_Right;
+        case Qt::Key_8:
+            return Qt::Key_Up;
+        case Qt::Key_2:
+            return Qt::Key_Down;
+        case Qt::Key_0:
+            return Qt::Key_V;
+        case Qt::Key_4:
+            return Qt::Key_Z;
+        case Qt::Key_5:
+            return Qt::Key_X;
+        case Qt::Key_6:
+            return Qt::Key_B;
+        case Qt::Key_Period:
+            return Qt::Key_C;
+        default:
+            return key;
+    }
+}
+
+}  // namespace
+
+bool CMainWindow::pressTransport(int letter) {
+    switch (letter) {
+        case Qt::Key_Z:
+            player_->PressPrevious();
+            return true;
+        case Qt::Key_X:
+            player_->Play();
+            return true;
+        case Qt::Key_C:
+            player_->Pause();
+            return true;
+        case Qt::Key_V:
+            player_->Stop();
+            return true;
+        case Qt::Key_B:
+            player_->PressNext();
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
-    const bool keypad = modifiers & Qt::KeypadModifier;
     if (modifiers & Qt::AltModifier) {
+        if (pressTransport(key)) {
+            return true;
+        }
         switch (key) {
-            case Qt::Key_Z:
-                player_->PressPrevious();
-                return true;
-            case Qt::Key_X:
-                player_->Play();
-                return true;
-            case Qt::Key_C:
-                player_->Pause();
-                return true;
-            case Qt::Key_V:
-                player_->Stop();
-                return true;
-            case Qt::Key_B:
-                player_->PressNext();
-                return true;
             case Qt::Key_F:
                 openMenu(mapToGlobal(skin_.controlRect(kCommand).topLeft()));
                 return true;
@@ -500,6 +540,13 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
                 return true;
             default:
                 return false;
+        }
+    }
+    if (modifiers & Qt::KeypadModifier) {
+        // 1 and 3 are taken without an action.
+        key = keypadEquivalent(key);
+        if (key == Qt::Key_1 || key == Qt::Key_3 || pressTransport(key)) {
+            return true;
         }
     }
     switch (key) {
@@ -514,43 +561,6 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
             return true;
         case Qt::Key_Down:
             player_->VolumeDown();
-            return true;
-        default:
-            break;
-    }
-    if (!keypad) {
-        return false;
-    }
-    switch (key) {
-        case Qt::Key_7:
-            seekBy(-kKeySeekMs);
-            return true;
-        case Qt::Key_9:
-            seekBy(kKeySeekMs);
-            return true;
-        case Qt::Key_8:
-            player_->VolumeUp();
-            return true;
-        case Qt::Key_2:
-            player_->VolumeDown();
-            return true;
-        case Qt::Key_0:
-            player_->Stop();
-            return true;
-        case Qt::Key_4:
-            player_->PressPrevious();
-            return true;
-        case Qt::Key_5:
-            player_->Play();
-            return true;
-        case Qt::Key_6:
-            player_->PressNext();
-            return true;
-        case Qt::Key_Period:
-            player_->Pause();
-            return true;
-        case Qt::Key_1:
-        case Qt::Key_3:
             return true;
         default:
             return false;

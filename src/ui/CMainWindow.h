@@ -82,6 +82,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     char stateOf(int control) const;
     void press(int control);
     bool pressKey(int key, Qt::KeyboardModifiers modifiers);
+    // The transport of the Alt letters Z X C V B; false for other keys.
+    bool pressTransport(int letter);
     bool pressLetter(char32_t letter);
     void followPosition();
     void seekToSlider(int x);
