@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -7,6 +9,7 @@
 
 #include "app/CPlayController.h"
 #include "app/Engine.h"
+#include "app/EqualizerLevels.h"
 #include "app/PlayerSettings.h"
 #include "app/ShuffleRandom.h"
 #include "app/TickClock.h"
@@ -32,8 +35,14 @@ struct PlayOptions {
     int32_t gapTenths = 0;
     std::optional<uint32_t> seed;
     long plays = 0;  // 0: no limit
+    std::optional<app::EqualizerLevels> eqLevels;
+    std::optional<int32_t> eqGain;  // the gain slider's position
     std::vector<std::string> names;
 };
+
+// The equalizer's gain slider spans -10..+10; the player takes 5 per step.
+constexpr long kEqGainSteps = 10;
+constexpr int32_t kEqGainScale = 5;
 
 std::optional<long> parseNumber(const std::string& text, long low, long high) {
     char* end = nullptr;
@@ -69,6 +78,11 @@ bool parseValued(PlayOptions& o, const std::string& option, const std::string& v
         o.seed = static_cast<uint32_t>(*n);
     } else if (option == "--plays" && (n = parseNumber(value, 1, INT32_MAX))) {
         o.plays = *n;
+    } else if (option == "--eq-gain" && (n = parseNumber(value, -kEqGainSteps, kEqGainSteps))) {
+        o.eqGain = static_cast<int32_t>(*n);
+    } else if (const auto levels =
+                   option == "--eq" ? app::EqualizerLevels::parse(value) : std::nullopt) {
+        o.eqLevels = *levels;
     } else if (const auto mode = option == "--repeat" ? parseRepeat(value) : std::nullopt) {
         o.repeat = *mode;
     } else {
@@ -78,8 +92,9 @@ bool parseValued(PlayOptions& o, const std::string& option, const std::string& v
 }
 
 std::optional<PlayOptions> parseOptions(const Args& args) {
-    static const std::vector<std::string> valued = {"--device", "--volume", "--seek",  "--gap",
-                                                    "--seed",   "--plays",  "--repeat"};
+    static const std::vector<std::string> valued = {"--device", "--volume", "--seek",
+                                                    "--gap",    "--seed",   "--plays",
+                                                    "--repeat", "--eq",     "--eq-gain"};
     PlayOptions o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -200,6 +215,7 @@ class PlayRun {
         player_.SetVolume(
             static_cast<int32_t>(options.volume.value_or(app::CPlayController::kMaxVolume)));
         player_.SetPanels(nullptr, &list_);
+        ApplyEqualizer();
     }
 
     Outcome Run(const StopSignals& stop) {
@@ -229,6 +245,19 @@ class PlayRun {
     }
 
   private:
+    // Without equalizer options the player's equalizer is off.
+    void ApplyEqualizer() {
+        const bool on = options_.eqLevels || options_.eqGain;
+        std::array<double, app::EqualizerLevels::kBands> levels{};
+        if (options_.eqLevels) {
+            std::copy(options_.eqLevels->levels.begin(), options_.eqLevels->levels.end(),
+                      levels.begin());
+        }
+        player_.SetEqualizerLevels(levels);
+        player_.SetEqualizerGain(options_.eqGain.value_or(0) * kEqGainScale);
+        player_.SetEqualizerBypass(!on);
+    }
+
     // One posted notification; an outcome when the run is over.
     std::optional<Outcome> Handle(uintptr_t wParam, intptr_t sender) {
         const auto code = static_cast<uint32_t>(wParam);
@@ -319,7 +348,7 @@ int runPlay(const Args& args) {
         std::fputs(
             "usage: melodux-cli play [--device null|file:PATH|alsa[:N]] [--volume 0..10000] "
             "[--seek MS] [--shuffle] [--seed N] [--repeat off|one|all] [--gap TENTHS] "
-            "[--plays N] NAME...\n",
+            "[--plays N] [--eq L1,...,L10] [--eq-gain -10..10] NAME...\n",
             stderr);
         return 2;
     }

@@ -9,6 +9,7 @@ constexpr const char* kUsage =
     "usage: melodux-cli <command> [arguments]\n"
     "\n"
     "  play [--device null|file:PATH|alsa[:N]] [--volume 0..10000] [--seek MS] NAME...\n"
+    "       [--eq L1,...,L10 (band levels in dB)] [--eq-gain -10..10 (pre-amplifier in dB)]\n"
     "  info NAME...\n"
     "  tag NAME [--title T] [--artist A] [--album B] [--year Y] [--comment C] [--track N]\n"
     "           [--genre G]\n"

@@ -1,10 +1,34 @@
 #include "stream/CNxSSManager.h"
 
+#include <algorithm>
+
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSSilenceSource.h"
 #include "stream/CNxSSWaveOut.h"
 #include "stream/ResultCodes.h"
 #include "stream/SourceName.h"
+
+namespace {
+
+// Levels beyond this are no band level a listener set; they are held here
+// so that a damaged setting cannot drive the filters wild.
+constexpr double kLevelLimitDb = 20;
+// The gain arrives in fifths of a dB (the slider position times 5).
+constexpr double kGainStepsPerDb = 5;
+constexpr double kGainLimitDb = 10;
+
+dsp::EqualizerSettings toSettings(const CNxSSManager::Equalizer& equalizer) {
+    dsp::EqualizerSettings settings;
+    for (size_t b = 0; b < equalizer.bandsDb.size(); ++b) {
+        settings.levelsDb[b] =
+            std::clamp<double>(equalizer.bandsDb[b], -kLevelLimitDb, kLevelLimitDb);
+    }
+    settings.gainDb = std::clamp(equalizer.extra / kGainStepsPerDb, -kGainLimitDb, kGainLimitDb);
+    settings.enabled = equalizer.enabled;
+    return settings;
+}
+
+}  // namespace
 
 CNxSSManager::CNxSSManager(CNxSSComponentCatalog catalog,
                            std::shared_ptr<platform::WaveOutDriver> driver)
@@ -113,8 +137,11 @@ NxRef<CNxSSActiveComponent> CNxSSManager::MakeSink(int32_t sinkKind,
         return maker ? maker(*this, outputPath) : NxRef<CNxSSActiveComponent>();
     };
     switch (sinkKind) {
-        case kSinkRenderer:
-            return MakeNx<CNxSSWaveOut>(this, driver_);
+        case kSinkRenderer: {
+            auto renderer = MakeNx<CNxSSWaveOut>(this, driver_);
+            renderer->SetEqualizer(toSettings(equalizer_));
+            return renderer;
+        }
         case kSinkMp3:
             return make(catalog_.mp3Writer);
         case kSinkWave:
@@ -240,6 +267,9 @@ uint32_t CNxSSManager::GetInfo(const std::string& name, NxRef<CNxSSInfo>& info) 
 void CNxSSManager::SetEqualizer(const Equalizer& equalizer) {
     std::lock_guard lock(lock_);
     equalizer_ = equalizer;
+    if (auto* renderer = dynamic_cast<CNxSSWaveOut*>(sink_.get())) {
+        renderer->SetEqualizer(toSettings(equalizer));
+    }
 }
 
 CNxSSManager::Equalizer CNxSSManager::GetEqualizer() const {

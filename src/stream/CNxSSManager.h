@@ -68,7 +68,9 @@ class CNxSSManager : public CNxSSObject {
     // only), or of the current source when name is empty.
     uint32_t GetInfo(const std::string& name, NxRef<CNxSSInfo>& info);
 
-    // Kept for the chain; no component filters with it yet.
+    // Kept for every chain; the renderer filters with it (levels in dB, the
+    // further integer the pre-amplifier gain in fifths of a dB, at most
+    // ±10 dB). Writers ignore it.
     void SetEqualizer(const Equalizer& equalizer);
     Equalizer GetEqualizer() const;
 

@@ -241,6 +241,7 @@ bool CNxSSWaveOut::OpenDevice() {
         return false;
     }
     InputPin()->GetFormat(format_);
+    equalizer_.Configure(format_);
     bytesQueued_ = 0;
     AllocateBlocks();
     OpenWithRetries();
@@ -310,6 +311,7 @@ uint32_t CNxSSWaveOut::Refill() {
     if (!device_ || !InputPin()) {
         return 0;
     }
+    TakeEqualizerSettings();
     for (auto& block : blocks_) {
         if (!block->header.done()) {
             continue;
@@ -324,6 +326,7 @@ uint32_t CNxSSWaveOut::Refill() {
             }
             return FinishStream();
         }
+        equalizer_.Process({packet.Data(), packet.Bytes()});
         block->header.flags &= ~platform::WaveHeader::kDone;
         block->header.bufferLength = packet.Bytes();
         Check(device_->write(block->header));
@@ -331,6 +334,22 @@ uint32_t CNxSSWaveOut::Refill() {
         bytesQueued_ += block->header.bufferLength;
     }
     return 0;
+}
+
+void CNxSSWaveOut::SetEqualizer(const dsp::EqualizerSettings& settings) {
+    std::lock_guard lock(settingsMutex_);
+    newSettings_ = settings;
+}
+
+void CNxSSWaveOut::TakeEqualizerSettings() {
+    std::optional<dsp::EqualizerSettings> settings;
+    {
+        std::lock_guard lock(settingsMutex_);
+        settings.swap(newSettings_);
+    }
+    if (settings) {
+        equalizer_.SetSettings(*settings);
+    }
 }
 
 uint32_t CNxSSWaveOut::FinishStream() {

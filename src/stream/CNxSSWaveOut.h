@@ -4,8 +4,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
+#include "dsp/EqualizerSettings.h"
+#include "dsp/PcmEqualizer.h"
 #include "platform/WaveOut.h"
 #include "stream/CNxSSActiveComponent.h"
 #include "stream/CNxSSPacket.h"
@@ -45,6 +48,10 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     const uint8_t* GetPlayingPointer(uint32_t frames) override;
     void ReleasePlayingData() override;
 
+    // Any thread; the worker takes the settings up with the next block it
+    // fills.
+    void SetEqualizer(const dsp::EqualizerSettings& settings);
+
     const Config& Configuration() const { return config_; }
     size_t BlockCount() const;
 
@@ -73,6 +80,7 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     void Rewind(int32_t toMs = 0);
     void Check(platform::MmResult result) const;
     Block* PlayingBlock(uint32_t frames, uint32_t& offset);
+    void TakeEqualizerSettings();
 
     const std::shared_ptr<platform::WaveOutDriver> driver_;
     const Config config_;
@@ -85,4 +93,7 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     bool volumeSupported_ = false;
     bool lrVolumeSupported_ = false;
     uint32_t volume_ = 10000;
+    dsp::PcmEqualizer equalizer_;  // the worker's, under deviceMutex_
+    std::mutex settingsMutex_;
+    std::optional<dsp::EqualizerSettings> newSettings_;
 };
