@@ -1,6 +1,7 @@
 #include "stream/CNxSSManager.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSSilenceSource.h"
@@ -13,9 +14,12 @@ namespace {
 // Levels beyond this are no band level a listener set; they are held here
 // so that a damaged setting cannot drive the filters wild.
 constexpr double kLevelLimitDb = 20;
-// The gain arrives in fifths of a dB (the slider position times 5).
+// The gain arrives in fifths of a dB (the gain slider's position -10..+10
+// times 5). A value beyond that is none the slider sends (the player starts
+// at 100 before any slider has spoken) and adds no gain, rather than a loud
+// surprise.
 constexpr double kGainStepsPerDb = 5;
-constexpr double kGainLimitDb = 10;
+constexpr int32_t kGainLimit = 50;
 
 dsp::EqualizerSettings toSettings(const CNxSSManager::Equalizer& equalizer) {
     dsp::EqualizerSettings settings;

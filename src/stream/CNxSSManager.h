@@ -69,8 +69,8 @@ class CNxSSManager : public CNxSSObject {
     uint32_t GetInfo(const std::string& name, NxRef<CNxSSInfo>& info);
 
     // Kept for every chain; the renderer filters with it (levels in dB, the
-    // further integer the pre-amplifier gain in fifths of a dB, at most
-    // ±10 dB). Writers ignore it.
+    // further integer the pre-amplifier gain in fifths of a dB, -50..50;
+    // other values add no gain). Writers ignore it.
     void SetEqualizer(const Equalizer& equalizer);
     Equalizer GetEqualizer() const;
 
