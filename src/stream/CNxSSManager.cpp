@@ -27,7 +27,8 @@ dsp::EqualizerSettings toSettings(const CNxSSManager::Equalizer& equalizer) {
         settings.levelsDb[b] =
             std::clamp<double>(equalizer.bandsDb[b], -kLevelLimitDb, kLevelLimitDb);
     }
-    settings.gainDb = std::clamp(equalizer.extra / kGainStepsPerDb, -kGainLimitDb, kGainLimitDb);
+    settings.gainDb =
+        std::abs(equalizer.extra) <= kGainLimit ? equalizer.extra / kGainStepsPerDb : 0;
     settings.enabled = equalizer.enabled;
     return settings;
 }

@@ -116,3 +116,30 @@ TEST_F(ManagerTest, RendererReadsItsBlocksFromTheSettings) {
 }
 
 }  // namespace
+
+// Settings arrive from another thread while the renderer's worker fills
+// blocks; the worker takes them up between blocks.
+TEST(ManagerEqualizerTest, SettingsReachThePlayingRendererFromAnotherThread) {
+    TempSettings settings;
+    auto driver = std::make_shared<FakeWaveOutDriver>();
+    platform::MessageQueue window;
+    auto manager = MakeNx<CNxSSManager>(CNxSSComponentCatalog{}, driver);
+    CNxSSManager::Equalizer equalizer;
+    equalizer.enabled = true;
+    equalizer.bandsDb[5] = 10;
+    manager->SetEqualizer(equalizer);
+    ASSERT_EQ(manager->CreateChainFor("::SLNC60000", ""), 0u);
+    manager->Advise(&window, 0x401, 0);
+    manager->Start();
+    ASSERT_EQ(window.take(10000)->wParam, nxss::kStarted);
+    for (int i = 0; i < 20; ++i) {
+        equalizer.bandsDb[i % 10] = (i % 3) * 5 - 5;
+        equalizer.extra = i % 2 ? 100 : -25;
+        manager->SetEqualizer(equalizer);
+        ASSERT_TRUE(driver->state->waitForWrites(5 + i));
+        driver->state->playBlocks(1);
+    }
+    EXPECT_EQ(manager->GetEqualizer().extra, equalizer.extra);
+    manager->Stop();
+    EXPECT_EQ(window.take(10000)->wParam, nxss::kStopped);
+}
