@@ -288,8 +288,8 @@ bool ItemListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action
         return false;
     }
     // The library takes files only; its items are already in it.
-    if (playlist_ != nullptr && mime::hasDatabaseFormat(*data)) {
-        return true;
+    if (mime::hasDatabaseFormat(*data)) {
+        return playlist_ != nullptr;
     }
     return !mime::localPaths(*data).empty();
 }
