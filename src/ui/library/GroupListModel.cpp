@@ -240,7 +240,8 @@ QMimeData* GroupListModel::mimeData(const QModelIndexList& indexes) const {
     if (mode_ == Mode::Playlists) {
         mime::put(*data, PlaylistListPayload{names});
     } else {
-        mime::put(*data, GroupListPayload{uint32_t(mode_), mode_ == Mode::All ? std::vector<std::string>{} : names});
+        mime::put(*data, GroupListPayload{uint32_t(mode_),
+                                          mode_ == Mode::All ? std::vector<std::string>{} : names});
     }
     // File managers get the files of the dragged groups.
     auto guard = db_.lock();
@@ -271,8 +272,8 @@ bool GroupListModel::canDropMimeData(const QMimeData* data, Qt::DropAction actio
     return mime::hasDatabaseFormat(*data) || !mime::localPaths(*data).empty();
 }
 
-bool GroupListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
-                                  int column, const QModelIndex& parent) {
+bool GroupListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                  const QModelIndex& parent) {
     if (!canDropMimeData(data, action, row, column, parent)) {
         return false;
     }

@@ -10,7 +10,8 @@ namespace ui::library {
 namespace {
 
 constexpr std::array<std::string_view, kItemColumns> kHeaders = {
-    "", "タイトル", "アーティスト", "アルバム", "ジャンル", "トラック", "時間", "サイズ", "ファイル名",
+    "",         "タイトル", "アーティスト", "アルバム",   "ジャンル",
+    "トラック", "時間",     "サイズ",       "ファイル名",
 };
 
 }  // namespace

@@ -125,9 +125,9 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             if (*column == ItemColumn::Playing) {
-                return item == playing_ ? QString::fromUtf8(kPlayingMark.data(),
-                                                            qsizetype(kPlayingMark.size()))
-                                        : QString();
+                return item == playing_
+                           ? QString::fromUtf8(kPlayingMark.data(), qsizetype(kPlayingMark.size()))
+                           : QString();
             }
             return QString::fromStdString(columnText(*item, *column));
         case Qt::TextAlignmentRole:
@@ -281,8 +281,8 @@ Qt::DropActions ItemListModel::supportedDragActions() const {
     return playlist_ != nullptr ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction;
 }
 
-bool ItemListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int,
-                                    int, const QModelIndex&) const {
+bool ItemListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                    const QModelIndex&) const {
     if (data == nullptr || source_ == nullptr || (group_ != nullptr && playlist_ == nullptr) ||
         (action != Qt::CopyAction && action != Qt::MoveAction)) {
         return false;
@@ -294,8 +294,8 @@ bool ItemListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action
     return !mime::localPaths(*data).empty();
 }
 
-bool ItemListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
-                                 int column, const QModelIndex& parent) {
+bool ItemListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                 const QModelIndex& parent) {
     if (!canDropMimeData(data, action, row, column, parent)) {
         return false;
     }

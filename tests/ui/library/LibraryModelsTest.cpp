@@ -44,10 +44,10 @@ class LibraryModelsTest : public ::testing::Test {
     }
 
     void addFour() {
-        add("delta", "Zed", 0, 3, 200000);     // Blues
-        add("Alpha", "amy", 17, 1, 95000);     // Rock
-        add("charlie", "Bob", 1, 12, 61000);   // Classic Rock
-        add("bravo", "amy", 2, 0, 300000);     // Country
+        add("delta", "Zed", 0, 3, 200000);    // Blues
+        add("Alpha", "amy", 17, 1, 95000);    // Rock
+        add("charlie", "Bob", 1, 12, 61000);  // Classic Rock
+        add("bravo", "amy", 2, 0, 300000);    // Country
     }
 
     static std::vector<std::string> column(const QAbstractItemModel& model, int col) {
@@ -191,8 +191,8 @@ TEST_F(LibraryModelsTest, DragsItemsIntoPlaylistsAndMovesEntries) {
 
     std::unique_ptr<QMimeData> drag(library.mimeData({library.index(1, 0), library.index(3, 2)}));
     ASSERT_TRUE(drag);
-    EXPECT_EQ(drag->urls(), (QList<QUrl>{QUrl("file:///music/Alpha.mp3"),
-                                         QUrl("file:///music/bravo.mp3")}));
+    EXPECT_EQ(drag->urls(),
+              (QList<QUrl>{QUrl("file:///music/Alpha.mp3"), QUrl("file:///music/bravo.mp3")}));
     // The library takes no items; a playlist does.
     EXPECT_FALSE(library.canDropMimeData(drag.get(), Qt::CopyAction, 0, 0, {}));
     ASSERT_TRUE(mix.dropMimeData(drag.get(), Qt::CopyAction, -1, -1, {}));
