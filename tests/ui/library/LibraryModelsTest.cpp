@@ -154,6 +154,35 @@ TEST_F(LibraryModelsTest, FollowsDatabaseChanges) {
     EXPECT_EQ(artists.rowCount(), 0);
 }
 
+TEST_F(LibraryModelsTest, FollowsPlaylistEditsFromElsewhere) {
+    addFour();
+    mdb::MutableGroup& list = db_.playlists().create("Mix");
+    GroupListModel lists(db_, GroupListModel::Mode::Playlists);
+    ItemListModel mix(db_);
+    lists.showRowIn(lists.rowOf("Mix"), mix);
+    Tester t1(&lists, Tester::FailureReportingMode::Fatal);
+    Tester t2(&mix, Tester::FailureReportingMode::Fatal);
+    ASSERT_EQ(mix.playlist(), &list);
+
+    list.insert(0, {db_.library().itemAt(0), db_.library().itemAt(1)});
+    list.insert(1, db_.library().itemAt(2));
+    EXPECT_EQ(column(mix, 1), (std::vector<std::string>{"delta", "charlie", "Alpha"}));
+    list.move({2}, 0);
+    list.removeAt({1});
+    EXPECT_EQ(column(mix, 1), (std::vector<std::string>{"Alpha", "charlie"}));
+    // Removing a library item takes it out of the playlist too.
+    db_.library().remove(db_.library().itemAt(2));
+    db_.flushAll();
+    EXPECT_EQ(column(mix, 1), (std::vector<std::string>{"Alpha"}));
+
+    db_.playlists().create("Another");
+    EXPECT_EQ(column(lists, 0), (std::vector<std::string>{"Another", "Mix"}));
+    db_.playlists().remove(std::vector<std::string>{"Mix"});
+    EXPECT_EQ(column(lists, 0), (std::vector<std::string>{"Another"}));
+    EXPECT_EQ(mix.playlist(), nullptr);
+    EXPECT_EQ(mix.rowCount(), 0);
+}
+
 TEST_F(LibraryModelsTest, RenamesPlaylistsInPlace) {
     db_.playlists().create("Drive");
     db_.playlists().create("Work");
