@@ -2,38 +2,31 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
-#include <QWheelEvent>
-#include <QWindow>
-#include <array>
 #include <vector>
 
+#include "app/DataFolder.h"
 #include "app/Engine.h"
 #include "app/PlayerDisplay.h"
 #include "app/PlayerSettings.h"
 #include "app/Settings.h"
 #include "stream/CNxSSComponent.h"
 #include "ui/DigitStrip.h"
+#include "ui/HelpPages.h"
 #include "ui/VolumePopup.h"
 
 namespace ui {
 namespace {
 
-constexpr SkinLayout kLayout = SkinLayout::Normal;
-// The controls this window answers so far; the tray's (12-18) are not
-// reachable in the normal layout.
-constexpr std::array kButtons = {kPower,       kPrev,    kPlay,       kPause,    kStop,
-                                 kNext,        kRepeat,  kShuffle,    kVolumeUp, kVolumeDn,
-                                 kCounterMode, kCommand, kPlayPosWnd, kVolumeWnd};
-// Drawn from the state images; the rest are areas.
-constexpr std::array kDrawnButtons = {kPower,  kPrev,    kPlay,     kPause,    kStop,   kNext,
-                                      kRepeat, kShuffle, kVolumeUp, kVolumeDn, kCommand};
-constexpr int32_t kKeySeekMs = 5000;
+// Areas of the display and of the bars, drawn by the window itself; every
+// other control is a button cut from the state images.
+bool isArea(int control) {
+    return (control >= kCounterMode && control <= kTitleWnd) || control == kPlayPosWnd ||
+           control == kVolumeWnd || control >= kPlayerControlCount - 1;
+}
+
 constexpr int kScrollMs = 1000;
 // Cells of the mark strips: repeat off, one, all; shuffle and VBR off, on.
 constexpr int kRepeatCells = 3;
@@ -54,13 +47,10 @@ QString fromUtf8(std::string_view text) {
 CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Engine& engine,
                          app::PlayerSettings& settings)
     : QWidget(nullptr, Qt::FramelessWindowHint), settings_(settings), skinFolder_(skinFolder) {
-    skin_.LoadPlayerSkin(skinFolder, kLayout);
+    loadLayoutSetting();
     player_ = std::make_unique<app::CPlayController>([&engine] { return engine.makeManager(); },
                                                      settings, *this, random_, *this);
-    setFixedSize(skin_.windowSize());
-    // The mask shapes the window under X11; native Wayland shows the
-    // translucent background around the clipped painting instead.
-    setMask(skin_.windowRegion(kLayout));
+    applyLayout();
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     setWindowTitle(fromUtf8(app::display::kProductName));
@@ -119,22 +109,29 @@ bool CMainWindow::post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         this, [this, wParam, lParam] { player_->OnMessage(wParam, lParam); }, Qt::QueuedConnection);
 }
 
+// Images are copied pixel for pixel: at a scale factor of 2 or 3 every
+// pixel becomes a square, as the mask does.
 void CMainWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.setClipRegion(skin_.windowRegion(kLayout));
-    skin_.stateImage(kLayout, 'U').Draw(painter, 0, 0);
-    for (const int control : kDrawnButtons) {
-        skin_.drawControl(painter, kLayout, control, stateOf(control),
-                          control == kPlay && playPressed_);
+    painter.setClipRegion(skin_.windowRegion(layout_));
+    skin_.stateImage(layout_, 'U').Draw(painter, 0, 0);
+    for (int control = 0; control < kPlayerControlCount; ++control) {
+        if (!isArea(control) && hittable(control)) {
+            skin_.drawControl(painter, layout_, control, stateOf(control),
+                              control == kPlay && playPressed_);
+        }
     }
+    const bool mini = layout_ == SkinLayout::Mini;
     const QPoint track = skin_.displayRect(DisplayItem::Track).topLeft();
     DrawDigits(painter, track.x(), track.y(), trackCounterValue(player_->CurrentIndex()), 3,
-               skin_.image(FolderImage::FontA), false);
+               skin_.image(mini ? FolderImage::FontB : FolderImage::FontA), false);
     drawTime(painter);
     drawTitle(painter);
     drawIndicators(painter);
-    skin_.slider().draw(painter, skin_.image(FolderImage::PlayPos));
+    if (!skin_.controlRect(kPlayPosWnd).isEmpty()) {
+        skin_.slider().draw(painter, skin_.image(FolderImage::PlayPos));
+    }
 }
 
 // Down while held over it, focus while hovered, on for the Play button
@@ -153,12 +150,14 @@ char CMainWindow::stateOf(int control) const {
 }
 
 // "-hh:mm:ss" where the skin's time area holds nine cells, without the sign
-// where it holds eight, and "mm:ss" in smaller areas (our skins' five).
+// where it holds eight, and "mm:ss" in smaller areas. Mini draws with the
+// small strip.
 void CMainWindow::drawTime(QPainter& painter) const {
     const app::display::TimeDigits digits = app::display::timeDigits(
         settings_.read(app::settings::kCounterMode), player_->GetPosition(), player_->GetLength(),
         player_->GetStatus() == CNxSSComponent::kPaused, clock_.TickMs());
-    const SkinImage& font = skin_.image(FolderImage::FontC);
+    const SkinImage& font =
+        skin_.image(layout_ == SkinLayout::Mini ? FolderImage::FontB : FolderImage::FontC);
     const QRect area = skin_.displayRect(DisplayItem::Time);
     const int cellWidth = font.image().width() / kStripCells;
     const int cells = cellWidth > 0 ? area.width() / cellWidth : 0;
@@ -202,119 +201,33 @@ void CMainWindow::scrollTitle() {
     update();
 }
 
-// The volume bar, the repeat and shuffle marks, and the bitrate.
+// The volume bar, the repeat and shuffle marks (their small strips in
+// mini), and the bitrate; a mark the layout has no place for is left out.
 void CMainWindow::drawIndicators(QPainter& painter) const {
     const QRect volume = skin_.controlRect(kVolumeWnd);
     const int lit = volume.width() * player_->Volume() / app::CPlayController::kMaxVolume;
-    skin_.volumeImage(kLayout).DrawPart(
+    skin_.volumeImage(layout_).DrawPart(
         painter, QRect(volume.topLeft(), QSize(lit, volume.height())), volume.topLeft());
-    const auto at = [this](DisplayItem item) { return skin_.displayRect(item).topLeft(); };
-    drawStripCell(painter, skin_.image(FolderImage::Repeat), kRepeatCells, player_->RepeatMode(),
-                  at(DisplayItem::RepeatMark));
-    drawStripCell(painter, skin_.image(FolderImage::Shuffle), kOnOffCells,
-                  player_->Shuffle() ? 1 : 0, at(DisplayItem::ShuffleMark));
+    const auto mark = [this, &painter](DisplayItem item, FolderImage image, int cells, int cell) {
+        const QRect& at = skin_.displayRect(item);
+        if (!at.isEmpty()) {
+            drawStripCell(painter, skin_.image(image), cells, cell, at.topLeft());
+        }
+    };
+    const bool mini = layout_ == SkinLayout::Mini;
+    mark(DisplayItem::RepeatMark, mini ? FolderImage::RepeatM : FolderImage::Repeat, kRepeatCells,
+         player_->RepeatMode());
+    mark(DisplayItem::ShuffleMark, mini ? FolderImage::ShuffleM : FolderImage::Shuffle, kOnOffCells,
+         player_->Shuffle() ? 1 : 0);
     // The players' formats do not tell a variable bitrate apart.
-    drawStripCell(painter, skin_.image(FolderImage::Vbr), kOnOffCells, 0, at(DisplayItem::VbrMark));
-    if (bitrateKbps_ >= 0) {
-        DrawDigits(painter, at(DisplayItem::Bitrate).x(), at(DisplayItem::Bitrate).y(),
-                   std::min(bitrateKbps_, 999), 3, skin_.image(FolderImage::FontD), true);
-        skin_.image(FolderImage::Kbps)
-            .Draw(painter, at(DisplayItem::KbpsMark).x(), at(DisplayItem::KbpsMark).y());
+    mark(DisplayItem::VbrMark, FolderImage::Vbr, kOnOffCells, 0);
+    const QRect& bitrate = skin_.displayRect(DisplayItem::Bitrate);
+    if (bitrateKbps_ >= 0 && !bitrate.isEmpty()) {
+        DrawDigits(painter, bitrate.x(), bitrate.y(), std::min(bitrateKbps_, 999), 3,
+                   skin_.image(FolderImage::FontD), true);
+        const QPoint kbps = skin_.displayRect(DisplayItem::KbpsMark).topLeft();
+        skin_.image(FolderImage::Kbps).Draw(painter, kbps.x(), kbps.y());
     }
-}
-
-// The counter mode and the marks are areas of the display, which our
-// skins give no control rectangles.
-int CMainWindow::controlAt(QPoint point) const {
-    for (const int control : kButtons) {
-        if (skin_.controlRect(control).contains(point)) {
-            return control;
-        }
-    }
-    for (const auto& [item, control] : {std::pair{DisplayItem::Time, kCounterMode},
-                                        std::pair{DisplayItem::RepeatMark, kRepeatMark},
-                                        std::pair{DisplayItem::ShuffleMark, kShuffleMark}}) {
-        if (skin_.displayRect(item).contains(point)) {
-            return control;
-        }
-    }
-    return -1;
-}
-
-void CMainWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
-        openMenu(event->globalPosition().toPoint());
-        return;
-    }
-    if (event->button() != Qt::LeftButton) {
-        return;
-    }
-    pressed_ = controlAt(event->position().toPoint());
-    if (pressed_ == kPlayPosWnd) {
-        pressed_ = -1;
-        if (player_->GetStatus() == CNxSSComponent::kRunning) {
-            sliding_ = true;
-            seekToSlider(event->position().toPoint().x());
-        }
-        return;
-    }
-    // The window manager moves the window where it can (Wayland allows no
-    // other way); elsewhere the window follows the mouse itself.
-    if (pressed_ < 0 && !(windowHandle() && windowHandle()->startSystemMove())) {
-        dragFrom_ = event->position().toPoint();
-    }
-    update();
-}
-
-void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (sliding_) {
-        seekToSlider(event->position().toPoint().x());
-        return;
-    }
-    if (dragFrom_) {
-        move(event->globalPosition().toPoint() - *dragFrom_);
-        return;
-    }
-    const int over = controlAt(event->position().toPoint());
-    if (over != hover_) {
-        hover_ = over;
-        update();
-    }
-}
-
-void CMainWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        return;
-    }
-    const int released = controlAt(event->position().toPoint());
-    const int pressed = std::exchange(pressed_, -1);
-    dragFrom_.reset();
-    sliding_ = false;
-    update();
-    if (pressed >= 0 && pressed == released) {
-        press(pressed);
-    }
-}
-
-void CMainWindow::leaveEvent(QEvent*) {
-    hover_ = -1;
-    update();
-}
-
-// The tooltips of the controls table.
-bool CMainWindow::event(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const int control = controlAt(help->pos());
-        if (control >= 0) {
-            QToolTip::showText(help->globalPos(), fromUtf8(kPlayerControls[control].tooltip), this,
-                               skin_.controlRect(control));
-        } else {
-            QToolTip::hideText();
-        }
-        return true;
-    }
-    return QWidget::event(event);
 }
 
 void CMainWindow::closeEvent(QCloseEvent* event) {
@@ -324,56 +237,6 @@ void CMainWindow::closeEvent(QCloseEvent* event) {
     }
     player_->Stop();
     event->accept();
-}
-
-// The controller shows its own failures.
-void CMainWindow::press(int control) {
-    switch (control) {
-        case kPower:
-            close();
-            break;
-        case kPrev:
-            player_->PressPrevious();
-            break;
-        case kPlay:
-            player_->Play();
-            break;
-        case kPause:
-            player_->Pause();
-            break;
-        case kStop:
-            player_->Stop();
-            break;
-        case kNext:
-            player_->PressNext();
-            break;
-        case kRepeat:
-        case kRepeatMark:
-            player_->SetRepeat(-1);
-            break;
-        case kShuffle:
-        case kShuffleMark:
-            player_->SetShuffle(!player_->Shuffle());
-            break;
-        case kVolumeUp:
-            player_->VolumeUp();
-            break;
-        case kVolumeDn:
-            player_->VolumeDown();
-            break;
-        case kCounterMode:
-            toggleCounterMode();
-            break;
-        case kCommand:
-            openMenu(QCursor::pos());
-            break;
-        case kVolumeWnd:
-            openVolumePopup();
-            break;
-        default:
-            break;
-    }
-    update();
 }
 
 // The thumb follows the play position unless it is being dragged.
@@ -417,19 +280,6 @@ void CMainWindow::setAlwaysOnTop(bool on) {
     }
 }
 
-void CMainWindow::chooseSkin(std::string_view name) {
-    const std::string said = selectSkin_(name);
-    if (!said.empty()) {
-        ShowMessage(0, said);
-        return;
-    }
-    skinFolder_ = skinFolder_.parent_path().parent_path() / std::string(name) / "";
-    skin_.LoadPlayerSkin(skinFolder_, kLayout);
-    setFixedSize(skin_.windowSize());
-    setMask(skin_.windowRegion(kLayout));
-    update();
-}
-
 // Beside the bar: its top-left corner 2 pixels right of the bar's right
 // edge and 2 pixels above its top.
 void CMainWindow::openVolumePopup() {
@@ -443,153 +293,18 @@ void CMainWindow::openVolumePopup() {
     volumePopup_ = popup;
 }
 
+void CMainWindow::openHelpPage() {
+    ui::openHelp(app::dataFolder(), openPage_);
+}
+
+void CMainWindow::openHomePage() {
+    const app::SettingsStore store;
+    ui::openHomePage(store, openPage_);
+}
+
 void CMainWindow::openMenu(QPoint global) {
     const std::unique_ptr<QMenu> menu = commandMenu();
     menu->exec(global);
-}
-
-void CMainWindow::wheelEvent(QWheelEvent* event) {
-    const int steps = event->angleDelta().y();
-    if (steps == 0 || !skin_.controlRect(kVolumeWnd).contains(event->position().toPoint())) {
-        return;
-    }
-    steps > 0 ? player_->VolumeUp() : player_->VolumeDown();
-    update();
-}
-
-// Keys on the window: arrows and the numeric pad, Alt with the transport
-// letters, and the letters (or the kana on the same keys) alone.
-void CMainWindow::keyPressEvent(QKeyEvent* event) {
-    const QString text = event->text();
-    const bool handled =
-        pressKey(event->key(), event->modifiers()) ||
-        (text.size() == 1 && !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) &&
-         pressLetter(text.at(0).unicode()));
-    if (handled) {
-        event->accept();
-        update();
-    } else {
-        QWidget::keyPressEvent(event);
-    }
-}
-
-namespace {
-
-// The keypad's digits as the keys they stand for: 7 9 8 2 the arrows, 0 4 5 6
-// and . the transport letters of the Alt accelerators. Other keys stay.
-int keypadEquivalent(int key) {
-    switch (key) {
-        case Qt::Key_7:
-            return Qt::Key_Left;
-        case Qt::Key_9:
-            return Qt::Key_Right;
-        case Qt::Key_8:
-            return Qt::Key_Up;
-        case Qt::Key_2:
-            return Qt::Key_Down;
-        case Qt::Key_0:
-            return Qt::Key_V;
-        case Qt::Key_4:
-            return Qt::Key_Z;
-        case Qt::Key_5:
-            return Qt::Key_X;
-        case Qt::Key_6:
-            return Qt::Key_B;
-        case Qt::Key_Period:
-            return Qt::Key_C;
-        default:
-            return key;
-    }
-}
-
-}  // namespace
-
-bool CMainWindow::pressTransport(int letter) {
-    switch (letter) {
-        case Qt::Key_Z:
-            player_->PressPrevious();
-            return true;
-        case Qt::Key_X:
-            player_->Play();
-            return true;
-        case Qt::Key_C:
-            player_->Pause();
-            return true;
-        case Qt::Key_V:
-            player_->Stop();
-            return true;
-        case Qt::Key_B:
-            player_->PressNext();
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & Qt::AltModifier) {
-        if (pressTransport(key)) {
-            return true;
-        }
-        switch (key) {
-            case Qt::Key_F:
-                openMenu(mapToGlobal(skin_.controlRect(kCommand).topLeft()));
-                return true;
-            case Qt::Key_F4:
-                close();
-                return true;
-            default:
-                return false;
-        }
-    }
-    if (modifiers & Qt::KeypadModifier) {
-        // 1 and 3 are taken without an action.
-        key = keypadEquivalent(key);
-        if (key == Qt::Key_1 || key == Qt::Key_3 || pressTransport(key)) {
-            return true;
-        }
-    }
-    switch (key) {
-        case Qt::Key_Left:
-            seekBy(-kKeySeekMs);
-            return true;
-        case Qt::Key_Right:
-            seekBy(kKeySeekMs);
-            return true;
-        case Qt::Key_Up:
-            player_->VolumeUp();
-            return true;
-        case Qt::Key_Down:
-            player_->VolumeDown();
-            return true;
-        default:
-            return false;
-    }
-}
-
-// The kana mode gives the half-width katakana of the code page's bytes
-// 0xA1-0xDF, which sit at U+FF61 onwards.
-bool CMainWindow::pressLetter(char32_t letter) {
-    constexpr auto kana = [](int byte) { return static_cast<char32_t>(0xFF61 + byte - 0xA1); };
-    const char32_t upper = letter >= U'a' && letter <= U'z' ? letter - 32 : letter;
-    if (upper == U'B' || upper == kana(0xBA)) {
-        player_->PressNext();
-    } else if (upper == U'C' || upper == kana(0xBF)) {
-        player_->Pause();
-    } else if (upper == U'R' || upper == kana(0xBD)) {
-        player_->SetRepeat(-1);
-    } else if (upper == U'S' || upper == kana(0xC4)) {
-        player_->SetShuffle(!player_->Shuffle());
-    } else if (upper == U'V' || upper == kana(0xCB)) {
-        player_->Stop();
-    } else if (upper == U'X' || upper == kana(0xBB)) {
-        player_->Play();
-    } else if (upper == U'Z' || upper == kana(0xC2)) {
-        player_->PressPrevious();
-    } else {
-        return false;
-    }
-    return true;
 }
 
 }  // namespace ui

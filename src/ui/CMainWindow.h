@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
@@ -26,10 +27,11 @@ class QMenu;
 
 namespace ui {
 
-// The player window in its normal layout: shaped by the skin's region,
-// painted from its state images, moved by dragging its body. The transport
-// buttons drive the play controller it owns; the chains' notifications,
-// posted from their threads, come back to it as queued calls.
+// The player window: shaped by the skin's region of its layout (normal,
+// wide with the tray open, or mini), painted from its state images, moved
+// by dragging its body. The transport buttons drive the play controller it
+// owns; the chains' notifications, posted from their threads, come back to
+// it as queued calls.
 class CMainWindow : public QWidget, public app::PlayerView, public platform::MessageTarget {
   public:
     static constexpr int kRefreshMs = 100;
@@ -46,6 +48,16 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     // success. Without one the menu's skin entries are disabled.
     using SkinSelector = std::function<std::string(std::string_view name)>;
     void setSkinSelector(SkinSelector selector) { selectSkin_ = std::move(selector); }
+    // Opens the help and home pages; the user's browser unless replaced.
+    using PageOpener = std::function<bool(const QUrl&)>;
+    void setPageOpener(PageOpener opener) { openPage_ = std::move(opener); }
+
+    SkinLayout layout() const { return layout_; }
+    // Makes `layout` current (entering or leaving mini reloads the skin)
+    // and stores it as "WindowState".
+    void setLayout(SkinLayout layout);
+    // The first control under `point` that the layout lets be hit, or -1.
+    int controlAt(QPoint point) const;
 
     // The command menu as it stands now, with its check marks.
     std::unique_ptr<QMenu> commandMenu();
@@ -71,6 +83,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -78,7 +91,12 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    int controlAt(QPoint point) const;
+    void loadLayoutSetting();
+    bool hittable(int control) const;
+    void applyLayout();
+    void toggleMini();
+    void openHelpPage();
+    void openHomePage();
     char stateOf(int control) const;
     void press(int control);
     bool pressKey(int key, Qt::KeyboardModifiers modifiers);
@@ -104,6 +122,9 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     app::PlayerSettings& settings_;
     std::function<bool()> closeGuard_;
     SkinSelector selectSkin_;
+    PageOpener openPage_;
+    SkinLayout layout_ = SkinLayout::Normal;
+    bool wideTray_ = false;  // the tray was open before entering mini
     std::filesystem::path skinFolder_;
     QTimer refresh_;
     QTimer scroll_;

@@ -26,8 +26,8 @@ QAction* addCheck(QMenu& menu, std::string_view text, bool checked, std::functio
     return action;
 }
 
-// The panels, the equalizer window, the dialogs and the mini layout are
-// not built yet: their entries show, disabled.
+// The panels, the equalizer window and the dialogs are not built yet:
+// their entries show, disabled.
 void addMissing(QMenu& menu, std::string_view text) {
     menu.addAction(fromUtf8(text))->setEnabled(false);
 }
@@ -72,7 +72,7 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
     addMissing(m, "リスト／エディットパネル(&Y)\tCtrl+2");
     addMissing(m, "レコーディングパネル(&C)\tCtrl+3");
     addMissing(m, "スペアナ(&G)\tCtrl+4");
-    addMissing(m, "ミニウィンドウ(&W)");
+    addCheck(m, "ミニウィンドウ(&W)", layout_ == SkinLayout::Mini, [this] { toggleMini(); });
     addCheck(m, "常に手前に表示(&B)", settings_.read(app::settings::kAlwaysOnTop) != 0,
              [this] { setAlwaysOnTop(settings_.read(app::settings::kAlwaysOnTop) == 0); });
     m.addSeparator();

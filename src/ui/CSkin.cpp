@@ -121,6 +121,9 @@ void CSkin::LoadPlayerSkin(const std::filesystem::path& folder, SkinLayout layou
     for (std::size_t i = 0; i < display_.size(); ++i) {
         display_[i] = readSkinRect(ini, displaySection, kDisplayKeys[i]);
     }
+    controls_[kCounterMode] = displayRect(DisplayItem::Time);
+    controls_[kShuffleMark] = displayRect(DisplayItem::ShuffleMark);
+    controls_[kRepeatMark] = displayRect(DisplayItem::RepeatMark);
 
     const std::filesystem::path base = folder / baseName_.toStdString();
     if (mini_) {
@@ -135,6 +138,11 @@ void CSkin::LoadPlayerSkin(const std::filesystem::path& folder, SkinLayout layou
 const QRect& CSkin::controlRect(int index) const {
     static const QRect kNone;
     return index >= 0 && index < kPlayerControlCount ? controls_[index] : kNone;
+}
+
+QSize CSkin::layoutSize(SkinLayout layout) const {
+    const SkinImage& up = set(layout)[kUp];
+    return up.isNull() ? windowSize() : up.Size();
 }
 
 const QRect& CSkin::displayRect(DisplayItem item) const {

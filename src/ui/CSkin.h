@@ -63,6 +63,10 @@ class CSkin {
     // The window image's rectangle; its right and bottom give the size.
     const QRect& constRect() const { return constRect_; }
     QSize windowSize() const { return {constRect_.right() + 1, constRect_.bottom() + 1}; }
+    // The size of the layout's window image (the drawing surface's without one).
+    QSize layoutSize(SkinLayout layout) const;
+    // The counter mode and the two marks (19-21), which have no keys, are
+    // the display's time and mark areas.
     const QRect& controlRect(int index) const;
     const QRect& displayRect(DisplayItem item) const;
 

@@ -9,8 +9,8 @@ namespace ui {
 
 namespace {
 
-bool open(const std::optional<QUrl>& url) {
-    return url && QDesktopServices::openUrl(*url);
+bool open(const std::optional<QUrl>& url, const PageOpener& opener) {
+    return url && (opener ? opener(*url) : openInBrowser(*url));
 }
 
 }  // namespace
@@ -37,12 +37,16 @@ std::optional<QUrl> homePageUrl(const app::SettingsStore& settings) {
     return url;
 }
 
-bool openHelp(const std::filesystem::path& dataFolder) {
-    return open(helpUrl(dataFolder));
+bool openInBrowser(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
 }
 
-bool openHomePage(const app::SettingsStore& settings) {
-    return open(homePageUrl(settings));
+bool openHelp(const std::filesystem::path& dataFolder, const PageOpener& opener) {
+    return open(helpUrl(dataFolder), opener);
+}
+
+bool openHomePage(const app::SettingsStore& settings, const PageOpener& opener) {
+    return open(homePageUrl(settings), opener);
 }
 
 }  // namespace ui

@@ -106,7 +106,7 @@ TEST_F(CMainWindowTest, ShapedBySkinPlaysTheCommandLineAndTheTransportDrivesIt) 
     EXPECT_TRUE(window->skin().complete());
     EXPECT_FALSE(window->mask().isEmpty());
     EXPECT_EQ(window->mask(), window->skin().windowRegion(SkinLayout::Normal));
-    EXPECT_EQ(window->size(), QSize(360, 164));
+    EXPECT_EQ(window->size(), QSize(360, 116));  // the tray closed
 
     app::CPlayController& player = window->player();
     EXPECT_EQ(player.CurrentPath(), song);
@@ -276,6 +276,94 @@ TEST_F(CMainWindowTest, KeysAndSliderDriveTheTransport) {
     ASSERT_TRUE(waitFor([&] { return player.GetPosition() < 4500; }));
     QTest::keyClick(&window, Qt::Key_Left);
     EXPECT_TRUE(waitFor([&] { return player.GetPosition() < 2000; }));
+}
+
+// A point of the window's shape outside every control.
+QPoint bodyPoint(const CMainWindow& window) {
+    for (const QRect& r : window.mask()) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                if (window.controlAt({x, y}) < 0) {
+                    return {x, y};
+                }
+            }
+        }
+    }
+    ADD_FAILURE() << "no free point";
+    return {};
+}
+
+TEST_F(CMainWindowTest, LayoutsShapeTheWindowAndAreStored) {
+    ASSERT_TRUE(start({}));
+    CMainWindow& window = *view_.window();
+    const CSkin& skin = window.skin();
+    const auto shapedAs = [this, &window, &skin](SkinLayout layout) {
+        EXPECT_EQ(window.layout(), layout);
+        EXPECT_EQ(window.size(), skin.stateImage(layout, 'U').Size());
+        EXPECT_EQ(window.mask(), skin.windowRegion(layout));
+        EXPECT_EQ(playerSettings_.read(app::settings::kWindowState), static_cast<int>(layout));
+    };
+    const auto centre = [&skin](int control) { return skin.controlRect(control).center(); };
+    // The closed tray's buttons are not hit; the open tray's replace them.
+    EXPECT_EQ(window.controlAt(centre(kVolumeUp)), kVolumeUp);
+    EXPECT_EQ(window.controlAt(centre(kVolumeUpW)), -1);
+    EXPECT_EQ(window.controlAt(centre(kHelp)), -1);
+    click(kWideMode);
+    shapedAs(SkinLayout::Wide);
+    EXPECT_EQ(window.size(), QSize(360, 164));
+    EXPECT_EQ(window.controlAt(centre(kVolumeUp)), -1);
+    EXPECT_EQ(window.controlAt(centre(kHelp)), kHelp);
+    window.player().SetVolume(5000);
+    click(kVolumeDnW);
+    EXPECT_EQ(window.player().Volume(), 4500);
+    for (const int panel : {kZorez, kPlayList, kRecList, kOption}) {
+        click(panel);  // their windows have not landed: nothing opens
+    }
+    EXPECT_FALSE(entry(*window.commandMenu(), "リスト／エディットパネル")->isEnabled());
+
+    // Mini reloads the skin with its own controls and marks.
+    click(kSizeBtn);
+    shapedAs(SkinLayout::Mini);
+    EXPECT_TRUE(skin.isMini());
+    EXPECT_EQ(skin.controlRect(kWideMode), QRect());
+    EXPECT_TRUE(entry(*window.commandMenu(), "ミニウィンドウ")->isChecked());
+    const QRect play = skin.controlRect(kPlay);
+    EXPECT_EQ(window.grab(play).toImage().convertToFormat(QImage::Format_RGB32),
+              skin.stateImage(SkinLayout::Mini, 'U')
+                  .image()
+                  .copy(play)
+                  .convertToFormat(QImage::Format_RGB32));
+    // A double click on the body leaves mini for the open tray again.
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, bodyPoint(window));
+    shapedAs(SkinLayout::Wide);
+
+    entry(*window.commandMenu(), "ミニウィンドウ")->trigger();
+    shapedAs(SkinLayout::Mini);
+
+    // The next window opens as this one was left.
+    CMainWindow next(app_->skinFolder(), engine_, playerSettings_);
+    EXPECT_EQ(next.layout(), SkinLayout::Mini);
+    EXPECT_EQ(next.size(), QSize(398, 30));
+}
+
+TEST_F(CMainWindowTest, HelpAndHomePageGoToThePageOpener) {
+    ASSERT_TRUE(start({}));
+    CMainWindow& window = *view_.window();
+    std::vector<std::string> opened;
+    window.setPageOpener([&opened](const QUrl& url) {
+        opened.push_back(url.toString().toStdString());
+        return true;
+    });
+    click(kLogoMark);  // no home page set
+    EXPECT_TRUE(opened.empty());
+    store_.write(app::settings::kHomePage, "https://melodux.example/");
+    click(kLogoMark);
+    QTest::keyClick(&window, Qt::Key_F1);
+    window.setLayout(SkinLayout::Wide);
+    click(kHelp);
+    const std::string help =
+        QUrl::fromLocalFile(MELODUX_BUILD_DATA_DIR "/help/index.htm").toString().toStdString();
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://melodux.example/", help, help}));
 }
 
 TEST_F(CMainWindowTest, TitleWiderThanItsAreaScrolls) {
