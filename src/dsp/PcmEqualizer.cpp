@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/PcmSample.h"
 #include "platform/PcmVolume.h"
 
 namespace dsp {
@@ -17,29 +18,6 @@ bool isFloat(const platform::WaveFormat& f) {
 // Full scale of an integer sample: the value that stands for 1.0.
 double fullScale(unsigned bytes) {
     return std::ldexp(1.0, static_cast<int>(8 * bytes - 1));
-}
-
-int64_t readSample(const uint8_t* p, unsigned bytes) {
-    switch (bytes) {
-        case 1:
-            return int64_t{p[0]} - 128;
-        case 2:
-            return int16_t(p[0] | p[1] << 8);
-        case 3:
-            return int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
-        default:
-            return int32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
-    }
-}
-
-void writeSample(uint8_t* p, unsigned bytes, int64_t v) {
-    if (bytes == 1) {
-        p[0] = static_cast<uint8_t>(v + 128);
-        return;
-    }
-    for (unsigned i = 0; i < bytes; ++i) {
-        p[i] = static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i));
-    }
 }
 
 }  // namespace
@@ -97,7 +75,7 @@ void PcmEqualizer::Decode(const uint8_t* from, size_t samples) {
     }
     const double scale = 1 / fullScale(bytes);
     for (size_t i = 0; i < samples; ++i, from += bytes) {
-        scratch_[i] = static_cast<double>(readSample(from, bytes)) * scale;
+        scratch_[i] = static_cast<double>(platform::readPcmInt(from, bytes)) * scale;
     }
 }
 
@@ -117,7 +95,7 @@ void PcmEqualizer::Encode(uint8_t* to, size_t samples) const {
     const double scale = fullScale(bytes);
     for (size_t i = 0; i < samples; ++i, to += bytes) {
         const double v = std::clamp(std::nearbyint(scratch_[i] * scale), -scale, scale - 1);
-        writeSample(to, bytes, static_cast<int64_t>(v));
+        platform::writePcmInt(to, bytes, static_cast<int64_t>(v));
     }
 }
 

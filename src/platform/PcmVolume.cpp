@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/PcmSample.h"
+
 namespace platform {
 
 namespace {
@@ -23,29 +25,6 @@ std::vector<uint32_t> channelLevels(uint16_t channels, uint32_t leftRight) {
     return levels;
 }
 
-int64_t readInt(const uint8_t* p, unsigned bytes) {
-    switch (bytes) {
-        case 1:
-            return int64_t{p[0]} - 128;
-        case 2:
-            return int16_t(p[0] | p[1] << 8);
-        case 3:
-            return int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
-        default:
-            return int32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
-    }
-}
-
-void writeInt(uint8_t* p, unsigned bytes, int64_t v) {
-    if (bytes == 1) {
-        p[0] = static_cast<uint8_t>(v + 128);
-        return;
-    }
-    for (unsigned i = 0; i < bytes; ++i) {
-        p[i] = static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i));
-    }
-}
-
 template <typename Float>
 void scaleFloat(uint8_t* p, uint32_t level) {
     Float v;
@@ -58,7 +37,7 @@ void scaleSample(uint8_t* p, unsigned bytes, bool isFloatSample, uint32_t level)
     if (isFloatSample) {
         bytes == 4 ? scaleFloat<float>(p, level) : scaleFloat<double>(p, level);
     } else {
-        writeInt(p, bytes, readInt(p, bytes) * level / 0xFFFF);
+        writePcmInt(p, bytes, readPcmInt(p, bytes) * level / 0xFFFF);
     }
 }
 
