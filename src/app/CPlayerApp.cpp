@@ -5,6 +5,8 @@
 #include "app/AppSettings.h"
 #include "app/AppTexts.h"
 #include "app/CommandLineFiles.h"
+#include "app/Engine.h"
+#include "app/MusicFiles.h"
 #include "app/SkinFolder.h"
 #include "app/WindowPlacement.h"
 #include "cdinfo/NamingRules.h"
@@ -143,6 +145,25 @@ void CPlayerApp::HandOver(const std::vector<std::string>& files, bool ctrlHeld) 
         return;
     }
     openFiles(files, ctrlHeld);
+}
+
+void CPlayerApp::HandOverDropped(std::vector<std::string> paths, bool ctrlHeld) {
+    auto files = std::make_shared<std::vector<std::string>>();
+    auto search = [files, paths = std::move(paths)] {
+        const std::vector<std::string> extensions(Engine::kMusicExtensions.begin(),
+                                                  Engine::kMusicExtensions.end());
+        try {
+            *files = expandMusicPaths(paths, extensions);
+        } catch (const std::exception&) {
+            files->clear();  // a path the file system refuses outright: nothing to open
+        }
+    };
+    auto done = [this, alive = std::weak_ptr<bool>(alive_), files, ctrlHeld] {
+        if (!alive.expired() && !files->empty()) {
+            HandOver(*files, ctrlHeld);
+        }
+    };
+    services_.work.run(std::move(search), std::move(done));
 }
 
 void CPlayerApp::openFiles(const std::vector<std::string>& files, bool ctrlHeld) {

@@ -59,6 +59,9 @@ class CPlayerApp {
     // Files from a second start or a drop, into "Drop Playlist". Those that
     // arrive while start-up runs are opened when it has finished.
     void HandOver(const std::vector<std::string>& files, bool ctrlHeld);
+    // Paths dropped on a window: each folder stands for the music files
+    // below it, searched for off this thread; then handed over in order.
+    void HandOverDropped(std::vector<std::string> paths, bool ctrlHeld);
 
     // The skin folder start-up settled on, ending in "/".
     const std::string& skinFolder() const { return skinFolder_; }

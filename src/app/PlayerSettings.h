@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "app/Settings.h"
 #include "app/SettingsStore.h"
@@ -18,10 +19,13 @@ class PlayerSettings {
 
     int32_t read(const settings::Int& entry) const;
     void write(const settings::Int& entry, int32_t value);
+    std::string read(const settings::Text& entry) const;
+    void write(const settings::Text& entry, std::string_view value);
 
   private:
     SettingsStore* store_ = nullptr;
     std::map<std::string, int32_t, std::less<>> values_;  // without a store
+    std::map<std::string, std::string, std::less<>> texts_;
 };
 
 }  // namespace app

@@ -53,6 +53,9 @@ std::unique_ptr<QSocketNotifier> listenForHandOvers(app::SingleInstance& instanc
 
 int main(int argc, char** argv) {
     choosePlatform();
+    // Skins are pixel images: whole scale factors keep every pixel square.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication qapp(argc, argv);
     app::SettingsStore store;
     app::PlayerSettings playerSettings(store);
@@ -62,6 +65,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<app::CPlayerApp> player;
     ui::CDesktopView view(engine, playerSettings, [&player] { return player->skinFolder(); });
     view.setCloseGuard([&player] { return player->SaveAllModified(); });
+    view.setDropHandler([&player](std::vector<std::string> paths, bool ctrlHeld) {
+        player->HandOverDropped(std::move(paths), ctrlHeld);
+    });
     std::unique_ptr<app::SingleInstance> instance;
     const auto claim = [&](const std::vector<std::string>& files) {
         try {

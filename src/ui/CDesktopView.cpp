@@ -67,6 +67,7 @@ void CDesktopView::createMainWindow(std::string_view title) {
     window_ = std::make_unique<CMainWindow>(skinFolder_(), engine_, settings_);
     window_->setWindowTitle(qt(title));
     window_->setCloseGuard(closeGuard_);
+    window_->setDropHandler(dropped_);
     window_->player().SetPanels(&listPanel_, nullptr);
     window_->setSkinSelector([](std::string_view name) {
         app::SettingsStore settings;
@@ -100,8 +101,12 @@ void CDesktopView::stopRecording() {}
 bool CDesktopView::isCddbExchangeRunning() const {
     return false;
 }
-// The window's placement, layout and panels are not kept yet.
-void CDesktopView::saveState() {}
+// The layout and the other window settings are stored as they change.
+void CDesktopView::saveState() {
+    if (window_) {
+        window_->savePlacement();
+    }
+}
 
 bool CDesktopView::ctrlHeld() const {
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);

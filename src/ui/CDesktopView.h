@@ -25,6 +25,8 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     CMainWindow* window() const { return window_.get(); }
     // Asked before the main window closes.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // Given what is dropped on the main window.
+    void setDropHandler(CMainWindow::DropHandler handler) { dropped_ = std::move(handler); }
 
     void showMessage(std::string_view text) override;
     void showStopMessage(std::string_view text) override;
@@ -56,6 +58,7 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     app::PlayerSettings& settings_;
     std::function<std::string()> skinFolder_;
     std::function<bool()> closeGuard_;
+    CMainWindow::DropHandler dropped_;
     DropListPanel listPanel_;
     std::unique_ptr<CMainWindow> window_;  // before the panel it points to goes
 };

@@ -51,8 +51,10 @@ CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Eng
     player_ = std::make_unique<app::CPlayController>([&engine] { return engine.makeManager(); },
                                                      settings, *this, random_, *this);
     applyLayout();
+    restorePlacement();
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
+    setAcceptDrops(true);
     setWindowTitle(fromUtf8(app::display::kProductName));
     setFocusPolicy(Qt::StrongFocus);
     setAlwaysOnTop(settings_.read(app::settings::kAlwaysOnTop) != 0);

@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/CPlayController.h"
 #include "app/PlayerView.h"
@@ -44,6 +46,9 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     app::CPlayController& player() { return *player_; }
     // Asked before the window closes: whether it may.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // Takes the local paths of a drop, in order, and whether Ctrl was held.
+    using DropHandler = std::function<void(std::vector<std::string> paths, bool ctrlHeld)>;
+    void setDropHandler(DropHandler handler) { dropped_ = std::move(handler); }
     // Makes the named skin current; gives the message to show, empty on
     // success. Without one the menu's skin entries are disabled.
     using SkinSelector = std::function<std::string(std::string_view name)>;
@@ -56,6 +61,9 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     // Makes `layout` current (entering or leaving mini reloads the skin)
     // and stores it as "WindowState".
     void setLayout(SkinLayout layout);
+    // Stores the window's place as "Position"; the next window opens there,
+    // pulled onto the screens of that time.
+    void savePlacement();
     // The first control under `point` that the layout lets be hit, or -1.
     int controlAt(QPoint point) const;
 
@@ -89,11 +97,15 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void loadLayoutSetting();
     bool hittable(int control) const;
     void applyLayout();
+    void restorePlacement();
+    bool dragTo(QPoint topLeft);
     void toggleMini();
     void openHelpPage();
     void openHomePage();
@@ -121,6 +133,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::unique_ptr<app::CPlayController> player_;
     app::PlayerSettings& settings_;
     std::function<bool()> closeGuard_;
+    DropHandler dropped_;
     SkinSelector selectSkin_;
     PageOpener openPage_;
     SkinLayout layout_ = SkinLayout::Normal;

@@ -1,9 +1,11 @@
 // The player window's mouse and keyboard input.
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QWheelEvent>
-#include <QWindow>
 
 #include "stream/CNxSSComponent.h"
 #include "ui/CMainWindow.h"
@@ -17,6 +19,16 @@ constexpr int32_t kKeySeekMs = 5000;
 QString tooltipText(int control) {
     const std::string_view text = kPlayerControls[control].tooltip;
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::vector<std::string> localPaths(const QMimeData* data) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths.push_back(url.toLocalFile().toStdString());
+        }
+    }
+    return paths;
 }
 
 }  // namespace
@@ -55,15 +67,11 @@ void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     if (dragFrom_) {
-        // The window manager moves the window where it can (Wayland allows
-        // no other way); elsewhere the window follows the mouse itself. Only
-        // a real move starts it, so a double click still reaches the window.
-        if (event->position().toPoint() != *dragFrom_) {
-            if (windowHandle() && windowHandle()->startSystemMove()) {
-                dragFrom_.reset();
-            } else {
-                move(event->globalPosition().toPoint() - *dragFrom_);
-            }
+        // Only a real move starts a drag, so a double click still reaches
+        // the window.
+        if (event->position().toPoint() != *dragFrom_ &&
+            !dragTo(event->globalPosition().toPoint() - *dragFrom_)) {
+            dragFrom_.reset();
         }
         return;
     }
@@ -332,6 +340,22 @@ bool CMainWindow::pressLetter(char32_t letter) {
         return false;
     }
     return true;
+}
+
+// Files and folders from a file manager, handed over as a second start's.
+void CMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (dropped_ && !localPaths(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainWindow::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths = localPaths(event->mimeData());
+    if (!dropped_ || paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    dropped_(std::move(paths), event->modifiers().testFlag(Qt::ControlModifier));
 }
 
 }  // namespace ui

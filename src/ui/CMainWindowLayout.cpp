@@ -1,11 +1,34 @@
-// The player window's layouts: normal, wide (the tray open) and mini.
+// The player window's layouts (normal, wide with the tray open, mini) and
+// its place on the screens.
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
 #include "app/PlayerSettings.h"
 #include "app/Settings.h"
+#include "app/WindowPlacement.h"
 #include "ui/CMainWindow.h"
+#include "ui/ScreenPlacement.h"
 
 namespace ui {
 
 namespace {
+
+constexpr int kSnapPixels = 12;
+constexpr int32_t kShowNormal = 1;
+
+// Native Wayland gives windows no say over their position.
+bool placesItself() {
+    return !QGuiApplication::platformName().startsWith("wayland");
+}
+
+QList<QRect> workAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas.push_back(screen->availableGeometry());
+    }
+    return areas;
+}
 
 // "WindowState" as stored; anything else is the normal layout.
 SkinLayout storedLayout(int32_t value) {
@@ -97,6 +120,43 @@ void CMainWindow::chooseSkin(std::string_view name) {
     skinFolder_ = skinFolder_.parent_path().parent_path() / std::string(name) / "";
     skin_.LoadPlayerSkin(skinFolder_, layout_);
     applyLayout();
+}
+
+// The stored position, pulled onto the screens as they are now; the size
+// stays the skin's.
+void CMainWindow::restorePlacement() {
+    const auto placement =
+        app::WindowPlacement::parse(settings_.read(app::settings::kPosition));
+    const QList<QRect> areas = workAreas();
+    if (!placement || areas.isEmpty() || !placesItself()) {
+        return;
+    }
+    const QRect saved(QPoint(placement->left, placement->top), size());
+    move(PullInside(saved, AreaFor(saved, areas)).topLeft());
+}
+
+void CMainWindow::savePlacement() {
+    app::WindowPlacement placement;
+    placement.showCommand = kShowNormal;
+    const QRect at = geometry();
+    placement.left = at.left();
+    placement.top = at.top();
+    placement.right = at.left() + at.width();
+    placement.bottom = at.top() + at.height();
+    settings_.write(app::settings::kPosition, placement.format());
+}
+
+// Dragged by its body, the window follows the mouse and its edges near a
+// screen's edges stick to them. Native Wayland moves windows only itself:
+// there the compositor takes over the drag, and false says so.
+bool CMainWindow::dragTo(QPoint topLeft) {
+    if (!placesItself()) {
+        return !(windowHandle() && windowHandle()->startSystemMove());
+    }
+    const QList<QRect> areas = workAreas();
+    const QRect target(topLeft, size());
+    move(areas.isEmpty() ? topLeft : SnapToEdges(target, AreaFor(target, areas), kSnapPixels));
+    return true;
 }
 
 }  // namespace ui

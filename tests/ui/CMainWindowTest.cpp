@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMimeData>
+#include <QScreen>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +16,8 @@
 #include "app/Engine.h"
 #include "app/PlayerSettings.h"
 #include "app/Settings.h"
+#include "app/WindowPlacement.h"
+#include "mdb/MutableGroup.h"
 #include "app/StreamTagAccess.h"
 #include "stream/CNxSSComponent.h"
 #include "support/TempDir.h"
@@ -344,6 +348,53 @@ TEST_F(CMainWindowTest, LayoutsShapeTheWindowAndAreStored) {
     CMainWindow next(app_->skinFolder(), engine_, playerSettings_);
     EXPECT_EQ(next.layout(), SkinLayout::Mini);
     EXPECT_EQ(next.size(), QSize(398, 30));
+}
+
+// A folder dropped from a file manager plays its music files in order;
+// the window's place is stored and the next window opens there, pulled
+// back onto the screen when the screens have changed since.
+TEST_F(CMainWindowTest, DroppedFolderPlaysAndPlacementStaysOnScreen) {
+    std::filesystem::create_directories(music_ / "album/disc2");
+    for (const char* name : {"album/b.wav", "album/disc2/c.wav", "album/a.wav"}) {
+        writeSilentWave(music_ / name, 20);
+    }
+    std::ofstream(music_ / "album/cover.txt") << "not music";
+    view_.setDropHandler([this](std::vector<std::string> paths, bool ctrlHeld) {
+        app_->HandOverDropped(std::move(paths), ctrlHeld);
+    });
+    ASSERT_TRUE(start({}));
+    CMainWindow& window = *view_.window();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((music_ / "album").string()))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &drop);
+    app::CPlayController& player = window.player();
+    EXPECT_TRUE(waitFor([&] { return player.GetStatus() == CNxSSComponent::kRunning; }));
+    EXPECT_EQ(player.CurrentPath(), (music_ / "album/a.wav").string());
+    // The text file is no music.
+    EXPECT_EQ(app_->library()->db().playlists().get(std::string(app::texts::kDropPlaylist)).count(),
+              3u);
+
+    const QRect screen = window.screen()->availableGeometry();
+    window.move(screen.topLeft() + QPoint(40, 30));
+    ASSERT_TRUE(app_->SaveAllModified());
+    const auto stored =
+        app::WindowPlacement::parse(playerSettings_.read(app::settings::kPosition));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(QPoint(stored->left, stored->top), screen.topLeft() + QPoint(40, 30));
+    EXPECT_EQ(CMainWindow(app_->skinFolder(), engine_, playerSettings_).pos(),
+              screen.topLeft() + QPoint(40, 30));
+    // Left beyond the bottom right of a screen that is no longer there.
+    app::WindowPlacement far = *stored;
+    far.left = screen.right() + 500;
+    far.top = screen.bottom() + 300;
+    playerSettings_.write(app::settings::kPosition, far.format());
+    const CMainWindow next(app_->skinFolder(), engine_, playerSettings_);
+    EXPECT_TRUE(screen.contains(next.geometry())) << next.x() << "," << next.y();
+    EXPECT_EQ(next.geometry().bottomRight(), screen.bottomRight());
 }
 
 TEST_F(CMainWindowTest, HelpAndHomePageGoToThePageOpener) {
