@@ -7,6 +7,7 @@
 
 #include "app/PlayerDisplay.h"
 #include "mdb/Group.h"
+#include "stream/CNxSSInfo.h"
 #include "stream/ErrorText.h"
 #include "stream/ResultCodes.h"
 
@@ -120,10 +121,19 @@ uint32_t CPlayController::OpenChain() {
         reorderPending_ = false;
     }
     platform::WaveFormat format;
+    int32_t kbps = 0;
+    bool variable = false;
     if (CNxSSComponent* source = chain_->Source()) {
         source->GetFormat(format);
+        kbps = static_cast<int32_t>(int64_t{format.avgBytesPerSec()} * 8 / 1000);
+        // A compressed file's own rate tells more than the PCM it decodes to.
+        NxRef<CNxSSInfo> info;
+        if (source->GetInfo(info) == 0 && info && info->GetBitrate() > 0) {
+            kbps = info->GetBitrate() / 1000;
+            variable = info->GetVbr() != 0;
+        }
     }
-    view_.ShowFormat(chain_->GetLength(), format);
+    view_.ShowFormat(chain_->GetLength(), format, kbps, variable);
     return 0;
 }
 
@@ -490,7 +500,7 @@ void CPlayController::OnGapNotify(uint32_t code) {
 // --- Title
 
 void CPlayController::ShowTitleOf(const Item& item, int32_t index) {
-    titleText_ = display::titleText(item.title, item.artist);
+    titleText_ = display::titleText(item.title, item.artist, item.path);
     view_.ShowTitle(titleText_, item.playTimeMs, display::captionText(index, titleText_));
 }
 
@@ -571,7 +581,7 @@ void CPlayController::OnListEvent(int32_t event) {
         case mdb::ChangeKind::ItemChanged:
             if (currentIndex_ >= 0 && currentIndex_ < Count()) {
                 const Item item = ItemAt(currentIndex_);
-                if (display::titleText(item.title, item.artist) != titleText_) {
+                if (display::titleText(item.title, item.artist, item.path) != titleText_) {
                     ShowTitleOf(item, currentIndex_);
                 }
             }

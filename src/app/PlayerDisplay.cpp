@@ -1,12 +1,13 @@
 #include "app/PlayerDisplay.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace app::display {
 
-std::string titleText(std::string_view title, std::string_view artist) {
+std::string titleText(std::string_view title, std::string_view artist, std::string_view path) {
     std::string text = "Title:";
-    text += title;
+    text += title.empty() ? std::filesystem::path(path).stem().string() : std::string(title);
     if (!artist.empty()) {
         text += " - Artist:";
         text += artist;

@@ -17,8 +17,9 @@ inline constexpr uint32_t kBlankBannerInactiveColor = 0xC0C0C0;
 inline constexpr uint32_t kBlinkMs = 500;
 
 // "Title:%s - Artist:%s    ", or "Title:%s    " without an artist; the
-// trailing spaces part the text from itself as it scrolls.
-std::string titleText(std::string_view title, std::string_view artist);
+// trailing spaces part the text from itself as it scrolls. A file without
+// a title tag shows its file name without the extension.
+std::string titleText(std::string_view title, std::string_view artist, std::string_view path);
 // "%s  - %d.%s" with the product name, index + 1 and the title text
 // without its trailing spaces; the product name alone without a title.
 std::string captionText(int32_t index, std::string_view titleText);

@@ -16,8 +16,11 @@ class PlayerView {
     // the window caption.
     virtual void ShowTitle(const std::string& text, int32_t playTimeMs,
                            const std::string& caption) = 0;
-    // The opened item's length and the format it plays in.
-    virtual void ShowFormat(int32_t lengthMs, const platform::WaveFormat& format) = 0;
+    // The opened item's length, the format it plays in, and the bitrate of
+    // the file (kbit/s; the PCM rate when the file is PCM) and whether it
+    // varies.
+    virtual void ShowFormat(int32_t lengthMs, const platform::WaveFormat& format,
+                            int32_t bitrateKbps, bool variableBitrate) = 0;
     virtual void ShowPlayButton(bool pressed) = 0;
     // The pause state changed; the Play button is drawn again.
     virtual void RedrawPlayButton() = 0;

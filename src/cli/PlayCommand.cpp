@@ -162,7 +162,7 @@ class PrintingView final : public app::PlayerView {
             std::fflush(stdout);
         }
     }
-    void ShowFormat(int32_t, const platform::WaveFormat&) override {}
+    void ShowFormat(int32_t, const platform::WaveFormat&, int32_t, bool) override {}
     void ShowPlayButton(bool pressed) override { released_ = released_ || !pressed; }
     void RedrawPlayButton() override {}
     void ShowBlankBanner(bool) override {}

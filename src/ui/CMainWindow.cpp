@@ -79,9 +79,10 @@ void CMainWindow::ShowTitle(const std::string& text, int32_t, const std::string&
     update();
 }
 
-void CMainWindow::ShowFormat(int32_t, const platform::WaveFormat& format) {
-    const uint32_t bytesPerSecond = format.avgBytesPerSec();
-    bitrateKbps_ = bytesPerSecond > 0 ? static_cast<int>(int64_t{bytesPerSecond} * 8 / 1000) : -1;
+void CMainWindow::ShowFormat(int32_t, const platform::WaveFormat&, int32_t bitrateKbps,
+                             bool variableBitrate) {
+    bitrateKbps_ = bitrateKbps > 0 ? bitrateKbps : -1;
+    variableBitrate_ = variableBitrate;
     update();
 }
 
@@ -221,8 +222,7 @@ void CMainWindow::drawIndicators(QPainter& painter) const {
          player_->RepeatMode());
     mark(DisplayItem::ShuffleMark, mini ? FolderImage::ShuffleM : FolderImage::Shuffle, kOnOffCells,
          player_->Shuffle() ? 1 : 0);
-    // The players' formats do not tell a variable bitrate apart.
-    mark(DisplayItem::VbrMark, FolderImage::Vbr, kOnOffCells, 0);
+    mark(DisplayItem::VbrMark, FolderImage::Vbr, kOnOffCells, variableBitrate_ ? 1 : 0);
     const QRect& bitrate = skin_.displayRect(DisplayItem::Bitrate);
     if (bitrateKbps_ >= 0 && !bitrate.isEmpty()) {
         DrawDigits(painter, bitrate.x(), bitrate.y(), std::min(bitrateKbps_, 999), 3,

@@ -77,7 +77,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     // app::PlayerView
     void ShowTitle(const std::string& text, int32_t playTimeMs,
                    const std::string& caption) override;
-    void ShowFormat(int32_t lengthMs, const platform::WaveFormat& format) override;
+    void ShowFormat(int32_t lengthMs, const platform::WaveFormat& format, int32_t bitrateKbps,
+                    bool variableBitrate) override;
     void ShowPlayButton(bool pressed) override;
     void RedrawPlayButton() override;
     void ShowBlankBanner(bool shown) override;
@@ -145,6 +146,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::string title_;
     int titleOffset_ = 0;   // characters scrolled off the left
     int bitrateKbps_ = -1;  // -1: none shown
+    bool variableBitrate_ = false;
     bool playPressed_ = false;
     bool banner_ = false;
     int hover_ = -1;

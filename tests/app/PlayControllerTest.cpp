@@ -22,7 +22,7 @@ struct FakeView : app::PlayerView {
         titles.push_back(text);
         captions.push_back(caption);
     }
-    void ShowFormat(int32_t, const platform::WaveFormat&) override {}
+    void ShowFormat(int32_t, const platform::WaveFormat&, int32_t, bool) override {}
     void ShowPlayButton(bool pressed) override { playButton.push_back(pressed); }
     void RedrawPlayButton() override {}
     void ShowBlankBanner(bool shown) override { banner.push_back(shown); }
@@ -417,7 +417,9 @@ TEST(PlayerDisplay, TimeDigitsCountUpOrDownAndBlinkWhilePaused) {
                            c.digits.minutes, c.digits.seconds))
             << c.position;
     }
-    EXPECT_EQ(app::display::titleText("Song", ""), "Title:Song    ");
+    EXPECT_EQ(app::display::titleText("Song", "", "/m/x.mp3"), "Title:Song    ");
+    EXPECT_EQ(app::display::titleText("", "Me", "/m/01 Intro.v2.mp3"),
+              "Title:01 Intro.v2 - Artist:Me    ");
     EXPECT_EQ(app::display::captionText(4, "Title:Song - Artist:Me    "),
               "MP3 Melodux  - 5.Title:Song - Artist:Me");
 }

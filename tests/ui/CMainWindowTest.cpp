@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QScreen>
 #include <QMessageBox>
 #include <QTest>
@@ -23,6 +24,7 @@
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 #include "ui/CDesktopView.h"
+#include "ui/DigitStrip.h"
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
 #include "ui/VolumePopup.h"
@@ -395,6 +397,40 @@ TEST_F(CMainWindowTest, DroppedFolderPlaysAndPlacementStaysOnScreen) {
     const CMainWindow next(app_->skinFolder(), engine_, playerSettings_);
     EXPECT_TRUE(screen.contains(next.geometry())) << next.x() << "," << next.y();
     EXPECT_EQ(next.geometry().bottomRight(), screen.bottomRight());
+}
+
+// An MP3 shows the bitrate it was encoded at, not that of the PCM it
+// decodes to, and a variable one lights the VBR mark.
+TEST_F(CMainWindowTest, Mp3ShowsItsOwnBitrateAndTheVbrMark) {
+    const std::string cbr = MP3_FIXTURE_DIR "/v1_44k_joint_128.mp3";
+    const std::string vbr = MP3_FIXTURE_DIR "/v1_44k_vbr_xing.mp3";
+    ASSERT_TRUE(start({cbr, vbr}));
+    CMainWindow& window = *view_.window();
+    const CSkin& skin = window.skin();
+    const QRect bitrate = skin.displayRect(DisplayItem::Bitrate);
+    const QRect mark = skin.displayRect(DisplayItem::VbrMark);
+    // The bitrate and the mark as the skin draws them, and as shown.
+    const auto drawn = [&](int kbps, int vbrCell) {
+        QImage image = skin.stateImage(SkinLayout::Normal, 'U').image().copy();
+        QPainter painter(&image);
+        DrawDigits(painter, bitrate.x(), bitrate.y(), kbps, 3, skin.image(FolderImage::FontD),
+                   true);
+        drawStripCell(painter, skin.image(FolderImage::Vbr), 2, vbrCell, mark.topLeft());
+        painter.end();
+        return std::pair(image.copy(bitrate).convertToFormat(QImage::Format_RGB32),
+                         image.copy(mark).convertToFormat(QImage::Format_RGB32));
+    };
+    const auto shown = [&] {
+        const QImage image = window.grab().toImage();
+        return std::pair(image.copy(bitrate).convertToFormat(QImage::Format_RGB32),
+                         image.copy(mark).convertToFormat(QImage::Format_RGB32));
+    };
+    EXPECT_TRUE(waitFor([&] { return window.player().CurrentPath() == cbr; }));
+    EXPECT_TRUE(waitFor([&] { return shown() == drawn(128, 0); }));
+    click(kNext);
+    EXPECT_TRUE(waitFor([&] { return window.player().CurrentPath() == vbr; }));
+    EXPECT_TRUE(waitFor([&] { return shown().second == drawn(0, 1).second; }));
+    EXPECT_NE(shown().first, drawn(128, 0).first);
 }
 
 TEST_F(CMainWindowTest, HelpAndHomePageGoToThePageOpener) {
