@@ -223,10 +223,18 @@ void CMainWindow::drawIndicators(QPainter& painter) const {
     mark(DisplayItem::ShuffleMark, mini ? FolderImage::ShuffleM : FolderImage::Shuffle, kOnOffCells,
          player_->Shuffle() ? 1 : 0);
     mark(DisplayItem::VbrMark, FolderImage::Vbr, kOnOffCells, variableBitrate_ ? 1 : 0);
+    // As many digits as the skin's area holds: PCM's 1411 kbit/s needs four.
     const QRect& bitrate = skin_.displayRect(DisplayItem::Bitrate);
-    if (bitrateKbps_ >= 0 && !bitrate.isEmpty()) {
-        DrawDigits(painter, bitrate.x(), bitrate.y(), std::min(bitrateKbps_, 999), 3,
-                   skin_.image(FolderImage::FontD), true);
+    const SkinImage& digits = skin_.image(FolderImage::FontD);
+    const int cellWidth = digits.image().width() / kStripCells;
+    const int cells = cellWidth > 0 ? std::min(bitrate.width() / cellWidth, 9) : 0;
+    if (bitrateKbps_ >= 0 && cells > 0) {
+        int largest = 1;
+        for (int i = 0; i < cells; ++i) {
+            largest *= 10;
+        }
+        DrawDigits(painter, bitrate.x(), bitrate.y(), std::min(bitrateKbps_, largest - 1), cells,
+                   digits, true);
         const QPoint kbps = skin_.displayRect(DisplayItem::KbpsMark).topLeft();
         skin_.image(FolderImage::Kbps).Draw(painter, kbps.x(), kbps.y());
     }

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -17,9 +17,9 @@
 #include "app/Engine.h"
 #include "app/PlayerSettings.h"
 #include "app/Settings.h"
+#include "app/StreamTagAccess.h"
 #include "app/WindowPlacement.h"
 #include "mdb/MutableGroup.h"
-#include "app/StreamTagAccess.h"
 #include "stream/CNxSSComponent.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
@@ -349,7 +349,7 @@ TEST_F(CMainWindowTest, LayoutsShapeTheWindowAndAreStored) {
     // The next window opens as this one was left.
     CMainWindow next(app_->skinFolder(), engine_, playerSettings_);
     EXPECT_EQ(next.layout(), SkinLayout::Mini);
-    EXPECT_EQ(next.size(), QSize(398, 30));
+    EXPECT_EQ(next.size(), QSize(438, 30));
 }
 
 // A folder dropped from a file manager plays its music files in order;
@@ -383,8 +383,7 @@ TEST_F(CMainWindowTest, DroppedFolderPlaysAndPlacementStaysOnScreen) {
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.topLeft() + QPoint(40, 30));
     ASSERT_TRUE(app_->SaveAllModified());
-    const auto stored =
-        app::WindowPlacement::parse(playerSettings_.read(app::settings::kPosition));
+    const auto stored = app::WindowPlacement::parse(playerSettings_.read(app::settings::kPosition));
     ASSERT_TRUE(stored);
     EXPECT_EQ(QPoint(stored->left, stored->top), screen.topLeft() + QPoint(40, 30));
     EXPECT_EQ(CMainWindow(app_->skinFolder(), engine_, playerSettings_).pos(),
@@ -413,7 +412,7 @@ TEST_F(CMainWindowTest, Mp3ShowsItsOwnBitrateAndTheVbrMark) {
     const auto drawn = [&](int kbps, int vbrCell) {
         QImage image = skin.stateImage(SkinLayout::Normal, 'U').image().copy();
         QPainter painter(&image);
-        DrawDigits(painter, bitrate.x(), bitrate.y(), kbps, 3, skin.image(FolderImage::FontD),
+        DrawDigits(painter, bitrate.x(), bitrate.y(), kbps, 4, skin.image(FolderImage::FontD),
                    true);
         drawStripCell(painter, skin.image(FolderImage::Vbr), 2, vbrCell, mark.topLeft());
         painter.end();
