@@ -110,6 +110,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void toggleMini();
     void openHelpPage();
     void openHomePage();
+    void showAbout();
     char stateOf(int control) const;
     void press(int control);
     bool pressKey(int key, Qt::KeyboardModifiers modifiers);

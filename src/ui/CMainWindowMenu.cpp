@@ -1,5 +1,6 @@
 // The main window's command menu.
 #include <QMenu>
+#include <QMessageBox>
 
 #include "app/PlayerSettings.h"
 #include "app/Settings.h"
@@ -38,7 +39,7 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
     using app::CPlayController;
     auto menu = std::make_unique<QMenu>(this);
     QMenu& m = *menu;
-    addMissing(m, "MP3 Melodux について(&I)");
+    addEntry(m, "MP3 Melodux について(&I)", [this] { showAbout(); });
     m.addSeparator();
     addEntry(m, "前の曲(&R)\tAlt+Z", [this] { player_->PressPrevious(); });
     addEntry(m, "再生(&P)\tAlt+X", [this] { player_->Play(); });
@@ -78,6 +79,14 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
     m.addSeparator();
     addEntry(m, "終了(&X)\tAlt+F4", [this] { close(); });
     return menu;
+}
+
+void CMainWindow::showAbout() {
+    QMessageBox::about(this, QString::fromUtf8("MP3 Melodux について"),
+                       QString::fromUtf8("MP3 Melodux バージョン " MELODUX_VERSION "\n\n"
+                                         "MP3・WAVE・WMA と音楽 CD を再生し、CD を録音する"
+                                         "ジュークボックスです。\n使い方は F1 キーでヘルプを"
+                                         "開いてご覧ください。"));
 }
 
 }  // namespace ui
