@@ -4,7 +4,9 @@
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
+#include <utility>
 #include <vector>
 
 #include "app/DataFolder.h"
@@ -58,10 +60,7 @@ CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Eng
     setWindowTitle(fromUtf8(app::display::kProductName));
     setFocusPolicy(Qt::StrongFocus);
     setAlwaysOnTop(settings_.read(app::settings::kAlwaysOnTop) != 0);
-    connect(&refresh_, &QTimer::timeout, this, [this] {
-        followPosition();
-        update();
-    });
+    connect(&refresh_, &QTimer::timeout, this, [this] { refreshDisplay(); });
     refresh_.start(kRefreshMs);
     connect(&scroll_, &QTimer::timeout, this, [this] { scrollTitle(); });
     scroll_.start(kScrollMs);
@@ -114,10 +113,10 @@ bool CMainWindow::post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 // Images are copied pixel for pixel: at a scale factor of 2 or 3 every
 // pixel becomes a square, as the mask does.
-void CMainWindow::paintEvent(QPaintEvent*) {
+void CMainWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.setClipRegion(skin_.windowRegion(layout_));
+    painter.setClipRegion(skin_.windowRegion(layout_).intersected(event->region()));
     skin_.stateImage(layout_, 'U').Draw(painter, 0, 0);
     for (int control = 0; control < kPlayerControlCount; ++control) {
         if (!isArea(control) && hittable(control)) {
@@ -130,7 +129,10 @@ void CMainWindow::paintEvent(QPaintEvent*) {
     DrawDigits(painter, track.x(), track.y(), trackCounterValue(player_->CurrentIndex()), 3,
                skin_.image(mini ? FolderImage::FontB : FolderImage::FontA), false);
     drawTime(painter);
-    drawTitle(painter);
+    // Laying the title out costs more than all the images: only when seen.
+    if (event->region().intersects(skin_.controlRect(kTitleWnd))) {
+        drawTitle(painter);
+    }
     drawIndicators(painter);
     if (!skin_.controlRect(kPlayPosWnd).isEmpty()) {
         skin_.slider().draw(painter, skin_.image(FolderImage::PlayPos));
@@ -155,10 +157,14 @@ char CMainWindow::stateOf(int control) const {
 // "-hh:mm:ss" where the skin's time area holds nine cells, without the sign
 // where it holds eight, and "mm:ss" in smaller areas. Mini draws with the
 // small strip.
-void CMainWindow::drawTime(QPainter& painter) const {
-    const app::display::TimeDigits digits = app::display::timeDigits(
+app::display::TimeDigits CMainWindow::timeShown() const {
+    return app::display::timeDigits(
         settings_.read(app::settings::kCounterMode), player_->GetPosition(), player_->GetLength(),
         player_->GetStatus() == CNxSSComponent::kPaused, clock_.TickMs());
+}
+
+void CMainWindow::drawTime(QPainter& painter) const {
+    const app::display::TimeDigits digits = timeShown();
     const SkinImage& font =
         skin_.image(layout_ == SkinLayout::Mini ? FolderImage::FontB : FolderImage::FontC);
     const QRect area = skin_.displayRect(DisplayItem::Time);
@@ -250,6 +256,34 @@ void CMainWindow::closeEvent(QCloseEvent* event) {
 }
 
 // The thumb follows the play position unless it is being dragged.
+// The timer's parts of the display, drawn again only when they change:
+// repainting ten times a second for a clock that moves once costs more CPU
+// than playing the music.
+void CMainWindow::refreshDisplay() {
+    followPosition();
+    const app::display::TimeDigits time = timeShown();
+    const TimerShown now{time.blank,
+                         time.minus,
+                         time.lit,
+                         time.hours * 3600 + time.minutes * 60 + time.seconds,
+                         skin_.slider().thumbRect().left(),
+                         player_->CurrentIndex(),
+                         player_->Volume()};
+    const TimerShown before = std::exchange(timerShown_, now);
+    if (now.thumbLeft != before.thumbLeft) {
+        update(skin_.controlRect(kPlayPosWnd));
+    }
+    if (now.volume != before.volume) {
+        update(skin_.controlRect(kVolumeWnd));
+    }
+    TimerShown display = now;
+    display.thumbLeft = before.thumbLeft;
+    display.volume = before.volume;
+    if (display != before) {
+        update(skin_.controlRect(kPlayInfoWnd));
+    }
+}
+
 void CMainWindow::followPosition() {
     const int32_t length = player_->GetLength();
     if (length > 0 && !sliding_) {

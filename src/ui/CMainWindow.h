@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/CPlayController.h"
+#include "app/PlayerDisplay.h"
 #include "app/PlayerView.h"
 #include "app/ShuffleRandom.h"
 #include "app/TickClock.h"
@@ -117,7 +118,9 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     // The transport of the Alt letters Z X C V B; false for other keys.
     bool pressTransport(int letter);
     bool pressLetter(char32_t letter);
+    void refreshDisplay();
     void followPosition();
+    app::display::TimeDigits timeShown() const;
     void seekToSlider(int x);
     void toggleCounterMode();
     void setAlwaysOnTop(bool on);
@@ -154,6 +157,18 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     int pressed_ = -1;                // the control the mouse went down on
     std::optional<QPoint> dragFrom_;  // where the body was grabbed
     bool sliding_ = false;            // dragging the position slider
+    // What the refresh timer last saw of the parts that change with time.
+    struct TimerShown {
+        bool blank = true;
+        bool minus = false;
+        bool lit = true;
+        int32_t seconds = 0;
+        int thumbLeft = 0;
+        int32_t track = -1;
+        int32_t volume = 0;
+        bool operator==(const TimerShown&) const = default;
+    };
+    TimerShown timerShown_;
 };
 
 }  // namespace ui

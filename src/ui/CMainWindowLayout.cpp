@@ -125,8 +125,7 @@ void CMainWindow::chooseSkin(std::string_view name) {
 // The stored position, pulled onto the screens as they are now; the size
 // stays the skin's.
 void CMainWindow::restorePlacement() {
-    const auto placement =
-        app::WindowPlacement::parse(settings_.read(app::settings::kPosition));
+    const auto placement = app::WindowPlacement::parse(settings_.read(app::settings::kPosition));
     const QList<QRect> areas = workAreas();
     if (!placement || areas.isEmpty() || !placesItself()) {
         return;

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The desktop program measured from outside, under a private Xvfb with the
+# paced null (or file) audio device and private settings and library:
+#   start    launch to the first window mapped, warm caches (best and median
+#            of five starts after a first one); goal <= 70 ms
+#   memory   RSS after 20 s of playing an MP3; goal <= 80 MB
+#   cpu      user+system CPU over those 20 s with the window visible;
+#            goal <= 0.2 s
+#   handover 2000 MP3 files on the command line: launch to the first sound
+#            of the first file, which comes after all 2000 are in the
+#            playlist (new library, then one that holds them); goal <= 0.5 s
+# Usage: bench/ui/window_goals.sh [BUILD_DIR]
+set -uo pipefail
+build=${1:-build/default}
+melodux=$build/src/gui/melodux
+cli=$build/src/cli/melodux-cli
+python=/usr/bin/python3
+
+for tool in Xvfb xdotool sox timeout; do
+    command -v "$tool" >/dev/null || { echo "missing: $tool (scripts/deps.sh installs it)"; exit 2; }
+done
+"$python" -c 'import Xlib' 2>/dev/null || { echo "missing: python3-xlib (apt-get install -y python3-xlib)"; exit 2; }
+[ -x "$melodux" ] && [ -x "$cli" ] || { echo "build melodux and melodux-cli in $build first"; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/melodux-bench.XXXXXX")
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work"/{cfg,sys,run,music}
+chmod 700 "$work/run"
+export MELODUX_CONFIG_HOME=$work/cfg MELODUX_SYSTEM_CONFIG=$work/sys XDG_DATA_HOME=$work/data \
+    XDG_RUNTIME_DIR=$work/run XDG_MUSIC_DIR=$work/music HOME=$work QT_QPA_PLATFORM=xcb \
+    MELODUX_AUDIO=null
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 2; }
+export DISPLAY=:$(head -1 "$work/display")
+
+# Starts the command and prints "PID MS WINDOW": the milliseconds until the
+# X server mapped its first top-level window, and that window. The program
+# keeps running.
+cat >"$work/mapped.py" <<'EOF'
+import subprocess, sys, time
+from Xlib import X, display
+d = display.Display()
+d.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+d.sync()
+start = time.monotonic()
+child = subprocess.Popen(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+deadline = start + 20
+while time.monotonic() < deadline:
+    while d.pending_events():
+        event = d.next_event()
+        if event.type == X.MapNotify:
+            print(child.pid, round((time.monotonic() - start) * 1000, 1), event.window.id)
+            sys.exit(0)
+    time.sleep(0.0005)
+print(child.pid, "none", 0)
+EOF
+
+# Closes the program with Alt+F4 in its window and waits for it to end.
+quit_program() {
+    local pid=$1 window=$2
+    # The key release may find the window already gone: no matter.
+    [ "$window" != 0 ] && xdotool key --window "$window" alt+F4 2>/dev/null
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.05; done
+    kill "$pid" 2>/dev/null
+}
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+timeout 60 sox -n -r 44100 -c 2 -b 16 "$work/tone.wav" synth 40 sine 440 vol 0.3
+timeout 60 "$cli" convert "$work/tone.wav" "$work/music/tone.mp3" --bitrate 128 >/dev/null 2>&1 ||
+    { echo "cannot make the MP3"; exit 2; }
+
+echo "== start (launch to window mapped)"
+starts=()
+for run in 0 1 2 3 4 5; do
+    read -r pid ms window < <(timeout 30 "$python" "$work/mapped.py" "$melodux")
+    quit_program "$pid" "$window"
+    [ "$run" -gt 0 ] && starts+=("$ms")
+    echo "run $run: $ms ms"
+done
+best=$(printf '%s\n' "${starts[@]}" | sort -n | head -1)
+echo "start: best $best ms, median $(printf '%s\n' "${starts[@]}" | median) ms (goal 70 ms)"
+
+echo "== playing an MP3 for 20 s"
+read -r pid ms window < <(timeout 30 "$python" "$work/mapped.py" "$melodux" "$work/music/tone.mp3")
+sleep 2 # the library loads and the file starts after the window shows
+before=$(cpu_ticks "$pid")
+sleep 20
+after=$(cpu_ticks "$pid")
+for task in /proc/$pid/task/*; do echo "  thread $(cat "$task/comm"): $(cpu_ticks "${task#/proc/}") ticks"; done
+rss=$(awk '/VmRSS/ { print $2 }' "/proc/$pid/status")
+hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+total=$(cpu_ticks "$pid")
+quit_program "$pid" "$window"
+hz=$(getconf CLK_TCK)
+awk -v b="$before" -v a="$after" -v t="$total" -v hz="$hz" -v rss="$rss" -v hwm="$hwm" 'BEGIN {
+    printf "cpu: %.2f s over 20 s of play (goal 0.2 s); %.2f s since launch\n", (a - b) / hz, t / hz
+    printf "memory: RSS %.1f MB, peak %.1f MB (goal 80 MB)\n", rss / 1024, hwm / 1024 }'
+
+echo "== 2000 files on the command line"
+mkdir -p "$work/many"
+timeout 60 sox "$work/tone.wav" "$work/short.wav" trim 0 1
+timeout 60 "$cli" convert "$work/short.wav" "$work/short.mp3" --bitrate 128 >/dev/null 2>&1
+for i in $(seq -w 1 2000); do cp "$work/short.mp3" "$work/many/$i.mp3"; done
+files=("$work"/many/*.mp3)
+for library in new holding; do
+    rm -f "$work"/out.wav "$work"/*.tmp
+    start=$(date +%s%N)
+    MELODUX_AUDIO=file:$work/out.wav "$melodux" "${files[@]}" >/dev/null 2>&1 &
+    pid=$!
+    heard=none
+    for _ in $(seq 3000); do
+        if [ "$(cat "$work"/out.wav "$work"/*.tmp 2>/dev/null | head -c 1 | wc -c)" -gt 0 ]; then
+            heard=$((($(date +%s%N) - start) / 1000000))
+            break
+        fi
+        sleep 0.005
+    done
+    quit_program "$pid" "$(xdotool search --pid "$pid" --onlyvisible --name 'MP3 Melodux' | tail -1)"
+    listed=$(grep -vc '^#' "$work/data/mp3-melodux/MyData/Drop Playlist.m3u" 2>/dev/null)
+    echo "handover ($library library): first sound after $heard ms (goal 500 ms), $listed files listed"
+done
