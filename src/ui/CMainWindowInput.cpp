@@ -76,6 +76,15 @@ void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const int over = controlAt(event->position().toPoint());
+    // The slider can be grabbed only while playing; the volume bar opens its
+    // pop-up.
+    if (over == kPlayPosWnd && player_->GetStatus() == CNxSSComponent::kRunning) {
+        setCursor(Qt::SizeHorCursor);
+    } else if (over == kVolumeWnd) {
+        setCursor(Qt::PointingHandCursor);
+    } else {
+        unsetCursor();
+    }
     if (over != hover_) {
         hover_ = over;
         update();
