@@ -22,6 +22,8 @@ packages=(
     sox ffmpeg mpg123 lame
     # the desktop program end to end: a private X server, clicks, window shapes, screenshots
     xvfb xdotool x11-utils imagemagick
+    # media keys: the player on a private session bus
+    dbus-daemon dbus-bin
     python3-mutagen
     # the encoder benchmarks' synthetic items
     python3-numpy

@@ -78,11 +78,26 @@ CPlayController::Item CPlayController::ItemAt(int32_t index) const {
         const PlayerRecordingPanel::Entry entry = recordingPanel_->EntryAt(index);
         const bool cd = entry.track > 0;
         return {cd ? cdTrackPath(recordingPanel_->DriveText(), entry.track) : entry.path,
-                entry.title, cd ? recordingPanel_->DiscArtist() : entry.artist,
-                entry.lengthSeconds * 1000};
+                entry.title,
+                cd ? recordingPanel_->DiscArtist() : entry.artist,
+                entry.lengthSeconds * 1000,
+                {},
+                entry.track};
     }
     const mdb::MusicInfo info = sourceList_->itemAt(static_cast<size_t>(index))->getInfo();
-    return {info.path, info.title, info.artist, static_cast<int32_t>(info.playTime)};
+    return {info.path,
+            info.title,
+            info.artist,
+            static_cast<int32_t>(info.playTime),
+            info.album,
+            static_cast<int32_t>(info.track)};
+}
+
+std::optional<CPlayController::Item> CPlayController::CurrentItem() const {
+    if (currentIndex_ < 0 || currentIndex_ >= Count()) {
+        return std::nullopt;
+    }
+    return ItemAt(currentIndex_);
 }
 
 // --- Transport

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "app/PlayerPanels.h"
@@ -112,13 +113,19 @@ class CPlayController : private mdb::ChangeListener {
     int32_t SourceKind() const { return sourceKind_; }
     int32_t FollowedKind() const { return followedKind_; }
 
-  private:
+    // What the list tells about one of its items.
     struct Item {
         std::string path;
         std::string title;
         std::string artist;
         int32_t playTimeMs = 0;
+        std::string album;
+        int32_t track = 0;  // 0: unknown
     };
+    // The current item, or nothing without one.
+    std::optional<Item> CurrentItem() const;
+
+  private:
 
     void onChange(const mdb::ChangeEvent& event) override;
 

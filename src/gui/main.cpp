@@ -14,6 +14,7 @@
 #include "app/SingleInstance.h"
 #include "app/StreamTagAccess.h"
 #include "ui/CDesktopView.h"
+#include "ui/MprisPlayer.h"
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
 
@@ -47,6 +48,29 @@ std::unique_ptr<QSocketNotifier> listenForHandOvers(app::SingleInstance& instanc
         }
     });
     return notifier;
+}
+
+// Media keys and the desktop's sound menu; a desktop without a session bus
+// simply has none of them.
+std::unique_ptr<ui::MprisPlayer> publishOnSessionBus(app::CPlayerApp& player,
+                                                     ui::CDesktopView& view) {
+    ui::CMainWindow* window = view.window();
+    if (!window) {
+        return nullptr;
+    }
+    ui::MprisPlayer::Actions actions{[&view] { view.bringToFront(); },
+                                     [window] { window->close(); },
+                                     [&player](std::vector<std::string> paths) {
+                                         player.HandOverDropped(std::move(paths), false);
+                                     }};
+    auto mpris = std::make_unique<ui::MprisPlayer>(window->player(), std::move(actions),
+                                                   QStringLiteral("mp3-melodux"));
+    if (!mpris->publish(QDBusConnection::sessionBus())) {
+        qInfo("No media keys: the session bus is not reachable or %s is taken.",
+              ui::MprisPlayer::kService);
+        return nullptr;
+    }
+    return mpris;
 }
 
 }  // namespace
@@ -95,5 +119,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::unique_ptr<QSocketNotifier> handOvers = listenForHandOvers(*instance, *player, view);
+    const std::unique_ptr<ui::MprisPlayer> mpris = publishOnSessionBus(*player, view);
     return QApplication::exec();
 }
