@@ -24,6 +24,8 @@ packages=(
     xvfb xdotool x11-utils imagemagick
     # media keys: the player on a private session bus
     dbus-daemon dbus-bin
+    # the disc autorun switch held off while running
+    libglib2.0-bin gsettings-desktop-schemas
     python3-mutagen
     # the encoder benchmarks' synthetic items
     python3-numpy

@@ -85,12 +85,9 @@ CPlayController::Item CPlayController::ItemAt(int32_t index) const {
                 entry.track};
     }
     const mdb::MusicInfo info = sourceList_->itemAt(static_cast<size_t>(index))->getInfo();
-    return {info.path,
-            info.title,
-            info.artist,
-            static_cast<int32_t>(info.playTime),
-            info.album,
-            static_cast<int32_t>(info.track)};
+    return {info.path,   info.title,
+            info.artist, static_cast<int32_t>(info.playTime),
+            info.album,  static_cast<int32_t>(info.track)};
 }
 
 std::optional<CPlayController::Item> CPlayController::CurrentItem() const {

@@ -126,7 +126,6 @@ class CPlayController : private mdb::ChangeListener {
     std::optional<Item> CurrentItem() const;
 
   private:
-
     void onChange(const mdb::ChangeEvent& event) override;
 
     Item ItemAt(int32_t index) const;

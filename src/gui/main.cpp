@@ -5,14 +5,18 @@
 #include <QSocketNotifier>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
+#include "app/AutorunGuard.h"
 #include "app/CPlayerApp.h"
 #include "app/DataFolder.h"
 #include "app/Engine.h"
+#include "app/GsettingsAutorun.h"
 #include "app/InstanceFolder.h"
 #include "app/PlayerSettings.h"
 #include "app/SingleInstance.h"
 #include "app/StreamTagAccess.h"
+#include "platform/Registry.h"
 #include "ui/CDesktopView.h"
 #include "ui/MprisPlayer.h"
 #include "ui/PoolWork.h"
@@ -76,6 +80,21 @@ std::unique_ptr<ui::MprisPlayer> publishOnSessionBus(app::CPlayerApp& player,
 }  // namespace
 
 int main(int argc, char** argv) {
+    // An inserted audio CD is ours while the first instance runs. Asking
+    // the desktop takes a while: off the start's path.
+    app::GsettingsAutorun autorun;
+    app::AutorunGuard autorunGuard(autorun, platform::Registry::instance());
+    std::thread holdingAutorunOff;
+    const struct GiveAutorunBack {
+        std::thread& holding;
+        app::AutorunGuard& guard;
+        ~GiveAutorunBack() {
+            if (holding.joinable()) {
+                holding.join();
+                guard.Restore();
+            }
+        }
+    } giveBack{holdingAutorunOff, autorunGuard};
     choosePlatform();
     // Skins are pixel images: whole scale factors keep every pixel square.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
@@ -100,6 +119,7 @@ int main(int argc, char** argv) {
                 app::SingleInstance::Claim::First) {
                 return false;
             }
+            holdingAutorunOff = std::thread([&autorunGuard] { autorunGuard.Suppress(); });
         } catch (const std::runtime_error& failure) {
             view.showStopMessage(failure.what());
             return false;
