@@ -22,21 +22,8 @@ done
 "$python" -c 'import Xlib' 2>/dev/null || { echo "missing: python3-xlib (apt-get install -y python3-xlib)"; exit 2; }
 [ -x "$melodux" ] && [ -x "$cli" ] || { echo "build melodux and melodux-cli in $build first"; exit 2; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/melodux-bench.XXXXXX")
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir -p "$work"/{cfg,sys,run,music}
-chmod 700 "$work/run"
-export MELODUX_CONFIG_HOME=$work/cfg MELODUX_SYSTEM_CONFIG=$work/sys XDG_DATA_HOME=$work/data \
-    XDG_RUNTIME_DIR=$work/run XDG_MUSIC_DIR=$work/music HOME=$work QT_QPA_PLATFORM=xcb \
-    MELODUX_AUDIO=null
-unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+. "$(dirname "$0")/../../tests/support/private_session.sh" bench
+export QT_QPA_PLATFORM=xcb MELODUX_AUDIO=null
 
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)

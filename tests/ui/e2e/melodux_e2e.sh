@@ -13,23 +13,10 @@ for tool in Xvfb xdotool xwininfo import compare sox; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit $skip; }
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/melodux-e2e.XXXXXX")
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
-
 # Never the user's folders.
-mkdir -p "$work"/{cfg,sys,data,run,music}
-chmod 700 "$work/run"
-export MELODUX_CONFIG_HOME=$work/cfg MELODUX_SYSTEM_CONFIG=$work/sys XDG_DATA_HOME=$work/data \
-    XDG_RUNTIME_DIR=$work/run XDG_MUSIC_DIR=$work/music HOME=$work QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+. "$(dirname "$0")/../../support/private_session.sh" e2e
+export QT_QPA_PLATFORM=xcb
+fail() { echo "FAIL: $*"; exit 1; }
 
 if [ -z "${DISPLAY:-}" ]; then
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &

@@ -15,21 +15,9 @@ if [ -z "${MELODUX_MPRIS_INNER:-}" ]; then
     MELODUX_MPRIS_INNER=1 exec dbus-run-session -- "$0" "$@"
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/melodux-mpris.XXXXXX")
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../../support/private_session.sh" mpris
+export QT_QPA_PLATFORM=offscreen MELODUX_AUDIO=file:$work/out.wav
 fail() { echo "FAIL: $*"; exit 1; }
-
-mkdir -p "$work"/{cfg,sys,data,run,music}
-chmod 700 "$work/run"
-export MELODUX_CONFIG_HOME=$work/cfg MELODUX_SYSTEM_CONFIG=$work/sys XDG_DATA_HOME=$work/data \
-    XDG_RUNTIME_DIR=$work/run XDG_MUSIC_DIR=$work/music HOME=$work QT_QPA_PLATFORM=offscreen \
-    MELODUX_AUDIO=file:$work/out.wav
 
 sox -n -r 44100 -c 2 -b 16 "$work/a.wav" synth 30 sine 440 vol 0.3 || fail "sox"
 sox -n -r 44100 -c 2 -b 16 "$work/b.wav" synth 30 sine 660 vol 0.3 || fail "sox"
