@@ -29,6 +29,8 @@ packages=(
     python3-mutagen
     # the encoder benchmarks' synthetic items
     python3-numpy
+    # the installed tree's checks: desktop entry, metainfo, MIME type, man pages
+    desktop-file-utils appstream libxml2-utils shared-mime-info man-db
 )
 
 packages+=("$@")

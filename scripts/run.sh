@@ -7,7 +7,19 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh fonts-noto-cjk qt6-wayland
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
-if [ $# -eq 0 ]; then
-    exec build/default/src/gui/melodux
+if [ $# -gt 0 ]; then
+    exec build/default/src/cli/melodux-cli "$@"
 fi
-exec build/default/src/cli/melodux-cli "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    cat >&2 <<'TEXT'
+No display: neither DISPLAY nor WAYLAND_DISPLAY is set, so the player window
+cannot open here. Start scripts/run.sh from a desktop session, or use the
+command-line program, which is built now:
+
+    scripts/run.sh play ~/Music/song.mp3     (runs melodux-cli play ...)
+    scripts/run.sh --help                    (lists every melodux-cli command)
+    build/default/src/cli/melodux-cli info ~/Music/song.mp3
+TEXT
+    exit 1
+fi
+exec build/default/src/gui/melodux

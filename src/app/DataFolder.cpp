@@ -21,11 +21,20 @@ bool isInside(const std::filesystem::path& path, const std::filesystem::path& fo
 std::filesystem::path dataFolderFor(const std::filesystem::path& executable,
                                     const std::filesystem::path& buildTree,
                                     const std::filesystem::path& buildData,
-                                    const std::filesystem::path& installData) {
-    if (!executable.empty() && !buildTree.empty() && isInside(executable, buildTree)) {
+                                    const std::filesystem::path& configuredData) {
+    if (executable.empty()) {
+        return configuredData;
+    }
+    const std::filesystem::path installed =
+        executable.parent_path().parent_path() / "share" / "mp3-melodux";
+    std::error_code ec;
+    if (std::filesystem::is_directory(installed, ec)) {
+        return installed;
+    }
+    if (!buildTree.empty() && isInside(executable, buildTree)) {
         return buildData;
     }
-    return installData;
+    return installed;
 }
 
 std::filesystem::path dataFolder() {

@@ -68,7 +68,7 @@ std::unique_ptr<ui::MprisPlayer> publishOnSessionBus(app::CPlayerApp& player,
                                          player.HandOverDropped(std::move(paths), false);
                                      }};
     auto mpris = std::make_unique<ui::MprisPlayer>(window->player(), std::move(actions),
-                                                   QStringLiteral("mp3-melodux"));
+                                                   QStringLiteral(MELODUX_APP_ID));
     if (!mpris->publish(QDBusConnection::sessionBus())) {
         qInfo("No media keys: the session bus is not reachable or %s is taken.",
               ui::MprisPlayer::kService);
@@ -100,6 +100,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication qapp(argc, argv);
+    // Desktops match the window to its entry (icon, name) by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MELODUX_APP_ID));
     app::SettingsStore store;
     app::PlayerSettings playerSettings(store);
     const app::Engine engine;

@@ -41,15 +41,19 @@ TEST(MusicFiles, PathsBecomeAbsoluteAndTheFormatFollowsTheExtension) {
     EXPECT_THROW(app::fileFormatFor("/x/list"), std::invalid_argument);
 }
 
-TEST(DataFolder, BuildTreeProgramsUseTheSourceAssets) {
-    const auto folder = [](const char* exe) {
-        return app::dataFolderFor(exe, "/src/build/default", "/src/assets",
-                                  "/usr/share/mp3-melodux");
+TEST(DataFolder, InstalledDataBesideTheProgramWinsOverTheBuildTree) {
+    testsupport::TempDir dir;
+    const fs::path build = dir / "src/build";
+    const auto folder = [&](const fs::path& exe) {
+        return app::dataFolderFor(exe, build, build / "data", "/configured/share/mp3-melodux");
     };
-    EXPECT_EQ(folder("/src/build/default/src/cli/melodux-cli"), "/src/assets");
-    EXPECT_EQ(folder("/usr/bin/melodux-cli"), "/usr/share/mp3-melodux");
-    EXPECT_EQ(folder("/src/build/default2/melodux-cli"), "/usr/share/mp3-melodux");
-    EXPECT_EQ(folder(""), "/usr/share/mp3-melodux");
+    EXPECT_EQ(folder(build / "src/cli/melodux-cli"), build / "data");
+    EXPECT_EQ(folder(dir / "opt/bin/melodux"), dir / "opt/share/mp3-melodux");
+    EXPECT_EQ(folder(dir / "src/build2/melodux-cli"), dir / "src/share/mp3-melodux");
+    EXPECT_EQ(folder(""), "/configured/share/mp3-melodux");
+    // A prefix inside the build tree is an installed program all the same.
+    fs::create_directories(build / "stage/share/mp3-melodux");
+    EXPECT_EQ(folder(build / "stage/bin/melodux"), build / "stage/share/mp3-melodux");
     // This test runs from the build tree.
     EXPECT_TRUE(fs::exists(app::dataFolder() / "genre.dat"));
 }
