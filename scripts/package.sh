@@ -23,7 +23,7 @@ deb=$out/$(basename "$deb")
 echo "Package: $deb"
 dpkg-deb --field "$deb" Depends
 # lintian exits 1 for errors in the package, more when it could not check it.
-report=$(lintian --allow-root --no-tag-display-limit "$deb") && rc=0 || rc=$?
+report=$(lintian --allow-root --tag-display-limit 0 "$deb") && rc=0 || rc=$?
 [ -n "$report" ] && echo "$report"
 [ "$rc" -le 1 ] || { echo "lintian failed ($rc)"; exit 1; }
 if [ "$rc" -eq 1 ] || grep -q '^E: ' <<<"$report"; then
