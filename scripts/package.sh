@@ -13,7 +13,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
 staging=$(mktemp -d "${TMPDIR:-/tmp}/melodux-package.XXXXXX")
 trap 'rm -rf "$staging"' EXIT
-# CPack's own staging folder under the build tree is left as it was.
+# CPack works in the temporary folder, not in the build tree.
 (cd build/default && cpack -G DEB -B "$staging" >"$staging/cpack.log") ||
     { cat "$staging/cpack.log"; exit 1; }
 deb=$(find "$staging" -maxdepth 1 -name 'mp3-melodux_*.deb' -print -quit)
