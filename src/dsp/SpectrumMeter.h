@@ -29,6 +29,8 @@ class SpectrumMeter {
     // of them when `full`), as band * kSegments + segment; the caller paints
     // them. Then every bar falls by half a segment.
     std::vector<size_t> Draw(bool full);
+    // Every segment as the last drawing showed it, band by band.
+    const std::vector<Segment>& Shown() const { return shown_; }
     // True while any bar is above the floor.
     bool Moving() const;
 
