@@ -351,6 +351,11 @@ uint32_t CPlayController::CopyPlayingData(void* buffer, uint32_t frames) {
     return chain_ ? chain_->CopyPlayingData(buffer, frames) : 0;
 }
 
+uint32_t CPlayController::GetOutputFormat(platform::WaveFormat& format) {
+    std::lock_guard lock(lock_);
+    return chain_ ? chain_->GetOutputFormat(format) : 0;
+}
+
 // The chain changes under the lock, so that the spectrum display's thread
 // never meets one half destroyed. Everything else runs on the owner's
 // thread and reads the chain without it; the lock is never held while the

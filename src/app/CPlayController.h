@@ -29,7 +29,8 @@ namespace app {
 // It owns at most one chain for the current item; the chains post their
 // notifications to `window`, and the owner hands them back through
 // OnMessage() on its own thread. Every operation runs on the owner's thread
-// except CopyPlayingData(), which the spectrum display may call from its own.
+// except CopyPlayingData() and GetOutputFormat(), which the spectrum display
+// may call from its own.
 class CPlayController : private mdb::ChangeListener {
   public:
     static constexpr int32_t kRecordingKind = 5;
@@ -81,6 +82,7 @@ class CPlayController : private mdb::ChangeListener {
     int32_t GetPosition();
     int32_t GetStatus();
     uint32_t CopyPlayingData(void* buffer, uint32_t frames);
+    uint32_t GetOutputFormat(platform::WaveFormat& format);
 
     void SetEqualizerLevels(const std::array<double, 10>& levels);
     void SetEqualizerGain(int32_t gain);

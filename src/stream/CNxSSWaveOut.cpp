@@ -1,5 +1,6 @@
 #include "stream/CNxSSWaveOut.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -89,7 +90,7 @@ int32_t CNxSSWaveOut::GetPosition() {
     if (device_ && channels && bytesPerSample && rate &&
         device_->getPosition(played) == platform::kMmNoError) {
         played -= played % format_.blockAlign();
-        const int64_t unplayed = int64_t{bytesQueued_} - int64_t{played};
+        const int64_t unplayed = int64_t{bytesRead_} - int64_t{played};
         position += unplayed / channels * -1000 / bytesPerSample / rate;
     }
     return position < 0 ? 0 : static_cast<int32_t>(position);
@@ -214,7 +215,7 @@ uint32_t CNxSSWaveOut::DoSeek(int32_t ms) {
         return 0;
     }
     Check(device_->reset());
-    bytesQueued_ = 0;
+    DropBlocks();
     const int32_t length = InputPin()->GetLength();
     InputPin()->SetPosition(ms < 0 ? 0 : (ms > length ? length : ms));
     SetState(kRunning);
@@ -242,13 +243,13 @@ bool CNxSSWaveOut::OpenDevice() {
     }
     InputPin()->GetFormat(format_);
     equalizer_.Configure(format_);
-    bytesQueued_ = 0;
     AllocateBlocks();
+    DropBlocks();
     OpenWithRetries();
     SetVolume(volume_);
-    for (auto& block : blocks_) {
-        Check(device_->prepareHeader(block->header));
-        block->header.flags |= platform::WaveHeader::kDone;
+    for (auto& piece : pieces_) {
+        Check(device_->prepareHeader(piece->header));
+        piece->header.flags |= platform::WaveHeader::kDone;
     }
     Check(device_->pause());
     return true;
@@ -260,9 +261,10 @@ void CNxSSWaveOut::AllocateBlocks() {
         auto block = std::make_unique<Block>();
         block->packet = Manager() ? Manager()->CreatePacket(this) : MakeNx<CNxSSPacket>(this);
         block->packet->Allocate(format_, frames);
-        block->header.data = block->packet->Data();
-        block->header.bufferLength = format_.blockAlign() * frames;
         blocks_.push_back(std::move(block));
+    }
+    for (size_t i = 0; i < kPiecesAhead; ++i) {
+        pieces_.push_back(std::make_unique<Piece>());
     }
 }
 
@@ -293,47 +295,127 @@ void CNxSSWaveOut::CloseDevice() {
     if (device_) {
         device_->reset();
     }
-    for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {
-        Block& block = **it;
-        if (device_ && block.header.prepared()) {
-            device_->unprepareHeader(block.header);
+    for (auto& piece : pieces_) {
+        if (device_ && piece->header.prepared()) {
+            device_->unprepareHeader(piece->header);
         }
-        block.packet->SetParent(nullptr);
     }
+    for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {
+        (*it)->packet->SetParent(nullptr);
+    }
+    pieces_.clear();
+    filled_.clear();
     blocks_.clear();
     device_.reset();
 }
 
-// Writes every free block; at the end of the stream reports Finished once
-// the last written block has come back.
+// Tops the device up with pieces, then reads the source into the blocks
+// that have been heard; at the end of the stream reports Finished once the
+// last piece has come back.
 uint32_t CNxSSWaveOut::Refill() {
     std::lock_guard lock(deviceMutex_);
     if (!device_ || !InputPin()) {
         return 0;
     }
     TakeEqualizerSettings();
+    ReclaimPieces();
+    FreePlayedBlocks();
+    SendPieces();
+    ReadBlocks();
+    SendPieces();
+    return endOfStream_ && AllPlayed() ? FinishStream() : 0;
+}
+
+void CNxSSWaveOut::ReclaimPieces() {
+    for (auto& piece : pieces_) {
+        if (piece->block && piece->header.done()) {
+            --piece->block->inFlight;
+            piece->block = nullptr;
+        }
+    }
+}
+
+// A block is read again only once it has been heard and no tap holds it.
+void CNxSSWaveOut::FreePlayedBlocks() {
+    while (!filled_.empty()) {
+        Block& block = *filled_.front();
+        if (block.sent < block.length || block.inFlight > 0 || block.inUse) {
+            return;
+        }
+        block.length = 0;
+        filled_.pop_front();
+    }
+}
+
+// Filters each piece as it is handed over, so the settings taken up above
+// are heard after what the device already holds.
+void CNxSSWaveOut::SendPieces() {
+    const uint32_t pieceBytes =
+        std::max<uint32_t>(1, format_.samplesPerSec() * kPieceMs / 1000) * format_.blockAlign();
+    auto next = filled_.begin();
+    for (auto& piece : pieces_) {
+        if (piece->block) {
+            continue;
+        }
+        while (next != filled_.end() && (*next)->sent == (*next)->length) {
+            ++next;
+        }
+        if (next == filled_.end()) {
+            return;
+        }
+        Block& block = **next;
+        const uint32_t bytes = std::min(pieceBytes, block.length - block.sent);
+        uint8_t* data = block.packet->Data() + block.sent;
+        equalizer_.Process({data, bytes});
+        piece->header.data = data;
+        piece->header.bufferLength = bytes;
+        piece->header.flags &= ~platform::WaveHeader::kDone;
+        Check(device_->write(piece->header));
+        piece->block = &block;
+        ++block.inFlight;
+        block.sent += bytes;
+    }
+}
+
+void CNxSSWaveOut::ReadBlocks() {
     for (auto& block : blocks_) {
-        if (!block->header.done()) {
+        if (endOfStream_) {
+            return;
+        }
+        if (block->length > 0) {
             continue;
         }
         CNxSSPacket& packet = *block->packet;
         InputPin()->Read(packet);
-        if (packet.EndOfStream()) {
-            for (const auto& b : blocks_) {
-                if (!b->header.done() && !b->inUse) {
-                    return 0;
-                }
-            }
-            return FinishStream();
+        if (packet.EndOfStream() || packet.Bytes() == 0) {
+            endOfStream_ = packet.EndOfStream();
+            continue;
         }
-        equalizer_.Process({packet.Data(), packet.Bytes()});
-        block->header.flags &= ~platform::WaveHeader::kDone;
-        block->header.bufferLength = packet.Bytes();
-        Check(device_->write(block->header));
-        packet.SetStreamOffset(bytesQueued_);
-        bytesQueued_ += block->header.bufferLength;
+        block->start = bytesRead_;
+        block->length = packet.Bytes();
+        block->sent = 0;
+        packet.SetStreamOffset(bytesRead_);
+        bytesRead_ += block->length;
+        filled_.push_back(block.get());
     }
-    return 0;
+}
+
+bool CNxSSWaveOut::AllPlayed() const {
+    return std::all_of(filled_.begin(), filled_.end(),
+                       [](const Block* b) { return b->sent == b->length && b->inFlight == 0; });
+}
+
+// Forgets what was read ahead (the device has been reset).
+void CNxSSWaveOut::DropBlocks() {
+    for (auto& piece : pieces_) {
+        piece->block = nullptr;
+    }
+    for (auto& block : blocks_) {
+        block->length = block->sent = block->inFlight = 0;
+    }
+    filled_.clear();
+    endOfStream_ = false;
+    bytesRead_ = 0;
 }
 
 void CNxSSWaveOut::SetEqualizer(const dsp::EqualizerSettings& settings) {
@@ -374,7 +456,7 @@ void CNxSSWaveOut::Check(platform::MmResult result) const {
 }
 
 // The block being heard and the offset of `frames` frames at the play
-// position inside it (moved back so they fit in the block).
+// position inside it (moved back so they fit in what has been sent).
 CNxSSWaveOut::Block* CNxSSWaveOut::PlayingBlock(uint32_t frames, uint32_t& offset) {
     uint32_t position = 0;
     if (!InputPin() || GetState() != kRunning || !device_ ||
@@ -384,19 +466,14 @@ CNxSSWaveOut::Block* CNxSSWaveOut::PlayingBlock(uint32_t frames, uint32_t& offse
     const uint32_t align = format_.blockAlign();
     const uint32_t wanted = align * frames;
     position -= position % align;
-    for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {
-        Block& block = **it;
-        const uint32_t start = block.packet->StreamOffset();
-        const uint32_t length = block.header.bufferLength;
-        if (start <= position && position < start + length) {
-            if (length < wanted) {
+    for (Block* block : filled_) {
+        // Only what has been sent has passed the equalizer.
+        if (block->start <= position && position < block->start + block->sent) {
+            if (block->sent < wanted) {
                 return nullptr;
             }
-            offset = position - start;
-            if (offset + wanted > length) {
-                offset = length - wanted;
-            }
-            return &block;
+            offset = std::min(position - block->start, block->sent - wanted);
+            return block;
         }
     }
     return nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -13,8 +14,11 @@
 #include "stream/CNxSSActiveComponent.h"
 #include "stream/CNxSSPacket.h"
 
-// The sink that plays a chain on the wave output device through a ring of
-// output blocks refilled by its worker thread.
+// The sink that plays a chain on the wave output device. Its worker reads
+// the source ahead into a ring of blocks, but hands them to the device in
+// short pieces, filtering each piece just before it goes: an equalizer
+// change is heard after the few pieces the device holds, not after the
+// whole ring.
 class CNxSSWaveOut : public CNxSSActiveComponent {
   public:
     struct Config {
@@ -55,15 +59,25 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     const Config& Configuration() const { return config_; }
     size_t BlockCount() const;
 
+    static constexpr uint32_t kPieceMs = 10;
+    static constexpr size_t kPiecesAhead = 4;  // the most the device holds
+
   protected:
     uint32_t OnCommand(uint32_t code, int32_t param1, int32_t param2) override;
     void OnCommandFailed() override;
 
   private:
     struct Block {
-        platform::WaveHeader header;
         NxRef<CNxSSPacket> packet;
-        bool inUse = false;  // a display tap holds a pointer into it
+        uint32_t start = 0;     // stream offset of its first byte
+        uint32_t length = 0;    // bytes read into it; 0: free
+        uint32_t sent = 0;      // bytes of it written to the device
+        uint32_t inFlight = 0;  // pieces of it the device holds
+        bool inUse = false;     // a display tap holds a pointer into it
+    };
+    struct Piece {
+        platform::WaveHeader header;
+        Block* block = nullptr;  // while the device holds it
     };
 
     uint32_t DoStart(int32_t fromMs);
@@ -76,6 +90,12 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     void OpenWithRetries();
     void CloseDevice();
     uint32_t Refill();
+    void ReclaimPieces();
+    void FreePlayedBlocks();
+    void SendPieces();
+    void ReadBlocks();
+    bool AllPlayed() const;
+    void DropBlocks();
     uint32_t FinishStream();
     void Rewind(int32_t toMs = 0);
     void Check(platform::MmResult result) const;
@@ -88,8 +108,11 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     mutable std::recursive_mutex deviceMutex_;  // the device, the blocks, upstream calls
     std::unique_ptr<platform::WaveOutDevice> device_;
     std::vector<std::unique_ptr<Block>> blocks_;
+    std::deque<Block*> filled_;  // blocks holding unheard bytes, in stream order
+    std::vector<std::unique_ptr<Piece>> pieces_;
+    bool endOfStream_ = false;
     platform::WaveFormat format_;
-    uint32_t bytesQueued_ = 0;
+    uint32_t bytesRead_ = 0;  // stream bytes read ahead since open or seek
     bool volumeSupported_ = false;
     bool lrVolumeSupported_ = false;
     uint32_t volume_ = 10000;

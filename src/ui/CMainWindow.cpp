@@ -18,6 +18,7 @@
 #include "ui/DigitStrip.h"
 #include "ui/HelpPages.h"
 #include "ui/VolumePopup.h"
+#include "ui/equalizer/CEqualizerWindow.h"
 
 namespace ui {
 namespace {
@@ -68,6 +69,7 @@ CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Eng
 
 // The controller closes its chain first; queued calls die with the window.
 CMainWindow::~CMainWindow() {
+    delete equalizer_;  // its spectrum worker reads the player
     player_.reset();
 }
 

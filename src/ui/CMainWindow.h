@@ -30,6 +30,8 @@ class QMenu;
 
 namespace ui {
 
+class CEqualizerWindow;
+
 // The player window: shaped by the skin's region of its layout (normal,
 // wide with the tray open, or mini), painted from its state images, moved
 // by dragging its body. The transport buttons drive the play controller it
@@ -72,6 +74,9 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::unique_ptr<QMenu> commandMenu();
     // The open volume window, if any.
     QWidget* volumePopup() const { return volumePopup_; }
+    // Opens the equalizer window, or closes it when open.
+    void toggleEqualizer();
+    CEqualizerWindow* equalizerWindow() const;
     // Key seeking: 5 s back or forward, within the track.
     void seekBy(int32_t ms);
 
@@ -147,6 +152,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     QTimer refresh_;
     QTimer scroll_;
     QPointer<QWidget> volumePopup_;
+    QPointer<CEqualizerWindow> equalizer_;
     std::string title_;
     int titleOffset_ = 0;   // characters scrolled off the left
     int bitrateKbps_ = -1;  // -1: none shown

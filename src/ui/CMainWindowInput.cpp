@@ -195,6 +195,9 @@ void CMainWindow::press(int control) {
         case kLogoMark:
             openHomePage();
             break;
+        case kZorez:
+            toggleEqualizer();
+            break;
         default:
             // Record and the tray's panel and option buttons wait for the
             // windows they open.
@@ -296,6 +299,10 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
             default:
                 return false;
         }
+    }
+    if (key == Qt::Key_4 && (modifiers & Qt::ControlModifier)) {
+        toggleEqualizer();
+        return true;
     }
     if (key == Qt::Key_F1) {
         openHelpPage();

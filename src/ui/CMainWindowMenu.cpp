@@ -72,7 +72,7 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
     m.addSeparator();
     addMissing(m, "リスト／エディットパネル(&Y)\tCtrl+2");
     addMissing(m, "レコーディングパネル(&C)\tCtrl+3");
-    addMissing(m, "スペアナ(&G)\tCtrl+4");
+    addCheck(m, "スペアナ(&G)\tCtrl+4", !equalizer_.isNull(), [this] { toggleEqualizer(); });
     addCheck(m, "ミニウィンドウ(&W)", layout_ == SkinLayout::Mini, [this] { toggleMini(); });
     addCheck(m, "常に手前に表示(&B)", settings_.read(app::settings::kAlwaysOnTop) != 0,
              [this] { setAlwaysOnTop(settings_.read(app::settings::kAlwaysOnTop) == 0); });

@@ -136,7 +136,7 @@ TEST(ManagerEqualizerTest, SettingsReachThePlayingRendererFromAnotherThread) {
         equalizer.bandsDb[i % 10] = (i % 3) * 5 - 5;
         equalizer.extra = i % 2 ? 100 : -25;
         manager->SetEqualizer(equalizer);
-        ASSERT_TRUE(driver->state->waitForWrites(5 + i));
+        ASSERT_TRUE(driver->state->waitForWrites(int(CNxSSWaveOut::kPiecesAhead) + i));
         driver->state->playBlocks(1);
     }
     EXPECT_EQ(manager->GetEqualizer().extra, equalizer.extra);

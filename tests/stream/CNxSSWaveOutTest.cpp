@@ -2,16 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <thread>
+
 #include "FakeWaveOut.h"
+#include "TestWave.h"
 #include "platform/MessageQueue.h"
 #include "stream/CNxSSManager.h"
 #include "stream/CNxSSSilenceSource.h"
 #include "stream/ResultCodes.h"
+#include "support/TempSettings.h"
 
 namespace {
 
 constexpr uint32_t kMessage = 0x401;
 constexpr uint32_t kBlockBytes = 22050 * 4;  // half a second of 44.1 kHz stereo
+constexpr int kPiecesPerBlock = 50;          // of 10 ms
+constexpr int kAhead = static_cast<int>(CNxSSWaveOut::kPiecesAhead);
 
 // A renderer playing silence into the fake device, owned by a manager so
 // that its packets come from there.
@@ -60,12 +70,14 @@ TEST_F(WaveOutTest, PlaysToTheEndAndReportsFinishedOnce) {
     renderer_->Start();
     EXPECT_EQ(Next(), nxss::kStarted);
     EXPECT_EQ(renderer_->BlockCount(), 5u);
-    ASSERT_TRUE(device_.waitForWrites(4));  // 2 s of silence fill four blocks
+    ASSERT_TRUE(device_.waitForWrites(kAhead));  // 2 s of silence read ahead, 40 ms sent
+    EXPECT_EQ(device_.writes, kAhead);
     EXPECT_EQ(renderer_->GetPosition(), 0);
 
-    device_.playBlocks(1);
+    ASSERT_TRUE(device_.playBytes(kBlockBytes));
+    ASSERT_TRUE(device_.waitForWrites(kPiecesPerBlock + kAhead));
     EXPECT_EQ(renderer_->GetPosition(), 500);
-    device_.playBlocks(3);
+    ASSERT_TRUE(device_.playBytes(3 * kBlockBytes));
     EXPECT_EQ(Next(), nxss::kFinished);
     EXPECT_EQ(renderer_->GetState(), CNxSSComponent::kStopped);
     EXPECT_EQ(source_->GetPosition(), 0);  // rewound
@@ -74,7 +86,7 @@ TEST_F(WaveOutTest, PlaysToTheEndAndReportsFinishedOnce) {
     // Stale block-done commands after the end change nothing.
     renderer_->PostCommand(CNxSSActiveComponent::kCmdBlockDone, 0, 0, true);
     EXPECT_EQ(window_.size(), 0u);
-    EXPECT_EQ(device_.writes, 4);
+    EXPECT_EQ(device_.writes, 4 * kPiecesPerBlock);
 }
 
 // A source whose reported position lags what it has delivered.
@@ -143,7 +155,9 @@ TEST_F(WaveOutTest, StartAtBeginsThereAndALaterStartAtTheBeginning) {
     renderer_->StartAt(3000);
     EXPECT_EQ(Next(), nxss::kStarted);
     EXPECT_EQ(renderer_->GetPosition(), 3000);
-    EXPECT_EQ(device_.writes, 4);  // the last 2 s in half-second blocks, nothing before
+    ASSERT_TRUE(device_.waitForWrites(kAhead));
+    ASSERT_TRUE(device_.playBytes(2 * kBlockBytes));
+    EXPECT_EQ(renderer_->GetPosition(), 4000);  // the last 2 s, nothing before
     renderer_->Start();
     EXPECT_EQ(Next(), nxss::kStarted);
     EXPECT_EQ(renderer_->GetPosition(), 0);
@@ -208,8 +222,8 @@ TEST_F(WaveOutTest, DisplayTapCopiesTheAudioBeingHeard) {
     EXPECT_FALSE(renderer_->CopyPlayingData(buffer.data(), 1024));  // not playing
     renderer_->Start();
     EXPECT_EQ(Next(), nxss::kStarted);
-    ASSERT_TRUE(device_.waitForWrites(4));
-    device_.playBlocks(1);
+    ASSERT_TRUE(device_.playBytes(kBlockBytes));
+    ASSERT_TRUE(device_.waitForWrites(kPiecesPerBlock + kAhead));
     EXPECT_TRUE(renderer_->CopyPlayingData(buffer.data(), 1024));
     EXPECT_EQ(buffer[0], 0);  // silence
     NxRef<CNxSSPacket> packet;
@@ -218,6 +232,84 @@ TEST_F(WaveOutTest, DisplayTapCopiesTheAudioBeingHeard) {
     EXPECT_EQ(packet->StreamOffset(), kBlockBytes);
     EXPECT_EQ(offset, 0u);
     EXPECT_FALSE(renderer_->GetPlayingData(packet, offset, 22051));  // longer than a block
+}
+
+// A 1 kHz tone of 16-bit stereo that knows its read position.
+class ToneSource : public CNxSSComponent {
+  public:
+    static constexpr uint32_t kRate = 44100;
+
+    ToneSource(CNxSSObject* parent, uint32_t frames) : CNxSSComponent(parent) {
+        for (uint32_t i = 0; i < frames; ++i) {
+            const auto s = static_cast<int16_t>(
+                std::lround(3000 * std::sin(2 * std::numbers::pi * 1000 * i / kRate)));
+            samples_.insert(samples_.end(), {s, s});
+        }
+    }
+    const std::vector<int16_t>& Samples() const { return samples_; }
+
+    bool GetFormat(platform::WaveFormat& format) override {
+        format = platform::WaveFormat::pcm(2, kRate, 16);
+        return true;
+    }
+    int32_t GetLength() override { return static_cast<int32_t>(Frames() * 1000 / kRate); }
+    int32_t GetPosition() override { return static_cast<int32_t>(at_ * 1000 / kRate); }
+    int32_t SetPosition(int32_t ms) override {
+        at_ = std::min<size_t>(Frames(), size_t(ms) * kRate / 1000);
+        return 0;
+    }
+    void Read(CNxSSPacket& packet) override {
+        const size_t n = std::min<size_t>(packet.Capacity(), Frames() - at_);
+        std::memcpy(packet.Data(), samples_.data() + at_ * 2, n * 4);
+        packet.SetFrames(static_cast<uint32_t>(n));
+        at_ += n;
+    }
+
+  private:
+    size_t Frames() const { return samples_.size() / 2; }
+    std::vector<int16_t> samples_;
+    size_t at_ = 0;
+};
+
+// Through the real paced file device: the output is the input bit for bit
+// while bypassed, and a change made while playing starts to be heard
+// within 50 ms of what was being heard at the call.
+TEST(WaveOutEqualizerTest, AChangeIsHeardWithinFiftyMilliseconds) {
+    TempSettings settings;
+    const auto out = TempSettings::folder() / "heard.wav";
+    auto driver = platform::makeWaveOutDriver("file:" + out.string());
+    platform::MessageQueue window;
+    auto manager = MakeNx<CNxSSManager>(CNxSSComponentCatalog{}, driver);
+    auto source = MakeNx<ToneSource>(manager.get(), ToneSource::kRate);
+    auto renderer = MakeNx<CNxSSWaveOut>(manager.get(), driver, CNxSSWaveOut::Config{});
+    ASSERT_EQ(manager->Connect(source.get(), renderer.get()), 0u);
+    renderer->Advise(&window, kMessage, 0);
+    renderer->SetEqualizer({});
+    renderer->Start();
+    ASSERT_EQ(window.take(10000)->wParam, nxss::kStarted);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int32_t heardMs = renderer->GetPosition();
+    dsp::EqualizerSettings quieter;
+    quieter.enabled = true;
+    quieter.gainDb = -10;
+    renderer->SetEqualizer(quieter);
+    ASSERT_EQ(window.take(10000)->wParam, nxss::kFinished);
+    renderer->Shutdown();
+    renderer->SetParent(nullptr);
+    source->SetParent(nullptr);
+
+    const auto heard = acmtest::readWave(out).data;
+    const auto& tone = source->Samples();
+    ASSERT_EQ(heard.size(), tone.size() * 2);
+    size_t firstChanged = 0;
+    while (firstChanged < tone.size() &&
+           std::memcmp(&heard[firstChanged * 2], &tone[firstChanged], 2) == 0) {
+        ++firstChanged;
+    }
+    const double changedMs = 1000.0 * double(firstChanged / 2) / ToneSource::kRate;
+    EXPECT_GE(changedMs, heardMs);
+    EXPECT_LE(changedMs, heardMs + 50.0);
 }
 
 }  // namespace

@@ -32,6 +32,20 @@ struct FakeWaveOutState {
             returnOldest();
         }
     }
+    // Plays queued blocks, waiting for the renderer to write more, until
+    // `bytes` more bytes have been heard; false when it stops writing.
+    bool playBytes(uint32_t bytes) {
+        std::unique_lock lock(mutex);
+        for (const uint32_t goal = played + bytes; played < goal;) {
+            if (!changed.wait_for(lock, std::chrono::seconds(10),
+                                  [&] { return !queued.empty(); })) {
+                return false;
+            }
+            played += queued.front()->bufferLength;
+            returnOldest();
+        }
+        return true;
+    }
     // Hands the oldest queued block back as done; the caller holds the lock.
     void returnOldest() {
         platform::WaveHeader* block = queued.front();

@@ -1,7 +1,7 @@
 // melodux_skinc SOURCE_DIR PALETTE OUT_DIR
 // Renders one skin from the SVG sources: every layout in every button state
-// to the 24-bit bitmaps the skin engine reads, the digit strips and marks,
-// and "Skin.ini". Pixels of the window images outside the drawn outline
+// to the 24-bit bitmaps the skin engine reads, the equalizer window, the
+// digit strips and marks, and "Skin.ini". Pixels of the window images outside the drawn outline
 // become the mask colour; edges are thresholded, so the outline stays crisp.
 
 #include <QFile>
@@ -175,6 +175,15 @@ void renderPlain(const Skin& skin, const char* name) {
           flatten(render(expand(svg, skin.tokens, 'U', 'N'), name), skin.edge));
 }
 
+// The equalizer window's up, down and on images ("Dress_Equ").
+void renderDress(const Skin& skin) {
+    const QString svg = readText(skin.source / "equalizer.svg");
+    for (const char state : {'U', 'D', 'O'}) {
+        const QImage image = render(expand(svg, skin.tokens, QChar(state), 'E'), "equalizer.svg");
+        write(skin.out / (std::string("Equ") + state + ".bmp"), flatten(image, skin.edge));
+    }
+}
+
 void writeIni(const Skin& skin) {
     const QByteArray text =
         expand(readText(skin.source / "Skin.ini.in"), skin.tokens, 'U', 'N').toUtf8();
@@ -215,6 +224,7 @@ int main(int argc, char** argv) {
              {"Kbps", "Repeat", "RepeatM", "Shuffle", "ShuffleM", "Vbr", "playpos"}) {
             renderPlain(skin, mark);
         }
+        renderDress(skin);
         writeIni(skin);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "melodux_skinc: %s\n", e.what());

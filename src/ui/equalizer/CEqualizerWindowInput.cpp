@@ -1,0 +1,204 @@
+// The equalizer window's painting and mouse handling.
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "ui/equalizer/CEqualizerWindow.h"
+#include "ui/equalizer/EqualizerPresets.h"
+
+namespace ui {
+
+namespace {
+
+constexpr int kDockPixels = 16;
+
+QFont presetFont() {
+    QFont font("Noto Sans CJK JP");
+    font.setPixelSize(11);
+    return font;
+}
+
+}  // namespace
+
+// Position +10 at the top of the track, -10 at the bottom.
+QRect CEqualizerWindow::thumbRect(int slider) const {
+    const QRect track = skin_.Track(slider);
+    const QSize thumb = skin_.Thumb(slider).size();
+    if (track.isEmpty() || thumb.isEmpty()) {
+        return {};
+    }
+    const int travel = track.height() - thumb.height();
+    const int steps = kSliderRange - sliders_[static_cast<size_t>(slider)];
+    return QRect(QPoint(track.left() + (track.width() - thumb.width()) / 2,
+                        track.top() + steps * travel / (2 * kSliderRange)),
+                 thumb);
+}
+
+int CEqualizerWindow::positionAt(int slider, int y) const {
+    const QRect track = skin_.Track(slider);
+    const int thumb = skin_.Thumb(slider).height();
+    const int travel = std::max(1, track.height() - thumb);
+    const int offset = y - track.top() - thumb / 2;
+    const int steps = (offset * 2 * kSliderRange + travel / 2) / travel;
+    return kSliderRange - std::clamp(steps, 0, 2 * kSliderRange);
+}
+
+int CEqualizerWindow::sliderAt(QPoint point) const {
+    for (int s = 0; s <= EqualizerSkin::kGainSlider; ++s) {
+        if (skin_.Track(s).contains(point)) {
+            return s;
+        }
+    }
+    return -1;
+}
+
+CEqualizerWindow::Button CEqualizerWindow::buttonAt(QPoint point) const {
+    const SkinDress& dress = skin_.Dress();
+    if (dress.close.contains(point)) {
+        return Button::Close;
+    }
+    if (dress.bypass.contains(point)) {
+        return Button::Bypass;
+    }
+    return dress.presetList.contains(point) ? Button::PresetList : Button::None;
+}
+
+void CEqualizerWindow::pressButton(Button button) {
+    switch (button) {
+        case Button::Close:
+            close();
+            break;
+        case Button::Bypass:
+            toggleBypass();
+            break;
+        case Button::PresetList: {
+            const std::unique_ptr<QMenu> menu = presetMenu();
+            menu->exec(mapToGlobal(skin_.Dress().presetText.bottomLeft()));
+            break;
+        }
+        case Button::None:
+            break;
+    }
+}
+
+void CEqualizerWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    pressed_ = buttonAt(at);
+    if (pressed_ != Button::None) {
+        update(skin_.Dress().close.united(skin_.Dress().bypass).united(skin_.Dress().presetList));
+        return;
+    }
+    sliding_ = sliderAt(at);
+    if (sliding_ >= 0) {
+        moveSlider(sliding_, positionAt(sliding_, at.y()));
+        return;
+    }
+    dragFrom_ = event->globalPosition().toPoint() - pos();
+}
+
+void CEqualizerWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (sliding_ >= 0) {
+        moveSlider(sliding_, positionAt(sliding_, event->position().toPoint().y()));
+    } else if (dragFrom_) {
+        move(event->globalPosition().toPoint() - *dragFrom_);
+    }
+}
+
+void CEqualizerWindow::mouseReleaseEvent(QMouseEvent* event) {
+    const Button pressed = std::exchange(pressed_, Button::None);
+    sliding_ = -1;
+    if (std::exchange(dragFrom_, std::nullopt)) {
+        dropped();
+    }
+    if (pressed != Button::None) {
+        update();
+        if (buttonAt(event->position().toPoint()) == pressed) {
+            pressButton(pressed);
+        }
+    }
+}
+
+// A window dropped by the main window's top or bottom edge docks there.
+void CEqualizerWindow::dropped() {
+    if (main_) {
+        attach_ = attachForDrop(geometry(), main_->geometry(), kDockPixels);
+        follow();
+    }
+}
+
+void CEqualizerWindow::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    skin_.Up().DrawPart(painter, rect(), skin_.Window().topLeft());
+    drawButtons(painter);
+    drawPresetName(painter);
+    drawSliders(painter);
+    drawMeter(painter, event->rect());
+}
+
+void CEqualizerWindow::drawButtons(QPainter& painter) const {
+    const SkinDress& dress = skin_.Dress();
+    if (!bypass_) {
+        skin_.On().DrawPart(painter, dress.bypass, dress.bypass.topLeft());
+    }
+    const QRect pressed = pressed_ == Button::Close        ? dress.close
+                          : pressed_ == Button::Bypass     ? dress.bypass
+                          : pressed_ == Button::PresetList ? dress.presetList
+                                                           : QRect();
+    if (!pressed.isEmpty()) {
+        skin_.Down().DrawPart(painter, pressed, pressed.topLeft());
+    }
+}
+
+void CEqualizerWindow::drawPresetName(QPainter& painter) const {
+    const QRect area = skin_.Dress().presetText;
+    if (area.isEmpty()) {
+        return;
+    }
+    const std::string_view name = kEqualizerPresets[static_cast<size_t>(preset_)].name;
+    painter.setFont(presetFont());
+    painter.setPen(Qt::white);
+    painter.drawText(area.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+void CEqualizerWindow::drawSliders(QPainter& painter) const {
+    for (int s = 0; s <= EqualizerSkin::kGainSlider; ++s) {
+        const QRect thumb = thumbRect(s);
+        if (!thumb.isEmpty()) {
+            skin_.Up().DrawTransparent(painter, skin_.Thumb(s), thumb.topLeft());
+        }
+    }
+}
+
+void CEqualizerWindow::drawMeter(QPainter& painter, const QRect& area) const {
+    const auto& colours = skin_.MeterColours();
+    const size_t bands = std::min(skin_.MeterBands(), kMeterBands);
+    for (size_t b = 0; b < bands; ++b) {
+        for (int s = 0; s < dsp::SpectrumMeter::kSegments; ++s) {
+            const QRect segment = skin_.Segment(b, s);
+            if (!segment.intersects(area)) {
+                continue;
+            }
+            const auto state = meter_[b * dsp::SpectrumMeter::kSegments + static_cast<size_t>(s)];
+            const size_t colour = state == dsp::SpectrumMeter::Segment::kLit   ? 0
+                                  : state == dsp::SpectrumMeter::Segment::kTop ? 1
+                                                                               : 2;
+            painter.fillRect(segment, colours[colour]);
+        }
+    }
+}
+
+// Only the segments that changed are repainted.
+void CEqualizerWindow::showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed) {
+    meter_ = std::move(states);
+    for (const size_t at : changed) {
+        update(skin_.Segment(at / dsp::SpectrumMeter::kSegments,
+                             static_cast<int>(at % dsp::SpectrumMeter::kSegments)));
+    }
+}
+
+}  // namespace ui
