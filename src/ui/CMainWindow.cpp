@@ -18,6 +18,7 @@
 #include "ui/DigitStrip.h"
 #include "ui/HelpPages.h"
 #include "ui/VolumePopup.h"
+#include "ui/options/COptionDialog.h"
 
 namespace ui {
 namespace {
@@ -48,7 +49,10 @@ QString fromUtf8(std::string_view text) {
 
 CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Engine& engine,
                          app::PlayerSettings& settings)
-    : QWidget(nullptr, Qt::FramelessWindowHint), settings_(settings), skinFolder_(skinFolder) {
+    : QWidget(nullptr, Qt::FramelessWindowHint),
+      engine_(engine),
+      settings_(settings),
+      skinFolder_(skinFolder) {
     loadLayoutSetting();
     player_ = std::make_unique<app::CPlayController>([&engine] { return engine.makeManager(); },
                                                      settings, *this, random_, *this);
