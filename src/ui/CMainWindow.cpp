@@ -19,6 +19,7 @@
 #include "ui/HelpPages.h"
 #include "ui/VolumePopup.h"
 #include "ui/equalizer/CEqualizerWindow.h"
+#include "ui/options/COptionDialog.h"
 
 namespace ui {
 namespace {
@@ -49,7 +50,10 @@ QString fromUtf8(std::string_view text) {
 
 CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Engine& engine,
                          app::PlayerSettings& settings)
-    : QWidget(nullptr, Qt::FramelessWindowHint), settings_(settings), skinFolder_(skinFolder) {
+    : QWidget(nullptr, Qt::FramelessWindowHint),
+      engine_(engine),
+      settings_(settings),
+      skinFolder_(skinFolder) {
     loadLayoutSetting();
     player_ = std::make_unique<app::CPlayController>([&engine] { return engine.makeManager(); },
                                                      settings, *this, random_, *this);

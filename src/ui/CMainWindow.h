@@ -31,6 +31,9 @@ class QMenu;
 namespace ui {
 
 class CEqualizerWindow;
+namespace options {
+class COptionDialog;
+}
 
 // The player window: shaped by the skin's region of its layout (normal,
 // wide with the tray open, or mini), painted from its state images, moved
@@ -116,6 +119,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void toggleMini();
     void openHelpPage();
     void openHomePage();
+    void openOptions();
     void showAbout();
     char stateOf(int control) const;
     void press(int control);
@@ -141,6 +145,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     app::SteadyTickClock clock_;
     app::StdShuffleRandom random_{clock_};
     std::unique_ptr<app::CPlayController> player_;
+    const app::Engine& engine_;
     app::PlayerSettings& settings_;
     std::function<bool()> closeGuard_;
     DropHandler dropped_;
@@ -175,6 +180,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
         bool operator==(const TimerShown&) const = default;
     };
     TimerShown timerShown_;
+    std::unique_ptr<options::COptionDialog> options_;  // made at its first opening
 };
 
 }  // namespace ui

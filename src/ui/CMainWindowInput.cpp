@@ -198,9 +198,12 @@ void CMainWindow::press(int control) {
         case kZorez:
             toggleEqualizer();
             break;
+        case kOption:
+            openOptions();
+            break;
         default:
-            // Record and the tray's panel and option buttons wait for the
-            // windows they open.
+            // Record and the tray's panel buttons wait for the windows they
+            // open.
             break;
     }
     update();
@@ -306,6 +309,10 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
     }
     if (key == Qt::Key_F1) {
         openHelpPage();
+        return true;
+    }
+    if (key == Qt::Key_9 && (modifiers & Qt::ControlModifier)) {
+        openOptions();
         return true;
     }
     if (modifiers & Qt::KeypadModifier) {

@@ -61,7 +61,7 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
     addCheck(m, "時間表示 残り時間(&M)", remaining,
              [this] { settings_.write(app::settings::kCounterMode, 1); });
     m.addSeparator();
-    addMissing(m, "オプション(&O)...\tCtrl+9");
+    addEntry(m, "オプション(&O)...\tCtrl+9", [this] { openOptions(); });
     m.addSeparator();
     const std::string current = skinFolder_.parent_path().filename().string();
     for (const SkinChoice& choice : kSkinChoices) {
