@@ -195,6 +195,11 @@ void CMainWindow::press(int control) {
         case kLogoMark:
             openHomePage();
             break;
+        case kPlayList:
+            if (toggleListPanel_) {
+                toggleListPanel_();
+            }
+            break;
         default:
             // Record and the tray's panel and option buttons wait for the
             // windows they open.
@@ -299,6 +304,10 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
     }
     if (key == Qt::Key_F1) {
         openHelpPage();
+        return true;
+    }
+    if ((modifiers & Qt::ControlModifier) && key == Qt::Key_2 && toggleListPanel_) {
+        toggleListPanel_();
         return true;
     }
     if (modifiers & Qt::KeypadModifier) {
