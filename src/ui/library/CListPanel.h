@@ -68,7 +68,10 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     // The commands of the buttons, keys and menus.
     void addFiles();
     void addFolder();
+    // The focused side's selection: playlists, playlist entries or
+    // library items.
     void deleteSelection();
+    void deletePlaylists();
     void addSelectionToPlaylist();
     void newPlaylist();
     void renamePlaylist();
@@ -112,7 +115,6 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     std::vector<std::string> selectedPlaylistNames() const;
     mdb::MutableGroup* selectedPlaylist() const;
     void deleteItems(QTableView& table);
-    void deletePlaylists();
     void addItemsTo(const std::vector<mdb::MusicItem*>& items, const std::string& name, int row);
     void filesAdded(const FileAdder::Result& result, const std::string& playlist, int row);
     void selectRow(QListView& view, int row);
