@@ -110,6 +110,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<app::CPlayerApp> player;
     ui::CDesktopView view(engine, playerSettings, [&player] { return player->skinFolder(); });
     view.setCloseGuard([&player] { return player->SaveAllModified(); });
+    view.setLibrary([&player] {
+        app::LibrarySession* session = player->library();
+        return session ? &session->db() : nullptr;
+    });
     view.setDropHandler([&player](std::vector<std::string> paths, bool ctrlHeld) {
         player->HandOverDropped(std::move(paths), ctrlHeld);
     });

@@ -6,7 +6,11 @@
 
 #include "app/AppTexts.h"
 #include "app/DataFolder.h"
+#include "app/Engine.h"
+#include "app/PlayerSettings.h"
+#include "app/Settings.h"
 #include "app/SettingsStore.h"
+#include "app/StreamTagAccess.h"
 #include "mdb/MutableGroup.h"
 #include "ui/SkinFolder.h"
 
@@ -23,7 +27,11 @@ CDesktopView::CDesktopView(const app::Engine& engine, app::PlayerSettings& setti
                            std::function<std::string()> skinFolder)
     : engine_(engine), settings_(settings), skinFolder_(std::move(skinFolder)) {}
 
-CDesktopView::~CDesktopView() = default;
+CDesktopView::~CDesktopView() {
+    if (window_) {
+        window_->player().SetPanels(nullptr, nullptr);
+    }
+}
 
 void CDesktopView::showMessage(std::string_view text) {
     QMessageBox::warning(window_.get(), qt(app::texts::kAppTitle), qt(text));
@@ -68,7 +76,13 @@ void CDesktopView::createMainWindow(std::string_view title) {
     window_->setWindowTitle(qt(title));
     window_->setCloseGuard(closeGuard_);
     window_->setDropHandler(dropped_);
-    window_->player().SetPanels(&listPanel_, nullptr);
+    const std::vector<std::string> extensions(app::Engine::kMusicExtensions.begin(),
+                                              app::Engine::kMusicExtensions.end());
+    listPanel_ = std::make_unique<library::CListPanel>(
+        settings_, window_->player(), std::make_shared<app::StreamTagAccess>(engine_.catalog()),
+        extensions);
+    window_->player().SetPanels(listPanel_.get(), nullptr);
+    window_->setListPanelToggle([this] { toggleListPanel(); });
     window_->setSkinSelector([](std::string_view name) {
         app::SettingsStore settings;
         return SelectSkin(settings, app::dataFolder(), name);
@@ -84,16 +98,47 @@ void CDesktopView::bringToFront() {
     window_->activateWindow();
 }
 
-// The list/edit and recording panels do not exist yet: showing them, their
-// view and the recording state are nothing for now, and the player follows
-// the list handed to playPlaylist().
-void CDesktopView::showListPanel() {}
-void CDesktopView::showRecordPanel() {}
-bool CDesktopView::isListPanelVisible() const {
-    return false;
+// Showing the panel makes the player follow it ("ControlActive" 0).
+void CDesktopView::showListPanel() {
+    if (!listPanel_) {
+        return;
+    }
+    listPanel_->showBeside(window_->frameGeometry());
+    settings_.write(app::settings::kControlActive, 0);
+    window_->player().FollowListPanel(false);
 }
-void CDesktopView::restoreListView(int, const std::string&, const std::string&) {}
-void CDesktopView::selectPlaylist(const std::string&) {}
+
+void CDesktopView::toggleListPanel() {
+    if (isListPanelVisible()) {
+        listPanel_->hide();
+    } else {
+        showListPanel();
+    }
+}
+
+// The recording panel does not exist yet.
+void CDesktopView::showRecordPanel() {}
+
+bool CDesktopView::isListPanelVisible() const {
+    return listPanel_ && listPanel_->isVisible();
+}
+
+void CDesktopView::restoreListView(int showMode, const std::string& libraryName,
+                                   const std::string& playlistName) {
+    mdb::MusicDatabase* db = library_ ? library_() : nullptr;
+    if (!listPanel_ || db == nullptr) {
+        return;
+    }
+    listPanel_->attach(*db);
+    listPanel_->restoreView(showMode, libraryName, playlistName);
+}
+
+void CDesktopView::selectPlaylist(const std::string& name) {
+    if (listPanel_) {
+        listPanel_->selectPlaylist(name);
+    }
+}
+
 bool CDesktopView::isRecording() const {
     return false;
 }
@@ -118,8 +163,11 @@ void CDesktopView::stop() {
     }
 }
 
+// The panel has the playlist selected already (selectPlaylist).
 void CDesktopView::playPlaylist(mdb::MutableGroup& playlist) {
-    listPanel_.show(&playlist);
+    if (listPanel_ && listPanel_->CurrentList() != &playlist) {
+        listPanel_->selectPlaylist(playlist.getName());
+    }
     window_->player().FollowListPanel(true);
     window_->player().Play();
 }

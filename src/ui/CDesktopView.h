@@ -7,7 +7,7 @@
 #include "app/AppView.h"
 #include "app/PlaybackControl.h"
 #include "ui/CMainWindow.h"
-#include "ui/DropListPanel.h"
+#include "ui/library/CListPanel.h"
 
 namespace ui {
 
@@ -27,6 +27,13 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     // Given what is dropped on the main window.
     void setDropHandler(CMainWindow::DropHandler handler) { dropped_ = std::move(handler); }
+    // Asked for the library when the list/edit panel's view is restored
+    // (null: not loaded).
+    void setLibrary(std::function<mdb::MusicDatabase*()> library) { library_ = std::move(library); }
+    // Null until the main window is made.
+    library::CListPanel* listPanel() const { return listPanel_.get(); }
+    // The main window's PlayList button and Ctrl+2: shows or hides it.
+    void toggleListPanel();
 
     void showMessage(std::string_view text) override;
     void showStopMessage(std::string_view text) override;
@@ -59,8 +66,9 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     std::function<std::string()> skinFolder_;
     std::function<bool()> closeGuard_;
     CMainWindow::DropHandler dropped_;
-    DropListPanel listPanel_;
-    std::unique_ptr<CMainWindow> window_;  // before the panel it points to goes
+    std::function<mdb::MusicDatabase*()> library_;
+    std::unique_ptr<CMainWindow> window_;
+    std::unique_ptr<library::CListPanel> listPanel_;  // refers to the window's player: goes first
 };
 
 }  // namespace ui

@@ -62,6 +62,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     // Opens the help and home pages; the user's browser unless replaced.
     using PageOpener = std::function<bool(const QUrl&)>;
     void setPageOpener(PageOpener opener) { openPage_ = std::move(opener); }
+    // Shows or hides the list/edit panel (PlayList, Ctrl+2, the menu).
+    void setListPanelToggle(std::function<void()> toggle) { toggleListPanel_ = std::move(toggle); }
 
     SkinLayout layout() const { return layout_; }
     // Makes `layout` current (entering or leaving mini reloads the skin)
@@ -151,6 +153,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     DropHandler dropped_;
     SkinSelector selectSkin_;
     PageOpener openPage_;
+    std::function<void()> toggleListPanel_;
     SkinLayout layout_ = SkinLayout::Normal;
     bool wideTray_ = false;  // the tray was open before entering mini
     std::filesystem::path skinFolder_;

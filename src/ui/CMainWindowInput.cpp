@@ -201,6 +201,11 @@ void CMainWindow::press(int control) {
         case kOption:
             openOptions();
             break;
+        case kPlayList:
+            if (toggleListPanel_) {
+                toggleListPanel_();
+            }
+            break;
         default:
             // Record and the tray's panel buttons wait for the windows they
             // open.
@@ -313,6 +318,10 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
     }
     if (key == Qt::Key_9 && (modifiers & Qt::ControlModifier)) {
         openOptions();
+        return true;
+    }
+    if ((modifiers & Qt::ControlModifier) && key == Qt::Key_2 && toggleListPanel_) {
+        toggleListPanel_();
         return true;
     }
     if (modifiers & Qt::KeypadModifier) {

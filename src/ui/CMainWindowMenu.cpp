@@ -70,7 +70,11 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
         entry->setEnabled(static_cast<bool>(selectSkin_));
     }
     m.addSeparator();
-    addMissing(m, "リスト／エディットパネル(&Y)\tCtrl+2");
+    addEntry(m, "リスト／エディットパネル(&Y)\tCtrl+2", [this] {
+        if (toggleListPanel_) {
+            toggleListPanel_();
+        }
+    });
     addMissing(m, "レコーディングパネル(&C)\tCtrl+3");
     addCheck(m, "スペアナ(&G)\tCtrl+4", !equalizer_.isNull(), [this] { toggleEqualizer(); });
     addCheck(m, "ミニウィンドウ(&W)", layout_ == SkinLayout::Mini, [this] { toggleMini(); });

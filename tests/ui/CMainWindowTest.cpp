@@ -77,6 +77,7 @@ class CMainWindowTest : public ::testing::Test {
             [](const std::vector<std::string>&) { return true; },
             [] { QApplication::quit(); }};
         app_ = std::make_unique<app::CPlayerApp>(std::move(services), store_, program_.path());
+        view_.setLibrary([this] { return app_->library() ? &app_->library()->db() : nullptr; });
         // Start-up ends once the library has loaded on the pool.
         return app_->start(arguments) && waitFor([&] { return app_->library() != nullptr; });
     }

@@ -3,13 +3,18 @@
 #include <memory>
 #include <unordered_set>
 
+#include "app/AppTexts.h"
 #include "mdb/Exceptions.h"
 #include "ui/library/LibraryMime.h"
 #include "ui/library/LibraryTexts.h"
+#include "ui/library/PlaylistNames.h"
 
 namespace ui::library {
 
 namespace {
+
+// The name a playlist made by a drop starts from, as a new one does.
+constexpr std::string_view kNewPlaylistName = app::texts::kNewPlaylist;
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -258,12 +263,13 @@ Qt::DropActions GroupListModel::supportedDropActions() const {
 
 bool GroupListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
                                      const QModelIndex& parent) const {
-    // Onto a playlist only: between rows there is no list to add to.
-    if (data == nullptr || mode_ != Mode::Playlists || row >= 0 || !parent.isValid() ||
+    // Onto a playlist, or onto the empty space below the list for a new
+    // one: between rows there is no list to add to.
+    if (data == nullptr || mode_ != Mode::Playlists || (row >= 0 && !parent.isValid()) ||
         (action != Qt::CopyAction && action != Qt::MoveAction)) {
         return false;
     }
-    if (const auto playlists = mime::playlistList(*data)) {
+    if (const auto playlists = mime::playlistList(*data); playlists && parent.isValid()) {
         // A playlist dropped on itself adds nothing sensible.
         const std::string target = nameAt(parent.row());
         return std::find(playlists->names.begin(), playlists->names.end(), target) ==
@@ -278,7 +284,13 @@ bool GroupListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
         return false;
     }
     auto guard = db_.lock();
-    mdb::MutableGroup* playlist = playlistAt(parent.row());
+    if (mime::hasDatabaseFormat(*data) && mime::resolveItems(db_, *data).empty()) {
+        return false;
+    }
+    mdb::MutableGroup* playlist =
+        parent.isValid()
+            ? playlistAt(parent.row())
+            : &db_.playlists().create(freePlaylistName(db_.playlists(), kNewPlaylistName));
     if (playlist == nullptr) {
         return false;
     }

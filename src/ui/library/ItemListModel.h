@@ -36,6 +36,8 @@ class ItemListModel : public QAbstractTableModel, private mdb::ChangeListener {
     void showPlaylist(mdb::MutableGroup& playlist);
     void showNothing();
     mdb::MutableGroup* playlist() const { return playlist_; }
+    // The group or playlist shown; null for the library or nothing.
+    mdb::Group* group() const { return group_; }
     bool showsLibrary() const { return library_ != nullptr; }
 
     void setPlayingItem(const mdb::MusicItem* item);

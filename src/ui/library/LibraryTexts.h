@@ -9,5 +9,53 @@ inline constexpr std::string_view kAllItems = "全て";
 inline constexpr std::string_view kEnterPlaylistName = "プレイリスト名を入力してください。";
 inline constexpr std::string_view kPlaylistNameTaken = "すでに同名のプレイリストが存在します。";
 inline constexpr std::string_view kPlaylistNameUnusable = "このプレイリスト名は使えません。";
+inline constexpr std::string_view kAddToExisting =
+    "すでに同名のプレイリストが存在します。追加しますか？";
+inline constexpr std::string_view kSomeFilesNotAdded =
+    "いくつかのミュージックファイルが登録できませんでした。";
+inline constexpr std::string_view kExportFailed = "プレイリストのエクスポートに失敗しました。";
+// Removing library records or playlists cannot be undone: asked first.
+inline constexpr std::string_view kDeleteItemsQuestion =
+    "選択したミュージックファイルをライブラリから削除しますか？";
+inline constexpr std::string_view kDeletePlaylistsQuestion = "選択したプレイリストを削除しますか？";
+
+inline constexpr std::string_view kPanelTitle = "List/Edit";
+inline constexpr std::string_view kLibraryTab = "ライブラリ";
+inline constexpr std::string_view kPlaylistTab = "プレイリスト";
+inline constexpr std::string_view kAdding = "ミュージックファイルを登録しています...";
+inline constexpr std::string_view kCancel = "キャンセル";
+inline constexpr std::string_view kImportTitle = "インポート";
+inline constexpr std::string_view kExportTitle = "エクスポート";
+inline constexpr std::string_view kChoosePlaylistTitle = "プレイリストの選択";
+inline constexpr std::string_view kChooseExisting = "プレイリストの選択(&S)";
+inline constexpr std::string_view kChooseNew = "新しいプレイリスト(&N)";
+
+inline constexpr std::string_view kMusicFilter =
+    "MPEG Audio Layer 3 ファイル(*.mp3;*.rmp)|*.mp3;*.rmp|Windows Media Audio ファイル(*.wma)|"
+    "*.wma|WAVE ファイル(*.wav)|*.wav|全てのミュージックファイル|*.mp3;*.rmp;*.wma;*.wav||";
+inline constexpr std::string_view kPlaylistFilter =
+    "プレイリスト(*.m3u)|*.m3u|プレイリスト(*.pls)|*.pls||";
+
+// Buttons and their tooltips.
+inline constexpr std::string_view kEditMenuTip = "編集メニューの選択 (Alt+S)";
+inline constexpr std::string_view kUpTip = "１つ上へ (Alt+↑)";
+inline constexpr std::string_view kDownTip = "１つ下へ (Alt+↓)";
+inline constexpr std::string_view kShowAllTip = "全て (Alt+1)";
+inline constexpr std::string_view kByArtistTip = "アーティスト (Alt+2)";
+inline constexpr std::string_view kByAlbumTip = "アルバム (Alt+3)";
+inline constexpr std::string_view kByGenreTip = "ジャンル (Alt+4)";
+
+// Menu entries.
+inline constexpr std::string_view kAddFiles = "追加(&A)...";
+inline constexpr std::string_view kAddFolder = "フォルダの追加(&F)...";
+inline constexpr std::string_view kDelete = "削除(&D)";
+inline constexpr std::string_view kAddToPlaylist = "プレイリストへ追加(&L)...";
+inline constexpr std::string_view kConvert = "別のフォーマットへコンバート(&T)";
+inline constexpr std::string_view kProperties = "プロパティ(&P)...";
+inline constexpr std::string_view kNewPlaylist = "プレイリストの新規作成(&C)";
+inline constexpr std::string_view kRename = "名前の変更(&R)";
+inline constexpr std::string_view kImport = "インポート(&I)...";
+inline constexpr std::string_view kExport = "エクスポート(&E)...";
+inline constexpr std::string_view kSearch = "ライブラリ検索(&S)...";
 
 }  // namespace ui::library::texts

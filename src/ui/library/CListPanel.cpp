@@ -1,0 +1,456 @@
+#include "ui/library/CListPanel.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QListView>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/CPlayController.h"
+#include "app/PanelPoints.h"
+#include "app/PlayerSettings.h"
+#include "app/Settings.h"
+#include "app/WindowPlacement.h"
+#include "ui/ScreenPlacement.h"
+#include "ui/library/ColumnLayout.h"
+#include "ui/library/LibraryTexts.h"
+#include "ui/library/QtPanelDialogs.h"
+
+namespace ui::library {
+namespace {
+
+QString qt(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+constexpr QSize kDefaultSize(640, 420);
+constexpr int kRowHeight = 18;
+
+// The layout points: the library side's and the playlist side's splitter
+// sizes, the side shown (x: 1 for playlists) and the window's size.
+enum Point { kLibrarySplit = 0, kPlaylistSplit = 1, kSideShown = 2, kSize = 3 };
+
+QList<QRect> screenAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas << screen->availableGeometry();
+    }
+    return areas;
+}
+
+void restoreSplit(QSplitter& split, const app::PanelPoints::Point& point) {
+    if (point.x > 0 && point.y > 0) {
+        split.setSizes({point.x, point.y});
+    }
+}
+
+app::PanelPoints::Point splitPoint(const QSplitter& split) {
+    const QList<int> sizes = split.sizes();
+    return sizes.size() == 2 ? app::PanelPoints::Point{sizes[0], sizes[1]}
+                             : app::PanelPoints::Point{};
+}
+
+}  // namespace
+
+CListPanel::CListPanel(app::PlayerSettings& settings, app::CPlayController& player,
+                       std::shared_ptr<mdb::TagAccess> tags, std::vector<std::string> extensions,
+                       std::unique_ptr<PanelDialogs> dialogs)
+    : QWidget(nullptr, Qt::Window),
+      settings_(settings),
+      player_(player),
+      tags_(std::move(tags)),
+      extensions_(std::move(extensions)),
+      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtPanelDialogs>(this)) {
+    setWindowTitle(qt(texts::kPanelTitle));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    tabs_ = new QTabWidget(this);
+    tabs_->addTab(buildLibrarySide(), qt(texts::kLibraryTab));
+    tabs_->addTab(buildPlaylistSide(), qt(texts::kPlaylistTab));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(tabs_);
+    resize(kDefaultSize);
+    addShortcuts();
+    restoreLayout();
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { player_.FollowListPanel(false); });
+}
+
+CListPanel::~CListPanel() {
+    saveSettings();
+}
+
+QTableView* CListPanel::buildItemTable() {
+    auto* table = new QTableView;
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setDragDropMode(QAbstractItemView::DragDrop);
+    table->setDefaultDropAction(Qt::CopyAction);
+    table->setDropIndicatorShown(true);
+    table->setShowGrid(false);
+    table->setWordWrap(false);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Fixed rows: the view never measures 100 000 of them.
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    table->horizontalHeader()->setSectionsMovable(true);
+    table->horizontalHeader()->setSectionsClickable(true);
+    table->horizontalHeader()->setHighlightSections(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    connect(table, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { playRow(index.row()); });
+    connect(table, &QWidget::customContextMenuRequested, this, [this, table](const QPoint& at) {
+        itemMenu()->exec(table->viewport()->mapToGlobal(at));
+    });
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, table](int section) { sortBy(*table, section); });
+    return table;
+}
+
+QWidget* CListPanel::buildLibrarySide() {
+    auto* side = new QWidget;
+    auto* buttons = new QHBoxLayout;
+    const std::array<std::string_view, 4> tips = {texts::kShowAllTip, texts::kByArtistTip,
+                                                  texts::kByAlbumTip, texts::kByGenreTip};
+    for (int mode = 0; mode < int(tips.size()); ++mode) {
+        auto* button = new QToolButton(side);
+        // The tooltip's first word names the mode.
+        button->setText(qt(tips[size_t(mode)]).section(QLatin1Char(' '), 0, 0));
+        button->setToolTip(qt(tips[size_t(mode)]));
+        button->setCheckable(true);
+        button->setAutoExclusive(true);
+        connect(button, &QToolButton::clicked, this, [this, mode] { setShowMode(mode); });
+        buttons->addWidget(button);
+        modeButtons_.push_back(button);
+    }
+    modeButtons_.front()->setChecked(true);
+    auto* edit = new QToolButton(side);
+    edit->setText(QStringLiteral("≡"));
+    edit->setToolTip(qt(texts::kEditMenuTip));
+    connect(edit, &QToolButton::clicked, this,
+            [this, edit] { editMenu()->exec(edit->mapToGlobal(edit->rect().bottomLeft())); });
+    buttons->addStretch();
+    buttons->addWidget(edit);
+    groupView_ = new QListView;
+    groupView_->setDragDropMode(QAbstractItemView::DragOnly);
+    groupView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(groupView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        groupMenu()->exec(groupView_->viewport()->mapToGlobal(at));
+    });
+    libraryItems_ = buildItemTable();
+    librarySplit_ = new QSplitter(Qt::Horizontal);
+    librarySplit_->addWidget(groupView_);
+    librarySplit_->addWidget(libraryItems_);
+    librarySplit_->setSizes({160, 480});
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(buttons);
+    layout->addWidget(librarySplit_);
+    return side;
+}
+
+QWidget* CListPanel::buildPlaylistSide() {
+    auto* side = new QWidget;
+    auto* buttons = new QHBoxLayout;
+    const auto addButton = [&](const QString& text, std::string_view tip, auto run) {
+        auto* button = new QToolButton(side);
+        button->setText(text);
+        button->setToolTip(qt(tip));
+        connect(button, &QToolButton::clicked, this, run);
+        buttons->addWidget(button);
+        return button;
+    };
+    addButton(QStringLiteral("▲"), texts::kUpTip, [this] { moveSelection(-1); });
+    addButton(QStringLiteral("▼"), texts::kDownTip, [this] { moveSelection(1); });
+    buttons->addStretch();
+    QToolButton* edit = addButton(QStringLiteral("≡"), texts::kEditMenuTip, [] {});
+    connect(edit, &QToolButton::clicked, this,
+            [this, edit] { editMenu()->exec(edit->mapToGlobal(edit->rect().bottomLeft())); });
+    playlistView_ = new QListView;
+    playlistView_->setDragDropMode(QAbstractItemView::DragDrop);
+    playlistView_->setDefaultDropAction(Qt::CopyAction);
+    playlistView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    playlistView_->setEditTriggers(QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::SelectedClicked);
+    playlistView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(playlistView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        playlistMenu()->exec(playlistView_->viewport()->mapToGlobal(at));
+    });
+    playlistItems_ = buildItemTable();
+    playlistItems_->setDefaultDropAction(Qt::MoveAction);
+    playlistSplit_ = new QSplitter(Qt::Horizontal);
+    playlistSplit_->addWidget(playlistView_);
+    playlistSplit_->addWidget(playlistItems_);
+    playlistSplit_->setSizes({160, 480});
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(buttons);
+    layout->addWidget(playlistSplit_);
+    return side;
+}
+
+void CListPanel::addShortcuts() {
+    const auto key = [this](QKeySequence sequence, auto run) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, run);
+    };
+    for (int mode = 0; mode < 4; ++mode) {
+        key(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + mode)), [this, mode] {
+            showPlaylistSide(false);
+            setShowMode(mode);
+        });
+    }
+    key(QKeySequence(Qt::ALT | Qt::Key_S), [this] { editMenu()->exec(mapToGlobal(QPoint(0, 0))); });
+    key(QKeySequence(Qt::ALT | Qt::Key_Up), [this] { moveSelection(-1); });
+    key(QKeySequence(Qt::ALT | Qt::Key_Down), [this] { moveSelection(1); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { addFiles(); });
+    key(QKeySequence(Qt::Key_Delete), [this] { deleteSelection(); });
+}
+
+void CListPanel::attach(mdb::MusicDatabase& db) {
+    if (db_ != nullptr) {
+        return;
+    }
+    db_ = &db;
+    const auto refuse = [this](std::string_view message) { dialogs_->tellStop(message); };
+    const auto dropped = [this](const FilesDrop& drop) {
+        auto guard = db_->lock();
+        addPaths(drop.paths, drop.playlist ? drop.playlist->name() : std::string(), drop.row);
+    };
+    groupModel_ = std::make_unique<GroupListModel>(db, GroupListModel::Mode(showMode_));
+    libraryModel_ = std::make_unique<ItemListModel>(db);
+    playlistListModel_ = std::make_unique<GroupListModel>(db, GroupListModel::Mode::Playlists);
+    playlistModel_ = std::make_unique<ItemListModel>(db);
+    for (ItemListModel* model : {libraryModel_.get(), playlistModel_.get()}) {
+        model->setFilesDropHandler(dropped);
+    }
+    playlistListModel_->setFilesDropHandler(dropped);
+    playlistListModel_->setRefusalHandler(refuse);
+    groupView_->setModel(groupModel_.get());
+    libraryItems_->setModel(libraryModel_.get());
+    playlistView_->setModel(playlistListModel_.get());
+    playlistItems_->setModel(playlistModel_.get());
+    applyColumns(*libraryItems_->horizontalHeader(),
+                 app::ListColumns::forLibrary(settings_.read(app::settings::kLibraryItemPosition),
+                                              app::settings::kLibraryItemPosition.defaultValue));
+    applyColumns(*playlistItems_->horizontalHeader(),
+                 app::ListColumns::forLibrary(settings_.read(app::settings::kPlaylistItemPosition),
+                                              app::settings::kPlaylistItemPosition.defaultValue));
+    connectViews();
+}
+
+void CListPanel::connectViews() {
+    connect(groupView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& now) { showGroupRow(now.row()); });
+    connect(playlistView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& now) { showPlaylistRow(now.row()); });
+    // A list that loses its last row shows nothing rather than a stale one.
+    connect(playlistListModel_.get(), &QAbstractItemModel::rowsRemoved, this, [this] {
+        if (!playlistView_->currentIndex().isValid()) {
+            playlistModel_->showNothing();
+        }
+    });
+}
+
+void CListPanel::showGroupRow(int row) {
+    groupModel_->showRowIn(row, *libraryModel_);
+    markPlaying();
+    player_.FollowListPanel(false);
+}
+
+void CListPanel::showPlaylistRow(int row) {
+    playlistListModel_->showRowIn(row, *playlistModel_);
+    markPlaying();
+    player_.FollowListPanel(false);
+}
+
+void CListPanel::selectRow(QListView& view, int row) {
+    if (view.model() == nullptr || row < 0 || row >= view.model()->rowCount()) {
+        return;
+    }
+    const QModelIndex index = view.model()->index(row, 0);
+    view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void CListPanel::setShowMode(int mode) {
+    mode = std::clamp(mode, 0, 3);
+    modeButtons_[size_t(mode)]->setChecked(true);
+    if (mode == showMode_ && groupModel_ && groupView_->currentIndex().isValid()) {
+        return;
+    }
+    showMode_ = mode;
+    if (!groupModel_) {
+        return;
+    }
+    groupModel_->setMode(GroupListModel::Mode(mode));
+    if (groupModel_->rowCount() > 0) {
+        selectRow(*groupView_, 0);
+    } else {
+        showGroupRow(-1);
+    }
+}
+
+bool CListPanel::showsPlaylists() const {
+    return tabs_->currentIndex() == 1;
+}
+
+void CListPanel::showPlaylistSide(bool playlists) {
+    tabs_->setCurrentIndex(playlists ? 1 : 0);
+}
+
+void CListPanel::restoreView(int showMode, const std::string& libraryName,
+                             const std::string& playlistName) {
+    if (!groupModel_) {
+        return;
+    }
+    showMode_ = -1;  // the model is set up afresh
+    setShowMode(showMode);
+    if (!libraryName.empty() && groupModel_->rowOf(libraryName) >= 0) {
+        selectRow(*groupView_, groupModel_->rowOf(libraryName));
+    }
+    if (!playlistName.empty()) {
+        selectRow(*playlistView_, playlistListModel_->rowOf(playlistName));
+    }
+}
+
+void CListPanel::selectPlaylist(const std::string& name) {
+    if (!playlistListModel_) {
+        return;
+    }
+    showPlaylistSide(true);
+    const int row = playlistListModel_->rowOf(name);
+    if (row == playlistView_->currentIndex().row()) {
+        showPlaylistRow(row);  // the same list, maybe refilled
+    } else {
+        selectRow(*playlistView_, row);
+    }
+}
+
+void CListPanel::showBeside(const QRect& player) {
+    const auto placement =
+        app::WindowPlacement::parse(settings_.read(app::settings::kPlaylistPosition));
+    QRect frame(player.topRight() + QPoint(1, 0), size());
+    if (placement && placement->right > placement->left && placement->bottom > placement->top) {
+        frame = QRect(QPoint(placement->left, placement->top),
+                      QPoint(placement->right - 1, placement->bottom - 1));
+    }
+    const QList<QRect> areas = screenAreas();
+    if (!areas.isEmpty()) {
+        frame = PullInside(frame, AreaFor(frame, areas));
+    }
+    setGeometry(frame);
+    show();
+    if (isMinimized()) {
+        showNormal();
+    }
+}
+
+void CListPanel::restoreLayout() {
+    const auto points = app::PanelPoints::parse(settings_.read(app::settings::kLibraryPoints));
+    if (!points) {
+        return;
+    }
+    restoreSplit(*librarySplit_, points->points[kLibrarySplit]);
+    restoreSplit(*playlistSplit_, points->points[kPlaylistSplit]);
+    showPlaylistSide(points->points[kSideShown].x == 1);
+    const auto& shown = points->points[kSize];
+    if (shown.x > 0 && shown.y > 0) {
+        resize(shown.x, shown.y);
+    }
+}
+
+void CListPanel::saveSettings() {
+    app::WindowPlacement placement;
+    const QRect frame = geometry();
+    placement.showCommand =
+        isVisible() ? app::WindowPlacement::kShown : app::WindowPlacement::kHidden;
+    placement.left = frame.left();
+    placement.top = frame.top();
+    placement.right = frame.right() + 1;
+    placement.bottom = frame.bottom() + 1;
+    settings_.write(app::settings::kPlaylistPosition, placement.format());
+    app::PanelPoints points;
+    points.points[kLibrarySplit] = splitPoint(*librarySplit_);
+    points.points[kPlaylistSplit] = splitPoint(*playlistSplit_);
+    points.points[kSideShown] = {showsPlaylists() ? 1 : 0, 0};
+    points.points[kSize] = {frame.width(), frame.height()};
+    settings_.write(app::settings::kLibraryPoints, points.format());
+    // Without the library the view was never set up: what is stored stays.
+    if (!db_) {
+        return;
+    }
+    settings_.write(app::settings::kLibraryShowMode, showMode_);
+    settings_.write(app::settings::kCurrentLibraryName,
+                    groupModel_->nameAt(groupView_->currentIndex().row()));
+    settings_.write(app::settings::kCurrentPlaylistName,
+                    playlistListModel_->nameAt(playlistView_->currentIndex().row()));
+    settings_.write(app::settings::kLibraryItemPosition,
+                    columnsOf(*libraryItems_->horizontalHeader()).format());
+    settings_.write(app::settings::kPlaylistItemPosition,
+                    columnsOf(*playlistItems_->horizontalHeader()).format());
+}
+
+QTableView& CListPanel::activeItems() const {
+    return showsPlaylists() ? *playlistItems_ : *libraryItems_;
+}
+
+int32_t CListPanel::ViewKind() const {
+    return showsPlaylists() ? kPlaylistKind : showMode_;
+}
+
+mdb::Group* CListPanel::CurrentList() const {
+    if (!db_) {
+        return nullptr;
+    }
+    return showsPlaylists() ? playlistModel_->group() : libraryModel_->group();
+}
+
+int32_t CListPanel::SelectedIndex() const {
+    const QModelIndex current = activeItems().currentIndex();
+    return current.isValid() ? current.row() : 0;
+}
+
+void CListPanel::ShowPlaying(mdb::Group* list, int32_t index) {
+    playingList_ = list;
+    playingItem_ = nullptr;
+    if (list != nullptr && db_ != nullptr && index >= 0) {
+        auto guard = db_->lock();
+        if (size_t(index) < list->count()) {
+            playingItem_ = list->itemAt(size_t(index));
+        }
+    }
+    markPlaying();
+}
+
+// The player names the item it opens through ShowPlaying already.
+void CListPanel::ShowOpenPath(const std::string&) {}
+
+void CListPanel::markPlaying() {
+    for (ItemListModel* model : {libraryModel_.get(), playlistModel_.get()}) {
+        if (model != nullptr) {
+            const bool shown = playingList_ != nullptr && model->group() == playingList_;
+            model->setPlayingItem(shown ? playingItem_ : nullptr);
+        }
+    }
+}
+
+void CListPanel::sortBy(QTableView& table, int column) {
+    QHeaderView& header = *table.horizontalHeader();
+    const bool again = header.isSortIndicatorShown() && header.sortIndicatorSection() == column;
+    const Qt::SortOrder order = again && header.sortIndicatorOrder() == Qt::AscendingOrder
+                                    ? Qt::DescendingOrder
+                                    : Qt::AscendingOrder;
+    header.setSortIndicatorShown(true);
+    header.setSortIndicator(column, order);
+    table.model()->sort(column, order);
+}
+
+}  // namespace ui::library

@@ -1,0 +1,146 @@
+#include "ui/library/FileAdder.h"
+
+#include <chrono>
+
+#include "app/MusicFiles.h"
+#include "mdb/Exceptions.h"
+#include "mdb/MusicItem.h"
+#include "mdb/MusicItemList.h"
+
+namespace ui::library {
+namespace {
+
+// A batch goes to the UI thread at this size or this age, whichever first.
+constexpr size_t kBatchFiles = 64;
+constexpr auto kBatchAge = std::chrono::milliseconds(40);
+
+std::optional<mdb::MusicInfo> recordOf(mdb::TagAccess& tags, const std::string& path) {
+    const auto status = tags.status(path);
+    if (!status) {
+        return std::nullopt;
+    }
+    const auto tag = tags.read(path);
+    mdb::MusicInfo record = mdb::recordFromTag(path, tag);
+    // As the library files one itself: without a tag, size and time stay 0
+    // so that the next synchronisation tries the tag again.
+    if (tag) {
+        record.size = mdb::toStoredSize(status->size);
+        record.modified = mdb::toStoredTime(status->modified);
+    }
+    return record;
+}
+
+}  // namespace
+
+FileAdder::FileAdder(mdb::MusicDatabase& db, std::shared_ptr<mdb::TagAccess> tags,
+                     std::vector<std::string> extensions)
+    : db_(db), tags_(std::move(tags)), extensions_(std::move(extensions)) {}
+
+FileAdder::~FileAdder() {
+    cancelled_ = true;
+}
+
+bool FileAdder::start(std::vector<std::string> paths, Progress progress, Done done) {
+    if (running_) {
+        return false;
+    }
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    running_ = true;
+    cancelled_ = false;
+    result_ = {};
+    progress_ = std::move(progress);
+    done_ = std::move(done);
+    worker_ =
+        std::jthread([this, paths = std::move(paths)]() mutable { search(std::move(paths)); });
+    return true;
+}
+
+// On the worker: nothing here touches the database.
+void FileAdder::search(std::vector<std::string> paths) {
+    std::vector<std::string> files;
+    try {
+        files = app::expandMusicPaths(paths, extensions_);
+    } catch (const std::exception&) {
+        files = paths;  // each then fails on its own
+    }
+    std::vector<Found> batch;
+    auto since = std::chrono::steady_clock::now();
+    size_t done = 0;
+    for (const std::string& path : files) {
+        if (cancelled_) {
+            break;
+        }
+        batch.push_back({path, recordOf(*tags_, path)});
+        ++done;
+        if (batch.size() >= kBatchFiles || std::chrono::steady_clock::now() - since > kBatchAge) {
+            post(std::exchange(batch, {}), done, files.size(), false);
+            since = std::chrono::steady_clock::now();
+        }
+    }
+    post(std::move(batch), done, files.size(), true);
+}
+
+void FileAdder::post(std::vector<Found> batch, size_t done, size_t total, bool last) {
+    QMetaObject::invokeMethod(
+        &receiver_,
+        [this, batch = std::move(batch), done, total, last] {
+            if (!cancelled_) {
+                file(batch);
+                if (progress_) {
+                    progress_(done, total);
+                }
+            }
+            if (last) {
+                finish();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// On the UI thread: the records go in as the library's own file adding
+// would put them (refused types and relative paths fail).
+void FileAdder::file(const std::vector<Found>& batch) {
+    auto guard = db_.lock();
+    mdb::MusicItemList& library = db_.library();
+    for (const Found& found : batch) {
+        size_t index = mdb::kNoIndex;
+        if (found.record) {
+            try {
+                index = library.add(*found.record, false);
+            } catch (const std::invalid_argument&) {
+                index = mdb::kNoIndex;
+            }
+        }
+        if (index == mdb::kNoIndex) {
+            ++result_.failed;
+        } else {
+            result_.added.push_back(library.itemAt(index));
+        }
+    }
+}
+
+void FileAdder::finish() {
+    running_ = false;
+    // Items removed while the run went on are left out (the pointer is
+    // only looked up, never followed).
+    {
+        auto guard = db_.lock();
+        std::erase_if(result_.added, [this](const mdb::MusicItem* item) {
+            try {
+                db_.library().indexOf(item);
+                return false;
+            } catch (const mdb::NotFoundException&) {
+                return true;
+            }
+        });
+    }
+    result_.cancelled = cancelled_;
+    const Done done = std::move(done_);
+    if (done) {
+        done(result_);
+    }
+}
+
+}  // namespace ui::library

@@ -1,0 +1,403 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QListView>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QTableView>
+#include <QTest>
+#include <QUrl>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "app/AppTexts.h"
+#include "app/CPlayerApp.h"
+#include "app/Engine.h"
+#include "app/PlayerSettings.h"
+#include "app/Settings.h"
+#include "app/StreamTagAccess.h"
+#include "app/WindowPlacement.h"
+#include "mdb/MusicItem.h"
+#include "mdb/MutableGroup.h"
+#include "support/TempDir.h"
+#include "support/TempSettings.h"
+#include "ui/CDesktopView.h"
+#include "ui/PoolWork.h"
+#include "ui/QtTimerService.h"
+#include "ui/library/CListPanel.h"
+#include "ui/library/LibraryMime.h"
+#include "ui/library/LibraryTexts.h"
+
+namespace ui::library {
+namespace {
+
+std::string field(std::string_view text, size_t size) {
+    std::string out(text.substr(0, size));
+    out.resize(size, '\0');
+    return out;
+}
+
+// An MP3 file with an ID3v1 tag.
+void writeTagged(const std::filesystem::path& path, std::string_view title,
+                 std::string_view artist, std::string_view album) {
+    std::filesystem::copy_file(MP3_FIXTURE_DIR "/crafted_v1_mixed.mp3", path);
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out << "TAG" << field(title, 30) << field(artist, 30) << field(album, 30) << "2001"
+        << field("", 30) << char(17);
+}
+
+// Answers in place of the user and remembers what the panel said.
+class ScriptedDialogs : public PanelDialogs {
+  public:
+    std::vector<std::string> told;
+    std::deque<bool> answers;  // OK or Cancel, in order
+    std::optional<FileChoice> file;
+    std::optional<PlaylistChoice> playlist;
+
+    void tell(std::string_view text) override { told.emplace_back(text); }
+    void tellStop(std::string_view text) override { told.emplace_back(text); }
+    bool askOkCancel(std::string_view text) override {
+        told.emplace_back(text);
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return answer;
+    }
+    std::optional<FileChoice> chooseMusicFiles(const std::string&, int) override { return file; }
+    std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
+    std::optional<FileChoice> chooseImportFile(const std::string&, int) override { return file; }
+    std::optional<FileChoice> chooseExportFile(const std::string&, const std::string&,
+                                               int) override {
+        return file;
+    }
+    std::optional<PlaylistChoice> choosePlaylist(const std::vector<std::string>&) override {
+        return playlist;
+    }
+};
+
+// The desktop program as main() puts it together (null audio device),
+// with its library loaded and empty.
+class ListPanelTest : public ::testing::Test {
+  protected:
+    ListPanelTest() {
+        std::filesystem::create_directories(program_ / "Skin");
+        std::filesystem::copy(MELODUX_BUILD_DATA_DIR "/Skin/Navy", program_ / "Skin/Navy",
+                              std::filesystem::copy_options::recursive);
+        std::filesystem::copy(MELODUX_BUILD_DATA_DIR "/genre.dat", program_ / "genre.dat");
+        app::CPlayerApp::Services services{
+            view_,
+            view_,
+            timers_,
+            work_,
+            std::make_shared<app::StreamTagAccess>(engine_.catalog()),
+            [](const std::vector<std::string>&) { return true; },
+            [] {}};
+        app_ = std::make_unique<app::CPlayerApp>(std::move(services), store_, program_.path());
+        view_.setLibrary([this] { return app_->library() ? &app_->library()->db() : nullptr; });
+        started_ = app_->start({}) && QTest::qWaitFor([&] { return app_->library(); }, 5000);
+    }
+
+    mdb::MusicDatabase& db() { return app_->library()->db(); }
+    CListPanel& panel() { return *view_.listPanel(); }
+    app::CPlayController& player() { return view_.window()->player(); }
+
+    // A panel of its own whose dialogs the test answers.
+    std::unique_ptr<CListPanel> scriptedPanel(ScriptedDialogs*& dialogs) {
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        auto made = std::make_unique<CListPanel>(
+            playerSettings_, player(), std::make_shared<app::StreamTagAccess>(engine_.catalog()),
+            std::vector<std::string>{"mp3", "wav"}, std::move(scripted));
+        made->attach(db());
+        return made;
+    }
+
+    static bool addAndWait(CListPanel& into, std::vector<std::string> paths,
+                           const std::string& playlist = {}) {
+        into.addPaths(std::move(paths), playlist);
+        return QTest::qWaitFor([&] { return into.adder() && !into.adder()->running(); }, 10000);
+    }
+
+    // Two artists' songs below a folder, beside a file that is no music.
+    std::string songFolder() {
+        std::filesystem::create_directories(music_ / "a/b");
+        writeTagged(music_ / "a/one.mp3", "One", "Amy", "First");
+        writeTagged(music_ / "a/b/two.mp3", "Two", "Bob", "Second");
+        writeTagged(music_ / "a/b/three.mp3", "Three", "Bob", "Second");
+        std::ofstream(music_ / "a/notes.txt") << "not music";
+        return (music_ / "a").string();
+    }
+
+    static QStringList names(const QListView& view) {
+        QStringList out;
+        for (int row = 0; row < view.model()->rowCount(); ++row) {
+            out << view.model()->index(row, 0).data().toString();
+        }
+        return out;
+    }
+
+    TempSettings settings_;
+    app::SettingsStore store_;
+    app::PlayerSettings playerSettings_{store_};
+    testsupport::TempDir program_;
+    testsupport::TempDir music_;
+    const app::Engine engine_;
+    QtTimerService timers_;
+    PoolWork work_;
+    std::unique_ptr<app::CPlayerApp> app_;
+    CDesktopView view_{engine_, playerSettings_, [this] { return app_->skinFolder(); }};
+    bool started_ = false;
+};
+
+TEST_F(ListPanelTest, ShowModesFollowTheLibraryAndThePlayerFollowsTheSelection) {
+    ASSERT_TRUE(started_);
+    view_.showListPanel();
+    ASSERT_TRUE(panel().isVisible());
+    ASSERT_TRUE(addAndWait(panel(), {songFolder()}));
+    EXPECT_EQ(db().library().count(), 3u);  // the text file is left out
+
+    panel().setShowMode(0);
+    EXPECT_EQ(names(panel().groupView()), QStringList{QString::fromUtf8(texts::kAllItems.data())});
+    EXPECT_EQ(panel().libraryItems().model()->rowCount(), 3);
+    panel().setShowMode(1);
+    EXPECT_EQ(names(panel().groupView()), (QStringList{"Amy", "Bob"}));
+    panel().groupView().setCurrentIndex(panel().groupView().model()->index(1, 0));
+    EXPECT_EQ(panel().libraryItems().model()->rowCount(), 2);
+    EXPECT_EQ(panel().ViewKind(), 1);
+    // The player rests, so it takes the selected list at once.
+    EXPECT_EQ(player().SourceKind(), 1);
+    EXPECT_EQ(player().Count(), 2);
+    panel().setShowMode(2);
+    EXPECT_EQ(names(panel().groupView()), (QStringList{"First", "Second"}));
+
+    // A double-click plays that row, and the row shows it plays.
+    panel().groupView().setCurrentIndex(panel().groupView().model()->index(1, 0));
+    QTableView& items = panel().libraryItems();
+    const QModelIndex second = items.model()->index(1, 1);
+    const std::string path = panel().libraryModel()->itemAt(1)->getInfo().path;
+    QTest::mouseDClick(items.viewport(), Qt::LeftButton, {}, items.visualRect(second).center());
+    EXPECT_EQ(player().CurrentPath(), path);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return items.model()->index(1, 0).data(ItemListModel::kPlayingRole).toBool();
+    }));
+    EXPECT_FALSE(items.model()->index(0, 0).data(ItemListModel::kPlayingRole).toBool());
+
+    // The playlist side: its own view kind.
+    panel().selectPlaylist(std::string(app::texts::kNewPlaylist));
+    EXPECT_TRUE(panel().showsPlaylists());
+    EXPECT_EQ(panel().ViewKind(), CListPanel::kPlaylistKind);
+}
+
+TEST_F(ListPanelTest, AddingIsCancelledAndWhatCannotBeAddedIsSaid) {
+    ASSERT_TRUE(started_);
+    ScriptedDialogs* dialogs = nullptr;
+    const auto own = scriptedPanel(dialogs);
+    std::filesystem::create_directories(music_ / "many");
+    for (int i = 0; i < 1500; ++i) {
+        writeTagged(music_ / "many" / ("song" + std::to_string(i) + ".mp3"), "Song", "Amy", "A");
+    }
+    own->addPaths({(music_ / "many").string()});
+    ASSERT_NE(own->progress(), nullptr);
+    own->progress()->cancel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !own->adder()->running(); }, 10000));
+    EXPECT_LT(db().library().count(), 1500u);
+    EXPECT_EQ(own->progress(), nullptr);
+    EXPECT_TRUE(dialogs->told.empty());
+
+    // A file of another kind and a file that is gone are not added.
+    std::ofstream(music_ / "notes.txt") << "x";
+    const size_t before = db().library().count();
+    ASSERT_TRUE(addAndWait(*own, {(music_ / "notes.txt").string(), (music_ / "gone.mp3").string(),
+                                  (music_ / "many/song1499.mp3").string()}));
+    EXPECT_EQ(db().library().count(), before + 1);
+    EXPECT_EQ(dialogs->told, std::vector<std::string>{std::string(texts::kSomeFilesNotAdded)});
+}
+
+TEST_F(ListPanelTest, DragAndDropBetweenTheViewsAndOntoEmptySpace) {
+    ASSERT_TRUE(started_);
+    ASSERT_TRUE(addAndWait(panel(), {songFolder()}));
+    panel().setShowMode(0);
+    QAbstractItemModel& library = *panel().libraryItems().model();
+    QAbstractItemModel& playlists = *panel().playlistView().model();
+    const QModelIndexList rows{library.index(0, 1), library.index(2, 1)};
+
+    // Items dropped below the playlists make a new one.
+    std::unique_ptr<QMimeData> items(library.mimeData(rows));
+    ASSERT_TRUE(playlists.dropMimeData(items.get(), Qt::CopyAction, -1, 0, {}));
+    EXPECT_EQ(names(panel().playlistView()), (QStringList{"New Playlist", "New Playlist(1)"}));
+    mdb::MutableGroup& made = db().playlists().get("New Playlist(1)");
+    EXPECT_EQ(made.count(), 2u);
+
+    // Onto a playlist: added at its end.
+    ASSERT_TRUE(playlists.dropMimeData(items.get(), Qt::CopyAction, -1, 0, playlists.index(0, 0)));
+    mdb::MutableGroup& first = db().playlists().get("New Playlist");
+    EXPECT_EQ(first.count(), 2u);
+
+    // A playlist's entries moved inside it, then copied into the other.
+    panel().selectPlaylist("New Playlist(1)");
+    QAbstractItemModel& entries = *panel().playlistItems().model();
+    const mdb::MusicItem* last = made.itemAt(1);
+    std::unique_ptr<QMimeData> moved(entries.mimeData({entries.index(1, 1)}));
+    entries.dropMimeData(moved.get(), Qt::MoveAction, 0, 0, {});
+    EXPECT_EQ(made.itemAt(0), last);
+    ASSERT_TRUE(playlists.dropMimeData(moved.get(), Qt::CopyAction, -1, 0, playlists.index(0, 0)));
+    EXPECT_EQ(first.count(), 3u);
+    EXPECT_EQ(made.count(), 2u);
+
+    // Files from a file manager go through the library into the playlist.
+    QMimeData files;
+    writeTagged(music_ / "four.mp3", "Four", "Cy", "Third");
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString((music_ / "four.mp3").string()))});
+    ASSERT_TRUE(entries.dropMimeData(&files, Qt::CopyAction, 0, 0, {}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel().adder()->running(); }, 10000));
+    EXPECT_EQ(db().library().count(), 4u);
+    ASSERT_EQ(made.count(), 3u);
+    EXPECT_EQ(made.itemAt(0)->getInfo().title, "Four");
+}
+
+TEST_F(ListPanelTest, RenameDeleteAndNewPlaylistAskAndRefuseAsTheyShould) {
+    ASSERT_TRUE(started_);
+    ScriptedDialogs* dialogs = nullptr;
+    const auto own = scriptedPanel(dialogs);
+    ASSERT_TRUE(addAndWait(*own, {songFolder()}));
+    own->newPlaylist();
+    own->newPlaylist();
+    EXPECT_EQ(names(own->playlistView()),
+              (QStringList{"New Playlist", "New Playlist(1)", "New Playlist(2)"}));
+    EXPECT_TRUE(own->showsPlaylists());
+    EXPECT_EQ(own->playlistView().currentIndex().data().toString(), "New Playlist(2)");
+
+    QAbstractItemModel& playlists = *own->playlistView().model();
+    EXPECT_FALSE(playlists.setData(playlists.index(2, 0), QStringLiteral("  \t"), Qt::EditRole));
+    EXPECT_EQ(dialogs->told, std::vector<std::string>{std::string(texts::kEnterPlaylistName)});
+    EXPECT_TRUE(playlists.setData(playlists.index(2, 0), QStringLiteral("Mine  "), Qt::EditRole));
+    EXPECT_NO_THROW(db().playlists().get("Mine"));
+
+    // Adding by name to a name that exists asks first.
+    dialogs->told.clear();
+    own->showPlaylistSide(false);
+    own->libraryItems().selectAll();
+    dialogs->playlist = PanelDialogs::PlaylistChoice{"Mine", true};
+    dialogs->answers = {false};
+    own->addSelectionToPlaylist();
+    EXPECT_EQ(db().playlists().get("Mine").count(), 0u);
+    dialogs->answers = {true};
+    own->addSelectionToPlaylist();
+    EXPECT_EQ(db().playlists().get("Mine").count(), 3u);
+    EXPECT_EQ(dialogs->told, std::vector<std::string>(2, std::string(texts::kAddToExisting)));
+
+    // Deleting library items asks; Cancel keeps them.
+    own->libraryItems().selectRow(0);
+    dialogs->answers = {false, true};
+    own->deleteSelection();
+    EXPECT_EQ(db().library().count(), 3u);
+    own->deleteSelection();
+    EXPECT_EQ(db().library().count(), 2u);
+    EXPECT_EQ(db().playlists().get("Mine").count(), 2u);
+
+    // Playlists too; entries of a playlist go without a question.
+    own->selectPlaylist("Mine");
+    own->playlistItems().selectRow(0);
+    dialogs->told.clear();
+    own->deleteSelection();
+    EXPECT_EQ(db().playlists().get("Mine").count(), 1u);
+    EXPECT_TRUE(dialogs->told.empty());
+    own->playlistView().selectionModel()->select(playlists.index(2, 0),
+                                                 QItemSelectionModel::ClearAndSelect);
+    dialogs->answers = {false, true};
+    own->deletePlaylists();
+    EXPECT_NO_THROW(db().playlists().get("New Playlist(1)"));
+    own->deletePlaylists();
+    EXPECT_EQ(names(own->playlistView()), (QStringList{"Mine", "New Playlist"}));
+}
+
+TEST_F(ListPanelTest, ExportAndImportKeepTheListAndItsFolders) {
+    ASSERT_TRUE(started_);
+    ScriptedDialogs* dialogs = nullptr;
+    const auto own = scriptedPanel(dialogs);
+    ASSERT_TRUE(addAndWait(*own, {songFolder()}, "New Playlist"));
+    own->selectPlaylist("New Playlist");
+    ASSERT_EQ(db().playlists().get("New Playlist").count(), 3u);
+
+    const std::string exported = (music_ / "lists/mix").string();
+    std::filesystem::create_directories(music_ / "lists");
+    dialogs->file = PanelDialogs::FileChoice{{exported}, 1};
+    own->exportPlaylist();
+    EXPECT_TRUE(std::filesystem::exists(exported + ".pls"));
+    EXPECT_EQ(playerSettings_.read(app::settings::kExportFilePath), (music_ / "lists").string());
+    EXPECT_EQ(playerSettings_.read(app::settings::kInportType), 1);
+
+    dialogs->file = PanelDialogs::FileChoice{{(music_ / "nowhere/x.m3u").string()}, 0};
+    own->exportPlaylist();
+    EXPECT_EQ(dialogs->told, std::vector<std::string>{std::string(texts::kExportFailed)});
+
+    dialogs->told.clear();
+    dialogs->file = PanelDialogs::FileChoice{{exported + ".pls"}, 1};
+    own->importPlaylist();
+    EXPECT_TRUE(dialogs->told.empty());
+    EXPECT_EQ(own->playlistView().currentIndex().data().toString(), "mix");
+    EXPECT_EQ(db().playlists().get("mix").count(), 3u);
+    EXPECT_EQ(playerSettings_.read(app::settings::kInputFilePath), (music_ / "lists").string());
+}
+
+TEST_F(ListPanelTest, OpensOnScreenBesideThePlayerAndRestoresItsView) {
+    ASSERT_TRUE(started_);
+    CMainWindow& window = *view_.window();
+    QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
+    ASSERT_TRUE(view_.isListPanelVisible());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(panel().geometry())) << panel().geometry().x();
+    QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
+    EXPECT_FALSE(view_.isListPanelVisible());
+
+    // A place off every screen is pulled back onto one.
+    app::WindowPlacement far;
+    far.left = screen.right() + 2000;
+    far.top = screen.bottom() + 500;
+    far.right = far.left + 300;
+    far.bottom = far.top + 200;
+    playerSettings_.write(app::settings::kPlaylistPosition, far.format());
+    view_.showListPanel();
+    EXPECT_TRUE(screen.contains(panel().geometry()));
+    EXPECT_EQ(panel().size(), QSize(300, 200));
+
+    // The view and the column layout outlive the panel.
+    ASSERT_TRUE(addAndWait(panel(), {songFolder()}));
+    {
+        ScriptedDialogs* dialogs = nullptr;
+        const auto first = scriptedPanel(dialogs);
+        first->setShowMode(2);
+        first->groupView().setCurrentIndex(first->groupView().model()->index(1, 0));
+        first->selectPlaylist("New Playlist");
+        first->libraryItems().horizontalHeader()->hideSection(3);
+    }
+    EXPECT_EQ(playerSettings_.read(app::settings::kLibraryShowMode), 2);
+    EXPECT_EQ(playerSettings_.read(app::settings::kCurrentLibraryName), "Second");
+    ScriptedDialogs* dialogs = nullptr;
+    const auto again = scriptedPanel(dialogs);
+    again->restoreView(playerSettings_.read(app::settings::kLibraryShowMode),
+                       playerSettings_.read(app::settings::kCurrentLibraryName),
+                       playerSettings_.read(app::settings::kCurrentPlaylistName));
+    EXPECT_EQ(again->showMode(), 2);
+    EXPECT_EQ(again->groupView().currentIndex().data().toString(), "Second");
+    EXPECT_EQ(again->playlistView().currentIndex().data().toString(), "New Playlist");
+    EXPECT_TRUE(again->showsPlaylists());
+    EXPECT_TRUE(again->libraryItems().horizontalHeader()->isSectionHidden(3));
+    EXPECT_FALSE(again->libraryItems().horizontalHeader()->isSectionHidden(2));
+}
+
+}  // namespace
+}  // namespace ui::library
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("MELODUX_AUDIO", "null");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
