@@ -9,7 +9,7 @@ namespace ui {
 namespace {
 
 // The name the program's desktop entry is installed under.
-constexpr const char* kDesktopId = "mp3-melodux.desktop";
+constexpr const char* kDesktopId = MELODUX_APP_ID ".desktop";
 
 }  // namespace
 

@@ -110,6 +110,19 @@ class PlayControllerTest : public ::testing::Test {
             player_->OnMessage(m->wParam, m->lParam);
         }
     }
+    // As Pump, moving the clock on whenever the device waits for it: the
+    // renderer keeps only a few short pieces queued ahead.
+    template <class Until>
+    void PumpPlaying(Until until) {
+        for (int idle = 0; !until(); ) {
+            if (const auto m = window_.take(20)) {
+                player_->OnMessage(m->wParam, m->lParam);
+            } else {
+                ASSERT_LT(++idle, 500) << "no notification";
+                clock_->advance(std::chrono::milliseconds(100));
+            }
+        }
+    }
     void PumpUntilRest() {
         Pump([&] { return !view_.playButton.empty() && !view_.playButton.back(); });
     }
@@ -248,8 +261,8 @@ TEST_F(PlayControllerTest, GapIsPendingUntilItsSilenceEndsAndStopOrNextCancelIt)
     const auto started = window_.take(5000);  // the gap's silence began
     ASSERT_TRUE(started && started->wParam == nxss::kStarted);
     EXPECT_EQ(player_->SenderOf(started->lParam), CPlayController::Sender::Gap);
-    clock_->advance(std::chrono::seconds(1));  // the gap has been heard: on to the next
-    Pump([&] { return player_->CurrentIndex() == 1 && player_->GapPending(); });
+    // Once the gap has been heard it goes on to the next.
+    PumpPlaying([&] { return player_->CurrentIndex() == 1 && player_->GapPending(); });
     EXPECT_EQ(player_->CurrentIndex(), 1);
 
     EXPECT_EQ(player_->Stop(), 0u);  // cancels without advancing

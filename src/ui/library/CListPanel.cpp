@@ -70,6 +70,8 @@ CListPanel::CListPanel(app::PlayerSettings& settings, app::CPlayController& play
       dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtPanelDialogs>(this)) {
     setWindowTitle(qt(texts::kPanelTitle));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Closing the main window ends the program, the panel open or not.
+    setAttribute(Qt::WA_QuitOnClose, false);
     tabs_ = new QTabWidget(this);
     tabs_->addTab(buildLibrarySide(), qt(texts::kLibraryTab));
     tabs_->addTab(buildPlaylistSide(), qt(texts::kPlaylistTab));

@@ -67,7 +67,7 @@ class OptionDialogTest : public ::testing::Test {
     }
 
     OptionSources sources() {
-        return {settings_, engine_, app::MimeAssociations(list_, "mp3-melodux.desktop"),
+        return {settings_, engine_, app::MimeAssociations(list_, "org.melodux.Melodux.desktop"),
                 [this] { return cdConfig(); },
                 {[this](NxRef<CNxSSWriterSettings> f) { handedFormat_ = f; },
                  [this] { ++discChanges_; }},
@@ -206,7 +206,8 @@ TEST_F(OptionDialogTest, OkSavesTheWritersSettingsAndTheChosenWriter) {
     ASSERT_FALSE(again.empty());
     ASSERT_EQ(again[0].sinkKind, 14);
     EXPECT_EQ(again[0].page->Settings().GetBitrate(), 192000u);
-    EXPECT_EQ(dialog_.MakeSheet(Sheet::kRecording)->findChildren<QComboBox*>()[0]->currentText(),
+    const auto reopened = dialog_.MakeSheet(Sheet::kRecording);
+    EXPECT_EQ(reopened->recordingPage()->findChildren<QComboBox*>()[0]->currentText(),
               qs("Windows Wave File"));
 }
 
@@ -235,7 +236,7 @@ TEST_F(OptionDialogTest, AssociationsAreTakenAndGivenBackInTheList) {
     EXPECT_FALSE(sheet->associationPage()->box(mp3)->isChecked());
     sheet->associationPage()->box(mp3)->setChecked(true);
     ASSERT_TRUE(confirm(*sheet));
-    EXPECT_TRUE(app::MimeAssociations(list_, "mp3-melodux.desktop").IsAssociated("audio/mpeg"));
+    EXPECT_TRUE(app::MimeAssociations(list_, "org.melodux.Melodux.desktop").IsAssociated("audio/mpeg"));
 
     sheet = dialog_.MakeSheet(Sheet::kAssociations);
     EXPECT_TRUE(sheet->associationPage()->box(mp3)->isChecked());
