@@ -406,7 +406,7 @@ uint32_t CNxSSMp3Reader::WriteTag(const Id3v1Block& block) {
 // The copy is made without the lock, so a playing stream is not held up.
 uint32_t CNxSSMp3Reader::WriteTags(const Id3v1Block& block, const tags::TagEdit& edit) {
     const std::string path = TaggedPath();
-    if (edit.empty() || path.empty()) {
+    if (path.empty()) {
         return WriteTag(block);
     }
     try {

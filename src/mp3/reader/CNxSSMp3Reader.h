@@ -69,9 +69,9 @@ class CNxSSMp3Reader : public CNxSSComponent {
     std::string LongTitle();
     // Writes block as the file's tag; 0 or the file error's code.
     uint32_t WriteTag(const Id3v1Block& block);
-    // The same with an edit for the file's ID3v2 and APE tags, which
-    // rewrites the whole file (rewriteMp3Tags); an empty edit writes the
-    // block alone.
+    // The same with an edit for the file's ID3v2 and APE tags. The whole
+    // file is rewritten beside itself and renamed over (rewriteMp3Tags),
+    // also for the block alone: a crash never leaves half a tag.
     uint32_t WriteTags(const Id3v1Block& block, const tags::TagEdit& edit);
     // The file whose tags belong to this stream; empty for MP3 data inside
     // a container.
