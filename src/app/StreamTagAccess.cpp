@@ -94,6 +94,16 @@ mdb::TagWriteResult StreamTagAccess::write(const std::string& path, const mdb::T
     }
 }
 
+std::optional<StreamTagAccess::Facts> StreamTagAccess::facts(const std::string& path) {
+    try {
+        if (const NxRef<CNxSSInfo> info = open(path)) {
+            return Facts{info->InformationText(), info->GetKind()};
+        }
+    } catch (const CNxSSException&) {
+    }
+    return std::nullopt;
+}
+
 NxRef<CNxSSInfo> StreamTagAccess::open(const std::string& path) {
     NxRef<CNxSSInfo> info;
     if (path.empty() || nxss::failed(manager_->GetInfo(path, info))) {

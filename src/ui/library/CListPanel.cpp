@@ -60,8 +60,8 @@ app::PanelPoints::Point splitPoint(const QSplitter& split) {
 }  // namespace
 
 CListPanel::CListPanel(app::PlayerSettings& settings, app::CPlayController& player,
-                       std::shared_ptr<mdb::TagAccess> tags, std::vector<std::string> extensions,
-                       std::unique_ptr<PanelDialogs> dialogs)
+                       std::shared_ptr<app::StreamTagAccess> tags,
+                       std::vector<std::string> extensions, std::unique_ptr<PanelDialogs> dialogs)
     : QWidget(nullptr, Qt::Window),
       settings_(settings),
       player_(player),
@@ -215,6 +215,8 @@ void CListPanel::addShortcuts() {
     key(QKeySequence(Qt::ALT | Qt::Key_Down), [this] { moveSelection(1); });
     key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { addFiles(); });
     key(QKeySequence(Qt::Key_Delete), [this] { deleteSelection(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { searchLibrary(); });
+    key(QKeySequence(Qt::ALT | Qt::Key_Return), [this] { editProperties(); });
 }
 
 void CListPanel::attach(mdb::MusicDatabase& db) {

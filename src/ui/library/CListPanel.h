@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/PlayerPanels.h"
+#include "app/StreamTagAccess.h"
+#include "ui/info/CFileInfoDialog.h"
+#include "ui/library/CSearchDialog.h"
 #include "ui/library/FileAdder.h"
 #include "ui/library/GroupListModel.h"
 #include "ui/library/ItemListModel.h"
@@ -39,7 +43,7 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     // `tags` reads the files being added on the worker thread; `dialogs`
     // answers for the user (Qt dialogs when null).
     CListPanel(app::PlayerSettings& settings, app::CPlayController& player,
-               std::shared_ptr<mdb::TagAccess> tags, std::vector<std::string> extensions,
+               std::shared_ptr<app::StreamTagAccess> tags, std::vector<std::string> extensions,
                std::unique_ptr<PanelDialogs> dialogs = nullptr);
     ~CListPanel() override;
 
@@ -79,6 +83,16 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     void exportPlaylist();
     void moveSelection(int step);
     void playRow(int row);
+    // The file information dialog for the current item of the side shown.
+    void editProperties();
+    // The library search dialog, one at a time beside the panel.
+    void searchLibrary();
+    ui::info::CFileInfoDialog* infoDialog() const { return infoDialog_; }
+    CSearchDialog* searchDialog() const { return searchDialog_; }
+    // Selects row `row` of `list` (null: the library, shown for it).
+    void showHit(const mdb::Group* list, size_t row);
+    // Asks for a playlist and adds the items to it.
+    void choosePlaylistFor(const std::vector<mdb::MusicItem*>& items);
     std::unique_ptr<QMenu> itemMenu();
     std::unique_ptr<QMenu> playlistMenu();
     std::unique_ptr<QMenu> groupMenu();
@@ -118,12 +132,11 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     void addItemsTo(const std::vector<mdb::MusicItem*>& items, const std::string& name, int row);
     void filesAdded(const FileAdder::Result& result, const std::string& playlist, int row);
     void selectRow(QListView& view, int row);
-    void choosePlaylistFor(const std::vector<mdb::MusicItem*>& items);
     std::vector<mdb::MusicItem*> itemsOf(const QTableView& table) const;
 
     app::PlayerSettings& settings_;
     app::CPlayController& player_;
-    std::shared_ptr<mdb::TagAccess> tags_;
+    std::shared_ptr<app::StreamTagAccess> tags_;
     std::vector<std::string> extensions_;
     std::unique_ptr<PanelDialogs> dialogs_;
     mdb::MusicDatabase* db_ = nullptr;
@@ -144,6 +157,8 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     std::unique_ptr<GroupListModel> playlistListModel_;
     std::unique_ptr<ItemListModel> playlistModel_;
     std::unique_ptr<QProgressDialog> progress_;
+    QPointer<ui::info::CFileInfoDialog> infoDialog_;
+    QPointer<CSearchDialog> searchDialog_;
     std::unique_ptr<FileAdder> adder_;  // after the models it fills: goes first
 };
 

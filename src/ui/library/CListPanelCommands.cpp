@@ -33,8 +33,8 @@ QAction* addEntry(QMenu& menu, std::string_view text, const QKeySequence& key,
     return action;
 }
 
-// The file-information, search and conversion windows are not part of the
-// panel yet: their entries show, disabled.
+// The conversion hand-off is not part of the panel yet: its entry shows,
+// disabled.
 void addMissing(QMenu& menu, std::string_view text, const QKeySequence& key = {}) {
     addEntry(menu, text, key, [] {})->setEnabled(false);
 }
@@ -66,7 +66,8 @@ std::unique_ptr<QMenu> CListPanel::itemMenu() {
     addEntry(*menu, texts::kDelete, QKeySequence(Qt::Key_Delete), [this] { deleteSelection(); });
     addEntry(*menu, texts::kAddToPlaylist, {}, [this] { addSelectionToPlaylist(); });
     addMissing(*menu, texts::kConvert);
-    addMissing(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return));
+    addEntry(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return),
+             [this] { editProperties(); });
     return menu;
 }
 
@@ -77,14 +78,17 @@ std::unique_ptr<QMenu> CListPanel::playlistMenu() {
     addEntry(*menu, texts::kDelete, QKeySequence(Qt::Key_Delete), [this] { deletePlaylists(); });
     addEntry(*menu, texts::kImport, {}, [this] { importPlaylist(); });
     addEntry(*menu, texts::kExport, {}, [this] { exportPlaylist(); });
-    addMissing(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return));
+    addEntry(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return),
+             [this] { editProperties(); });
     return menu;
 }
 
 std::unique_ptr<QMenu> CListPanel::groupMenu() {
     auto menu = std::make_unique<QMenu>(this);
-    addMissing(*menu, texts::kSearch, QKeySequence(Qt::CTRL | Qt::Key_F));
-    addMissing(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return));
+    addEntry(*menu, texts::kSearch, QKeySequence(Qt::CTRL | Qt::Key_F),
+             [this] { searchLibrary(); });
+    addEntry(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return),
+             [this] { editProperties(); });
     return menu;
 }
 
@@ -109,6 +113,55 @@ void CListPanel::playRow(int row) {
     table.setCurrentIndex(table.model()->index(row, 0));
     player_.FollowListPanel(true);
     player_.Play();
+}
+
+void CListPanel::editProperties() {
+    if (!db_ || infoDialog_) {
+        return;
+    }
+    QTableView& table = activeItems();
+    const QModelIndex current = table.currentIndex();
+    const std::vector<int> rows = selectedRows(table);
+    const int row = current.isValid() ? current.row() : rows.empty() ? -1 : rows.front();
+    mdb::MusicItem* item = nullptr;
+    {
+        auto guard = db_->lock();
+        item = static_cast<ItemListModel*>(table.model())->itemAt(row);
+    }
+    if (item == nullptr) {
+        return;
+    }
+    infoDialog_ = new ui::info::CFileInfoDialog(*db_, *item, tags_, *dialogs_, this);
+    infoDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    infoDialog_->open();
+}
+
+void CListPanel::searchLibrary() {
+    if (!db_) {
+        return;
+    }
+    if (!searchDialog_) {
+        searchDialog_ = new CSearchDialog(*db_, *this, settings_, *dialogs_);
+        searchDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    searchDialog_->show();
+    searchDialog_->raise();
+    searchDialog_->activateWindow();
+}
+
+void CListPanel::showHit(const mdb::Group* list, size_t row) {
+    if (list == nullptr && !(!showsPlaylists() && libraryModel_->showsLibrary())) {
+        showPlaylistSide(false);
+        setShowMode(0);
+    }
+    QTableView& table = activeItems();
+    const QModelIndex index = table.model()->index(int(row), 0);
+    if (!index.isValid()) {
+        return;
+    }
+    table.selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    table.scrollTo(index);
 }
 
 std::vector<int> CListPanel::selectedRows(const QTableView& table) const {

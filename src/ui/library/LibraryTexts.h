@@ -58,4 +58,24 @@ inline constexpr std::string_view kImport = "インポート(&I)...";
 inline constexpr std::string_view kExport = "エクスポート(&E)...";
 inline constexpr std::string_view kSearch = "ライブラリ検索(&S)...";
 
+// The library search dialog.
+inline constexpr std::string_view kSearchTitle = "ライブラリ検索";
+inline constexpr std::string_view kSearchText = "検索文字列(&S)";
+inline constexpr std::string_view kSearchGenre = "&Genre";
+inline constexpr std::string_view kAllGenres = "-- 全てのジャンル --";
+inline constexpr std::string_view kSearchFields = "検索対象";
+inline constexpr std::string_view kFieldTitle = "&Title";
+inline constexpr std::string_view kFieldArtist = "&Artist";
+inline constexpr std::string_view kFieldAlbum = "A&lbum";
+inline constexpr std::string_view kFieldComment = "&Comment";
+inline constexpr std::string_view kFieldFileName = "&File Name";
+inline constexpr std::string_view kSearchScope = "検索範囲";
+inline constexpr std::string_view kScopeCurrent = "現在のグループ(&R)";
+inline constexpr std::string_view kScopeLibrary = "ライブラリ全体(&B)";
+inline constexpr std::string_view kHitsToPlaylist = "検索結果をプレイリストに追加(&P)";
+inline constexpr std::string_view kSearchButton = "検索";
+inline constexpr std::string_view kCloseButton = "閉じる";
+inline constexpr std::string_view kNotFound = "見つかりませんでした。";
+inline constexpr std::string_view kChooseOneField = "検索対象は、最低一つは選択してください。";
+
 }  // namespace ui::library::texts

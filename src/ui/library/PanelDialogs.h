@@ -27,7 +27,7 @@ class PanelDialogs {
     virtual void tell(std::string_view text) = 0;
     // Stop icon, OK.
     virtual void tellStop(std::string_view text) = 0;
-    // Question icon, OK and Cancel: true for OK.
+    // Question icon, OK and Cancel (the default): true for OK.
     virtual bool askOkCancel(std::string_view text) = 0;
     // Existing music files, starting in `folder` with `filter`.
     virtual std::optional<FileChoice> chooseMusicFiles(const std::string& folder, int filter) = 0;

@@ -64,7 +64,8 @@ void QtPanelDialogs::tellStop(std::string_view text) {
 
 bool QtPanelDialogs::askOkCancel(std::string_view text) {
     return QMessageBox::question(parent_, qt(app::texts::kAppTitle), qt(text),
-                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+                                 QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 std::optional<PanelDialogs::FileChoice> QtPanelDialogs::chooseMusicFiles(const std::string& folder,
