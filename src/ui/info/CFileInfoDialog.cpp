@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <algorithm>
-#include <vector>
 
+#include "app/GenreChoices.h"
 #include "ui/info/InfoTexts.h"
 
 namespace ui::info {
@@ -82,18 +82,10 @@ void CFileInfoDialog::buildFields() {
 // the table has no name for stays choosable as the item has it.
 void CFileInfoDialog::fillGenres() {
     const mdb::GenreTable& table = db_.genres();
-    const std::string& unknown = table.name(mdb::GenreTable::kUnknownSlot);
-    std::vector<std::pair<QString, uint32_t>> named;
-    for (uint32_t number = 0; number < std::min<uint32_t>(table.count(), mdb::MusicInfo::kNoGenre);
-         ++number) {
-        if (table.name(number) != unknown) {
-            named.emplace_back(QString::fromStdString(table.name(number)), number);
-        }
-    }
-    std::sort(named.begin(), named.end());
-    genre_->addItem(QString::fromStdString(unknown), mdb::MusicInfo::kNoGenre);
-    for (const auto& [name, number] : named) {
-        genre_->addItem(name, number);
+    genre_->addItem(QString::fromStdString(table.name(mdb::MusicInfo::kNoGenre)),
+                    mdb::MusicInfo::kNoGenre);
+    for (const auto& [name, number] : app::genreChoices(table)) {
+        genre_->addItem(QString::fromStdString(name), number);
     }
     int row = genre_->findData(original_.genre);
     if (row < 0) {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/GenreChoices.h"
 #include "app/Settings.h"
 #include "ui/library/CListPanel.h"
 #include "ui/library/GroupListModel.h"
@@ -104,19 +105,9 @@ QWidget* CSearchDialog::buildScope() {
 
 // Every named genre but "Unknown", sorted, after the entry for any genre.
 void CSearchDialog::fillGenres() {
-    const mdb::GenreTable& table = db_.genres();
-    const std::string& unknown = table.name(mdb::GenreTable::kUnknownSlot);
-    std::vector<std::pair<QString, int>> named;
-    for (uint32_t number = 0; number < std::min<uint32_t>(table.count(), mdb::MusicInfo::kNoGenre);
-         ++number) {
-        if (table.name(number) != unknown) {
-            named.emplace_back(QString::fromStdString(table.name(number)), int(number));
-        }
-    }
-    std::sort(named.begin(), named.end());
     genre_->addItem(qt(texts::kAllGenres), app::LibrarySearch::kAnyGenre);
-    for (const auto& [name, number] : named) {
-        genre_->addItem(name, number);
+    for (const auto& [name, number] : app::genreChoices(db_.genres())) {
+        genre_->addItem(QString::fromStdString(name), int(number));
     }
     genre_->setCurrentIndex(0);
 }

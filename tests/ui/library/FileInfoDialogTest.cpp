@@ -198,6 +198,20 @@ TEST_F(FileInfoDialogTest, EachReasonAFileKeepsItsTagIsAskedAndCancelGoesBackCha
     }
 }
 
+TEST_F(FileInfoDialogTest, APlaylistEntryOpensTheDialogOfItsItem) {
+    mdb::MusicItem* item = fileSong();
+    ASSERT_NE(item, nullptr);
+    db().playlists().create("P").insert(0, std::vector<mdb::MusicItem*>{item});
+    panel_->selectPlaylist("P");
+    panel_->playlistItems().setCurrentIndex(panel_->playlistModel()->index(0, 0));
+    info::CFileInfoDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->commentEdit().setText("kept");
+    ASSERT_TRUE(pressOk(*dialog));
+    EXPECT_EQ(readBack()->comment, "kept");
+    EXPECT_EQ(item->getComment(), "kept");
+}
+
 TEST_F(FileInfoDialogTest, AFileThatCannotBeReadSaysSo) {
     mdb::MusicItem* item = fileSong();
     ASSERT_NE(item, nullptr);
