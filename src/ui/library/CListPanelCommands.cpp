@@ -150,7 +150,8 @@ void CListPanel::searchLibrary() {
 }
 
 void CListPanel::showHit(const mdb::Group* list, size_t row) {
-    if (list == nullptr && !(!showsPlaylists() && libraryModel_->showsLibrary())) {
+    const bool libraryShown = !showsPlaylists() && libraryModel_->showsLibrary();
+    if (list == nullptr && !libraryShown) {
         showPlaylistSide(false);
         setShowMode(0);
     }
