@@ -8,6 +8,7 @@
 #include <QSpinBox>
 
 #include "PanelFixture.h"
+#include "app/ConversionJob.h"
 #include "app/InfoWriteBack.h"
 #include "support/TagFixtures.h"
 #include "tags/ExtendedTags.h"
@@ -196,6 +197,30 @@ TEST_F(FileInfoDialogTest, EachReasonAFileKeepsItsTagIsAskedAndCancelGoesBackCha
             fs::permissions(song_, fs::perms(0644));
         }
     }
+}
+
+TEST_F(FileInfoDialogTest, AWmaFileShowsItsFormatAndTakesTheEdit) {
+    song_ = music_ / "song.wma";
+    app::ConversionJob job(engine_, "::SLNC500", song_.string(), 16);
+    ASSERT_EQ(job.open(), 0u);
+    ASSERT_EQ(job.run({}).state, app::ConversionJob::State::Finished);
+    mdb::MusicItem* item = fileSong();
+    ASSERT_NE(item, nullptr);
+    info::CFileInfoDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->information().toPlainText().contains(
+        QString::fromUtf8("フォーマット\tWindows Media Audio\n")))
+        << dialog->information().toPlainText().toStdString();
+
+    dialog->titleEdit().setText(QString::fromUtf8("夜の歌"));
+    dialog->yearEdit().setText("2001");
+    ASSERT_TRUE(pressOk(*dialog));
+    const auto tag = readBack();
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(tag->title, "夜の歌");
+    EXPECT_EQ(tag->year, 2001u);
+    EXPECT_EQ(item->getTitle(), "夜の歌");
+    EXPECT_EQ(filesIn(music_.path()), 2u);  // beside the fixture's MP3, no temporary
 }
 
 TEST_F(FileInfoDialogTest, APlaylistEntryOpensTheDialogOfItsItem) {
