@@ -91,6 +91,7 @@ void CDesktopView::createMainWindow(std::string_view title) {
 
 void CDesktopView::showMainWindow() {
     window_->show();
+    window_->restoreEqualizer();
 }
 
 void CDesktopView::bringToFront() {

@@ -78,8 +78,11 @@ CEqualizerWindow::~CEqualizerWindow() {
     writeSettings();
 }
 
-// Bypass is restored as stored, so the sound stays as the user left it.
+// Bypass is restored as stored, so the sound stays as the user left it;
+// never stored, the equalizer starts off, and the sound exact.
 void CEqualizerWindow::readSettings() {
+    constexpr app::settings::Int kBypassedUnlessStored{app::settings::kEqualizerBypass.section,
+                                                       app::settings::kEqualizerBypass.name, 1};
     attach_ = attachFromSetting(settings_.read(app::settings::kEqualizerAttach));
     const auto stored = app::EqualizerLevels::parse(settings_.read(app::settings::kEqualizerLevel));
     for (size_t b = 0; b < levels_.size(); ++b) {
@@ -90,7 +93,7 @@ void CEqualizerWindow::readSettings() {
         clampSlider(settings_.read(app::settings::kEqualizerGain));
     preset_ = std::clamp(settings_.read(app::settings::kEqualizerPreset), 0,
                          static_cast<int>(kEqualizerPresets.size()) - 1);
-    bypass_ = settings_.read(app::settings::kEqualizerBypass) != 0;
+    bypass_ = settings_.read(kBypassedUnlessStored) != 0;
 }
 
 void CEqualizerWindow::writeSettings() {

@@ -1,8 +1,11 @@
 // The equalizer window's painting and mouse handling.
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "ui/equalizer/CEqualizerWindow.h"
 #include "ui/equalizer/EqualizerPresets.h"
@@ -62,6 +65,42 @@ CEqualizerWindow::Button CEqualizerWindow::buttonAt(QPoint point) const {
         return Button::Bypass;
     }
     return dress.presetList.contains(point) ? Button::PresetList : Button::None;
+}
+
+QString CEqualizerWindow::tipFor(Button button) {
+    switch (button) {
+        case Button::Close:
+            return QString::fromUtf8("閉じる (Alt+F4)");
+        case Button::Bypass:
+            return QString::fromUtf8("グライコ On/Off");
+        case Button::PresetList:
+            return QString::fromUtf8("プリセット");
+        case Button::None:
+            break;
+    }
+    return {};
+}
+
+bool CEqualizerWindow::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    const auto* help = static_cast<const QHelpEvent*>(event);
+    const QString tip = tipFor(buttonAt(help->pos()));
+    if (tip.isEmpty()) {
+        return QWidget::event(event);  // no tip of its own: ignored
+    }
+    QToolTip::showText(help->globalPos(), tip, this);
+    return true;
+}
+
+// Drawn without a frame, like the main window, it closes on Alt+F4 itself.
+void CEqualizerWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CEqualizerWindow::pressButton(Button button) {
