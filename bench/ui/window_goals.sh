@@ -86,8 +86,18 @@ if wanted start; then
     echo "start: best $best ms, median $(printf '%s\n' "${starts[@]}" | median) ms (goal 70 ms)"
 fi
 
-# The equalizer window's X id while it is shown, else nothing.
-equalizer_window() { xdotool search --pid "$1" --onlyvisible --name 'スペアナ' 2>/dev/null | tail -1; }
+# The equalizer window's X id while it is shown, else nothing (xdotool's
+# name search does not match Japanese titles).
+cat >"$work/equalizer.py" <<'EOF'
+from Xlib import X, display
+d = display.Display()
+name, utf8 = d.intern_atom('_NET_WM_NAME'), d.intern_atom('UTF8_STRING')
+for w in d.screen().root.query_tree().children:
+    prop = w.get_full_property(name, utf8)
+    if prop and prop.value.decode() == 'スペアナ' and w.get_attributes().map_state == X.IsViewable:
+        print(w.id)
+EOF
+equalizer_window() { "$python" "$work/equalizer.py" 2>/dev/null | tail -1; }
 
 # Plays the MP3 for 20 s with the equalizer window closed ("closed") or
 # open ("open"): Ctrl+4 in the main window opens or closes it.
@@ -97,18 +107,22 @@ play_for_20s() {
     sleep 2 # the library loads and the file starts after the window shows
     local main
     main=$(xdotool search --pid "$pid" --onlyvisible --name 'MP3 Melodux' | tail -1)
-    if { [ "$want" = open ] && [ -z "$(equalizer_window "$pid")" ]; } ||
-        { [ "$want" = closed ] && [ -n "$(equalizer_window "$pid")" ]; }; then
-        xdotool windowfocus --sync "$main" key --clearmodifiers ctrl+4
+    if { [ "$want" = open ] && [ -z "$(equalizer_window)" ]; } ||
+        { [ "$want" = closed ] && [ -n "$(equalizer_window)" ]; }; then
+        xdotool key --window "$main" ctrl+4
         sleep 1
     fi
     local shown=closed
-    [ -n "$(equalizer_window "$pid")" ] && shown=open
-    local before after
+    [ -n "$(equalizer_window)" ] && shown=open
+    local before after task
+    local -A started
     before=$(cpu_ticks "$pid")
+    for task in /proc/$pid/task/*; do started[$task]=$(cpu_ticks "${task#/proc/}"); done
     sleep 20
     after=$(cpu_ticks "$pid")
-    for task in /proc/$pid/task/*; do echo "  thread $(cat "$task/comm"): $(cpu_ticks "${task#/proc/}") ticks"; done
+    for task in /proc/$pid/task/*; do
+        echo "  thread ${task##*/} $(cat "$task/comm"): $(($(cpu_ticks "${task#/proc/}") - ${started[$task]:-0})) ticks in the 20 s"
+    done
     local rss hwm total hz
     rss=$(awk '/VmRSS/ { print $2 }' "/proc/$pid/status")
     hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")

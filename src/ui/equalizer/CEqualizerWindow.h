@@ -81,7 +81,7 @@ class CEqualizerWindow : public QWidget {
     void pressButton(Button button);
     void showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed);
     void drawButtons(QPainter& painter) const;
-    void drawSliders(QPainter& painter) const;
+    void drawSliders(QPainter& painter, const QRect& area) const;
     void drawMeter(QPainter& painter, const QRect& area) const;
     void drawPresetName(QPainter& painter) const;
 

@@ -169,13 +169,18 @@ void CEqualizerWindow::dropped() {
     }
 }
 
+// The meter repaints 25 times a second: only what lies in the asked-for
+// area is drawn, so the preset name is not laid out again for every bar.
 void CEqualizerWindow::paintEvent(QPaintEvent* event) {
+    const QRect area = event->rect();
     QPainter painter(this);
-    skin_.Up().DrawPart(painter, rect(), skin_.Window().topLeft());
+    skin_.Up().DrawPart(painter, area, area.topLeft() + skin_.Window().topLeft());
     drawButtons(painter);
-    drawPresetName(painter);
-    drawSliders(painter);
-    drawMeter(painter, event->rect());
+    if (area.intersects(skin_.Dress().presetText)) {
+        drawPresetName(painter);
+    }
+    drawSliders(painter, area);
+    drawMeter(painter, area);
 }
 
 void CEqualizerWindow::drawButtons(QPainter& painter) const {
@@ -204,10 +209,10 @@ void CEqualizerWindow::drawPresetName(QPainter& painter) const {
                      QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
 }
 
-void CEqualizerWindow::drawSliders(QPainter& painter) const {
+void CEqualizerWindow::drawSliders(QPainter& painter, const QRect& area) const {
     for (int s = 0; s <= EqualizerSkin::kGainSlider; ++s) {
         const QRect thumb = thumbRect(s);
-        if (!thumb.isEmpty()) {
+        if (thumb.intersects(area)) {
             skin_.Up().DrawTransparent(painter, skin_.Thumb(s), thumb.topLeft());
         }
     }
@@ -231,13 +236,16 @@ void CEqualizerWindow::drawMeter(QPainter& painter, const QRect& area) const {
     }
 }
 
-// Only the segments that changed are repainted.
+// Only the part holding the segments that changed is repainted, as one
+// rectangle: the window system gets one piece a drawing, not one a segment.
 void CEqualizerWindow::showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed) {
     meter_ = std::move(states);
+    QRect area;
     for (const size_t at : changed) {
-        update(skin_.Segment(at / dsp::SpectrumMeter::kSegments,
-                             static_cast<int>(at % dsp::SpectrumMeter::kSegments)));
+        area |= skin_.Segment(at / dsp::SpectrumMeter::kSegments,
+                              static_cast<int>(at % dsp::SpectrumMeter::kSegments));
     }
+    update(area);
 }
 
 }  // namespace ui
