@@ -44,6 +44,7 @@ CEqualizerWindow::CEqualizerWindow(const std::filesystem::path& skinFolder,
     setObjectName("Zorez");
     setWindowTitle(QString::fromUtf8("スペアナ"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_OpaquePaintEvent);    // the skin covers it: no background fill first
     setAttribute(Qt::WA_QuitOnClose, false);  // the main window is the program
     skin_.Load(skinFolder);
     const QRect area = skin_.Window();
