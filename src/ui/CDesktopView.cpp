@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/AppTexts.h"
 #include "app/DataFolder.h"
@@ -89,8 +90,11 @@ void CDesktopView::createMainWindow(std::string_view title) {
     });
 }
 
+// The equalizer follows once the player is on the screen, so it does not
+// hold up the first window.
 void CDesktopView::showMainWindow() {
     window_->show();
+    QTimer::singleShot(0, window_.get(), [window = window_.get()] { window->restoreEqualizer(); });
 }
 
 void CDesktopView::bringToFront() {

@@ -328,6 +328,10 @@ void CMainWindow::setAlwaysOnTop(bool on) {
     if (shown) {
         show();  // changing the flags hides the window
     }
+    if (equalizer_) {
+        equalizer_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+        equalizer_->show();
+    }
 }
 
 // Beside the bar: its top-left corner 2 pixels right of the bar's right

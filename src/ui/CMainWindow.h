@@ -81,6 +81,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     QWidget* volumePopup() const { return volumePopup_; }
     // Opens the equalizer window, or closes it when open.
     void toggleEqualizer();
+    // Opens the equalizer window as the last exit left it.
+    void restoreEqualizer();
     CEqualizerWindow* equalizerWindow() const;
     // Key seeking: 5 s back or forward, within the track.
     void seekBy(int32_t ms);

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +29,7 @@
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
 #include "ui/VolumePopup.h"
+#include "ui/equalizer/CEqualizerWindow.h"
 
 namespace ui {
 namespace {
@@ -247,6 +249,36 @@ TEST_F(CMainWindowTest, CounterModeAndAlwaysOnTopAreStoredAndChecked) {
     EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
+// Never stored, the equalizer opens with the main window, docked below it
+// and kept on top with it; Ctrl+4 and the menu close and open it.
+TEST_F(CMainWindowTest, EqualizerOpensAsTheLastExitLeftItAndCtrl4TogglesIt) {
+    ASSERT_TRUE(start({}));
+    CMainWindow& window = *view_.window();
+    QPointer<CEqualizerWindow> equalizer = window.equalizerWindow();
+    ASSERT_NE(equalizer, nullptr);
+    EXPECT_TRUE(equalizer->isVisible());
+    EXPECT_EQ(equalizer->pos(), window.geometry().bottomLeft() + QPoint(0, 1));
+    entry(*window.commandMenu(), "常に手前に表示")->trigger();
+    EXPECT_TRUE(equalizer->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(equalizer->isVisible());
+    EXPECT_TRUE(entry(*window.commandMenu(), "スペアナ")->isChecked());
+
+    QTest::keyClick(&window, Qt::Key_4, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(equalizer.isNull());
+    EXPECT_EQ(window.equalizerWindow(), nullptr);
+    const auto closed =
+        app::WindowPlacement::parse(playerSettings_.read(app::settings::kEqualizerPosition));
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(closed->showCommand, app::WindowPlacement::kHidden);
+    window.restoreEqualizer();  // as the next start does: closed stays closed
+    EXPECT_EQ(window.equalizerWindow(), nullptr);
+
+    entry(*window.commandMenu(), "スペアナ")->trigger();
+    ASSERT_NE(window.equalizerWindow(), nullptr);
+    EXPECT_TRUE(window.equalizerWindow()->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
 TEST_F(CMainWindowTest, KeysAndSliderDriveTheTransport) {
     const std::string song = (music_ / "song.wav").string();
     writeSilentWave(song, 30);
@@ -326,7 +358,7 @@ TEST_F(CMainWindowTest, LayoutsShapeTheWindowAndAreStored) {
     EXPECT_EQ(window.player().Volume(), 4500);
     click(kRecList);  // the recording panel has not landed: nothing opens
     for (const QWidget* w : QApplication::topLevelWidgets()) {
-        EXPECT_TRUE(w == &window || !w->isVisible());
+        EXPECT_TRUE(w == &window || w == window.equalizerWindow() || !w->isVisible());
     }
 
     // Mini reloads the skin with its own controls and marks.

@@ -44,6 +44,7 @@ CEqualizerWindow::CEqualizerWindow(const std::filesystem::path& skinFolder,
     setObjectName("Zorez");
     setWindowTitle(QString::fromUtf8("スペアナ"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_OpaquePaintEvent);    // the skin covers it: no background fill first
     setAttribute(Qt::WA_QuitOnClose, false);  // the main window is the program
     skin_.Load(skinFolder);
     const QRect area = skin_.Window();
@@ -78,8 +79,11 @@ CEqualizerWindow::~CEqualizerWindow() {
     writeSettings();
 }
 
-// Bypass is restored as stored, so the sound stays as the user left it.
+// Bypass is restored as stored, so the sound stays as the user left it;
+// never stored, the equalizer starts off, and the sound exact.
 void CEqualizerWindow::readSettings() {
+    constexpr app::settings::Int kBypassedUnlessStored{app::settings::kEqualizerBypass.section,
+                                                       app::settings::kEqualizerBypass.name, 1};
     attach_ = attachFromSetting(settings_.read(app::settings::kEqualizerAttach));
     const auto stored = app::EqualizerLevels::parse(settings_.read(app::settings::kEqualizerLevel));
     for (size_t b = 0; b < levels_.size(); ++b) {
@@ -90,7 +94,7 @@ void CEqualizerWindow::readSettings() {
         clampSlider(settings_.read(app::settings::kEqualizerGain));
     preset_ = std::clamp(settings_.read(app::settings::kEqualizerPreset), 0,
                          static_cast<int>(kEqualizerPresets.size()) - 1);
-    bypass_ = settings_.read(app::settings::kEqualizerBypass) != 0;
+    bypass_ = settings_.read(kBypassedUnlessStored) != 0;
 }
 
 void CEqualizerWindow::writeSettings() {

@@ -54,6 +54,8 @@ class CEqualizerWindow : public QWidget {
     SpectrumMeterStates meterStates() const { return meter_; }
 
   protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -75,10 +77,11 @@ class CEqualizerWindow : public QWidget {
     int positionAt(int slider, int y) const;
     int sliderAt(QPoint point) const;
     Button buttonAt(QPoint point) const;
+    static QString tipFor(Button button);
     void pressButton(Button button);
     void showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed);
     void drawButtons(QPainter& painter) const;
-    void drawSliders(QPainter& painter) const;
+    void drawSliders(QPainter& painter, const QRect& area) const;
     void drawMeter(QPainter& painter, const QRect& area) const;
     void drawPresetName(QPainter& painter) const;
 

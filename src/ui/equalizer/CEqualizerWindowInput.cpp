@@ -1,8 +1,11 @@
 // The equalizer window's painting and mouse handling.
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "ui/equalizer/CEqualizerWindow.h"
 #include "ui/equalizer/EqualizerPresets.h"
@@ -62,6 +65,42 @@ CEqualizerWindow::Button CEqualizerWindow::buttonAt(QPoint point) const {
         return Button::Bypass;
     }
     return dress.presetList.contains(point) ? Button::PresetList : Button::None;
+}
+
+QString CEqualizerWindow::tipFor(Button button) {
+    switch (button) {
+        case Button::Close:
+            return QString::fromUtf8("閉じる (Alt+F4)");
+        case Button::Bypass:
+            return QString::fromUtf8("グライコ On/Off");
+        case Button::PresetList:
+            return QString::fromUtf8("プリセット");
+        case Button::None:
+            break;
+    }
+    return {};
+}
+
+bool CEqualizerWindow::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    const auto* help = static_cast<const QHelpEvent*>(event);
+    const QString tip = tipFor(buttonAt(help->pos()));
+    if (tip.isEmpty()) {
+        return QWidget::event(event);  // no tip of its own: ignored
+    }
+    QToolTip::showText(help->globalPos(), tip, this);
+    return true;
+}
+
+// Drawn without a frame, like the main window, it closes on Alt+F4 itself.
+void CEqualizerWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CEqualizerWindow::pressButton(Button button) {
@@ -130,13 +169,18 @@ void CEqualizerWindow::dropped() {
     }
 }
 
+// The meter repaints 25 times a second: only what lies in the asked-for
+// area is drawn, so the preset name is not laid out again for every bar.
 void CEqualizerWindow::paintEvent(QPaintEvent* event) {
+    const QRect area = event->rect();
     QPainter painter(this);
-    skin_.Up().DrawPart(painter, rect(), skin_.Window().topLeft());
+    skin_.Up().DrawPart(painter, area, area.topLeft() + skin_.Window().topLeft());
     drawButtons(painter);
-    drawPresetName(painter);
-    drawSliders(painter);
-    drawMeter(painter, event->rect());
+    if (area.intersects(skin_.Dress().presetText)) {
+        drawPresetName(painter);
+    }
+    drawSliders(painter, area);
+    drawMeter(painter, area);
 }
 
 void CEqualizerWindow::drawButtons(QPainter& painter) const {
@@ -165,10 +209,10 @@ void CEqualizerWindow::drawPresetName(QPainter& painter) const {
                      QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
 }
 
-void CEqualizerWindow::drawSliders(QPainter& painter) const {
+void CEqualizerWindow::drawSliders(QPainter& painter, const QRect& area) const {
     for (int s = 0; s <= EqualizerSkin::kGainSlider; ++s) {
         const QRect thumb = thumbRect(s);
-        if (!thumb.isEmpty()) {
+        if (thumb.intersects(area)) {
             skin_.Up().DrawTransparent(painter, skin_.Thumb(s), thumb.topLeft());
         }
     }
@@ -192,13 +236,16 @@ void CEqualizerWindow::drawMeter(QPainter& painter, const QRect& area) const {
     }
 }
 
-// Only the segments that changed are repainted.
+// Only the part holding the segments that changed is repainted, as one
+// rectangle: the window system gets one piece a drawing, not one a segment.
 void CEqualizerWindow::showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed) {
     meter_ = std::move(states);
+    QRect area;
     for (const size_t at : changed) {
-        update(skin_.Segment(at / dsp::SpectrumMeter::kSegments,
-                             static_cast<int>(at % dsp::SpectrumMeter::kSegments)));
+        area |= skin_.Segment(at / dsp::SpectrumMeter::kSegments,
+                              static_cast<int>(at % dsp::SpectrumMeter::kSegments));
     }
+    update(area);
 }
 
 }  // namespace ui
