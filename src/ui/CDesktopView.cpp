@@ -82,8 +82,7 @@ void CDesktopView::createMainWindow(std::string_view title) {
         settings_, window_->player(), std::make_shared<app::StreamTagAccess>(engine_.catalog()),
         extensions);
     recordPanel_ = std::make_unique<record::CRecordPanel>(
-        engine_, settings_, window_->player(),
-        [this] { return library_ ? library_() : nullptr; });
+        engine_, settings_, window_->player(), [this] { return library_ ? library_() : nullptr; });
     recordPanel_->setOptionsOpener([this] { window_->openOptions(); });
     window_->player().SetPanels(listPanel_.get(), recordPanel_.get());
     window_->setListPanelToggle([this] { toggleListPanel(); });

@@ -27,7 +27,6 @@ QAction* addCheck(QMenu& menu, std::string_view text, bool checked, std::functio
     return action;
 }
 
-
 }  // namespace
 
 std::unique_ptr<QMenu> CMainWindow::commandMenu() {

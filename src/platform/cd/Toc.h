@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace platform::cd {
@@ -15,12 +16,16 @@ struct TocTrack {
     bool audio = false;
     uint32_t firstSector = 0;  // LSN: the first audio sector of the disc is 0
     uint32_t sectorCount = 0;  // up to the next track's start or the lead-out
+    std::string title;         // CD-Text, UTF-8; empty without
+    std::string artist;
 };
 
 // A disc's table of contents.
 struct Toc {
     std::vector<TocTrack> tracks;  // in disc order
     uint32_t leadOut = 0;          // LSN of the lead-out
+    std::string title;             // the disc's CD-Text, UTF-8; empty without
+    std::string artist;
 
     // The track numbered `number`, or null.
     const TocTrack* track(int number) const {

@@ -93,8 +93,7 @@ QWidget* CRecordPanel::buildButtons() {
     addButton(texts::kStop, QKeySequence(Qt::ALT | Qt::Key_Q), [this] { StopRecording(); });
     addButton(texts::kEject, QKeySequence(Qt::ALT | Qt::Key_O), [this] { eject(); });
     addButton(texts::kSelectAll, QKeySequence(Qt::ALT | Qt::Key_N), [this] { selectAll(true); });
-    addButton(texts::kSelectNone, QKeySequence(Qt::ALT | Qt::Key_M),
-              [this] { selectAll(false); });
+    addButton(texts::kSelectNone, QKeySequence(Qt::ALT | Qt::Key_M), [this] { selectAll(false); });
     addButton(texts::kAddFiles, QKeySequence(Qt::ALT | Qt::Key_I), [this] { addFiles(); });
     addButton(texts::kOptions, QKeySequence(Qt::CTRL | Qt::Key_9), [this] {
         if (openOptions_) {
@@ -280,8 +279,8 @@ int32_t CRecordPanel::RecordingTrack() const {
 }
 
 void CRecordPanel::PlaybackChanged() {
-    const bool playing = player_.SourceKind() == app::CPlayController::kRecordingKind &&
-                         player_.GetStatus() != 0;
+    const bool playing =
+        player_.SourceKind() == app::CPlayController::kRecordingKind && player_.GetStatus() != 0;
     model_.setPlayingRow(playing ? player_.CurrentIndex() : -1);
 }
 

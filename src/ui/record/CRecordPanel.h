@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -138,7 +139,7 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     RecordListModel model_;
     cdinfo::CDiscID disc_;
     int32_t discIdentity_ = -1;
-    std::string drive_;  // a letter and a colon
+    std::string drive_;                           // a letter and a colon
     std::optional<app::RecordingFormat> format_;  // the format of the current run
     DiscLookup lookup_;
     std::unique_ptr<app::RecordingRun> run_;

@@ -51,7 +51,7 @@ std::string convertedPath(const std::string& source, const std::string& extensio
     return std::filesystem::path(source).replace_extension(extension).string();
 }
 
-int32_t event(mdb::ChangeKind kind) {
+int32_t listEvent(mdb::ChangeKind kind) {
     return static_cast<int32_t>(kind);
 }
 
@@ -153,8 +153,8 @@ void CRecordPanel::RebuildCdEntries(const cdinfo::CDiscID& disc) {
     model_.setEntries(std::move(entries));
     table_->clearSelection();
     ++discIdentity_;
-    tellPlayer(event(disc_.tracks.empty() ? mdb::ChangeKind::Destroyed
-                                          : mdb::ChangeKind::ItemChanged));
+    tellPlayer(
+        listEvent(disc_.tracks.empty() ? mdb::ChangeKind::Destroyed : mdb::ChangeKind::ItemChanged));
     refreshInfo();
 }
 
@@ -183,7 +183,7 @@ void CRecordPanel::RenameEntries() {
             continue;
         }
         const auto track = static_cast<size_t>(entry.trackIndex);
-        entry.outputPath = !entry.cdTrack        ? convertedPath(entry.sourcePath, format->extension)
+        entry.outputPath = !entry.cdTrack ? convertedPath(entry.sourcePath, format->extension)
                            : track < paths.size() ? paths[track]
                                                   : std::string();
         entry.size = app::estimatedRecordingSize(format->bitRate, entry.lengthSeconds);
@@ -212,7 +212,7 @@ void CRecordPanel::AddFilesForConversion(const std::vector<std::string>& paths) 
     }
     if (model_.entries().size() != before) {
         model_.setFormatText(format->description);
-        tellPlayer(event(mdb::ChangeKind::Added));
+        tellPlayer(listEvent(mdb::ChangeKind::Added));
         refreshInfo();
     }
 }
@@ -230,7 +230,7 @@ std::optional<app::RecordingEntry> CRecordPanel::fileEntry(const std::string& pa
     entry.sourcePath = path;
     entry.title = std::filesystem::path(path).stem().string();
     entry.lengthSeconds = chain->GetLength() / 1000;
-    if (const mdb::MusicDatabase* db = library_ ? library_() : nullptr) {
+    if (mdb::MusicDatabase* db = library_ ? library_() : nullptr) {
         const auto guard = db->lock();
         mdb::MusicCriterion samePath;
         samePath.path = path;
@@ -296,7 +296,7 @@ void CRecordPanel::editDiscTitle() {
     }
     disc_.title = title;
     RenameEntries();
-    tellPlayer(event(mdb::ChangeKind::ItemChanged));
+    tellPlayer(listEvent(mdb::ChangeKind::ItemChanged));
 }
 
 void CRecordPanel::editDiscArtist() {
@@ -306,7 +306,7 @@ void CRecordPanel::editDiscArtist() {
     }
     disc_.SetDiscArtist(artist, 1);
     RenameEntries();
-    tellPlayer(event(mdb::ChangeKind::ItemChanged));
+    tellPlayer(listEvent(mdb::ChangeKind::ItemChanged));
 }
 
 // The states and names of the tracks go into the local CD database, so

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTableView>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/CPlayController.h"
@@ -74,7 +75,8 @@ bool CRecordPanel::checkBeforeStart() {
 }
 
 bool CRecordPanel::overwritesSources() const {
-    const auto format = app::RecordingFormat::of(engine_, settings_.read(app::settings::kCurrentWriter));
+    const auto format =
+        app::RecordingFormat::of(engine_, settings_.read(app::settings::kCurrentWriter));
     const std::string extension = format ? format->extension : std::string();
     for (const app::RecordingEntry& entry : model_.entries()) {
         const std::string output =

@@ -37,8 +37,8 @@ class DiscLookup {
 
     Done done_;
     Tick tick_;
+    cdinfo::CDDB_REQDATA request_;  // outlives the worker, which CCdda's end waits for
     cdinfo::CCdda cdda_;
-    cdinfo::CDDB_REQDATA request_;
     QTimer timer_;
 };
 

@@ -44,8 +44,8 @@ inline constexpr std::string_view kAddFiles = "ミュージックファイルの
 inline constexpr std::string_view kOptions = "オプション (Ctrl+9)";
 
 // Status texts by status number; the last is a failed entry's.
-inline constexpr std::array<std::string_view, 6> kStatus = {
-    "", "Recording", "Recorded", "Aborted", "Setting Error", "Failed"};
+inline constexpr std::array<std::string_view, 6> kStatus = {"",        "Recording",     "Recorded",
+                                                            "Aborted", "Setting Error", "Failed"};
 
 // The column headers, by data column.
 inline constexpr std::array<std::string_view, 10> kColumns = {
