@@ -47,11 +47,11 @@ void readCdText(CdIo_t* cdio, Toc& toc) {
     if (text == nullptr) {
         return;
     }
-    toc.title = cdText(text, CDTEXT_FIELD_TITLE, 0);
-    toc.artist = cdText(text, CDTEXT_FIELD_PERFORMER, 0);
-    for (TocTrack& track : toc.tracks) {
-        track.title = cdText(text, CDTEXT_FIELD_TITLE, static_cast<track_t>(track.number));
-        track.artist = cdText(text, CDTEXT_FIELD_PERFORMER, static_cast<track_t>(track.number));
+    toc.text = {cdText(text, CDTEXT_FIELD_TITLE, 0), cdText(text, CDTEXT_FIELD_PERFORMER, 0)};
+    for (const TocTrack& track : toc.tracks) {
+        const auto number = static_cast<track_t>(track.number);
+        toc.trackTexts.push_back({cdText(text, CDTEXT_FIELD_TITLE, number),
+                                  cdText(text, CDTEXT_FIELD_PERFORMER, number)});
     }
 }
 
@@ -75,7 +75,7 @@ std::optional<Toc> readToc(CdIo_t* cdio) {
         }
         const bool audio =
             cdio_get_track_format(cdio, static_cast<track_t>(n)) == TRACK_FORMAT_AUDIO;
-        toc.tracks.push_back({n, audio, *start, *end - *start, {}, {}});
+        toc.tracks.push_back({n, audio, *start, *end - *start});
     }
     readCdText(cdio, toc);
     return toc;

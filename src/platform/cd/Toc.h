@@ -16,16 +16,20 @@ struct TocTrack {
     bool audio = false;
     uint32_t firstSector = 0;  // LSN: the first audio sector of the disc is 0
     uint32_t sectorCount = 0;  // up to the next track's start or the lead-out
-    std::string title;         // CD-Text, UTF-8; empty without
+};
+
+// Titles a disc carries itself (CD-Text), UTF-8; empty without.
+struct CdText {
+    std::string title;
     std::string artist;
 };
 
 // A disc's table of contents.
 struct Toc {
-    std::vector<TocTrack> tracks;  // in disc order
-    uint32_t leadOut = 0;          // LSN of the lead-out
-    std::string title;             // the disc's CD-Text, UTF-8; empty without
-    std::string artist;
+    std::vector<TocTrack> tracks;    // in disc order
+    uint32_t leadOut = 0;            // LSN of the lead-out
+    CdText text;                     // the disc's
+    std::vector<CdText> trackTexts;  // by position in `tracks`; empty without CD-Text
 
     // The track numbered `number`, or null.
     const TocTrack* track(int number) const {

@@ -266,22 +266,34 @@ TEST_F(RecordPanelTest, RecordsTheDiscIntoNamedFilesFiledInTheLibraryAndPlaysIts
     EXPECT_TRUE(QTest::qWaitFor([&] { return panel().model().playingRow() == 1; }, 5000));
 }
 
-TEST_F(RecordPanelTest, StopLeavesNoPartialFileAndMarksTheEntryAborted) {
+// MP3 encoding of a ten-minute track is slow enough to watch its progress
+// and stop it halfway.
+TEST_F(RecordPanelTest, StopMidEntryLeavesNoPartialFileAndMarksTheEntryAborted) {
     ASSERT_TRUE(started_);
-    insertDisc(75 * 300, {"Long", "Short", "Data"});  // five minutes: stopped long before its end
+    settings_.setDword("Settings", "CurrentWriter", 14);
+    insertDisc(75 * 600, {"Long", "Short", "Data"});
     ASSERT_TRUE(readDisc());
+    const fs::path album = music_ / "アルバム";
+    EXPECT_EQ(entry(0).outputPath, (album / "01 - Long.mp3").string());
     panel().StartRecording();
     ASSERT_TRUE(panel().IsRecording());
     EXPECT_EQ(entry(0).status, RecordingEntry::kRecording);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().entryProgress().value() > 0; }, 10000));
+    EXPECT_TRUE(panel().statusText().startsWith("Recording("))
+        << panel().statusText().toStdString();
+    EXPECT_TRUE(panel().statusText().endsWith(" 1.Long"));
+    EXPECT_GT(panel().runProgress().value(), 0);
+    EXPECT_LE(panel().runProgress().value(), panel().entryProgress().value());
     panel().StopRecording();
+
     EXPECT_FALSE(panel().IsRecording());
     EXPECT_EQ(entry(0).status, RecordingEntry::kAborted);
     EXPECT_EQ(entry(1).status, RecordingEntry::kNone);
     EXPECT_EQ(panel().model().index(0, RecordListModel::kStatusColumn).data().toString(),
               "Aborted");
-    const fs::path album = music_ / "アルバム";
+    EXPECT_TRUE(panel().statusText().isEmpty());
     EXPECT_TRUE(!fs::exists(album) || testsupport::namesIn(album).empty());
-    EXPECT_FALSE(record(album / "01 - Long.wav"));
+    EXPECT_FALSE(record(album / "01 - Long.mp3"));
     ASSERT_GE(storedStates().size(), 1u);
     EXPECT_EQ(storedStates()[0].state, 3);
 }
