@@ -88,6 +88,11 @@ void CDesktopView::createMainWindow(std::string_view title) {
     window_->setListPanelToggle([this] { toggleListPanel(); });
     window_->setRecordPanelToggle([this] { toggleRecordPanel(); });
     window_->setRecordStarter([this] { startRecording(); });
+    // The panel reads the format and the drive from the settings the
+    // dialog has written.
+    window_->setRecordingHandOver(
+        {[this](NxRef<CNxSSWriterSettings>) { recordPanel_->RenameEntries(); },
+         [this] { recordPanel_->discChanged(); }});
     window_->setSkinSelector([](std::string_view name) {
         app::SettingsStore settings;
         return SelectSkin(settings, app::dataFolder(), name);

@@ -20,6 +20,7 @@
 #include "app/TickClock.h"
 #include "platform/MessageTarget.h"
 #include "ui/CSkin.h"
+#include "ui/options/OptionSources.h"
 
 namespace app {
 class Engine;
@@ -70,6 +71,10 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     }
     // The Record button and Alt+R.
     void setRecordStarter(std::function<void()> start) { startRecording_ = std::move(start); }
+    // What the recording panel takes from the confirmed options dialog.
+    void setRecordingHandOver(options::RecordingHandOver handOver) {
+        recordingHandOver_ = std::move(handOver);
+    }
 
     SkinLayout layout() const { return layout_; }
     // Makes `layout` current (entering or leaving mini reloads the skin)
@@ -163,6 +168,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::function<void()> toggleListPanel_;
     std::function<void()> toggleRecordPanel_;
     std::function<void()> startRecording_;
+    options::RecordingHandOver recordingHandOver_;
     SkinLayout layout_ = SkinLayout::Normal;
     bool wideTray_ = false;  // the tray was open before entering mini
     std::filesystem::path skinFolder_;

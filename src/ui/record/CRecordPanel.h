@@ -62,6 +62,9 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     void readDisc();
     // The disc on the network only ("CD情報取得").
     void lookUpDisc();
+    // The options changed the drive: the disc is read again, now or when
+    // the panel shows next.
+    void discChanged();
     bool lookingUp() const { return lookup_.running(); }
     void RebuildCdEntries(const cdinfo::CDiscID& disc);
     const cdinfo::CDiscID& disc() const { return disc_; }

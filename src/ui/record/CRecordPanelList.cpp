@@ -66,6 +66,14 @@ void CRecordPanel::lookUpDisc() {
     startLookup(cdinfo::CDDB_REQDATA::kNetworkOnly);
 }
 
+void CRecordPanel::discChanged() {
+    if (isVisible()) {
+        readDisc();
+    } else {
+        drive_.clear();
+    }
+}
+
 // The automatic drive choice is the first drive.
 void CRecordPanel::startLookup(int mode) {
     if (IsRecording() || lookup_.running()) {
@@ -153,8 +161,8 @@ void CRecordPanel::RebuildCdEntries(const cdinfo::CDiscID& disc) {
     model_.setEntries(std::move(entries));
     table_->clearSelection();
     ++discIdentity_;
-    tellPlayer(
-        listEvent(disc_.tracks.empty() ? mdb::ChangeKind::Destroyed : mdb::ChangeKind::ItemChanged));
+    tellPlayer(listEvent(disc_.tracks.empty() ? mdb::ChangeKind::Destroyed
+                                              : mdb::ChangeKind::ItemChanged));
     refreshInfo();
 }
 
@@ -171,9 +179,10 @@ std::optional<app::RecordingFormat> CRecordPanel::currentFormat() {
     return app::RecordingFormat::of(engine_, settings_.read(app::settings::kCurrentWriter));
 }
 
+// A run keeps the names and the format it started with.
 void CRecordPanel::RenameEntries() {
     const auto format = currentFormat();
-    if (!format) {
+    if (!format || IsRecording()) {
         return;
     }
     const std::vector<std::string> paths = cdOutputPaths(format->extension);
