@@ -258,6 +258,12 @@ TEST_F(RecordPanelTest, RecordsTheDiscIntoNamedFilesFiledInTheLibraryAndPlaysIts
     ASSERT_TRUE(recordAndWait());
     EXPECT_EQ(dialogs_->told, std::vector<std::string>{"again 一曲目"});
     EXPECT_EQ(entry(1).selection, RecordingEntry::kNotSelected);
+    // Cancel ends the run before anything is written.
+    panel().selectAll(true);
+    const auto written = fs::last_write_time(second);
+    ASSERT_TRUE(recordAndWait());
+    EXPECT_EQ(dialogs_->told.back(), "again 一曲目");
+    EXPECT_EQ(fs::last_write_time(second), written);
 
     // A double-click plays the track from the drive.
     panel().playRow(1);
@@ -377,6 +383,17 @@ TEST_F(RecordPanelTest, AddedFilesAskBeforeTheyAreOverwrittenAndWmaIsRefused) {
     EXPECT_EQ(dialogs_->told.back(), texts::kOverwriteQuestion);
     EXPECT_FALSE(panel().IsRecording());
     EXPECT_EQ(entry(2).status, RecordingEntry::kNone);
+
+    // Yes converts the file onto itself and files it under its own name;
+    // the tracks recorded before are asked about and left.
+    dialogs_->answers = {true};
+    dialogs_->again = {{app::RecordingRun::Answer::No, true}};
+    ASSERT_TRUE(recordAndWait());
+    EXPECT_EQ(entry(2).status, RecordingEntry::kRecorded);
+    EXPECT_EQ(waveData(wave), image_->trackBytes(1));
+    const auto filed = record(wave);
+    ASSERT_TRUE(filed);
+    EXPECT_EQ(filed->title, "song");
 }
 
 }  // namespace
