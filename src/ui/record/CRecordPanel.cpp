@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -60,7 +61,9 @@ CRecordPanel::CRecordPanel(const app::Engine& engine, app::PlayerSettings& setti
       library_(std::move(library)),
       dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtRecordDialogs>(this)),
       lookup_([this](uint32_t result, const cdinfo::CDiscID& disc) { lookupDone(result, disc); },
-              [this] { lookupTick(); }) {
+              [this] { lookupTick(); }),
+      mediaWatch_([this] { return settings_.read(app::settings::kCdDrive); },
+                  [this] { return mayWatchMedia(); }, [this] { readDisc(); }) {
     setWindowTitle(qt(texts::kPanelTitle));
     setAttribute(Qt::WA_QuitOnClose, false);  // the main window is the program
     setAcceptDrops(true);
@@ -195,9 +198,19 @@ void CRecordPanel::showBeside(const QRect& player) {
     if (isMinimized()) {
         showNormal();
     }
-    if (drive_.empty() && !lookup_.running()) {
-        readDisc();
-    }
+    mediaWatch_.start();
+}
+
+void CRecordPanel::hideEvent(QHideEvent* event) {
+    mediaWatch_.stop();
+    QWidget::hideEvent(event);
+}
+
+// The drive is left alone while it is being read or played.
+bool CRecordPanel::mayWatchMedia() const {
+    const bool playing =
+        player_.SourceKind() == app::CPlayController::kRecordingKind && player_.GetStatus() != 0;
+    return !lookup_.running() && !IsRecording() && !playing;
 }
 
 void CRecordPanel::closeEvent(QCloseEvent* event) {

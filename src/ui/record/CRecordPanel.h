@@ -14,6 +14,7 @@
 #include "app/RecordingRun.h"
 #include "cdinfo/CDiscID.h"
 #include "ui/record/DiscLookup.h"
+#include "ui/record/MediaWatch.h"
 #include "ui/record/RecordDialogs.h"
 #include "ui/record/RecordListModel.h"
 
@@ -62,8 +63,8 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     void readDisc();
     // The disc on the network only ("CD情報取得").
     void lookUpDisc();
-    // The options changed the drive: the disc is read again, now or when
-    // the panel shows next.
+    // The options changed the drive: the disc is read again at the next
+    // look at the drive.
     void discChanged();
     bool lookingUp() const { return lookup_.running(); }
     void RebuildCdEntries(const cdinfo::CDiscID& disc);
@@ -100,6 +101,7 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -132,6 +134,7 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     void showProgress();
     void refreshInfo();
     void tellPlayer(int32_t event);
+    bool mayWatchMedia() const;
 
     const app::Engine& engine_;
     app::PlayerSettings& settings_;
@@ -145,6 +148,7 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     std::string drive_;                           // a letter and a colon
     std::optional<app::RecordingFormat> format_;  // the format of the current run
     DiscLookup lookup_;
+    MediaWatch mediaWatch_;  // while the panel shows
     std::unique_ptr<app::RecordingRun> run_;
     QTimer progressTimer_;
     int32_t lastPosition_ = -1;

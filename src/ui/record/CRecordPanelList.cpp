@@ -67,11 +67,7 @@ void CRecordPanel::lookUpDisc() {
 }
 
 void CRecordPanel::discChanged() {
-    if (isVisible()) {
-        readDisc();
-    } else {
-        drive_.clear();
-    }
+    mediaWatch_.forget();
 }
 
 // The automatic drive choice is the first drive.
@@ -86,11 +82,12 @@ void CRecordPanel::startLookup(int mode) {
         lookup_.cdda().GetDriveList(drives);
         drive_ = drives.empty() ? std::string() : drives.front().substr(0, 2);
     }
-    if (drive_.empty() || !lookup_.start(drive_, mode, genreNames())) {
-        status_->setText(drive_.empty() ? qt(texts::kNoDisc) : status_->text());
-        return;
+    if (drive_.empty()) {
+        RebuildCdEntries({});
+        status_->setText(qt(texts::kNoDisc));
+    } else if (lookup_.start(drive_, mode, genreNames())) {
+        busy_->show();
     }
-    busy_->show();
 }
 
 void CRecordPanel::lookupTick() {

@@ -363,6 +363,19 @@ TEST_F(RecordPanelTest, ADiscNoDatabaseKnowsIsNamedByItsCdText) {
     EXPECT_EQ(entry(1).outputPath, (music_ / "Text Album" / "02 - Text Two.wav").string());
 }
 
+TEST_F(RecordPanelTest, TheShownListFollowsTheDiscInTheDrive) {
+    ASSERT_TRUE(started_);
+    panel().showBeside(QRect(0, 0, 100, 100));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().statusText() == "No Disc"; }, 5000));
+    insertDisc(100, {"One", "Two", "Data"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().Count() == 2; }, 5000));
+    EXPECT_EQ(entry(1).title, "Two");
+    EXPECT_TRUE(panel().statusText().isEmpty());
+    ::unsetenv("MELODUX_CD_IMAGES");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().Count() == 0; }, 5000));
+    EXPECT_EQ(panel().statusText(), "No Disc");
+}
+
 TEST_F(RecordPanelTest, AddedFilesAskBeforeTheyAreOverwrittenAndWmaIsRefused) {
     ASSERT_TRUE(started_);
     insertDisc(100, {"One", "Two", "Data"});
