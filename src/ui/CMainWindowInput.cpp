@@ -217,7 +217,7 @@ void CMainWindow::press(int control) {
             }
             break;
         default:
-            // The tray's buttons wait for the tray.
+            // Controls without a command of their own.
             break;
     }
     update();

@@ -17,6 +17,7 @@
 #include "app/WriterPage.h"
 #include "mdb/ChangeNotifier.h"
 #include "mdb/MusicDatabase.h"
+#include "platform/AsciiText.h"
 #include "platform/Registry.h"
 #include "stream/ErrorText.h"
 #include "ui/record/CRecordPanel.h"
@@ -32,15 +33,8 @@ QString qt(std::string_view text) {
 // A chain built to look at a file writes nothing under this name.
 constexpr const char* kLookOnlyOutput = "temp";
 
-std::string lowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : char(c); });
-    return text;
-}
-
 std::string withoutLeadingBlanks(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first);
+    return std::string(platform::trimFront(text, " "));
 }
 
 std::string defaultTrackTitle(int number) {
@@ -210,7 +204,7 @@ void CRecordPanel::AddFilesForConversion(const std::vector<std::string>& paths) 
     }
     const size_t before = model_.entries().size();
     for (const std::string& path : paths) {
-        if (lowerAscii(std::filesystem::path(path).extension().string()) == ".wma") {
+        if (platform::equalsIgnoreCase(std::filesystem::path(path).extension().string(), ".wma")) {
             dialogs_->tell(path + "\r\n" + std::string(texts::kNotConvertible));
         } else if (auto entry = fileEntry(path, *format)) {
             model_.append(std::move(*entry));

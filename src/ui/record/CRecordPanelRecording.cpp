@@ -14,6 +14,7 @@
 #include "app/RecordingSizes.h"
 #include "app/Settings.h"
 #include "mdb/MusicDatabase.h"
+#include "platform/AsciiText.h"
 #include "platform/Registry.h"
 #include "ui/record/CRecordPanel.h"
 #include "ui/record/RecordTexts.h"
@@ -26,10 +27,6 @@ QString qt(std::string_view text) {
 }
 
 constexpr int kBarSteps = 1000;
-
-bool sameAsciiPath(const std::string& a, const std::string& b) {
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
 
 bool counts(const app::RecordingEntry& entry) {
     return entry.selection != app::RecordingEntry::kNotSelected || entry.processed;
@@ -82,7 +79,7 @@ bool CRecordPanel::overwritesSources() const {
         const std::string output =
             std::filesystem::path(entry.sourcePath).replace_extension(extension).string();
         if (!entry.cdTrack && entry.selection != app::RecordingEntry::kNotSelected &&
-            sameAsciiPath(output, entry.sourcePath)) {
+            platform::equalsIgnoreCase(output, entry.sourcePath)) {
             return true;
         }
     }
