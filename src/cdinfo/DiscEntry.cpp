@@ -11,9 +11,15 @@ CDiscID discFromToc(const platform::cd::Toc& toc) {
     CDiscID disc;
     disc.discId = freedbDiscId(layout);
     disc.leadOut = layout.leadOut;
+    disc.title = toc.text.title;
+    disc.artist = toc.text.artist;
     for (size_t i = 0; i < toc.tracks.size(); ++i) {
         CDiscTrack track;
         track.number = toc.tracks[i].number;
+        if (i < toc.trackTexts.size()) {
+            track.title = toc.trackTexts[i].title;
+            track.artist = toc.trackTexts[i].artist;
+        }
         track.offset = layout.offsets[i];
         track.frames = layout.trackFrames(i);
         track.audio = toc.tracks[i].audio;

@@ -11,7 +11,8 @@ namespace cdinfo {
 
 // Between a disc's information and its database entry.
 
-// A disc known only by its table of contents: layout, no titles.
+// A disc known only by its table of contents: its layout, and the titles
+// of its CD-Text when it has any.
 CDiscID discFromToc(const platform::cd::Toc& toc);
 
 // Takes the entry's titles, genre, year, revision and stored states into

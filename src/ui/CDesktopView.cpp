@@ -82,8 +82,18 @@ void CDesktopView::createMainWindow(std::string_view title) {
     listPanel_ = std::make_unique<library::CListPanel>(
         settings_, window_->player(), std::make_shared<app::StreamTagAccess>(engine_.catalog()),
         extensions);
-    window_->player().SetPanels(listPanel_.get(), nullptr);
+    recordPanel_ = std::make_unique<record::CRecordPanel>(
+        engine_, settings_, window_->player(), [this] { return library_ ? library_() : nullptr; });
+    recordPanel_->setOptionsOpener([this] { window_->openOptions(); });
+    window_->player().SetPanels(listPanel_.get(), recordPanel_.get());
     window_->setListPanelToggle([this] { toggleListPanel(); });
+    window_->setRecordPanelToggle([this] { toggleRecordPanel(); });
+    window_->setRecordStarter([this] { startRecording(); });
+    // The panel reads the format and the drive from the settings the
+    // dialog has written.
+    window_->setRecordingHandOver(
+        {[this](NxRef<CNxSSWriterSettings>) { recordPanel_->RenameEntries(); },
+         [this] { recordPanel_->discChanged(); }});
     window_->setSkinSelector([](std::string_view name) {
         app::SettingsStore settings;
         return SelectSkin(settings, app::dataFolder(), name);
@@ -120,8 +130,37 @@ void CDesktopView::toggleListPanel() {
     }
 }
 
-// The recording panel does not exist yet.
-void CDesktopView::showRecordPanel() {}
+// Showing the panel makes the player follow it ("ControlActive" 1).
+void CDesktopView::showRecordPanel() {
+    if (!recordPanel_) {
+        return;
+    }
+    recordPanel_->showBeside(window_->frameGeometry());
+    settings_.write(app::settings::kControlActive, 1);
+    window_->player().FollowRecordingPanel(false);
+}
+
+void CDesktopView::toggleRecordPanel() {
+    if (recordPanel_ && recordPanel_->isVisible()) {
+        recordPanel_->close();
+    } else {
+        showRecordPanel();
+    }
+}
+
+void CDesktopView::startRecording() {
+    if (!recordPanel_) {
+        return;
+    }
+    if (!recordPanel_->isVisible()) {
+        recordPanel_->showBeside(window_->frameGeometry());
+    }
+    if (!isListPanelVisible() && settings_.read(app::settings::kControlActive) == 0) {
+        settings_.write(app::settings::kControlActive, 1);
+        window_->player().FollowRecordingPanel(false);
+    }
+    recordPanel_->StartRecording();
+}
 
 bool CDesktopView::isListPanelVisible() const {
     return listPanel_ && listPanel_->isVisible();
@@ -144,12 +183,19 @@ void CDesktopView::selectPlaylist(const std::string& name) {
 }
 
 bool CDesktopView::isRecording() const {
-    return false;
+    return recordPanel_ && recordPanel_->IsRecording();
 }
-void CDesktopView::stopRecording() {}
+
+void CDesktopView::stopRecording() {
+    if (recordPanel_) {
+        recordPanel_->StopRecording();
+    }
+}
+
 bool CDesktopView::isCddbExchangeRunning() const {
-    return false;
+    return recordPanel_ && recordPanel_->lookingUp();
 }
+
 // The layout and the other window settings are stored as they change.
 void CDesktopView::saveState() {
     if (window_) {

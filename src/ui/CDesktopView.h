@@ -8,6 +8,7 @@
 #include "app/PlaybackControl.h"
 #include "ui/CMainWindow.h"
 #include "ui/library/CListPanel.h"
+#include "ui/record/CRecordPanel.h"
 
 namespace ui {
 
@@ -34,6 +35,13 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     library::CListPanel* listPanel() const { return listPanel_.get(); }
     // The main window's PlayList button and Ctrl+2: shows or hides it.
     void toggleListPanel();
+    // Null until the main window is made.
+    record::CRecordPanel* recordPanel() const { return recordPanel_.get(); }
+    // The RecList button and Ctrl+3.
+    void toggleRecordPanel();
+    // The main window's Record button: shows the recording panel, makes the
+    // player follow it unless the list/edit panel is in use, and records.
+    void startRecording();
 
     void showMessage(std::string_view text) override;
     void showStopMessage(std::string_view text) override;
@@ -69,6 +77,7 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     std::function<mdb::MusicDatabase*()> library_;
     std::unique_ptr<CMainWindow> window_;
     std::unique_ptr<library::CListPanel> listPanel_;  // refers to the window's player: goes first
+    std::unique_ptr<record::CRecordPanel> recordPanel_;  // the same
 };
 
 }  // namespace ui

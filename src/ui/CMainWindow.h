@@ -20,6 +20,7 @@
 #include "app/TickClock.h"
 #include "platform/MessageTarget.h"
 #include "ui/CSkin.h"
+#include "ui/options/OptionSources.h"
 
 namespace app {
 class Engine;
@@ -64,6 +65,16 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void setPageOpener(PageOpener opener) { openPage_ = std::move(opener); }
     // Shows or hides the list/edit panel (PlayList, Ctrl+2, the menu).
     void setListPanelToggle(std::function<void()> toggle) { toggleListPanel_ = std::move(toggle); }
+    // Shows or hides the recording panel (RecList, Ctrl+3, the menu).
+    void setRecordPanelToggle(std::function<void()> toggle) {
+        toggleRecordPanel_ = std::move(toggle);
+    }
+    // The Record button and Alt+R.
+    void setRecordStarter(std::function<void()> start) { startRecording_ = std::move(start); }
+    // What the recording panel takes from the confirmed options dialog.
+    void setRecordingHandOver(options::RecordingHandOver handOver) {
+        recordingHandOver_ = std::move(handOver);
+    }
 
     SkinLayout layout() const { return layout_; }
     // Makes `layout` current (entering or leaving mini reloads the skin)
@@ -75,6 +86,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     // The first control under `point` that the layout lets be hit, or -1.
     int controlAt(QPoint point) const;
 
+    // The options dialog (Ctrl+9).
+    void openOptions();
     // The command menu as it stands now, with its check marks.
     std::unique_ptr<QMenu> commandMenu();
     // The open volume window, if any.
@@ -123,7 +136,6 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void toggleMini();
     void openHelpPage();
     void openHomePage();
-    void openOptions();
     void showAbout();
     char stateOf(int control) const;
     void press(int control);
@@ -156,6 +168,9 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     SkinSelector selectSkin_;
     PageOpener openPage_;
     std::function<void()> toggleListPanel_;
+    std::function<void()> toggleRecordPanel_;
+    std::function<void()> startRecording_;
+    options::RecordingHandOver recordingHandOver_;
     SkinLayout layout_ = SkinLayout::Normal;
     bool wideTray_ = false;  // the tray was open before entering mini
     std::filesystem::path skinFolder_;

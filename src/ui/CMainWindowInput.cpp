@@ -206,9 +206,18 @@ void CMainWindow::press(int control) {
                 toggleListPanel_();
             }
             break;
+        case kRecList:
+            if (toggleRecordPanel_) {
+                toggleRecordPanel_();
+            }
+            break;
+        case kRecord:
+            if (startRecording_) {
+                startRecording_();
+            }
+            break;
         default:
-            // Record and the tray's panel buttons wait for the windows they
-            // open.
+            // Controls without a command of their own.
             break;
     }
     update();
@@ -298,6 +307,11 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
             return true;
         }
         switch (key) {
+            case Qt::Key_R:
+                if (startRecording_) {
+                    startRecording_();
+                }
+                return true;
             case Qt::Key_F:
                 openMenu(mapToGlobal(skin_.controlRect(kCommand).topLeft()));
                 return true;
@@ -322,6 +336,10 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
     }
     if ((modifiers & Qt::ControlModifier) && key == Qt::Key_2 && toggleListPanel_) {
         toggleListPanel_();
+        return true;
+    }
+    if ((modifiers & Qt::ControlModifier) && key == Qt::Key_3 && toggleRecordPanel_) {
+        toggleRecordPanel_();
         return true;
     }
     if (modifiers & Qt::KeypadModifier) {

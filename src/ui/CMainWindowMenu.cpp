@@ -27,12 +27,6 @@ QAction* addCheck(QMenu& menu, std::string_view text, bool checked, std::functio
     return action;
 }
 
-// The panels, the equalizer window and the dialogs are not built yet:
-// their entries show, disabled.
-void addMissing(QMenu& menu, std::string_view text) {
-    menu.addAction(fromUtf8(text))->setEnabled(false);
-}
-
 }  // namespace
 
 std::unique_ptr<QMenu> CMainWindow::commandMenu() {
@@ -75,7 +69,11 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
             toggleListPanel_();
         }
     });
-    addMissing(m, "レコーディングパネル(&C)\tCtrl+3");
+    addEntry(m, "レコーディングパネル(&C)\tCtrl+3", [this] {
+        if (toggleRecordPanel_) {
+            toggleRecordPanel_();
+        }
+    });
     addCheck(m, "スペアナ(&G)\tCtrl+4", !equalizer_.isNull(), [this] { toggleEqualizer(); });
     addCheck(m, "ミニウィンドウ(&W)", layout_ == SkinLayout::Mini, [this] { toggleMini(); });
     addCheck(m, "常に手前に表示(&B)", settings_.read(app::settings::kAlwaysOnTop) != 0,

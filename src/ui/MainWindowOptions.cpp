@@ -13,8 +13,6 @@ constexpr const char* kDesktopId = MELODUX_APP_ID ".desktop";
 
 }  // namespace
 
-// No recording panel takes the format or the drive change yet: the panel
-// reads both from the settings when it is made.
 void CMainWindow::openOptions() {
     if (!options_) {
         options_ = std::make_unique<options::COptionDialog>(options::OptionSources{
@@ -22,7 +20,7 @@ void CMainWindow::openOptions() {
             engine_,
             app::MimeAssociations(app::MimeAssociations::userList(), kDesktopId),
             [] { return cdinfo::CddaConfig::fromSettings(platform::Registry::instance()); },
-            {},
+            recordingHandOver_,
             {}});
     }
     options_->Open(-1, this);

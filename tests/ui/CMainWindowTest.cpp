@@ -225,7 +225,7 @@ TEST_F(CMainWindowTest, RepeatAndShuffleFollowButtonsKeysAndMenu) {
     entry(*menu, "全曲リピート")->trigger();
     EXPECT_EQ(player.RepeatMode(), 0);
     EXPECT_TRUE(entry(*menu, "オプション")->isEnabled());
-    EXPECT_FALSE(entry(*menu, "レコーディングパネル")->isEnabled());
+    EXPECT_TRUE(entry(*menu, "レコーディングパネル")->isEnabled());
     EXPECT_TRUE(entry(*menu, "ブルー")->isChecked());
     EXPECT_FALSE(entry(*menu, "グリーン")->isChecked());
 }
@@ -356,10 +356,11 @@ TEST_F(CMainWindowTest, LayoutsShapeTheWindowAndAreStored) {
     window.player().SetVolume(5000);
     click(kVolumeDnW);
     EXPECT_EQ(window.player().Volume(), 4500);
-    click(kRecList);  // the recording panel has not landed: nothing opens
-    for (const QWidget* w : QApplication::topLevelWidgets()) {
-        EXPECT_TRUE(w == &window || w == window.equalizerWindow() || !w->isVisible());
-    }
+    click(kRecList);  // the recording panel opens, and the player follows it
+    ASSERT_TRUE(view_.recordPanel()->isVisible());
+    EXPECT_EQ(window.player().FollowedKind(), app::CPlayController::kRecordingKind);
+    QTest::keyClick(&window, Qt::Key_3, Qt::ControlModifier);
+    EXPECT_FALSE(view_.recordPanel()->isVisible());
 
     // Mini reloads the skin with its own controls and marks.
     click(kSizeBtn);

@@ -36,6 +36,25 @@ std::optional<uint32_t> trackStart(CdIo_t* cdio, track_t track) {
     return static_cast<uint32_t>(lsn);
 }
 
+std::string cdText(const cdtext_t* text, cdtext_field_t field, track_t track) {
+    const char* value = text != nullptr ? cdtext_get_const(text, field, track) : nullptr;
+    return value != nullptr ? value : "";
+}
+
+// Titles the disc carries itself, for discs no database knows.
+void readCdText(CdIo_t* cdio, Toc& toc) {
+    const cdtext_t* text = cdio_get_cdtext(cdio);
+    if (text == nullptr) {
+        return;
+    }
+    toc.text = {cdText(text, CDTEXT_FIELD_TITLE, 0), cdText(text, CDTEXT_FIELD_PERFORMER, 0)};
+    for (const TocTrack& track : toc.tracks) {
+        const auto number = static_cast<track_t>(track.number);
+        toc.trackTexts.push_back({cdText(text, CDTEXT_FIELD_TITLE, number),
+                                  cdText(text, CDTEXT_FIELD_PERFORMER, number)});
+    }
+}
+
 std::optional<Toc> readToc(CdIo_t* cdio) {
     const track_t first = cdio_get_first_track_num(cdio);
     const track_t count = cdio_get_num_tracks(cdio);
@@ -58,6 +77,7 @@ std::optional<Toc> readToc(CdIo_t* cdio) {
             cdio_get_track_format(cdio, static_cast<track_t>(n)) == TRACK_FORMAT_AUDIO;
         toc.tracks.push_back({n, audio, *start, *end - *start});
     }
+    readCdText(cdio, toc);
     return toc;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace platform::cd {
@@ -17,10 +18,18 @@ struct TocTrack {
     uint32_t sectorCount = 0;  // up to the next track's start or the lead-out
 };
 
+// Titles a disc carries itself (CD-Text), UTF-8; empty without.
+struct CdText {
+    std::string title;
+    std::string artist;
+};
+
 // A disc's table of contents.
 struct Toc {
-    std::vector<TocTrack> tracks;  // in disc order
-    uint32_t leadOut = 0;          // LSN of the lead-out
+    std::vector<TocTrack> tracks;    // in disc order
+    uint32_t leadOut = 0;            // LSN of the lead-out
+    CdText text;                     // the disc's
+    std::vector<CdText> trackTexts;  // by position in `tracks`; empty without CD-Text
 
     // The track numbered `number`, or null.
     const TocTrack* track(int number) const {

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/PlayerPanels.h"
+#include "app/RecordingFormat.h"
+#include "app/RecordingRun.h"
+#include "cdinfo/CDiscID.h"
+#include "ui/record/DiscLookup.h"
+#include "ui/record/MediaWatch.h"
+#include "ui/record/RecordDialogs.h"
+#include "ui/record/RecordListModel.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QTableView;
+class QToolButton;
+
+namespace app {
+class CPlayController;
+class Engine;
+class PlayerSettings;
+}  // namespace app
+
+namespace mdb {
+class MusicDatabase;
+}
+
+namespace ui::record {
+
+// The recording panel ("Recording"): the tracks of the audio CD in the
+// chosen drive and the music files added for conversion, recorded one
+// after another into files of the recording format and filed into the
+// library. The writing runs on the writers' threads; the panel follows it
+// on a 100 ms timer. The player plays the panel's list while
+// "ControlActive" is 1.
+class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
+  public:
+    using Library = std::function<mdb::MusicDatabase*()>;
+
+    // `library` is asked for the library when a file is finished (null:
+    // not loaded); `dialogs` answers for the user (Qt dialogs when null).
+    CRecordPanel(const app::Engine& engine, app::PlayerSettings& settings,
+                 app::CPlayController& player, Library library,
+                 std::unique_ptr<RecordDialogs> dialogs = nullptr);
+    ~CRecordPanel() override;
+
+    // Shown without being activated: where it was, else below `player`.
+    void showBeside(const QRect& player);
+    // The options command of the panel.
+    void setOptionsOpener(std::function<void()> open) { openOptions_ = std::move(open); }
+
+    // Reads the disc in the chosen drive: local CD database first, then
+    // CDDB when it is enabled. Off the UI thread; the list follows.
+    void readDisc();
+    // The disc on the network only ("CD情報取得").
+    void lookUpDisc();
+    // The options changed the drive: the disc is read again at the next
+    // look at the drive.
+    void discChanged();
+    bool lookingUp() const { return lookup_.running(); }
+    void RebuildCdEntries(const cdinfo::CDiscID& disc);
+    const cdinfo::CDiscID& disc() const { return disc_; }
+
+    void StartRecording();
+    void StopRecording();
+    void AddFilesForConversion(const std::vector<std::string>& paths);
+    void RenameEntries();
+    void addFiles();
+    void selectAll(bool selected);
+    void eject();
+    // Double-click: the player plays the row.
+    void playRow(int row);
+
+    RecordListModel& model() { return model_; }
+    QTableView& table() const { return *table_; }
+    QProgressBar& entryProgress() const { return *entryProgress_; }
+    QProgressBar& runProgress() const { return *runProgress_; }
+    QString statusText() const;
+    QString infoText() const;
+    QLineEdit& discTitleField() const { return *discTitle_; }
+
+    // app::PlayerRecordingPanel
+    int32_t Count() const override;
+    Entry EntryAt(int32_t index) const override;
+    std::string DriveText() const override;
+    std::string DiscArtist() const override { return disc_.artist; }
+    int32_t DiscIdentity() const override { return discIdentity_; }
+    bool IsRecording() const override;
+    int32_t SelectedTrack() const override;
+    int32_t RecordingTrack() const override;
+    void PlaybackChanged() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    QWidget* buildButtons();
+    QWidget* buildDiscFields();
+    QWidget* buildProgress();
+    QTableView* buildTable();
+    QToolButton* addButton(std::string_view tooltip, const QKeySequence& keys,
+                           std::function<void()> run);
+    void saveSettings();
+    void startLookup(int mode);
+    void lookupTick();
+    void lookupDone(uint32_t result, const cdinfo::CDiscID& disc);
+    void editDiscTitle();
+    void editDiscArtist();
+    void storeDiscEdits();
+    std::vector<std::string> genreNames() const;
+    std::optional<app::RecordingFormat> currentFormat();
+    std::optional<app::RecordingEntry> fileEntry(const std::string& path,
+                                                 const app::RecordingFormat& format);
+    std::vector<std::string> cdOutputPaths(const std::string& extension) const;
+    bool checkBeforeStart();
+    bool overwritesSources() const;
+    app::RecordingRun::Hooks runHooks();
+    std::string sourceName(const app::RecordingEntry& entry) const;
+    void entryChanged(size_t row);
+    void fileFinished(size_t row);
+    void runEnded();
+    void showProgress();
+    void refreshInfo();
+    void tellPlayer(int32_t event);
+    bool mayWatchMedia() const;
+
+    const app::Engine& engine_;
+    app::PlayerSettings& settings_;
+    app::CPlayController& player_;
+    Library library_;
+    std::unique_ptr<RecordDialogs> dialogs_;
+    std::function<void()> openOptions_;
+    RecordListModel model_;
+    cdinfo::CDiscID disc_;
+    int32_t discIdentity_ = -1;
+    std::string drive_;                           // a letter and a colon
+    std::optional<app::RecordingFormat> format_;  // the format of the current run
+    DiscLookup lookup_;
+    MediaWatch mediaWatch_;  // while the panel shows
+    std::unique_ptr<app::RecordingRun> run_;
+    QTimer progressTimer_;
+    int32_t lastPosition_ = -1;
+
+    QTableView* table_ = nullptr;
+    QLineEdit* discTitle_ = nullptr;
+    QLineEdit* discArtist_ = nullptr;
+    QProgressBar* entryProgress_ = nullptr;
+    QProgressBar* runProgress_ = nullptr;
+    QProgressBar* busy_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* info_ = nullptr;
+};
+
+}  // namespace ui::record

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ui/record/RecordDialogs.h"
+
+class QWidget;
+
+namespace ui::record {
+
+// The recording panel's dialogs as Qt message boxes and file dialogs.
+class QtRecordDialogs : public RecordDialogs {
+  public:
+    explicit QtRecordDialogs(QWidget* parent) : parent_(parent) {}
+
+    void tell(std::string_view text) override;
+    bool askYesNo(std::string_view text) override;
+    app::RecordingRun::Question askRecordedAgain(const std::string& title) override;
+    std::optional<FileChoice> chooseFiles(const std::string& folder, int filter) override;
+
+  private:
+    QWidget* parent_;
+};
+
+}  // namespace ui::record

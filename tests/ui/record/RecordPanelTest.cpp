@@ -1,0 +1,421 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTest>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "../../cdinfo/CddbTestServer.h"
+#include "app/CPlayerApp.h"
+#include "app/Engine.h"
+#include "app/PlayerSettings.h"
+#include "app/Settings.h"
+#include "app/StreamTagAccess.h"
+#include "cdinfo/DiscToc.h"
+#include "cdinfo/LocalCdDb.h"
+#include "mdb/MusicItem.h"
+#include "platform/cd/CdImage.h"
+#include "support/TempDir.h"
+#include "support/TempSettings.h"
+#include "ui/CDesktopView.h"
+#include "ui/PoolWork.h"
+#include "ui/QtTimerService.h"
+#include "ui/record/CRecordPanel.h"
+#include "ui/record/RecordTexts.h"
+
+namespace ui::record {
+namespace {
+
+namespace fs = std::filesystem;
+using app::RecordingEntry;
+
+// The bytes of a WAVE file's "data" chunk.
+std::vector<uint8_t> waveData(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        const uint32_t size = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 |
+                              static_cast<uint32_t>(bytes[at + 7]) << 24;
+        if (std::equal(bytes.begin() + long(at), bytes.begin() + long(at) + 4, "data")) {
+            return {bytes.begin() + long(at) + 8,
+                    bytes.begin() + long(std::min<size_t>(at + 8 + size, bytes.size()))};
+        }
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+// Answers in place of the user and remembers what the panel said.
+class ScriptedDialogs : public RecordDialogs {
+  public:
+    std::vector<std::string> told;
+    std::deque<bool> answers;  // Yes or No, in order
+    std::deque<app::RecordingRun::Question> again;
+    std::optional<FileChoice> files;
+
+    void tell(std::string_view text) override { told.emplace_back(text); }
+    bool askYesNo(std::string_view text) override {
+        told.emplace_back(text);
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return answer;
+    }
+    app::RecordingRun::Question askRecordedAgain(const std::string& title) override {
+        told.push_back("again " + title);
+        if (again.empty()) {
+            return {};
+        }
+        const auto answer = again.front();
+        again.pop_front();
+        return answer;
+    }
+    std::optional<FileChoice> chooseFiles(const std::string&, int) override { return files; }
+};
+
+// The desktop program as main() puts it together (null audio device, an
+// image as the CD drive), with its library loaded and empty, and a panel
+// whose dialogs the test answers. Tracks record as WAVE into
+// <music>/<album>/<number> - <title>.wav.
+class RecordPanelTest : public ::testing::Test {
+  protected:
+    RecordPanelTest() {
+        fs::create_directories(program_ / "Skin");
+        fs::copy(MELODUX_BUILD_DATA_DIR "/Skin/Navy", program_ / "Skin/Navy",
+                 fs::copy_options::recursive);
+        fs::copy(MELODUX_BUILD_DATA_DIR "/genre.dat", program_ / "genre.dat");
+        app::CPlayerApp::Services services{
+            view_,
+            view_,
+            timers_,
+            work_,
+            std::make_shared<app::StreamTagAccess>(engine_.catalog()),
+            [](const std::vector<std::string>&) { return true; },
+            [] {}};
+        app_ = std::make_unique<app::CPlayerApp>(std::move(services), store_, program_.path());
+        view_.setLibrary([this] { return app_->library() ? &app_->library()->db() : nullptr; });
+        started_ = app_->start({}) && QTest::qWaitFor([&] { return app_->library(); }, 5000);
+        settings_.setDword("Settings", "CurrentWriter", 15);
+        settings_.setDword("Settings", "FileNameType1", 3);  // track number, then title
+        settings_.setDword("Settings", "FileNameType2", 2);
+        settings_.setDword("Settings", "DirNameType", 1);  // album
+        playerSettings_.write(app::settings::kDefaultMusicPath, music_.string());
+    }
+    ~RecordPanelTest() override {
+        if (panel_) {
+            player().SetPanels(view_.listPanel(), view_.recordPanel());
+        }
+        panel_.reset();
+        ::unsetenv("MELODUX_CD_IMAGES");
+    }
+
+    // Mounts a disc of two audio tracks and a data track as drive D:; with
+    // titles, the local CD database knows them.
+    void insertDisc(uint32_t firstSectors, const std::vector<std::string>& titles = {}) {
+        image_.emplace(disc_.path(), std::vector<cdtest::ImageTrack>{
+                                         {true, firstSectors}, {true, 163}, {false, 80}});
+        ::setenv("MELODUX_CD_IMAGES", image_->cuePath().c_str(), 1);
+        offsets_ = {150, 150 + firstSectors, 150 + firstSectors + 163};
+        discId_ = cdinfo::freedbDiscId({offsets_, offsets_.back() + 80});
+        if (!titles.empty()) {
+            cdinfo::CddbEntry entry;
+            entry.offsets = offsets_;
+            entry.discSeconds = (offsets_.back() + 80) / 75;
+            entry.discIds = {discId_};
+            entry.artist = "バンド";
+            entry.title = "アルバム";
+            for (const std::string& title : titles) {
+                entry.tracks.push_back({title, "", ""});
+            }
+            ASSERT_TRUE(
+                cdinfo::LocalCdDb(cdinfo::LocalCdDb::defaultRoot()).store(discId_, entry, "rock"));
+        }
+    }
+
+    // Gives the mounted disc CD-Text: the album and its artist, a title per
+    // track.
+    void addCdText(const std::vector<std::string>& titles) {
+        std::ifstream in(image_->cuePath());
+        std::string sheet = "TITLE \"Text Album\"\nPERFORMER \"Text Band\"\n";
+        size_t track = 0;
+        for (std::string line; std::getline(in, line);) {
+            sheet += line + "\n";
+            if (line.find("TRACK") != std::string::npos && track < titles.size()) {
+                sheet += "    TITLE \"" + titles[track++] + "\"\n";
+            }
+        }
+        in.close();
+        std::ofstream(image_->cuePath()) << sheet;
+    }
+
+    CRecordPanel& panel() {
+        if (!panel_) {
+            auto scripted = std::make_unique<ScriptedDialogs>();
+            dialogs_ = scripted.get();
+            panel_ = std::make_unique<CRecordPanel>(
+                engine_, playerSettings_, player(),
+                [this] { return app_->library() ? &app_->library()->db() : nullptr; },
+                std::move(scripted));
+            player().SetPanels(view_.listPanel(), panel_.get());
+        }
+        return *panel_;
+    }
+
+    // The panel reads the disc; true once its list shows the tracks.
+    bool readDisc() {
+        panel().readDisc();
+        return QTest::qWaitFor([&] { return !panel().lookingUp(); }, 10000) && panel().Count() == 2;
+    }
+
+    bool recordAndWait() {
+        panel().StartRecording();
+        return QTest::qWaitFor([&] { return !panel().IsRecording(); }, 20000);
+    }
+
+    const RecordingEntry& entry(size_t row) { return panel().model().entries().at(row); }
+    app::CPlayController& player() { return view_.window()->player(); }
+    mdb::MusicDatabase& db() { return app_->library()->db(); }
+
+    std::vector<cdinfo::CddbTrackState> storedStates() const {
+        const auto found =
+            cdinfo::LocalCdDb(cdinfo::LocalCdDb::defaultRoot()).find(discId_, offsets_);
+        return found ? found->entry.states : std::vector<cdinfo::CddbTrackState>{};
+    }
+
+    std::optional<mdb::MusicInfo> record(const fs::path& path) {
+        const auto guard = db().lock();
+        for (size_t i = 0; i < db().library().count(); ++i) {
+            const mdb::MusicInfo info = db().library().itemAt(i)->getInfo();
+            if (info.path == path.string()) {
+                return info;
+            }
+        }
+        return std::nullopt;
+    }
+
+    TempSettings settings_;
+    app::SettingsStore store_;
+    app::PlayerSettings playerSettings_{store_};
+    testsupport::TempDir program_;
+    testsupport::TempDir disc_;
+    testsupport::TempDir folder_;
+    fs::path music_ = folder_ / "music";
+    std::optional<cdtest::CdImage> image_;
+    std::vector<uint32_t> offsets_;
+    uint32_t discId_ = 0;
+    const app::Engine engine_;
+    QtTimerService timers_;
+    PoolWork work_;
+    std::unique_ptr<app::CPlayerApp> app_;
+    CDesktopView view_{engine_, playerSettings_, [this] { return app_->skinFolder(); }};
+    bool started_ = false;
+    ScriptedDialogs* dialogs_ = nullptr;
+    std::unique_ptr<CRecordPanel> panel_;
+};
+
+TEST_F(RecordPanelTest, RecordsTheDiscIntoNamedFilesFiledInTheLibraryAndPlaysItsTracks) {
+    ASSERT_TRUE(started_);
+    insertDisc(100, {"一曲目", "Two", "Data"});
+    ASSERT_TRUE(readDisc());
+    const fs::path album = music_ / "アルバム";
+    const fs::path first = album / "01 - 一曲目.wav", second = album / "02 - Two.wav";
+    EXPECT_EQ(entry(0).title, "一曲目");
+    EXPECT_EQ(entry(0).outputPath, first.string());
+    EXPECT_EQ(entry(1).outputPath, second.string());
+    EXPECT_EQ(panel().model().index(1, RecordListModel::kSourceColumn).data().toString(),
+              "Track02");
+
+    ASSERT_TRUE(recordAndWait());
+    EXPECT_TRUE(dialogs_->told.empty()) << dialogs_->told.front();
+    EXPECT_EQ(entry(0).status, RecordingEntry::kRecorded);
+    EXPECT_EQ(entry(1).status, RecordingEntry::kRecorded);
+    EXPECT_EQ(entry(1).size, static_cast<int64_t>(fs::file_size(second)));
+    EXPECT_EQ(waveData(first), image_->trackBytes(1));
+    EXPECT_EQ(waveData(second), image_->trackBytes(2));
+    const auto filed = record(second);
+    ASSERT_TRUE(filed);
+    EXPECT_EQ(filed->title, "Two");
+    EXPECT_EQ(filed->album, "アルバム");
+    EXPECT_EQ(filed->artist, "バンド");
+    EXPECT_EQ(filed->track, 2u);
+    EXPECT_TRUE(record(first));
+    ASSERT_GE(storedStates().size(), 2u);
+    EXPECT_EQ(storedStates()[1].state, 2);
+    EXPECT_EQ(storedStates()[1].path, second.string());
+
+    // Read again, the disc shows what was recorded; recording it again asks,
+    // and No with "all" leaves both alone and ends the run.
+    ASSERT_TRUE(readDisc());
+    EXPECT_EQ(entry(0).status, RecordingEntry::kRecorded);
+    panel().selectAll(true);
+    dialogs_->again.push_back({app::RecordingRun::Answer::No, true});
+    ASSERT_TRUE(recordAndWait());
+    EXPECT_EQ(dialogs_->told, std::vector<std::string>{"again 一曲目"});
+    EXPECT_EQ(entry(1).selection, RecordingEntry::kNotSelected);
+    // Cancel ends the run before anything is written.
+    panel().selectAll(true);
+    const auto written = fs::last_write_time(second);
+    ASSERT_TRUE(recordAndWait());
+    EXPECT_EQ(dialogs_->told.back(), "again 一曲目");
+    EXPECT_EQ(fs::last_write_time(second), written);
+
+    // A double-click plays the track from the drive.
+    panel().playRow(1);
+    EXPECT_EQ(player().SourceKind(), app::CPlayController::kRecordingKind);
+    EXPECT_EQ(player().CurrentPath(), "D:\\Track2.cda");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel().model().playingRow() == 1; }, 5000));
+}
+
+// MP3 encoding of a ten-minute track is slow enough to watch its progress
+// and stop it halfway.
+TEST_F(RecordPanelTest, StopMidEntryLeavesNoPartialFileAndMarksTheEntryAborted) {
+    ASSERT_TRUE(started_);
+    settings_.setDword("Settings", "CurrentWriter", 14);
+    insertDisc(75 * 600, {"Long", "Short", "Data"});
+    ASSERT_TRUE(readDisc());
+    const fs::path album = music_ / "アルバム";
+    EXPECT_EQ(entry(0).outputPath, (album / "01 - Long.mp3").string());
+    panel().StartRecording();
+    ASSERT_TRUE(panel().IsRecording());
+    EXPECT_EQ(entry(0).status, RecordingEntry::kRecording);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().entryProgress().value() > 0; }, 10000));
+    EXPECT_TRUE(panel().statusText().startsWith("Recording("))
+        << panel().statusText().toStdString();
+    EXPECT_TRUE(panel().statusText().endsWith(" 1.Long"));
+    EXPECT_GT(panel().runProgress().value(), 0);
+    EXPECT_LE(panel().runProgress().value(), panel().entryProgress().value());
+    panel().StopRecording();
+
+    EXPECT_FALSE(panel().IsRecording());
+    EXPECT_EQ(entry(0).status, RecordingEntry::kAborted);
+    EXPECT_EQ(entry(1).status, RecordingEntry::kNone);
+    EXPECT_EQ(panel().model().index(0, RecordListModel::kStatusColumn).data().toString(),
+              "Aborted");
+    EXPECT_TRUE(panel().statusText().isEmpty());
+    EXPECT_TRUE(!fs::exists(album) || testsupport::namesIn(album).empty());
+    EXPECT_FALSE(record(album / "01 - Long.mp3"));
+    ASSERT_GE(storedStates().size(), 1u);
+    EXPECT_EQ(storedStates()[0].state, 3);
+}
+
+TEST_F(RecordPanelTest, AFailingEntryIsMarkedFailedAndTheNextOneIsRecorded) {
+    ASSERT_TRUE(started_);
+    insertDisc(100, {"One", "Two", "Data"});
+    ASSERT_TRUE(readDisc());
+    fs::create_directories(entry(0).outputPath);  // a folder where the file should go
+    ASSERT_TRUE(recordAndWait());
+    EXPECT_EQ(entry(0).status, RecordingEntry::kFailed);
+    EXPECT_FALSE(entry(0).error.empty());
+    EXPECT_EQ(panel().model().index(0, RecordListModel::kStatusColumn).data(Qt::ToolTipRole),
+              QString::fromStdString(entry(0).error));
+    EXPECT_TRUE(fs::is_empty(entry(0).outputPath));
+    EXPECT_FALSE(record(entry(0).outputPath));
+    EXPECT_EQ(entry(1).status, RecordingEntry::kRecorded);
+    EXPECT_EQ(waveData(entry(1).outputPath), image_->trackBytes(2));
+    EXPECT_EQ(storedStates().at(0).state, 3);
+}
+
+TEST_F(RecordPanelTest, AnUntitledDiscNeedsAnAlbumTitleAndCddbGivesIt) {
+    ASSERT_TRUE(started_);
+    insertDisc(100);
+    ASSERT_TRUE(readDisc());
+    EXPECT_EQ(entry(0).title, "Track01");
+    panel().StartRecording();
+    EXPECT_EQ(dialogs_->told, std::vector<std::string>{std::string(texts::kSetAlbumTitle)});
+    EXPECT_FALSE(panel().IsRecording());
+
+    const std::string id = cdinfo::discIdText(discId_);
+    cdtest::CddbTestServer server([&](const cdtest::HttpRequest& r) -> cdtest::HttpReply {
+        const auto cmd = r.command();
+        if (cmd.size() >= 2 && cmd[1] == "query") {
+            return {200, "200 rock " + id + " Band / Album\r\n"};
+        }
+        if (cmd.size() == 4 && cmd[1] == "read") {
+            return {200, "210 rock " + id + " entry follows\r\n# xmcd\r\nDISCID=" + id +
+                             "\r\nDTITLE=Band / Album\r\nTTITLE0=First\r\nTTITLE1=Second\r\n"
+                             "TTITLE2=Data\r\n.\r\n"};
+        }
+        return {200, "500 Unknown command\r\n"};
+    });
+    playerSettings_.write(app::settings::kCddbServer, server.url());
+    playerSettings_.write(app::settings::kCddbEnable, 1);
+    ASSERT_TRUE(readDisc());
+    EXPECT_EQ(panel().disc().title, "Album");
+    EXPECT_EQ(entry(1).title, "Second");
+    EXPECT_EQ(entry(1).outputPath, (music_ / "Album" / "02 - Second.wav").string());
+    EXPECT_FALSE(server.requests().empty());
+}
+
+TEST_F(RecordPanelTest, ADiscNoDatabaseKnowsIsNamedByItsCdText) {
+    ASSERT_TRUE(started_);
+    insertDisc(100);
+    addCdText({"Text One", "Text Two", "Data"});
+    ASSERT_TRUE(readDisc());
+    EXPECT_EQ(panel().disc().title, "Text Album");
+    EXPECT_EQ(panel().disc().artist, "Text Band");
+    EXPECT_EQ(entry(1).title, "Text Two");
+    EXPECT_EQ(entry(1).outputPath, (music_ / "Text Album" / "02 - Text Two.wav").string());
+}
+
+TEST_F(RecordPanelTest, TheShownListFollowsTheDiscInTheDrive) {
+    ASSERT_TRUE(started_);
+    panel().showBeside(QRect(0, 0, 100, 100));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().statusText() == "No Disc"; }, 5000));
+    insertDisc(100, {"One", "Two", "Data"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().Count() == 2; }, 5000));
+    EXPECT_EQ(entry(1).title, "Two");
+    EXPECT_TRUE(panel().statusText().isEmpty());
+    ::unsetenv("MELODUX_CD_IMAGES");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().Count() == 0; }, 5000));
+    EXPECT_EQ(panel().statusText(), "No Disc");
+}
+
+TEST_F(RecordPanelTest, AddedFilesAskBeforeTheyAreOverwrittenAndWmaIsRefused) {
+    ASSERT_TRUE(started_);
+    insertDisc(100, {"One", "Two", "Data"});
+    ASSERT_TRUE(readDisc());
+    const fs::path wave = folder_ / "song.wav";
+    ASSERT_TRUE(recordAndWait());
+    fs::copy_file(entry(0).outputPath, wave);
+    std::ofstream(folder_ / "song.wma") << "x";
+    panel().AddFilesForConversion({wave.string(), (folder_ / "song.wma").string()});
+    ASSERT_EQ(panel().Count(), 3);
+    EXPECT_EQ(entry(2).outputPath, wave.string());
+    EXPECT_EQ(entry(2).selection, RecordingEntry::kSelected);
+    ASSERT_EQ(dialogs_->told.size(), 1u);
+    EXPECT_NE(dialogs_->told[0].find(texts::kNotConvertible), std::string::npos);
+
+    dialogs_->answers = {false};
+    panel().StartRecording();
+    EXPECT_EQ(dialogs_->told.back(), texts::kOverwriteQuestion);
+    EXPECT_FALSE(panel().IsRecording());
+    EXPECT_EQ(entry(2).status, RecordingEntry::kNone);
+
+    // Yes converts the file onto itself and files it under its own name;
+    // the tracks recorded before are asked about and left.
+    dialogs_->answers = {true};
+    dialogs_->again = {{app::RecordingRun::Answer::No, true}};
+    ASSERT_TRUE(recordAndWait());
+    EXPECT_EQ(entry(2).status, RecordingEntry::kRecorded);
+    EXPECT_EQ(waveData(wave), image_->trackBytes(1));
+    const auto filed = record(wave);
+    ASSERT_TRUE(filed);
+    EXPECT_EQ(filed->title, "song");
+}
+
+}  // namespace
+}  // namespace ui::record
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("MELODUX_AUDIO", "null");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
