@@ -34,13 +34,18 @@ export DISPLAY=:$(head -1 "$work/display")
 
 # COUNT copies of the sample below FOLDER, each with its own ID3v1 tag.
 tagged_folder() {
-    local folder=$1 count=$2 i
-    mkdir -p "$folder"
-    for i in $(seq 1 "$count"); do
-        cp "$sample" "$folder/$i.mp3"
-        printf 'TAG%-30.30s%-30.30s%-30.30s2001%-30.30s\021' "Song $i" "$(basename "$folder")" \
-            "Album" "" >>"$folder/$i.mp3"
-    done
+    "$python" - "$sample" "$1" "$2" <<'PY'
+import os, sys
+sample, folder, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+audio = open(sample, "rb").read()
+os.makedirs(folder, exist_ok=True)
+field = lambda text: text.encode()[:30].ljust(30, b" ")
+artist = os.path.basename(folder)
+for i in range(1, count + 1):
+    tag = b"TAG" + field(f"Song {i}") + field(artist) + field("Album") + b"2001" + field("")
+    with open(os.path.join(folder, f"{i}.mp3"), "wb") as out:
+        out.write(audio + tag + b"\x11")
+PY
 }
 
 # Starts melodux and opens the panel with Ctrl+2; sets $program, $window

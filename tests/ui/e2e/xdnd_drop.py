@@ -23,7 +23,7 @@ def main():
     root = d.screen().root
     source = root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
     source.set_selection_owner(atom("XdndSelection"), X.CurrentTime)
-    origin = target.translate_coords(root, 0, 0)
+    origin = root.translate_coords(target, 0, 0)  # the target's corner on the screen
     at = ((origin.x + x) << 16) | (origin.y + y)
 
     def send(name, data):
