@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The list/edit panel of the real program with a library of 100 000 items,
 # measured from outside under a private Xvfb with private settings:
-#   show     Ctrl+2 to the panel mapped and to its first drawing (X DAMAGE);
+#   show     Ctrl+2 to the panel mapped and to the first damage of its window
 #            best and median of five (hidden again with Ctrl+2 between);
 #            goal <= 300 ms
 #   memory   RSS of the whole program after showing, scrolling and sorting
@@ -43,6 +43,7 @@ from Xlib.ext import damage
 d = display.Display()
 root = d.screen().root
 root.change_attributes(event_mask=X.SubstructureNotifyMask)
+d.damage_query_version()
 watched = {}
 def watch(window):
     watched[window.id] = window.damage_create(damage.DamageReportNonEmpty)
@@ -90,10 +91,10 @@ settle "$pid"
 echo "start with the library loaded: $((($(date +%s%N) - start) / 1000000)) ms (to idle)," \
     "RSS $(($(awk '/VmRSS/ { print $2 }' "/proc/$pid/status") / 1024)) MB"
 
-echo "== show (Ctrl+2 to mapped / to first drawing)"
+echo "== show (Ctrl+2 to mapped / to first damage)"
 shows=()
 for run in 1 2 3 4 5; do
-    read -r mapped drawn < <("$python" "$work/shown.py" "$window")
+    read -r mapped drawn < <("$python" "$work/shown.py" "$window" 2>>"$work/shown.log")
     echo "run $run: mapped after $mapped ms, drawn after $drawn ms"
     shows+=("$drawn")
     settle "$pid"
