@@ -102,7 +102,16 @@ void sortItems(std::vector<Ptr>& items, const SortKey& key) {
     entries.reserve(items.size());
     std::string texts;
     size_t shared = std::string::npos;
+    // The items lie all over the heap: fetched ahead, their memory's
+    // latency overlaps instead of adding up.
+    constexpr size_t kAhead = 16;
     for (size_t i = 0; i < items.size(); ++i) {
+        if (i + kAhead < items.size()) {
+            __builtin_prefetch(&itemOf(items[i + kAhead]));
+        }
+        if (key.isText() && i + kAhead / 2 < items.size()) {
+            __builtin_prefetch(itemOf(items[i + kAhead / 2]).text(key.type()).data());
+        }
         const MusicItem& item = itemOf(items[i]);
         if (key.isText()) {
             const std::string_view text = item.text(key.type());
