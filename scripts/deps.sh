@@ -21,7 +21,9 @@ packages=(
     # independent tools the tests check our files against
     sox ffmpeg mpg123 lame
     # the desktop program end to end: a private X server, clicks, window shapes, screenshots
-    xvfb xdotool x11-utils imagemagick python3-xlib
+    xvfb xdotool x11-utils imagemagick
+    # drag and drop onto the program, window timings
+    python3-xlib
     # media keys: the player on a private session bus
     dbus-daemon dbus-bin
     # the disc autorun switch held off while running

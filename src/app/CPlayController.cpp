@@ -572,9 +572,11 @@ void CPlayController::FindCurrentAgain() {
     if (sourceKind_ == kRecordingKind && isCdTrack(currentPath_)) {
         const int32_t index = cdTrackIndex(currentPath_);
         currentIndex_ = index >= 0 && index < count ? index : -1;
-    } else {
+    } else if (sourceList_ && !currentPath_.empty()) {
+        // The path alone: a whole item per row would hold the UI thread
+        // for 100 ms in a library of 100 000 on every sort or added batch.
         for (int32_t i = 0; i < count && currentIndex_ < 0; ++i) {
-            currentIndex_ = ItemAt(i).path == currentPath_ ? i : -1;
+            currentIndex_ = sourceList_->itemAt(size_t(i))->getPath() == currentPath_ ? i : -1;
         }
     }
     TellPlaying(currentIndex_);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "TestSupport.h"
@@ -52,6 +53,43 @@ TEST(Sort, TextIgnoresCaseGenreGoesByNameNumbersAreUnsigned) {
     EXPECT_FALSE(SortKey(MusicInfo::Path, false)(*rock, *rock));
     g.db->library().sort(MusicInfo::Size, false);
     EXPECT_EQ(titlesOf(g.db->library()), (std::vector<std::string>{"rock", "blues", "jazz"}));
+}
+
+// Paths that share a long prefix and differ in case, length, bytes above
+// 0x7F and only after many bytes: the order is that of the lowercased
+// bytes. Equal keys keep the order they had.
+TEST(Sort, LongSharedPrefixesOrderByTheLowercasedBytesStably) {
+    Fixture f;
+    const std::string base = "/home/user/Music/Same Artist/";
+    const std::vector<std::string> tails = {
+        "b.mp3",           "B1.mp3",          "a.mp3",          "ab.mp3",
+        "abcdefghij1.mp3", "ABCDEFGHIJ0.mp3", "abcdefghij.mp3", "\xe6\x9d\xb1.mp3",
+        "\xc3\xa9.mp3",    "z.mp3",           "a.mp3.mp3",      "ABCDEFGHIJ2.mp3"};
+    for (size_t i = 0; i < tails.size(); ++i) {
+        f.addItem(base + tails[i], i == 3 || i == 9 ? "same" : "t" + std::to_string(i));
+    }
+    std::vector<std::string> expected = tails;
+    std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+        return toLowerAscii(a) < toLowerAscii(b);
+    });
+    const auto tailsNow = [&] {
+        std::vector<std::string> now;
+        for (size_t i = 0; i < f.db->library().count(); ++i) {
+            now.push_back(f.db->library().itemAt(i)->getPath().substr(base.size()));
+        }
+        return now;
+    };
+    f.db->library().sort(MusicInfo::Path, true);
+    EXPECT_EQ(tailsNow(), expected);
+    std::reverse(expected.begin(), expected.end());
+    f.db->library().sort(MusicInfo::Path, false);
+    EXPECT_EQ(tailsNow(), expected);
+
+    // Descending by path put z before ab; by title both are "same", first.
+    f.db->library().sort(MusicInfo::Title, true);
+    const std::vector<std::string> now = tailsNow();
+    EXPECT_EQ(std::vector<std::string>(now.begin(), now.begin() + 2),
+              (std::vector<std::string>{"z.mp3", "ab.mp3"}));
 }
 
 TEST(Sort, KeyMustNameExactlyOneField) {

@@ -1,5 +1,6 @@
 #include "ui/library/FileAdder.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "app/MusicFiles.h"
@@ -50,6 +51,7 @@ bool FileAdder::start(std::vector<std::string> paths, Progress progress, Done do
     running_ = true;
     cancelled_ = false;
     result_ = {};
+    addedPaths_.clear();
     progress_ = std::move(progress);
     done_ = std::move(done);
     worker_ =
@@ -117,24 +119,40 @@ void FileAdder::file(const std::vector<Found>& batch) {
             ++result_.failed;
         } else {
             result_.added.push_back(library.itemAt(index));
+            addedPaths_.push_back(found.path);
         }
+    }
+}
+
+// The caller holds the database lock.
+bool FileAdder::stillThere(const mdb::MusicItem* item, const std::string& path) const {
+    const std::vector<mdb::MusicItem*> held = db_.library().itemsWithPath(path);
+    if (std::find(held.begin(), held.end(), item) != held.end()) {
+        return true;
+    }
+    try {
+        db_.library().indexOf(item);  // its path was edited meanwhile
+        return true;
+    } catch (const mdb::NotFoundException&) {
+        return false;
     }
 }
 
 void FileAdder::finish() {
     running_ = false;
     // Items removed while the run went on are left out (the pointer is
-    // only looked up, never followed).
+    // only looked up, never followed). By path first: the library's table
+    // of positions is rebuilt for all its items after every change.
     {
         auto guard = db_.lock();
-        std::erase_if(result_.added, [this](const mdb::MusicItem* item) {
-            try {
-                db_.library().indexOf(item);
-                return false;
-            } catch (const mdb::NotFoundException&) {
-                return true;
+        std::vector<mdb::MusicItem*> kept;
+        for (size_t i = 0; i < result_.added.size(); ++i) {
+            if (stillThere(result_.added[i], addedPaths_[i])) {
+                kept.push_back(result_.added[i]);
             }
-        });
+        }
+        result_.added = std::move(kept);
+        addedPaths_.clear();
     }
     result_.cancelled = cancelled_;
     const Done done = std::move(done_);

@@ -50,6 +50,7 @@ class FileAdder {
     void search(std::vector<std::string> paths);
     void post(std::vector<Found> batch, size_t done, size_t total, bool last);
     void file(const std::vector<Found>& batch);
+    bool stillThere(const mdb::MusicItem* item, const std::string& path) const;
     void finish();
 
     mdb::MusicDatabase& db_;
@@ -58,6 +59,7 @@ class FileAdder {
     Progress progress_;
     Done done_;
     Result result_;
+    std::vector<std::string> addedPaths_;  // beside result_.added
     bool running_ = false;
     std::atomic<bool> cancelled_ = false;
     QObject receiver_;     // the UI thread's end; its queued calls die with it

@@ -179,15 +179,24 @@ void ItemListModel::sort(int column, Qt::SortOrder order) {
         group_->sort(*field, ascending);
     }
     if (!before.isEmpty()) {
+        // One pass over the rows, looking up only the few items held: a
+        // table of all 100 000 rows would cost more than the sort.
         std::unordered_map<const mdb::MusicItem*, int> rowOf;
-        for (int row = rows_ - 1; row >= 0; --row) {
-            rowOf[itemAt(row)] = row;
+        for (const mdb::MusicItem* item : held) {
+            rowOf.emplace(item, -1);
+        }
+        size_t missing = rowOf.size();
+        for (int row = 0; row < rows_ && missing > 0; ++row) {
+            const auto found = rowOf.find(itemAt(row));
+            if (found != rowOf.end() && found->second < 0) {
+                found->second = row;
+                --missing;
+            }
         }
         QModelIndexList after;
         for (qsizetype i = 0; i < before.size(); ++i) {
-            const auto found = rowOf.find(held[size_t(i)]);
-            after.push_back(found == rowOf.end() ? QModelIndex()
-                                                 : index(found->second, before[i].column()));
+            const int row = rowOf.at(held[size_t(i)]);
+            after.push_back(row < 0 ? QModelIndex() : index(row, before[i].column()));
         }
         changePersistentIndexList(before, after);
     }
