@@ -88,6 +88,7 @@ void CDesktopView::createMainWindow(std::string_view title) {
     window_->player().SetPanels(listPanel_.get(), recordPanel_.get());
     window_->setListPanelToggle([this] { toggleListPanel(); });
     window_->setRecordPanelToggle([this] { toggleRecordPanel(); });
+    window_->setPanelFocus([this] { focusVisiblePanel(); });
     window_->setRecordStarter([this] { startRecording(); });
     // The panel reads the format and the drive from the settings the
     // dialog has written.
@@ -145,6 +146,18 @@ void CDesktopView::toggleRecordPanel() {
         recordPanel_->close();
     } else {
         showRecordPanel();
+    }
+}
+
+// The list/edit panel first, then the recording panel: whichever is shown.
+void CDesktopView::focusVisiblePanel() {
+    for (QWidget* panel :
+         {static_cast<QWidget*>(listPanel_.get()), static_cast<QWidget*>(recordPanel_.get())}) {
+        if (panel != nullptr && panel->isVisible()) {
+            panel->raise();
+            panel->activateWindow();
+            return;
+        }
     }
 }
 

@@ -39,6 +39,8 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     record::CRecordPanel* recordPanel() const { return recordPanel_.get(); }
     // The RecList button and Ctrl+3.
     void toggleRecordPanel();
+    // Ctrl+Tab on the main window: the keyboard goes to a shown panel.
+    void focusVisiblePanel();
     // The main window's Record button: shows the recording panel, makes the
     // player follow it unless the list/edit panel is in use, and records.
     void startRecording();

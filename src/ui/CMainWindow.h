@@ -69,6 +69,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     void setRecordPanelToggle(std::function<void()> toggle) {
         toggleRecordPanel_ = std::move(toggle);
     }
+    // Gives the keyboard focus to a visible panel (Ctrl+Tab).
+    void setPanelFocus(std::function<void()> focus) { focusPanel_ = std::move(focus); }
     // The Record button and Alt+R.
     void setRecordStarter(std::function<void()> start) { startRecording_ = std::move(start); }
     // What the recording panel takes from the confirmed options dialog.
@@ -169,6 +171,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     PageOpener openPage_;
     std::function<void()> toggleListPanel_;
     std::function<void()> toggleRecordPanel_;
+    std::function<void()> focusPanel_;
     std::function<void()> startRecording_;
     options::RecordingHandOver recordingHandOver_;
     SkinLayout layout_ = SkinLayout::Normal;

@@ -342,6 +342,15 @@ bool CMainWindow::pressKey(int key, Qt::KeyboardModifiers modifiers) {
         toggleRecordPanel_();
         return true;
     }
+    if ((modifiers & Qt::ControlModifier) && key == Qt::Key_1) {
+        activateWindow();
+        setFocus();
+        return true;
+    }
+    if ((modifiers & Qt::ControlModifier) && key == Qt::Key_Tab && focusPanel_) {
+        focusPanel_();
+        return true;
+    }
     if (modifiers & Qt::KeypadModifier) {
         // 1 and 3 are taken without an action.
         key = keypadEquivalent(key);

@@ -1,11 +1,9 @@
 #include "ui/library/CListPanel.h"
 
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
 #include <QProgressDialog>
-#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
@@ -18,7 +16,7 @@
 #include "app/PlayerSettings.h"
 #include "app/Settings.h"
 #include "app/WindowPlacement.h"
-#include "ui/ScreenPlacement.h"
+#include "ui/PanelPlacement.h"
 #include "ui/library/ColumnLayout.h"
 #include "ui/library/LibraryTexts.h"
 #include "ui/library/QtPanelDialogs.h"
@@ -36,14 +34,6 @@ constexpr int kRowHeight = 18;
 // The layout points: the library side's and the playlist side's splitter
 // sizes, the side shown (x: 1 for playlists) and the window's size.
 enum Point { kLibrarySplit = 0, kPlaylistSplit = 1, kSideShown = 2, kSize = 3 };
-
-QList<QRect> screenAreas() {
-    QList<QRect> areas;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        areas << screen->availableGeometry();
-    }
-    return areas;
-}
 
 void restoreSplit(QSplitter& split, const app::PanelPoints::Point& point) {
     if (point.x > 0 && point.y > 0) {
@@ -339,22 +329,8 @@ void CListPanel::selectPlaylist(const std::string& name) {
 }
 
 void CListPanel::showBeside(const QRect& player) {
-    const auto placement =
-        app::WindowPlacement::parse(settings_.read(app::settings::kPlaylistPosition));
-    QRect frame(player.topRight() + QPoint(1, 0), size());
-    if (placement && placement->right > placement->left && placement->bottom > placement->top) {
-        frame = QRect(QPoint(placement->left, placement->top),
-                      QPoint(placement->right - 1, placement->bottom - 1));
-    }
-    const QList<QRect> areas = screenAreas();
-    if (!areas.isEmpty()) {
-        frame = PullInside(frame, AreaFor(frame, areas));
-    }
-    setGeometry(frame);
-    show();
-    if (isMinimized()) {
-        showNormal();
-    }
+    ShowPanelAt(*this, settings_.read(app::settings::kPlaylistPosition),
+                QRect(player.topRight() + QPoint(1, 0), size()));
 }
 
 void CListPanel::restoreLayout() {

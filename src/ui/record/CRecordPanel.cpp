@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHideEvent>
@@ -11,7 +10,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QScreen>
 #include <QShortcut>
 #include <QTableView>
 #include <QToolButton>
@@ -27,7 +25,7 @@
 #include "mdb/MusicDatabase.h"
 #include "stream/ErrorText.h"
 #include "stream/ResultCodes.h"
-#include "ui/ScreenPlacement.h"
+#include "ui/PanelPlacement.h"
 #include "ui/library/ColumnLayout.h"
 #include "ui/record/QtRecordDialogs.h"
 #include "ui/record/RecordTexts.h"
@@ -37,14 +35,6 @@ namespace {
 
 QString qt(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-QList<QRect> screenAreas() {
-    QList<QRect> areas;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        areas << screen->availableGeometry();
-    }
-    return areas;
 }
 
 constexpr QSize kDefaultSize(760, 360);
@@ -182,22 +172,8 @@ QWidget* CRecordPanel::buildProgress() {
 }
 
 void CRecordPanel::showBeside(const QRect& player) {
-    const auto placement =
-        app::WindowPlacement::parse(settings_.read(app::settings::kRecordPosition));
-    QRect frame(player.bottomLeft() + QPoint(0, 1), size());
-    if (placement && placement->right > placement->left && placement->bottom > placement->top) {
-        frame = QRect(QPoint(placement->left, placement->top),
-                      QPoint(placement->right - 1, placement->bottom - 1));
-    }
-    const QList<QRect> areas = screenAreas();
-    if (!areas.isEmpty()) {
-        frame = PullInside(frame, AreaFor(frame, areas));
-    }
-    setGeometry(frame);
-    show();
-    if (isMinimized()) {
-        showNormal();
-    }
+    ShowPanelAt(*this, settings_.read(app::settings::kRecordPosition),
+                QRect(player.bottomLeft() + QPoint(0, 1), size()));
     mediaWatch_.start();
 }
 

@@ -216,6 +216,12 @@ TEST_F(ListPanelTest, OpensOnScreenBesideThePlayerAndRestoresItsView) {
     EXPECT_TRUE(screen.contains(panel().geometry()));
     EXPECT_EQ(panel().size(), QSize(300, 200));
 
+    // Ctrl+Tab hands the keyboard to the shown panel, Ctrl+1 takes it back.
+    QTest::keyClick(&window, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &panel(); }));
+    QTest::keyClick(&window, Qt::Key_1, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }));
+
     // The view and the column layout outlive the panel.
     ASSERT_TRUE(addAndWait(panel(), {songFolder()}));
     {
