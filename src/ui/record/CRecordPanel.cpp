@@ -75,6 +75,11 @@ CRecordPanel::CRecordPanel(const app::Engine& engine, app::PlayerSettings& setti
 CRecordPanel::~CRecordPanel() {
     run_->stop();
     storeDiscEdits();
+    // The fields finish editing as they lose the focus while the base
+    // class destroys them: by then there is no panel to take the text.
+    for (QLineEdit* field : {discTitle_, discArtist_}) {
+        QObject::disconnect(field, &QLineEdit::editingFinished, nullptr, nullptr);
+    }
 }
 
 QWidget* CRecordPanel::buildButtons() {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSpinBox>
 
 #include "PanelFixture.h"
@@ -65,10 +66,13 @@ class FileInfoDialogTest : public ListPanelTest {
         return dialog;
     }
 
-    // Presses OK and waits for the write; true when the dialog closed.
+    // Presses OK and waits for the write; true when the dialog closed (it
+    // deletes itself once closed).
     bool pressOk(info::CFileInfoDialog& dialog) {
+        const QPointer<info::CFileInfoDialog> open(&dialog);
         dialog.accept();
-        return QTest::qWaitFor([&] { return !dialog.busy(); }) && !dialog.isVisible();
+        return QTest::qWaitFor([&] { return open.isNull() || !open->busy(); }) &&
+               (open.isNull() || !open->isVisible());
     }
 
     std::optional<mdb::TagInfo> readBack() {
