@@ -59,8 +59,10 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     const Config& Configuration() const { return config_; }
     size_t BlockCount() const;
 
-    static constexpr uint32_t kPieceMs = 10;
-    static constexpr size_t kPiecesAhead = 4;  // the most the device holds
+    static constexpr uint32_t kPieceMs = 15;
+    // The most the device holds: a change is heard within 45 ms, and 30 ms
+    // stay queued while the worker tops up.
+    static constexpr size_t kPiecesAhead = 3;
 
   protected:
     uint32_t OnCommand(uint32_t code, int32_t param1, int32_t param2) override;

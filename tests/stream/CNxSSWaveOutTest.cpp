@@ -20,7 +20,8 @@ namespace {
 
 constexpr uint32_t kMessage = 0x401;
 constexpr uint32_t kBlockBytes = 22050 * 4;  // half a second of 44.1 kHz stereo
-constexpr int kPiecesPerBlock = 50;          // of 10 ms
+constexpr int kPieceMs = static_cast<int>(CNxSSWaveOut::kPieceMs);
+constexpr int kPiecesPerBlock = (500 + kPieceMs - 1) / kPieceMs;  // the last one shorter
 constexpr int kAhead = static_cast<int>(CNxSSWaveOut::kPiecesAhead);
 
 // A renderer playing silence into the fake device, owned by a manager so
@@ -70,7 +71,7 @@ TEST_F(WaveOutTest, PlaysToTheEndAndReportsFinishedOnce) {
     renderer_->Start();
     EXPECT_EQ(Next(), nxss::kStarted);
     EXPECT_EQ(renderer_->BlockCount(), 5u);
-    ASSERT_TRUE(device_.waitForWrites(kAhead));  // 2 s of silence read ahead, 40 ms sent
+    ASSERT_TRUE(device_.waitForWrites(kAhead));  // 2 s of silence read ahead, a few pieces sent
     EXPECT_EQ(device_.writes, kAhead);
     EXPECT_EQ(renderer_->GetPosition(), 0);
 
