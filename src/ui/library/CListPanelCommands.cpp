@@ -66,6 +66,7 @@ std::unique_ptr<QMenu> CListPanel::itemMenu() {
     addEntry(*menu, texts::kDelete, QKeySequence(Qt::Key_Delete), [this] { deleteSelection(); });
     addEntry(*menu, texts::kAddToPlaylist, {}, [this] { addSelectionToPlaylist(); });
     addMissing(*menu, texts::kConvert);
+    addEntry(*menu, texts::kSync, {}, [this] { synchronizeLibrary(); });
     addEntry(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return),
              [this] { editProperties(); });
     return menu;
@@ -371,14 +372,10 @@ void CListPanel::addPaths(std::vector<std::string> paths, const std::string& pla
     if (!adder_) {
         adder_ = std::make_unique<FileAdder>(*db_, tags_, extensions_);
     }
-    if (adder_->running()) {
+    if (busy()) {
         return;  // one run at a time: the dialog is up and says so
     }
-    progress_ =
-        std::make_unique<QProgressDialog>(qt(texts::kAdding), qt(texts::kCancel), 0, 0, this);
-    progress_->setWindowModality(Qt::NonModal);
-    progress_->setMinimumDuration(300);
-    connect(progress_.get(), &QProgressDialog::canceled, this, [this] { adder_->cancel(); });
+    showProgress(texts::kAdding, [this] { adder_->cancel(); });
     adder_->start(
         std::move(paths),
         [this](size_t done, size_t total) {
@@ -388,6 +385,34 @@ void CListPanel::addPaths(std::vector<std::string> paths, const std::string& pla
         [this, playlist, row](const FileAdder::Result& result) {
             filesAdded(result, playlist, row);
         });
+}
+
+void CListPanel::synchronizeLibrary() {
+    if (!db_ || busy() || !dialogs_->askOkCancel(texts::kSyncQuestion)) {
+        return;
+    }
+    if (!sync_) {
+        sync_ = std::make_unique<LibrarySync>(*db_, tags_);
+    }
+    showProgress(texts::kSyncing, [this] { sync_->cancel(); });
+    sync_->start(
+        [this](size_t done, size_t total) {
+            progress_->setMaximum(int(total));
+            progress_->setValue(int(done));
+        },
+        [this](const LibrarySync::Result&) { progress_.reset(); });
+}
+
+// Adding and synchronising both change the library: one at a time.
+bool CListPanel::busy() const {
+    return (adder_ && adder_->running()) || (sync_ && sync_->running());
+}
+
+void CListPanel::showProgress(std::string_view label, std::function<void()> cancel) {
+    progress_ = std::make_unique<QProgressDialog>(qt(label), qt(texts::kCancel), 0, 0, this);
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setMinimumDuration(300);
+    connect(progress_.get(), &QProgressDialog::canceled, this, std::move(cancel));
 }
 
 void CListPanel::filesAdded(const FileAdder::Result& result, const std::string& playlist, int row) {

@@ -248,6 +248,45 @@ TEST_F(ListPanelTest, OpensOnScreenBesideThePlayerAndRestoresItsView) {
 }
 
 }  // namespace
+TEST_F(ListPanelTest, SynchronisingFollowsChangedFilesAndDropsGoneOnes) {
+    ASSERT_TRUE(started_);
+    ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<CListPanel> own = scriptedPanel(dialogs);
+    ASSERT_TRUE(addAndWait(*own, {songFolder()}));
+    ASSERT_EQ(db().library().count(), 3u);
+    mdb::MutableGroup& list = db().playlists().create("Kept");
+    for (size_t i = 0; i < 3; ++i) {
+        list.insert(i, db().library().itemAt(i));
+    }
+
+    // Another program retags one file and deletes another.
+    const std::filesystem::path changed = music_ / "a/one.mp3";
+    writeTagged(changed, "Uno", "Amy", "Primero", 40);
+    std::filesystem::last_write_time(
+        changed, std::filesystem::last_write_time(changed) + std::chrono::seconds(10));
+    std::filesystem::remove(music_ / "a/b/two.mp3");
+
+    // Cancel leaves the records alone.
+    dialogs->answers = {false, true};
+    own->synchronizeLibrary();
+    EXPECT_EQ(own->sync(), nullptr);
+    EXPECT_EQ(db().library().count(), 3u);
+
+    own->synchronizeLibrary();
+    ASSERT_NE(own->sync(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !own->sync()->running(); }, 10000));
+    EXPECT_EQ(dialogs->told, (std::vector<std::string>(2, std::string(texts::kSyncQuestion))));
+    EXPECT_EQ(own->progress(), nullptr);
+    ASSERT_EQ(db().library().count(), 2u);
+    const auto found = db().library().itemsWithPath(changed.string());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found.front()->getInfo().title, "Uno");
+    EXPECT_EQ(found.front()->getInfo().album, "Primero");
+    EXPECT_TRUE(db().library().itemsWithPath((music_ / "a/b/two.mp3").string()).empty());
+    // The gone file's item left the playlist with the library.
+    EXPECT_EQ(list.count(), 2u);
+}
+
 }  // namespace ui::library
 
 int main(int argc, char** argv) {
