@@ -87,6 +87,11 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     void importPlaylist();
     void exportPlaylist();
     void moveSelection(int step);
+    // The selected items of the side shown onto the clipboard, as drag
+    // gives them; pasting inserts them into the playlist shown before its
+    // current item, or files from a file manager into the library.
+    void copySelection();
+    void paste();
     void playRow(int row);
     // The file information dialog for the current item of the side shown.
     void editProperties();

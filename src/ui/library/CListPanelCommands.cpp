@@ -1,5 +1,7 @@
 // The list/edit panel's commands: menus, adding, deleting, playlists.
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QListView>
 #include <QMenu>
 #include <QProgressDialog>
@@ -15,6 +17,7 @@
 #include "mdb/Exceptions.h"
 #include "mdb/MutableGroup.h"
 #include "ui/library/CListPanel.h"
+#include "ui/library/LibraryMime.h"
 #include "ui/library/LibraryTexts.h"
 #include "ui/library/PlaylistNames.h"
 
@@ -104,6 +107,40 @@ std::unique_ptr<QMenu> CListPanel::editMenu() {
         }
     }
     return menu;
+}
+
+void CListPanel::copySelection() {
+    if (!db_) {
+        return;
+    }
+    QTableView& table = activeItems();
+    const std::unique_ptr<QMimeData> dragged(
+        table.model()->mimeData(table.selectionModel()->selectedRows()));
+    if (!dragged) {
+        return;
+    }
+    // Items by path and as files only: a playlist's entry numbers would
+    // name other items once the playlist changes before the paste.
+    auto copied = std::make_unique<QMimeData>();
+    for (const char* type : {mime::kItemList, mime::kUriList}) {
+        const QString format = QString::fromLatin1(type);
+        copied->setData(format, dragged->data(format));
+    }
+    QGuiApplication::clipboard()->setMimeData(copied.release());  // the clipboard owns it
+}
+
+void CListPanel::paste() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!db_ || data == nullptr) {
+        return;
+    }
+    if (showsPlaylists()) {
+        const QModelIndex current = playlistItems_->currentIndex();
+        playlistModel_->dropMimeData(data, Qt::CopyAction, current.isValid() ? current.row() : -1,
+                                     0, {});
+    } else if (!mime::hasDatabaseFormat(*data)) {
+        addPaths(mime::localPaths(*data));  // the library's own items are in it already
+    }
 }
 
 void CListPanel::playRow(int row) {

@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include "PanelFixture.h"
 
 namespace ui::library {
@@ -285,6 +286,64 @@ TEST_F(ListPanelTest, SynchronisingFollowsChangedFilesAndDropsGoneOnes) {
     EXPECT_TRUE(db().library().itemsWithPath((music_ / "a/b/two.mp3").string()).empty());
     // The gone file's item left the playlist with the library.
     EXPECT_EQ(list.count(), 2u);
+}
+
+TEST_F(ListPanelTest, CopyAndPasteCarryItemsIntoPlaylistsAndFilesIntoTheLibrary) {
+    ASSERT_TRUE(started_);
+    ASSERT_TRUE(addAndWait(panel(), {songFolder()}));
+    panel().show();
+    panel().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel()));
+    panel().showPlaylistSide(false);
+    panel().setShowMode(0);
+    QTableView& library = panel().libraryItems();
+    const QAbstractItemModel& rows = *library.model();
+    library.selectionModel()->select(rows.index(0, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    library.selectionModel()->select(rows.index(2, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    library.setFocus();
+    QTest::keyClick(&library, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_TRUE(copied->hasFormat(QString::fromLatin1(mime::kItemList)));
+    ASSERT_EQ(copied->urls().size(), 2);
+    EXPECT_TRUE(std::filesystem::exists(copied->urls().front().toLocalFile().toStdString()));
+
+    // Into a playlist: the copied items, in order, before the current one.
+    mdb::MutableGroup& pasted = db().playlists().create("Pasted");
+    panel().selectPlaylist("Pasted");
+    QTableView& entries = panel().playlistItems();
+    entries.setFocus();
+    QTest::keyClick(&entries, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(pasted.count(), 2u);
+    EXPECT_EQ(pasted.itemAt(0), db().library().itemAt(0));
+    EXPECT_EQ(pasted.itemAt(1), db().library().itemAt(2));
+    // An entry copied, the playlist reordered, then pasted: the item goes,
+    // not whatever now holds its place.
+    entries.selectionModel()->setCurrentIndex(
+        entries.model()->index(1, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(&entries, Qt::Key_C, Qt::ControlModifier);
+    pasted.move({1}, 0);
+    entries.selectionModel()->setCurrentIndex(
+        entries.model()->index(1, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(&entries, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(pasted.count(), 3u);
+    EXPECT_EQ(pasted.itemAt(1), db().library().itemAt(2));
+
+    // Files from a file manager go into the library.
+    writeTagged(music_ / "four.mp3", "Four", "Cy", "Third");
+    auto files = std::make_unique<QMimeData>();
+    files->setUrls({QUrl::fromLocalFile(QString::fromStdString((music_ / "four.mp3").string()))});
+    QGuiApplication::clipboard()->setMimeData(files.release());
+    panel().showPlaylistSide(false);
+    library.setFocus();
+    QTest::keyClick(&library, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel().adder()->running(); }, 10000));
+    EXPECT_EQ(db().library().count(), 4u);
+    EXPECT_EQ(pasted.count(), 3u);
 }
 
 }  // namespace ui::library
