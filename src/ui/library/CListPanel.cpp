@@ -205,6 +205,8 @@ void CListPanel::addShortcuts() {
     key(QKeySequence(Qt::ALT | Qt::Key_Down), [this] { moveSelection(1); });
     key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { addFiles(); });
     key(QKeySequence(Qt::Key_Delete), [this] { deleteSelection(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copySelection(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_V), [this] { paste(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { searchLibrary(); });
     key(QKeySequence(Qt::ALT | Qt::Key_Return), [this] { editProperties(); });
 }

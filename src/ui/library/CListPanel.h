@@ -13,6 +13,7 @@
 #include "ui/library/FileAdder.h"
 #include "ui/library/GroupListModel.h"
 #include "ui/library/ItemListModel.h"
+#include "ui/library/LibrarySync.h"
 #include "ui/library/PanelDialogs.h"
 
 class QListView;
@@ -67,6 +68,10 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     // name the added items go there at `row` (-1: the end).
     void addPaths(std::vector<std::string> paths, const std::string& playlist = {}, int row = -1);
     const FileAdder* adder() const { return adder_.get(); }
+    // Asks, then brings the library's records in step with the files on
+    // the worker.
+    void synchronizeLibrary();
+    const LibrarySync* sync() const { return sync_.get(); }
     QProgressDialog* progress() const { return progress_.get(); }
 
     // The commands of the buttons, keys and menus.
@@ -82,6 +87,11 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     void importPlaylist();
     void exportPlaylist();
     void moveSelection(int step);
+    // The selected items of the side shown onto the clipboard, as drag
+    // gives them; pasting inserts them into the playlist shown before its
+    // current item, or files from a file manager into the library.
+    void copySelection();
+    void paste();
     void playRow(int row);
     // The file information dialog for the current item of the side shown.
     void editProperties();
@@ -130,6 +140,8 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     mdb::MutableGroup* selectedPlaylist() const;
     void deleteItems(QTableView& table);
     void addItemsTo(const std::vector<mdb::MusicItem*>& items, const std::string& name, int row);
+    bool busy() const;
+    void showProgress(std::string_view label, std::function<void()> cancel);
     void filesAdded(const FileAdder::Result& result, const std::string& playlist, int row);
     void selectRow(QListView& view, int row);
     std::vector<mdb::MusicItem*> itemsOf(const QTableView& table) const;
@@ -159,7 +171,8 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     std::unique_ptr<QProgressDialog> progress_;
     QPointer<ui::info::CFileInfoDialog> infoDialog_;
     QPointer<CSearchDialog> searchDialog_;
-    std::unique_ptr<FileAdder> adder_;  // after the models it fills: goes first
+    std::unique_ptr<LibrarySync> sync_;  // after the models it fills: goes first
+    std::unique_ptr<FileAdder> adder_;   // likewise
 };
 
 }  // namespace ui::library

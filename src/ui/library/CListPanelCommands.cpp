@@ -1,5 +1,7 @@
 // The list/edit panel's commands: menus, adding, deleting, playlists.
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QListView>
 #include <QMenu>
 #include <QProgressDialog>
@@ -15,6 +17,7 @@
 #include "mdb/Exceptions.h"
 #include "mdb/MutableGroup.h"
 #include "ui/library/CListPanel.h"
+#include "ui/library/LibraryMime.h"
 #include "ui/library/LibraryTexts.h"
 #include "ui/library/PlaylistNames.h"
 
@@ -66,6 +69,7 @@ std::unique_ptr<QMenu> CListPanel::itemMenu() {
     addEntry(*menu, texts::kDelete, QKeySequence(Qt::Key_Delete), [this] { deleteSelection(); });
     addEntry(*menu, texts::kAddToPlaylist, {}, [this] { addSelectionToPlaylist(); });
     addMissing(*menu, texts::kConvert);
+    addEntry(*menu, texts::kSync, {}, [this] { synchronizeLibrary(); });
     addEntry(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return),
              [this] { editProperties(); });
     return menu;
@@ -103,6 +107,40 @@ std::unique_ptr<QMenu> CListPanel::editMenu() {
         }
     }
     return menu;
+}
+
+void CListPanel::copySelection() {
+    if (!db_) {
+        return;
+    }
+    QTableView& table = activeItems();
+    const std::unique_ptr<QMimeData> dragged(
+        table.model()->mimeData(table.selectionModel()->selectedRows()));
+    if (!dragged) {
+        return;
+    }
+    // Items by path and as files only: a playlist's entry numbers would
+    // name other items once the playlist changes before the paste.
+    auto copied = std::make_unique<QMimeData>();
+    for (const char* type : {mime::kItemList, mime::kUriList}) {
+        const QString format = QString::fromLatin1(type);
+        copied->setData(format, dragged->data(format));
+    }
+    QGuiApplication::clipboard()->setMimeData(copied.release());  // the clipboard owns it
+}
+
+void CListPanel::paste() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!db_ || data == nullptr) {
+        return;
+    }
+    if (showsPlaylists()) {
+        const QModelIndex current = playlistItems_->currentIndex();
+        playlistModel_->dropMimeData(data, Qt::CopyAction, current.isValid() ? current.row() : -1,
+                                     0, {});
+    } else if (!mime::hasDatabaseFormat(*data)) {
+        addPaths(mime::localPaths(*data));  // the library's own items are in it already
+    }
 }
 
 void CListPanel::playRow(int row) {
@@ -371,14 +409,10 @@ void CListPanel::addPaths(std::vector<std::string> paths, const std::string& pla
     if (!adder_) {
         adder_ = std::make_unique<FileAdder>(*db_, tags_, extensions_);
     }
-    if (adder_->running()) {
+    if (busy()) {
         return;  // one run at a time: the dialog is up and says so
     }
-    progress_ =
-        std::make_unique<QProgressDialog>(qt(texts::kAdding), qt(texts::kCancel), 0, 0, this);
-    progress_->setWindowModality(Qt::NonModal);
-    progress_->setMinimumDuration(300);
-    connect(progress_.get(), &QProgressDialog::canceled, this, [this] { adder_->cancel(); });
+    showProgress(texts::kAdding, [this] { adder_->cancel(); });
     adder_->start(
         std::move(paths),
         [this](size_t done, size_t total) {
@@ -388,6 +422,34 @@ void CListPanel::addPaths(std::vector<std::string> paths, const std::string& pla
         [this, playlist, row](const FileAdder::Result& result) {
             filesAdded(result, playlist, row);
         });
+}
+
+void CListPanel::synchronizeLibrary() {
+    if (!db_ || busy() || !dialogs_->askOkCancel(texts::kSyncQuestion)) {
+        return;
+    }
+    if (!sync_) {
+        sync_ = std::make_unique<LibrarySync>(*db_, tags_);
+    }
+    showProgress(texts::kSyncing, [this] { sync_->cancel(); });
+    sync_->start(
+        [this](size_t done, size_t total) {
+            progress_->setMaximum(int(total));
+            progress_->setValue(int(done));
+        },
+        [this](const LibrarySync::Result&) { progress_.reset(); });
+}
+
+// Adding and synchronising both change the library: one at a time.
+bool CListPanel::busy() const {
+    return (adder_ && adder_->running()) || (sync_ && sync_->running());
+}
+
+void CListPanel::showProgress(std::string_view label, std::function<void()> cancel) {
+    progress_ = std::make_unique<QProgressDialog>(qt(label), qt(texts::kCancel), 0, 0, this);
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setMinimumDuration(300);
+    connect(progress_.get(), &QProgressDialog::canceled, this, std::move(cancel));
 }
 
 void CListPanel::filesAdded(const FileAdder::Result& result, const std::string& playlist, int row) {

@@ -17,12 +17,14 @@ inline constexpr std::string_view kExportFailed = "プレイリストのエク�
 // Removing library records or playlists cannot be undone: asked first.
 inline constexpr std::string_view kDeleteItemsQuestion =
     "選択したミュージックファイルをライブラリから削除しますか？";
+inline constexpr std::string_view kSyncQuestion = "ミュージックファイル情報の同期を行いますか？";
 inline constexpr std::string_view kDeletePlaylistsQuestion = "選択したプレイリストを削除しますか？";
 
 inline constexpr std::string_view kPanelTitle = "List/Edit";
 inline constexpr std::string_view kLibraryTab = "ライブラリ";
 inline constexpr std::string_view kPlaylistTab = "プレイリスト";
 inline constexpr std::string_view kAdding = "ミュージックファイルを登録しています...";
+inline constexpr std::string_view kSyncing = "ミュージックファイル情報を同期しています...";
 inline constexpr std::string_view kCancel = "キャンセル";
 inline constexpr std::string_view kImportTitle = "インポート";
 inline constexpr std::string_view kExportTitle = "エクスポート";
@@ -56,6 +58,7 @@ inline constexpr std::string_view kNewPlaylist = "プレイリストの新規作
 inline constexpr std::string_view kRename = "名前の変更(&R)";
 inline constexpr std::string_view kImport = "インポート(&I)...";
 inline constexpr std::string_view kExport = "エクスポート(&E)...";
+inline constexpr std::string_view kSync = "ミュージックファイル情報の同期(&Y)";
 inline constexpr std::string_view kSearch = "ライブラリ検索(&S)...";
 
 // The library search dialog.

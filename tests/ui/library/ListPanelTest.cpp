@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include "PanelFixture.h"
 
 namespace ui::library {
@@ -248,6 +249,103 @@ TEST_F(ListPanelTest, OpensOnScreenBesideThePlayerAndRestoresItsView) {
 }
 
 }  // namespace
+TEST_F(ListPanelTest, SynchronisingFollowsChangedFilesAndDropsGoneOnes) {
+    ASSERT_TRUE(started_);
+    ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<CListPanel> own = scriptedPanel(dialogs);
+    ASSERT_TRUE(addAndWait(*own, {songFolder()}));
+    ASSERT_EQ(db().library().count(), 3u);
+    mdb::MutableGroup& list = db().playlists().create("Kept");
+    for (size_t i = 0; i < 3; ++i) {
+        list.insert(i, db().library().itemAt(i));
+    }
+
+    // Another program retags one file and deletes another.
+    const std::filesystem::path changed = music_ / "a/one.mp3";
+    writeTagged(changed, "Uno", "Amy", "Primero", 40);
+    std::filesystem::last_write_time(
+        changed, std::filesystem::last_write_time(changed) + std::chrono::seconds(10));
+    std::filesystem::remove(music_ / "a/b/two.mp3");
+
+    // Cancel leaves the records alone.
+    dialogs->answers = {false, true};
+    own->synchronizeLibrary();
+    EXPECT_EQ(own->sync(), nullptr);
+    EXPECT_EQ(db().library().count(), 3u);
+
+    own->synchronizeLibrary();
+    ASSERT_NE(own->sync(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !own->sync()->running(); }, 10000));
+    EXPECT_EQ(dialogs->told, (std::vector<std::string>(2, std::string(texts::kSyncQuestion))));
+    EXPECT_EQ(own->progress(), nullptr);
+    ASSERT_EQ(db().library().count(), 2u);
+    const auto found = db().library().itemsWithPath(changed.string());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found.front()->getInfo().title, "Uno");
+    EXPECT_EQ(found.front()->getInfo().album, "Primero");
+    EXPECT_TRUE(db().library().itemsWithPath((music_ / "a/b/two.mp3").string()).empty());
+    // The gone file's item left the playlist with the library.
+    EXPECT_EQ(list.count(), 2u);
+}
+
+TEST_F(ListPanelTest, CopyAndPasteCarryItemsIntoPlaylistsAndFilesIntoTheLibrary) {
+    ASSERT_TRUE(started_);
+    ASSERT_TRUE(addAndWait(panel(), {songFolder()}));
+    panel().show();
+    panel().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel()));
+    panel().showPlaylistSide(false);
+    panel().setShowMode(0);
+    QTableView& library = panel().libraryItems();
+    const QAbstractItemModel& rows = *library.model();
+    library.selectionModel()->select(rows.index(0, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    library.selectionModel()->select(rows.index(2, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    library.setFocus();
+    QTest::keyClick(&library, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_TRUE(copied->hasFormat(QString::fromLatin1(mime::kItemList)));
+    ASSERT_EQ(copied->urls().size(), 2);
+    EXPECT_TRUE(std::filesystem::exists(copied->urls().front().toLocalFile().toStdString()));
+
+    // Into a playlist: the copied items, in order, before the current one.
+    mdb::MutableGroup& pasted = db().playlists().create("Pasted");
+    panel().selectPlaylist("Pasted");
+    QTableView& entries = panel().playlistItems();
+    entries.setFocus();
+    QTest::keyClick(&entries, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(pasted.count(), 2u);
+    EXPECT_EQ(pasted.itemAt(0), db().library().itemAt(0));
+    EXPECT_EQ(pasted.itemAt(1), db().library().itemAt(2));
+    // An entry copied, the playlist reordered, then pasted: the item goes,
+    // not whatever now holds its place.
+    entries.selectionModel()->setCurrentIndex(
+        entries.model()->index(1, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(&entries, Qt::Key_C, Qt::ControlModifier);
+    pasted.move({1}, 0);
+    entries.selectionModel()->setCurrentIndex(
+        entries.model()->index(1, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(&entries, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(pasted.count(), 3u);
+    EXPECT_EQ(pasted.itemAt(1), db().library().itemAt(2));
+
+    // Files from a file manager go into the library.
+    writeTagged(music_ / "four.mp3", "Four", "Cy", "Third");
+    auto files = std::make_unique<QMimeData>();
+    files->setUrls({QUrl::fromLocalFile(QString::fromStdString((music_ / "four.mp3").string()))});
+    QGuiApplication::clipboard()->setMimeData(files.release());
+    panel().showPlaylistSide(false);
+    library.setFocus();
+    QTest::keyClick(&library, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel().adder()->running(); }, 10000));
+    EXPECT_EQ(db().library().count(), 4u);
+    EXPECT_EQ(pasted.count(), 3u);
+}
+
 }  // namespace ui::library
 
 int main(int argc, char** argv) {
