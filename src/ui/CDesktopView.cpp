@@ -77,6 +77,41 @@ void CDesktopView::createMainWindow(std::string_view title) {
     window_->setWindowTitle(qt(title));
     window_->setCloseGuard(closeGuard_);
     window_->setDropHandler(dropped_);
+    window_->setListPanelToggle([this] { toggleListPanel(); });
+    window_->setRecordPanelToggle([this] { toggleRecordPanel(); });
+    window_->setPanelFocus([this] { focusVisiblePanel(); });
+    window_->setRecordStarter([this] { startRecording(); });
+    // The panel reads the format and the drive from the settings the
+    // dialog has written.
+    window_->setRecordingHandOver({[this](NxRef<CNxSSWriterSettings>) {
+                                       makePanels();
+                                       recordPanel_->RenameEntries();
+                                   },
+                                   [this] {
+                                       makePanels();
+                                       recordPanel_->discChanged();
+                                   }});
+    window_->setSkinSelector([](std::string_view name) {
+        app::SettingsStore settings;
+        return SelectSkin(settings, app::dataFolder(), name);
+    });
+}
+
+// The panels and the equalizer follow once the player is on the screen, so
+// they do not hold up the first window; a panel asked for sooner is made
+// then.
+void CDesktopView::showMainWindow() {
+    window_->show();
+    QTimer::singleShot(0, window_.get(), [this] {
+        makePanels();
+        window_->restoreEqualizer();
+    });
+}
+
+void CDesktopView::makePanels() {
+    if (listPanel_) {
+        return;
+    }
     const std::vector<std::string> extensions(app::Engine::kMusicExtensions.begin(),
                                               app::Engine::kMusicExtensions.end());
     listPanel_ = std::make_unique<library::CListPanel>(
@@ -86,26 +121,6 @@ void CDesktopView::createMainWindow(std::string_view title) {
         engine_, settings_, window_->player(), [this] { return library_ ? library_() : nullptr; });
     recordPanel_->setOptionsOpener([this] { window_->openOptions(); });
     window_->player().SetPanels(listPanel_.get(), recordPanel_.get());
-    window_->setListPanelToggle([this] { toggleListPanel(); });
-    window_->setRecordPanelToggle([this] { toggleRecordPanel(); });
-    window_->setPanelFocus([this] { focusVisiblePanel(); });
-    window_->setRecordStarter([this] { startRecording(); });
-    // The panel reads the format and the drive from the settings the
-    // dialog has written.
-    window_->setRecordingHandOver(
-        {[this](NxRef<CNxSSWriterSettings>) { recordPanel_->RenameEntries(); },
-         [this] { recordPanel_->discChanged(); }});
-    window_->setSkinSelector([](std::string_view name) {
-        app::SettingsStore settings;
-        return SelectSkin(settings, app::dataFolder(), name);
-    });
-}
-
-// The equalizer follows once the player is on the screen, so it does not
-// hold up the first window.
-void CDesktopView::showMainWindow() {
-    window_->show();
-    QTimer::singleShot(0, window_.get(), [window = window_.get()] { window->restoreEqualizer(); });
 }
 
 void CDesktopView::bringToFront() {
@@ -115,9 +130,7 @@ void CDesktopView::bringToFront() {
 
 // Showing the panel makes the player follow it ("ControlActive" 0).
 void CDesktopView::showListPanel() {
-    if (!listPanel_) {
-        return;
-    }
+    makePanels();
     listPanel_->showBeside(window_->frameGeometry());
     settings_.write(app::settings::kControlActive, 0);
     window_->player().FollowListPanel(false);
@@ -133,9 +146,7 @@ void CDesktopView::toggleListPanel() {
 
 // Showing the panel makes the player follow it ("ControlActive" 1).
 void CDesktopView::showRecordPanel() {
-    if (!recordPanel_) {
-        return;
-    }
+    makePanels();
     recordPanel_->showBeside(window_->frameGeometry());
     settings_.write(app::settings::kControlActive, 1);
     window_->player().FollowRecordingPanel(false);
@@ -162,9 +173,7 @@ void CDesktopView::focusVisiblePanel() {
 }
 
 void CDesktopView::startRecording() {
-    if (!recordPanel_) {
-        return;
-    }
+    makePanels();
     if (!recordPanel_->isVisible()) {
         recordPanel_->showBeside(window_->frameGeometry());
     }
@@ -182,17 +191,17 @@ bool CDesktopView::isListPanelVisible() const {
 void CDesktopView::restoreListView(int showMode, const std::string& libraryName,
                                    const std::string& playlistName) {
     mdb::MusicDatabase* db = library_ ? library_() : nullptr;
-    if (!listPanel_ || db == nullptr) {
+    if (db == nullptr) {
         return;
     }
+    makePanels();
     listPanel_->attach(*db);
     listPanel_->restoreView(showMode, libraryName, playlistName);
 }
 
 void CDesktopView::selectPlaylist(const std::string& name) {
-    if (listPanel_) {
-        listPanel_->selectPlaylist(name);
-    }
+    makePanels();
+    listPanel_->selectPlaylist(name);
 }
 
 bool CDesktopView::isRecording() const {

@@ -41,6 +41,8 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     void toggleRecordPanel();
     // Ctrl+Tab on the main window: the keyboard goes to a shown panel.
     void focusVisiblePanel();
+    // Builds the two panels once; until then the player follows neither.
+    void makePanels();
     // The main window's Record button: shows the recording panel, makes the
     // player follow it unless the list/edit panel is in use, and records.
     void startRecording();
