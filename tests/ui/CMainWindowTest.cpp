@@ -22,6 +22,7 @@
 #include "app/WindowPlacement.h"
 #include "mdb/MutableGroup.h"
 #include "stream/CNxSSComponent.h"
+#include "support/DesktopProgram.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 #include "ui/CDesktopView.h"
@@ -62,23 +63,13 @@ void writeSilentWave(const std::filesystem::path& path, uint32_t seconds) {
 // that holds the built Navy skin, without the single-instance claim.
 class CMainWindowTest : public ::testing::Test {
   protected:
-    CMainWindowTest() {
-        std::filesystem::create_directories(program_ / "Skin");
-        std::filesystem::copy(MELODUX_BUILD_DATA_DIR "/Skin/Navy", program_ / "Skin/Navy",
-                              std::filesystem::copy_options::recursive);
-        std::filesystem::copy(MELODUX_BUILD_DATA_DIR "/genre.dat", program_ / "genre.dat");
-    }
+    CMainWindowTest() { testsupport::copyProgramData(program_.path()); }
 
     bool start(const std::vector<std::string>& arguments) {
-        app::CPlayerApp::Services services{
-            view_,
-            view_,
-            timers_,
-            work_,
-            std::make_shared<app::StreamTagAccess>(engine_.catalog()),
-            [](const std::vector<std::string>&) { return true; },
-            [] { QApplication::quit(); }};
-        app_ = std::make_unique<app::CPlayerApp>(std::move(services), store_, program_.path());
+        app_ = std::make_unique<app::CPlayerApp>(
+            testsupport::desktopServices(view_, timers_, work_, engine_,
+                                         [] { QApplication::quit(); }),
+            store_, program_.path());
         view_.setLibrary([this] { return app_->library() ? &app_->library()->db() : nullptr; });
         // Start-up ends once the library has loaded on the pool.
         return app_->start(arguments) && waitFor([&] { return app_->library() != nullptr; });

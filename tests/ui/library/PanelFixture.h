@@ -27,6 +27,7 @@
 #include "app/WindowPlacement.h"
 #include "mdb/MusicItem.h"
 #include "mdb/MutableGroup.h"
+#include "support/DesktopProgram.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 #include "ui/CDesktopView.h"
@@ -93,19 +94,9 @@ class ScriptedDialogs : public PanelDialogs {
 class ListPanelTest : public ::testing::Test {
   protected:
     ListPanelTest() {
-        std::filesystem::create_directories(program_ / "Skin");
-        std::filesystem::copy(MELODUX_BUILD_DATA_DIR "/Skin/Navy", program_ / "Skin/Navy",
-                              std::filesystem::copy_options::recursive);
-        std::filesystem::copy(MELODUX_BUILD_DATA_DIR "/genre.dat", program_ / "genre.dat");
-        app::CPlayerApp::Services services{
-            view_,
-            view_,
-            timers_,
-            work_,
-            std::make_shared<app::StreamTagAccess>(engine_.catalog()),
-            [](const std::vector<std::string>&) { return true; },
-            [] {}};
-        app_ = std::make_unique<app::CPlayerApp>(std::move(services), store_, program_.path());
+        testsupport::copyProgramData(program_.path());
+        app_ = std::make_unique<app::CPlayerApp>(
+            testsupport::desktopServices(view_, timers_, work_, engine_), store_, program_.path());
         view_.setLibrary([this] { return app_->library() ? &app_->library()->db() : nullptr; });
         started_ = app_->start({}) && QTest::qWaitFor([&] { return app_->library(); }, 5000);
     }

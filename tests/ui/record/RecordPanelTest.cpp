@@ -20,6 +20,7 @@
 #include "cdinfo/LocalCdDb.h"
 #include "mdb/MusicItem.h"
 #include "platform/cd/CdImage.h"
+#include "support/DesktopProgram.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
 #include "ui/CDesktopView.h"
@@ -86,19 +87,9 @@ class ScriptedDialogs : public RecordDialogs {
 class RecordPanelTest : public ::testing::Test {
   protected:
     RecordPanelTest() {
-        fs::create_directories(program_ / "Skin");
-        fs::copy(MELODUX_BUILD_DATA_DIR "/Skin/Navy", program_ / "Skin/Navy",
-                 fs::copy_options::recursive);
-        fs::copy(MELODUX_BUILD_DATA_DIR "/genre.dat", program_ / "genre.dat");
-        app::CPlayerApp::Services services{
-            view_,
-            view_,
-            timers_,
-            work_,
-            std::make_shared<app::StreamTagAccess>(engine_.catalog()),
-            [](const std::vector<std::string>&) { return true; },
-            [] {}};
-        app_ = std::make_unique<app::CPlayerApp>(std::move(services), store_, program_.path());
+        testsupport::copyProgramData(program_.path());
+        app_ = std::make_unique<app::CPlayerApp>(
+            testsupport::desktopServices(view_, timers_, work_, engine_), store_, program_.path());
         view_.setLibrary([this] { return app_->library() ? &app_->library()->db() : nullptr; });
         started_ = app_->start({}) && QTest::qWaitFor([&] { return app_->library(); }, 5000);
         settings_.setDword("Settings", "CurrentWriter", 15);
