@@ -16,6 +16,7 @@
 #include "mdb/MutableGroup.h"
 #include "ui/SkinFolder.h"
 #include "ui/equalizer/CEqualizerWindow.h"
+#include "ui/library/LibraryTexts.h"
 
 namespace ui {
 namespace {
@@ -124,6 +125,11 @@ void CDesktopView::makePanels() {
     recordPanel_->setOptionsOpener([this] { window_->openOptions(); });
     window_->player().SetPanels(listPanel_.get(), recordPanel_.get());
     listPanel_->setConversionTarget([this](const std::vector<std::string>& paths) {
+        // The list cannot change while it is being recorded.
+        if (isRecording()) {
+            showMessage(library::texts::kBusyRecording);
+            return;
+        }
         if (!recordPanel_->isVisible()) {
             recordPanel_->showBeside(window_->frameGeometry());
         }

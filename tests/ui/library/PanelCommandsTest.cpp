@@ -178,9 +178,10 @@ TEST_F(ListPanelTest, CdrHandOffGivesThePlaylistToTheProgramWithTheWindowsHidden
     int stops = 0;
     made->setCdrHooks({[&] { return writer; }, [] { return false; }, [&] { ++stops; },
                        [&] {
-                           return std::vector<QWidget*>{made.get(), nullptr};
+                           return std::vector<QWidget*>{made.get(), view_.window(), nullptr};
                        }});
     made->show();
+    ASSERT_TRUE(view_.window()->isVisible());
     made->selectPlaylist("Burn");
 
     made->writeCdr();
@@ -194,6 +195,7 @@ TEST_F(ListPanelTest, CdrHandOffGivesThePlaylistToTheProgramWithTheWindowsHidden
               1);
     EXPECT_EQ(stops, 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !made->isVisible(); }, 5000));
+    EXPECT_FALSE(view_.window()->isVisible());
     const fs::path handed = slurp(work / "arg");
     EXPECT_EQ(handed.parent_path(), work / "tmp");
     EXPECT_TRUE(fs::exists(handed));
@@ -204,6 +206,7 @@ TEST_F(ListPanelTest, CdrHandOffGivesThePlaylistToTheProgramWithTheWindowsHidden
     std::ofstream(work / "release") << "";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !made->cdrHandOff()->running(); }, 10000));
     EXPECT_TRUE(made->isVisible());
+    EXPECT_TRUE(view_.window()->isVisible());
     EXPECT_FALSE(fs::exists(handed));
 
     // A program that cannot start: said, nothing left behind, windows shown.
