@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 #include <QClipboard>
 #include <QMenu>
-#include <cstdlib>
+#include <QScopeGuard>
 
 #include "PanelFixture.h"
 #include "ui/record/CRecordPanel.h"
@@ -28,48 +28,18 @@ bool enabled(const std::unique_ptr<QMenu>& menu, std::string_view text) {
     return action != nullptr && action->isEnabled();
 }
 
-void selectAll(QTableView& table) {
-    table.selectAll();
-}
-
 std::string slurp(const fs::path& file) {
     std::ifstream in(file);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The recording panel's messages, told only.
-class TellingRecordDialogs : public record::RecordDialogs {
-  public:
-    std::vector<std::string>& told;
-    explicit TellingRecordDialogs(std::vector<std::string>& into) : told(into) {}
+// The recording panel's messages, kept; it asks nothing here.
+struct TellingRecordDialogs : record::RecordDialogs {
+    std::vector<std::string> told;
     void tell(std::string_view text) override { told.emplace_back(text); }
-    bool askYesNo(std::string_view text) override {
-        told.emplace_back(text);
-        return false;
-    }
+    bool askYesNo(std::string_view) override { return false; }
     app::RecordingRun::Question askRecordedAgain(const std::string&) override { return {}; }
     std::optional<FileChoice> chooseFiles(const std::string&, int) override { return {}; }
-};
-
-// TMPDIR pointed at a folder of the test's while it lives.
-class TempFolderOverride {
-  public:
-    explicit TempFolderOverride(const fs::path& folder) {
-        if (const char* old = std::getenv("TMPDIR")) {
-            old_ = old;
-        }
-        ::setenv("TMPDIR", folder.c_str(), 1);
-    }
-    ~TempFolderOverride() {
-        if (old_) {
-            ::setenv("TMPDIR", old_->c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
-        }
-    }
-
-  private:
-    std::optional<std::string> old_;
 };
 
 }  // namespace
@@ -84,7 +54,7 @@ TEST_F(ListPanelTest, MenusOfferCopyPasteAndConversionOnlyWhenTheyCanAct) {
     EXPECT_FALSE(enabled(made->itemMenu(), texts::kPaste));
     EXPECT_FALSE(enabled(made->itemMenu(), texts::kConvert));
 
-    selectAll(made->libraryItems());
+    made->libraryItems().selectAll();
     EXPECT_TRUE(enabled(made->itemMenu(), texts::kCopy));
     EXPECT_TRUE(enabled(made->editMenu(), texts::kCopy));
     EXPECT_FALSE(enabled(made->itemMenu(), texts::kConvert));  // nowhere to send them
@@ -111,7 +81,7 @@ TEST_F(ListPanelTest, ConversionFillsTheRecordingListAndRefusesWmaSources) {
     // The desktop's panels: the files go to the recording panel, shown.
     panel().showPlaylistSide(false);
     panel().setShowMode(0);
-    selectAll(panel().libraryItems());
+    panel().libraryItems().selectAll();
     panel().convertSelection();
     ASSERT_NE(view_.recordPanel(), nullptr);
     EXPECT_TRUE(view_.recordPanel()->isVisible());
@@ -125,15 +95,15 @@ TEST_F(ListPanelTest, ConversionFillsTheRecordingListAndRefusesWmaSources) {
         auto guard = db().lock();
         ASSERT_NE(db().library().add(wma, false), mdb::kNoIndex);
     }
-    std::vector<std::string> told;
+    auto telling = std::make_unique<TellingRecordDialogs>();
+    const std::vector<std::string>& told = telling->told;
     record::CRecordPanel recorder(
-        engine_, playerSettings_, player(), [this] { return &db(); },
-        std::make_unique<TellingRecordDialogs>(told));
+        engine_, playerSettings_, player(), [this] { return &db(); }, std::move(telling));
     ScriptedDialogs* dialogs = nullptr;
     auto made = scriptedPanel(dialogs);
     made->setConversionTarget(
         [&](const std::vector<std::string>& paths) { recorder.AddFilesForConversion(paths); });
-    selectAll(made->libraryItems());
+    made->libraryItems().selectAll();
     made->convertSelection();
     EXPECT_EQ(recorder.model().entries().size(), 3u);
     EXPECT_EQ(told, std::vector<std::string>{wma.path + "\r\n" +
@@ -146,8 +116,11 @@ TEST_F(ListPanelTest, CdrHandOffGivesThePlaylistToTheProgramWithTheWindowsHidden
     auto made = scriptedPanel(dialogs);
     ASSERT_TRUE(addAndWait(*made, {songFolder()}));
     testsupport::TempDir work;
-    const TempFolderOverride temporaries(work / "tmp");
     fs::create_directory(work / "tmp");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QByteArray::fromStdString((work / "tmp").string()));
+    const auto restore =
+        qScopeGuard([&] { tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp); });
     // The program: keeps its argument and the playlist, runs until released.
     const fs::path script = work / "burn";
     std::ofstream(script) << "#!/bin/sh\n"
