@@ -162,6 +162,7 @@ QWidget* CListPanel::buildPlaylistSide() {
     };
     addButton(QStringLiteral("▲"), texts::kUpTip, [this] { moveSelection(-1); });
     addButton(QStringLiteral("▼"), texts::kDownTip, [this] { moveSelection(1); });
+    addButton(QStringLiteral("CD-R"), texts::kCdrTip, [this] { writeCdr(); });
     buttons->addStretch();
     QToolButton* edit = addButton(QStringLiteral("≡"), texts::kEditMenuTip, [] {});
     connect(edit, &QToolButton::clicked, this,
@@ -200,6 +201,7 @@ void CListPanel::addShortcuts() {
             setShowMode(mode);
         });
     }
+    key(QKeySequence(Qt::ALT | Qt::Key_5), [this] { writeCdr(); });
     key(QKeySequence(Qt::ALT | Qt::Key_S), [this] { editMenu()->exec(mapToGlobal(QPoint(0, 0))); });
     key(QKeySequence(Qt::ALT | Qt::Key_Up), [this] { moveSelection(-1); });
     key(QKeySequence(Qt::ALT | Qt::Key_Down), [this] { moveSelection(1); });
