@@ -38,7 +38,6 @@ inline constexpr std::string_view kPostDoubleByteQuestion =
     "入力した文字列に全角文字が含まれる場合、正しく送信できません。\n本当にこのデータをポストします"
     "か？";
 inline constexpr std::string_view kPostRefused = "CDDB サーバーがデータを受け付けませんでした。";
-inline constexpr std::string_view kFilesNotAdded = "追加できないファイルがありました。";
 inline constexpr std::string_view kFreeSpace = "空き容量 %1  合計 %2  %3";
 
 // The buttons' tooltips.
