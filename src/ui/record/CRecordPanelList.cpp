@@ -245,7 +245,7 @@ void CRecordPanel::AddFilesForConversion(const std::vector<std::string>& paths) 
     }
     model_.setFormatText(format->description);
     model_.append(std::move(added));
-    probe_.probe(probed, format->sinkKind, library_ ? library_() : nullptr);
+    probe_.probe(probed, *format, library_ ? library_() : nullptr);
     tellPlayer(listEvent(mdb::ChangeKind::Added));
     refreshInfo();
 }
@@ -310,15 +310,11 @@ void CRecordPanel::fillFileEntry(app::RecordingEntry& entry, const ProbedFile& f
     if (entry.status != app::RecordingEntry::kNone || entry.format) {
         return;
     }
-    const auto format =
-        app::RecordingFormat::of(engine_, settings_.read(app::settings::kCurrentWriter));
     if (file.refused) {
         entry.status = app::RecordingEntry::kSettingError;
         entry.selection = app::RecordingEntry::kNotSelected;
     }
-    entry.size = file.refused || !format
-                     ? 0
-                     : app::estimatedRecordingSize(format->bitRate, entry.lengthSeconds);
+    entry.size = file.size;
 }
 
 void CRecordPanel::addFiles() {

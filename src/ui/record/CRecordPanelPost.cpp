@@ -19,7 +19,11 @@ QString qt(std::string_view text) {
 }  // namespace
 
 void CRecordPanel::post() {
-    if (IsRecording() || lookingUp() || disc_.tracks.empty()) {
+    if (IsRecording() || lookingUp()) {
+        return;
+    }
+    if (disc_.tracks.empty()) {
+        dialogs_->tell(texts::kNoCd);
         return;
     }
     editDiscTitle();  // a field still being edited counts

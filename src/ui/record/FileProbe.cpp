@@ -4,6 +4,7 @@
 
 #include "app/Engine.h"
 #include "app/EntryFormat.h"
+#include "app/RecordingSizes.h"
 #include "mdb/MusicDatabase.h"
 
 namespace ui::record {
@@ -26,12 +27,12 @@ std::optional<mdb::MusicInfo> recordOf(mdb::MusicDatabase& db, const std::string
 
 }  // namespace
 
-void FileProbe::probe(const std::vector<std::string>& paths, int32_t sinkKind,
+void FileProbe::probe(const std::vector<std::string>& paths, const app::RecordingFormat& format,
                       mdb::MusicDatabase* db) {
     for (const std::string& path : paths) {
         auto answer = std::make_shared<ProbedFile>();
         ++waiting_;
-        work_.run([this, answer, path, sinkKind, db] { *answer = read(path, sinkKind, db); },
+        work_.run([this, answer, path, format, db] { *answer = read(path, format, db); },
                   [this, answer, generation = generation_] {
                       --waiting_;
                       if (generation == generation_) {
@@ -41,16 +42,17 @@ void FileProbe::probe(const std::vector<std::string>& paths, int32_t sinkKind,
     }
 }
 
-ProbedFile FileProbe::read(const std::string& path, int32_t sinkKind,
+ProbedFile FileProbe::read(const std::string& path, const app::RecordingFormat& format,
                            mdb::MusicDatabase* db) const {
     ProbedFile file;
     file.path = path;
     auto chain = engine_.makeManager();
-    if ((file.error = chain->CreateChain(path, kLookOnlyOutput, sinkKind)) != 0) {
+    if ((file.error = chain->CreateChain(path, kLookOnlyOutput, format.sinkKind)) != 0) {
         return file;
     }
     file.lengthSeconds = chain->GetLength() / 1000;
     file.refused = app::offerSettings(*chain, {}) != 0;
+    file.size = file.refused ? 0 : app::estimatedRecordingSize(format.bitRate, file.lengthSeconds);
     if (db != nullptr) {
         file.record = recordOf(*db, path);
     }

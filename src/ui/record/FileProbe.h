@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RecordingFormat.h"
 #include "mdb/MusicInfo.h"
 #include "ui/PoolWork.h"
 
@@ -27,6 +28,7 @@ struct ProbedFile {
     uint32_t error = 0;  // the chain could not be built: the file is no use
     int32_t lengthSeconds = 0;
     bool refused = false;
+    int64_t size = 0;  // estimated in the format probed for; 0 when refused
     std::optional<mdb::MusicInfo> record;
 };
 
@@ -38,15 +40,17 @@ class FileProbe {
 
     FileProbe(const app::Engine& engine, Done done) : engine_(engine), done_(std::move(done)) {}
 
-    // `db` (may be null) must outlive the probe; the chain is built as
-    // writer `sinkKind` would write the file.
-    void probe(const std::vector<std::string>& paths, int32_t sinkKind, mdb::MusicDatabase* db);
+    // `db` (may be null) must outlive the probe; the chain is built as the
+    // writer of `format` would write the file.
+    void probe(const std::vector<std::string>& paths, const app::RecordingFormat& format,
+               mdb::MusicDatabase* db);
     // Answers still on their way are dropped (the list was rebuilt).
     void forget() { ++generation_; }
     bool busy() const { return waiting_ > 0; }
 
   private:
-    ProbedFile read(const std::string& path, int32_t sinkKind, mdb::MusicDatabase* db) const;
+    ProbedFile read(const std::string& path, const app::RecordingFormat& format,
+                    mdb::MusicDatabase* db) const;
 
     const app::Engine& engine_;
     Done done_;
