@@ -22,6 +22,7 @@
 #include "cdinfo/DiscToc.h"
 #include "cdinfo/LocalCdDb.h"
 #include "mdb/MusicItem.h"
+#include "mp3/writer/CNxSSMp3WriterSettings.h"
 #include "platform/cd/CdImage.h"
 #include "support/DesktopProgram.h"
 #include "support/TempDir.h"
@@ -30,6 +31,7 @@
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
 #include "ui/record/CRecordPanel.h"
+#include "ui/record/EntryFormatDialog.h"
 #include "ui/record/RecordTexts.h"
 
 namespace ui::record {
@@ -465,6 +467,16 @@ TEST_F(RecordPanelTest, TheFormatCommandGivesTheSelectedEntryItsOwnFormat) {
     panel().chooseEntryFormat();
     EXPECT_EQ(dialogs_->formatStart->GetSinkKind(), 14);
     EXPECT_EQ(entry(1).outputPath, (album / "02 - Two.mp3").string());
+
+    // The sheet itself starts from the entry's format and saves nothing.
+    mp3::enc::Mp3WriterSettings values;
+    values.bitrate = 192000;
+    EntryFormatDialog sheet(engine_, MakeNx<CNxSSMp3WriterSettings>(values), nullptr);
+    static_cast<QDialog&>(sheet).accept();
+    ASSERT_TRUE(sheet.chosen());
+    EXPECT_EQ(sheet.chosen()->GetSinkKind(), 14);
+    EXPECT_EQ(sheet.chosen()->GetBitrate(), 192000u);
+    EXPECT_EQ(app::savedWriterSettings(engine_, 14)->GetBitrate(), 128000u);
 }
 
 TEST_F(RecordPanelTest, PostsTheEditedDiscInTheFreedbFormatAfterItsChecks) {
