@@ -265,6 +265,7 @@ app::RecordingEntry CRecordPanel::fileEntry(const std::string& path,
 // leaves the list (one message for all of them once the last answer is
 // in); during a run it stays, failed, as the run holds the list.
 void CRecordPanel::fileProbed(const ProbedFile& file) {
+    bool removed = false;
     for (size_t row = model_.entries().size(); row-- > 0;) {
         app::RecordingEntry& entry = model_.entries()[row];
         if (entry.cdTrack || entry.sourcePath != file.path) {
@@ -275,6 +276,7 @@ void CRecordPanel::fileProbed(const ProbedFile& file) {
             model_.showRow(row);
         } else if (!IsRecording()) {
             model_.remove(row);
+            removed = true;
         } else if (entry.status == app::RecordingEntry::kNone) {
             entry.selection = app::RecordingEntry::kNotSelected;
             entry.status = app::RecordingEntry::kFailed;
@@ -282,16 +284,21 @@ void CRecordPanel::fileProbed(const ProbedFile& file) {
             model_.showRow(row);
         }
     }
+    if (removed) {
+        tellPlayer(listEvent(mdb::ChangeKind::Removed));
+    }
     if (file.error != 0) {
         probeFailures_ += file.path + "\r\n" + GetErrorText(file.error) + "\r\n";
     }
-    if (!probe_.busy() && !probeFailures_.empty()) {
-        const std::string failures = std::move(probeFailures_);
-        probeFailures_.clear();
-        tellPlayer(listEvent(mdb::ChangeKind::Removed));
-        dialogs_->tell(failures.substr(0, failures.size() - 2));
+    if (probe_.busy()) {
+        return;  // the totals once the last answer is in
     }
     refreshInfo();
+    if (!probeFailures_.empty()) {
+        const std::string failures = std::move(probeFailures_);
+        probeFailures_.clear();
+        dialogs_->tell(failures.substr(0, failures.size() - 2));
+    }
 }
 
 // Titles and the rest come from the library's record of the file, when it
