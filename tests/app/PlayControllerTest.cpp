@@ -114,7 +114,7 @@ class PlayControllerTest : public ::testing::Test {
     // renderer keeps only a few short pieces queued ahead.
     template <class Until>
     void PumpPlaying(Until until) {
-        for (int idle = 0; !until();) {
+        for (int idle = 0; !until(); ) {
             if (const auto m = window_.take(20)) {
                 player_->OnMessage(m->wParam, m->lParam);
             } else {
