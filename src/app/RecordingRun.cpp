@@ -206,6 +206,7 @@ void RecordingRun::open(size_t index) {
         return;
     }
     writing_.push_back({index, std::move(job)});
+    entry.processed = true;  // the search for the next entry passes it by
     entry.status = RecordingEntry::kRecording;
     entry.error.clear();
     hooks_.changed(index);

@@ -75,12 +75,15 @@ class RecordingRunTest : public ::testing::Test {
 
 // The long first entry is still being written when the short ones are
 // done: they wait for it, so the library gets the files in list order. A
-// failing entry is marked at once and the others go on.
+// failing entry is marked at once and the others go on; the last one is
+// still being written when the search for more wraps around, and is
+// written once.
 TEST_F(RecordingRunTest, TwoAtOnceFileInListOrderAndAFailureLetsTheOthersGoOn) {
     add("::SLNC60000", "long.mp3", 60);
     add("D:\\Track1.cda", "short.mp3", 1);
     add("D:\\Track2.cda", "folder.mp3", 1);
-    add("D:\\Track2.cda", "last.mp3", 1);
+    add("D:\\Track2.cda", "third.mp3", 1);
+    add("::SLNC30000", "last.mp3", 30);
     fs::create_directories(entries_[2].outputPath);  // a folder where the file should go
     RecordingRun run(
         engine_, entries_, [](const RecordingEntry& entry) { return entry.sourcePath; }, hooks());
@@ -90,11 +93,11 @@ TEST_F(RecordingRunTest, TwoAtOnceFileInListOrderAndAFailureLetsTheOthersGoOn) {
     ASSERT_TRUE(pollUntil(run, [&] { return !run.running(); }));
 
     EXPECT_EQ(mostRecording_, 2);
-    EXPECT_EQ(filed_, (std::vector<size_t>{0, 1, 3}));
+    EXPECT_EQ(filed_, (std::vector<size_t>{0, 1, 3, 4}));
     EXPECT_EQ(entries_[2].status, RecordingEntry::kFailed);
     EXPECT_FALSE(entries_[2].error.empty());
     EXPECT_TRUE(fs::is_empty(entries_[2].outputPath));
-    for (size_t i : {0u, 1u, 3u}) {
+    for (size_t i : {0u, 1u, 3u, 4u}) {
         EXPECT_EQ(entries_[i].status, RecordingEntry::kRecorded) << i;
         EXPECT_EQ(entries_[i].size, static_cast<int64_t>(fs::file_size(entries_[i].outputPath)));
     }

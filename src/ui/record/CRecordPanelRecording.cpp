@@ -6,7 +6,6 @@
 #include <QTableView>
 #include <algorithm>
 #include <filesystem>
-#include <thread>
 
 #include "app/CPlayController.h"
 #include "app/MusicFiles.h"
@@ -16,6 +15,7 @@
 #include "app/Settings.h"
 #include "mdb/MusicDatabase.h"
 #include "platform/AsciiText.h"
+#include "platform/Processors.h"
 #include "platform/Registry.h"
 #include "platform/cd/DriveList.h"
 #include "ui/record/CRecordPanel.h"
@@ -69,7 +69,7 @@ size_t CRecordPanel::entriesAtOnce() const {
         std::any_of(model_.entries().begin(), model_.entries().end(), [](const auto& entry) {
             return entry.cdTrack && entry.selection != app::RecordingEntry::kNotSelected;
         });
-    return readsDevice ? 1 : std::max(1u, std::thread::hardware_concurrency());
+    return readsDevice ? 1 : platform::usableProcessors();
 }
 
 bool CRecordPanel::checkBeforeStart() {

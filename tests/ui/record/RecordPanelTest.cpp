@@ -9,7 +9,6 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <thread>
 
 #include "../../cdinfo/CddbTestServer.h"
 #include "app/CPlayerApp.h"
@@ -20,6 +19,7 @@
 #include "cdinfo/DiscToc.h"
 #include "cdinfo/LocalCdDb.h"
 #include "mdb/MusicItem.h"
+#include "platform/Processors.h"
 #include "platform/cd/CdImage.h"
 #include "support/DesktopProgram.h"
 #include "support/TempDir.h"
@@ -287,8 +287,8 @@ TEST_F(RecordPanelTest, StopMidEntryLeavesNoPartialFileAndMarksTheEntryAborted) 
 
     EXPECT_FALSE(panel().IsRecording());
     EXPECT_EQ(entry(0).status, RecordingEntry::kAborted);
-    EXPECT_EQ(entry(1).status, std::thread::hardware_concurrency() > 1 ? RecordingEntry::kAborted
-                                                                       : RecordingEntry::kNone);
+    EXPECT_EQ(entry(1).status,
+              platform::usableProcessors() > 1 ? RecordingEntry::kAborted : RecordingEntry::kNone);
     EXPECT_EQ(panel().model().index(0, RecordListModel::kStatusColumn).data().toString(),
               "Aborted");
     EXPECT_TRUE(panel().statusText().isEmpty());
