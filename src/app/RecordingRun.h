@@ -22,6 +22,8 @@ class Engine;
 // waits for the earlier ones. An entry is marked Recorded only once its
 // writer finished; a stopped entry becomes Aborted and a failing one
 // Failed at once while the others go on, and neither leaves a file behind.
+// Cancelling the already-recorded question starts nothing more; entries
+// being written by then still finish.
 class RecordingRun {
   public:
     enum class Answer { Yes, No, Cancel };
