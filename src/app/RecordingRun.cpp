@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/ConversionJob.h"
+#include "app/EntryFormat.h"
 #include "stream/ErrorText.h"
 
 namespace app {
@@ -195,9 +196,12 @@ void RecordingRun::open(size_t index) {
         fail(index, ec.message() + ": " + folder.string());
         return;
     }
-    auto job =
-        std::make_unique<ConversionJob>(engine_, source_(entry), entry.outputPath, sinkKind_);
+    auto job = std::make_unique<ConversionJob>(engine_, source_(entry), entry.outputPath,
+                                               entrySinkKind(entry, sinkKind_));
     uint32_t rc = job->open();
+    if (rc == 0) {
+        rc = applyEntryFormat(*job, entry);
+    }
     if (rc == 0) {
         rc = job->start();
     }

@@ -6,10 +6,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "CdImage.h"
 #include "app/Engine.h"
+#include "mp3/writer/CNxSSMp3WriterSettings.h"
 #include "stream/CNxSSManager.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
@@ -127,6 +129,28 @@ TEST_F(RecordingRunTest, StopWithTwoEntriesBeingWrittenLeavesNoPartialFile) {
     EXPECT_TRUE(out_.names().empty());
     EXPECT_TRUE(filed_.empty());
     EXPECT_EQ(ended_, 1);
+}
+
+// An entry with a format of its own is written in it, whatever the run's.
+TEST_F(RecordingRunTest, AnEntryWithItsOwnFormatIsWrittenInIt) {
+    add("::SLNC2000", "plain.wav", 2);
+    add("::SLNC2000", "own.mp3", 2);
+    mp3::enc::Mp3WriterSettings values;
+    values.bitrate = 192000;
+    entries_[1].format = MakeNx<CNxSSMp3WriterSettings>(values);
+    RecordingRun run(
+        engine_, entries_, [](const RecordingEntry& entry) { return entry.sourcePath; }, hooks());
+
+    ASSERT_TRUE(run.start(CNxSSManager::kSinkWave, 1));
+    ASSERT_TRUE(pollUntil(run, [&] { return !run.running(); }));
+
+    ASSERT_EQ(entries_[0].status, RecordingEntry::kRecorded);
+    ASSERT_EQ(entries_[1].status, RecordingEntry::kRecorded);
+    std::string riff(4, '\0');
+    std::ifstream(entries_[0].outputPath, std::ios::binary).read(riff.data(), 4);
+    EXPECT_EQ(riff, "RIFF");
+    // Two seconds at 192 kbps, give or take the encoder's padding frames.
+    EXPECT_NEAR(double(fs::file_size(entries_[1].outputPath)), 2 * 192000 / 8, 3000);
 }
 
 }  // namespace

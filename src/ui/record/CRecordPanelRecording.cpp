@@ -90,8 +90,9 @@ bool CRecordPanel::checkBeforeStart() {
 bool CRecordPanel::overwritesSources() const {
     const auto format =
         app::RecordingFormat::of(engine_, settings_.read(app::settings::kCurrentWriter));
-    const std::string extension = format ? format->extension : std::string();
+    const std::string panelExtension = format ? format->extension : std::string();
     for (const app::RecordingEntry& entry : model_.entries()) {
+        const std::string extension = entry.format ? entry.format->GetExtension() : panelExtension;
         const std::string output =
             std::filesystem::path(entry.sourcePath).replace_extension(extension).string();
         if (!entry.cdTrack && entry.selection != app::RecordingEntry::kNotSelected &&
