@@ -165,9 +165,9 @@ char CMainWindow::stateOf(int control) const {
 // where it holds eight, and "mm:ss" in smaller areas. Mini draws with the
 // small strip.
 app::display::TimeDigits CMainWindow::timeShown() const {
-    return app::display::timeDigits(
-        counterMode_, player_->GetPosition(), player_->GetLength(),
-        player_->GetStatus() == CNxSSComponent::kPaused, clock_.TickMs());
+    return app::display::timeDigits(counterMode_, player_->GetPosition(), player_->GetLength(),
+                                    player_->GetStatus() == CNxSSComponent::kPaused,
+                                    clock_.TickMs());
 }
 
 void CMainWindow::drawTime(QPainter& painter) const {
