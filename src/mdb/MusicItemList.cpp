@@ -309,24 +309,37 @@ void MusicItemList::synchronize() {
 }
 
 bool MusicItemList::synchronizeItem(MusicItem& item) {
-    const auto status = db_.tags().status(item.pathRef());
-    if (!status) {
+    FileLook look{db_.tags().status(item.pathRef()), std::nullopt};
+    if (look.status && needsTag(item.number(MusicInfo::Modified), *look.status)) {
+        look.tag = db_.tags().read(item.pathRef());
+    }
+    bool changed = false;
+    return follow(item, look, changed);
+}
+
+bool MusicItemList::needsTag(uint32_t storedTime, const FileStatus& status) {
+    return storedTime < toStoredTime(status.modified);
+}
+
+bool MusicItemList::follow(MusicItem& item, const FileLook& look, bool& changed) {
+    auto guard = db_.lock();
+    changed = false;
+    if (!look.status) {
         return false;
     }
-    const uint32_t fileTime = toStoredTime(status->modified);
+    const uint32_t fileTime = toStoredTime(look.status->modified);
     const uint32_t storedTime = item.number(MusicInfo::Modified);
     if (storedTime < fileTime) {
         // Changed by another program: take its tag as it is.
-        if (const auto tag = db_.tags().read(item.pathRef())) {
-            item.takeFileTag(*tag, *status);
-            modified_ = true;
+        if (look.tag) {
+            item.takeFileTag(*look.tag, *look.status);
+            changed = true;
         }
     } else if (storedTime > fileTime) {
         // An edit the file does not have yet (its write failed): try again.
-        if (item.writeTagToFile() != TagWriteResult::Unreadable) {
-            modified_ = true;
-        }
+        changed = item.writeTagToFile() != TagWriteResult::Unreadable;
     }
+    modified_ = modified_ || changed;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -57,6 +58,18 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     void move(const std::vector<size_t>& indices, size_t target);
     void clear();
     void synchronize();
+    // What a look at an item's file found, for a synchronisation done in
+    // steps: its status (nothing when the file is gone) and, when the file
+    // is newer than the record (needsTag), its tag.
+    struct FileLook {
+        std::optional<FileStatus> status;
+        std::optional<TagInfo> tag;
+    };
+    static bool needsTag(uint32_t storedTime, const FileStatus& status);
+    // One item brought in step with its file as synchronize() does: false
+    // when the file is gone, for the caller to remove the item; `changed`
+    // tells whether the record or the file changed.
+    bool follow(MusicItem& item, const FileLook& look, bool& changed);
     void addExtension(const std::string& extension);
     std::vector<std::string> getExtensions() const;
     // Throws NotFoundException("Unknown") for an item not in the library.

@@ -56,9 +56,9 @@ void LibrarySync::check(std::vector<Known> known) {
         if (cancelled_) {
             break;
         }
-        Seen seen{record.path, tags_->status(record.path), std::nullopt};
-        if (seen.status && record.stored < mdb::toStoredTime(seen.status->modified)) {
-            seen.tag = tags_->read(record.path);
+        Seen seen{record.path, {tags_->status(record.path), std::nullopt}};
+        if (seen.look.status && mdb::MusicItemList::needsTag(record.stored, *seen.look.status)) {
+            seen.look.tag = tags_->read(record.path);
         }
         batch.push_back(std::move(seen));
         ++done;
@@ -95,9 +95,10 @@ void LibrarySync::apply(const std::vector<Seen>& batch) {
     std::vector<size_t> gone;
     for (const Seen& seen : batch) {
         for (mdb::MusicItem* item : library.itemsWithPath(seen.path)) {
-            if (!seen.status) {
+            bool changed = false;
+            if (!library.follow(*item, seen.look, changed)) {
                 gone.push_back(library.indexOf(item));
-            } else if (follow(*item, seen)) {
+            } else if (changed) {
                 ++result_.updated;
             }
         }
@@ -107,21 +108,6 @@ void LibrarySync::apply(const std::vector<Seen>& batch) {
         library.removeAt(gone);
         result_.removed += gone.size();
     }
-}
-
-// True when the record or the file changed.
-bool LibrarySync::follow(mdb::MusicItem& item, const Seen& seen) {
-    const uint32_t fileTime = mdb::toStoredTime(seen.status->modified);
-    const uint32_t storedTime = item.number(mdb::MusicInfo::Modified);
-    if (storedTime < fileTime && seen.tag) {
-        item.takeFileTag(*seen.tag, *seen.status);
-        return true;
-    }
-    if (storedTime > fileTime) {
-        // An edit the file does not have yet (its write failed): try again.
-        return item.writeTagToFile() != mdb::TagWriteResult::Unreadable;
-    }
-    return false;
 }
 
 void LibrarySync::finish() {

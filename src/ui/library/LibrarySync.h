@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mdb/MusicDatabase.h"
+#include "mdb/MusicItemList.h"
 
 namespace ui::library {
 
@@ -48,17 +49,14 @@ class LibrarySync {
         std::string path;
         uint32_t stored = 0;
     };
-    // What the worker found of its file: no status when it is gone, a
-    // tag only when the file is newer than the record.
+    // What the worker found of its file.
     struct Seen {
         std::string path;
-        std::optional<mdb::FileStatus> status;
-        std::optional<mdb::TagInfo> tag;
+        mdb::MusicItemList::FileLook look;
     };
     void check(std::vector<Known> known);
     void post(std::vector<Seen> batch, size_t done, size_t total, bool last);
     void apply(const std::vector<Seen>& batch);
-    bool follow(mdb::MusicItem& item, const Seen& seen);
     void finish();
 
     mdb::MusicDatabase& db_;
