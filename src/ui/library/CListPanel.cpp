@@ -44,8 +44,8 @@ SkinnedTile* makeBar(PanelSkin& skin, QHBoxLayout*& row) {
     auto* bar = new SkinnedTile(skin, PanelPiece::Background);
     bar->setFixedHeight(kBarHeight);
     row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    row->setContentsMargins(2, 0, 2, 0);
+    row->setSpacing(1);
     return bar;
 }
 
@@ -139,6 +139,7 @@ QWidget* CListPanel::buildTabBar() {
 
 void CListPanel::setSkinFolder(const std::filesystem::path& folder) {
     skin_.setFolder(folder);
+    skinApplied_ = false;
     if (isVisible()) {
         applySkin();
     }
@@ -146,13 +147,14 @@ void CListPanel::setSkinFolder(const std::filesystem::path& folder) {
 
 // Only now are the pieces read: a panel never shown costs no file reads.
 void CListPanel::showEvent(QShowEvent* event) {
-    if (skin_.stale()) {
+    if (!skinApplied_) {
         applySkin();
     }
     QWidget::showEvent(event);
 }
 
 void CListPanel::applySkin() {
+    skinApplied_ = true;
     content_->setPalette(skin_.palette(palette()));
     for (QWidget* child : content_->findChildren<QWidget*>()) {
         if (dynamic_cast<SkinnedButton*>(child) || dynamic_cast<SkinnedTile*>(child)) {

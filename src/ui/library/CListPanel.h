@@ -175,6 +175,7 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     const mdb::MusicItem* playingItem_ = nullptr;
 
     PanelSkin skin_;
+    bool skinApplied_ = false;  // the colours of the skin set
     std::array<SkinnedButton*, size_t(PanelPiece::Count)> buttons_{};
     QStackedWidget* sides_ = nullptr;
     QWidget* content_ = nullptr;  // in the skin's colours

@@ -22,8 +22,6 @@ class PanelSkin {
   public:
     void setFolder(std::filesystem::path folder);
     const std::filesystem::path& folder() const { return folder_; }
-    // Whether the folder changed since the pieces were last read.
-    bool stale() const { return !loaded_; }
 
     // Empty when there is no such bitmap in the skin.
     const SkinImage& image(PanelPiece piece);

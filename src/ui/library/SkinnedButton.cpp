@@ -1,5 +1,6 @@
 #include "ui/library/SkinnedButton.h"
 
+#include <QEnterEvent>
 #include <QPainter>
 
 #include "ui/library/PanelSkin.h"
@@ -11,7 +12,6 @@ SkinnedButton::SkinnedButton(PanelSkin& skin, PanelPiece piece, const QString& t
     : QAbstractButton(parent), skin_(skin), piece_(piece) {
     setText(text);
     setToolTip(tip);
-    setAttribute(Qt::WA_Hover);  // repaints as the pointer comes and goes
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -23,7 +23,19 @@ char SkinnedButton::state() const {
     if (isDown()) {
         return 'D';
     }
-    return underMouse() ? 'F' : 'U';
+    return pointerOver_ ? 'F' : 'U';
+}
+
+void SkinnedButton::enterEvent(QEnterEvent* event) {
+    pointerOver_ = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void SkinnedButton::leaveEvent(QEvent* event) {
+    pointerOver_ = false;
+    update();
+    QAbstractButton::leaveEvent(event);
 }
 
 QSize SkinnedButton::sizeHint() const {

@@ -24,10 +24,13 @@ class SkinnedButton : public QAbstractButton {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     PanelSkin& skin_;
     PanelPiece piece_;
+    bool pointerOver_ = false;
 };
 
 }  // namespace ui::library
