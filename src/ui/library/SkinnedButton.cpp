@@ -23,7 +23,8 @@ char SkinnedButton::state() const {
     if (isDown()) {
         return 'D';
     }
-    return pointerOver_ ? 'F' : 'U';
+    // The keyboard's place shows as the pointer's does.
+    return pointerOver_ || hasFocus() ? 'F' : 'U';
 }
 
 void SkinnedButton::enterEvent(QEnterEvent* event) {

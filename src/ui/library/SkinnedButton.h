@@ -17,8 +17,8 @@ class SkinnedButton : public QAbstractButton {
     SkinnedButton(PanelSkin& skin, PanelPiece piece, const QString& text, const QString& tip,
                   QWidget* parent = nullptr);
 
-    // The cell shown now: 'O' checked, 'D' pressed, 'F' under the pointer,
-    // else 'U'.
+    // The cell shown now: 'O' checked, 'D' pressed, 'F' under the pointer
+    // or holding the keyboard focus, else 'U'.
     char state() const;
     QSize sizeHint() const override;
 
