@@ -56,6 +56,13 @@ TEST_F(PanelSkinTest, TabsChooseTheSideAndShowWhichIsChosen) {
 
     QTest::mouseClick(&library, Qt::LeftButton);
     EXPECT_FALSE(panel().showsPlaylists());
+    // The keys of a tab widget turn to the other side.
+    panel().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel()));
+    QTest::keyClick(&panel().groupView(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_TRUE(playlists.isChecked());
+    QTest::keyClick(&panel().playlistView(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_FALSE(panel().showsPlaylists());
     // Chosen from elsewhere (Alt+1, a playlist handed over) the tab follows.
     panel().selectPlaylist(std::string(app::texts::kNewPlaylist));
     EXPECT_TRUE(playlists.isChecked());
