@@ -278,8 +278,9 @@ void CListPanel::addShortcuts() {
         });
     }
     // The other side, as a tab widget's keys turn its tabs.
-    for (const QKeyCombination turn : {Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::Key_Backtab,
-                                       Qt::CTRL | Qt::Key_PageDown, Qt::CTRL | Qt::Key_PageUp}) {
+    for (const QKeyCombination turn :
+         {Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab,
+          Qt::CTRL | Qt::Key_PageDown, Qt::CTRL | Qt::Key_PageUp}) {
         key(QKeySequence(turn), [this] { showPlaylistSide(!showsPlaylists()); });
     }
     key(QKeySequence(Qt::ALT | Qt::Key_S), [this] { editMenu()->exec(mapToGlobal(QPoint(0, 0))); });
@@ -384,8 +385,6 @@ bool CListPanel::showsPlaylists() const {
 void CListPanel::showPlaylistSide(bool playlists) {
     sides_->setCurrentIndex(playlists ? 1 : 0);
     buttons_[size_t(playlists ? PanelPiece::TabPlay : PanelPiece::TabLibrary)]->setChecked(true);
-    // The keyboard goes to the side shown, not to the next button in line.
-    (playlists ? playlistView_ : groupView_)->setFocus();
 }
 
 void CListPanel::restoreView(int showMode, const std::string& libraryName,

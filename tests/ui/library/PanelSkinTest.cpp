@@ -22,6 +22,8 @@ class PanelSkinTest : public ListPanelTest {
         ASSERT_TRUE(started_);
         view_.showListPanel();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel()));
+        // A button with the keyboard shows its pointer-over cell.
+        panel().libraryItems().setFocus();
     }
 
     SkinnedButton& button(PanelPiece piece) { return *panel().skinnedButton(piece); }
@@ -63,6 +65,11 @@ TEST_F(PanelSkinTest, TabsChooseTheSideAndShowWhichIsChosen) {
     EXPECT_TRUE(playlists.isChecked());
     QTest::keyClick(&panel().playlistView(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_FALSE(panel().showsPlaylists());
+    QTest::keyClick(&panel().groupView(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(panel().showsPlaylists());
+    // A shortcut's key clicks leave their modifiers held for the next test.
+    QTest::keyRelease(&panel(), Qt::Key_Shift);
+    EXPECT_EQ(QGuiApplication::keyboardModifiers(), Qt::NoModifier);
     // Chosen from elsewhere (Alt+1, a playlist handed over) the tab follows.
     panel().selectPlaylist(std::string(app::texts::kNewPlaylist));
     EXPECT_TRUE(playlists.isChecked());
@@ -114,6 +121,7 @@ TEST_F(PanelSkinTest, PointerOverAndPressedShowTheirCells) {
     SkinnedButton& up = button(PanelPiece::Up);
     panel().showPlaylistSide(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return up.isVisible(); }));
+    panel().playlistItems().setFocus();
     EXPECT_EQ(shown(up), cellOf(navy(), PanelPiece::Up, 'U'));
     // The offscreen platform has no pointer: the enter event Qt would give.
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
@@ -126,6 +134,8 @@ TEST_F(PanelSkinTest, PointerOverAndPressedShowTheirCells) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&up, &leave);
     EXPECT_EQ(up.state(), 'U');
+    up.setFocus();
+    EXPECT_EQ(up.state(), 'F');
 
     // At twice the size every pixel of the piece becomes a 2 x 2 square.
     QImage doubled(up.size() * 2, QImage::Format_RGB32);
