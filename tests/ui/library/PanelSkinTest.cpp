@@ -71,6 +71,8 @@ TEST_F(PanelSkinTest, TabsChooseTheSideAndShowWhichIsChosen) {
     QTest::keyRelease(&panel(), Qt::Key_Shift);
     EXPECT_EQ(QGuiApplication::keyboardModifiers(), Qt::NoModifier);
     // Chosen from elsewhere (Alt+1, a playlist handed over) the tab follows.
+    panel().showPlaylistSide(false);
+    EXPECT_TRUE(library.isChecked());
     panel().selectPlaylist(std::string(app::texts::kNewPlaylist));
     EXPECT_TRUE(playlists.isChecked());
     EXPECT_FALSE(library.isChecked());
