@@ -43,11 +43,17 @@ bool CPlayerApp::start(const std::vector<std::string>& arguments) {
     if (!services_.claimInstance(files)) {
         return false;
     }
+    if (!files.empty()) {
+        // Ctrl as it was held at the start.
+        queue(files, services_.view.ctrlHeld());
+    }
+    // The library loads and the files are read (behind the load on the
+    // pool) while the window comes up.
+    loadLibrary();
+    readNext();
     services_.view.createMainWindow(texts::kAppTitle);
     services_.view.showMainWindow();
     restorePanels();
-    // Ctrl as it was held at the start, not when the load has ended.
-    loadLibrary({files, !files.empty() && services_.view.ctrlHeld()});
     return true;
 }
 
@@ -73,7 +79,7 @@ void CPlayerApp::restorePanels() {
 
 // The database is built on the worker, where nobody else can see it yet,
 // and only the owner's thread touches it after the hand-back.
-void CPlayerApp::loadLibrary(PendingHandOver commandLine) {
+void CPlayerApp::loadLibrary() {
     phase_ = Phase::Loading;
     auto result = std::make_shared<LoadResult>();
     auto work = [result, folder = app::libraryFolder(), tags = services_.tags,
@@ -84,8 +90,7 @@ void CPlayerApp::loadLibrary(PendingHandOver commandLine) {
             result->failure = std::current_exception();
         }
     };
-    auto done = [this, alive = std::weak_ptr<bool>(alive_), result,
-                 commandLine = std::move(commandLine)] {
+    auto done = [this, alive = std::weak_ptr<bool>(alive_), result] {
         if (alive.expired() || phase_ != Phase::Loading) {
             return;  // abandoned: the session ends here, its lock with it
         }
@@ -94,7 +99,7 @@ void CPlayerApp::loadLibrary(PendingHandOver commandLine) {
             services_.endProgram();
             return;
         }
-        finishStart(commandLine);
+        finishStart();
     };
     services_.work.run(std::move(work), std::move(done));
 }
@@ -116,7 +121,7 @@ bool CPlayerApp::takeLibrary(LoadResult& result) {
     return true;
 }
 
-void CPlayerApp::finishStart(const PendingHandOver& commandLine) {
+void CPlayerApp::finishStart() {
     services_.view.restoreListView(settings_.read(settings::kLibraryShowMode),
                                    settings_.read(settings::kCurrentLibraryName),
                                    settings_.read(settings::kCurrentPlaylistName));
@@ -129,22 +134,24 @@ void CPlayerApp::finishStart(const PendingHandOver& commandLine) {
     if (settings_.read(settings::kDefaultMusicPath).empty()) {
         settings_.write(settings::kDefaultMusicPath, cdinfo::NamingRules::defaultMusicPath());
     }
-    if (!commandLine.files.empty()) {
-        openFiles(commandLine.files, commandLine.ctrlHeld);
+    phase_ = Phase::Running;
+    if (!handOvers_.empty() && handOvers_.front().reader) {
+        HandOverReader& reader = *handOvers_.front().reader;
+        const std::vector<bool> held = heldByLibrary(reader.files());
+        for (size_t i = 0; i < held.size(); ++i) {
+            if (held[i]) {
+                reader.strikeOff(i);
+            }
+        }
+        if (reader.finished()) {
+            openNext();
+        }
     }
     services_.view.bringToFront();
-    phase_ = Phase::Running;
-    for (PendingHandOver& handOver : std::exchange(pending_, {})) {
-        openFiles(handOver.files, handOver.ctrlHeld);
-    }
 }
 
 void CPlayerApp::HandOver(const std::vector<std::string>& files, bool ctrlHeld) {
-    if (phase_ != Phase::Running) {
-        pending_.push_back({files, ctrlHeld});
-        return;
-    }
-    openFiles(files, ctrlHeld);
+    queue(files, ctrlHeld);
 }
 
 void CPlayerApp::HandOverDropped(std::vector<std::string> paths, bool ctrlHeld) {
@@ -166,45 +173,111 @@ void CPlayerApp::HandOverDropped(std::vector<std::string> paths, bool ctrlHeld) 
     services_.work.run(std::move(search), std::move(done));
 }
 
-void CPlayerApp::openFiles(const std::vector<std::string>& files, bool ctrlHeld) {
+// Hand-overs are read and opened one after another, in the order they came.
+void CPlayerApp::queue(std::vector<std::string> files, bool ctrlHeld) {
+    handOvers_.push_back({std::move(files), ctrlHeld, services_.now(), nullptr});
+    readNext();
+}
+
+void CPlayerApp::readNext() {
+    if (phase_ == Phase::Starting || handOvers_.empty() || handOvers_.front().reader) {
+        return;
+    }
+    PendingHandOver& next = handOvers_.front();
+    next.reader = std::make_unique<HandOverReader>(next.files, heldByLibrary(next.files),
+                                                   services_.work, services_.readerTags, [this] {
+                                                       if (phase_ == Phase::Running) {
+                                                           openNext();
+                                                       }
+                                                   });
+}
+
+std::vector<bool> CPlayerApp::heldByLibrary(const std::vector<std::string>& files) const {
+    if (!session_) {
+        return {};
+    }
+    mdb::MusicDatabase& db = session_->db();
+    auto guard = db.lock();
+    std::vector<bool> held(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        held[i] = !db.library().itemsWithPath(files[i]).empty();
+    }
+    return held;
+}
+
+void CPlayerApp::openNext() {
+    PendingHandOver next = std::move(handOvers_.front());
+    handOvers_.pop_front();
+    openFiles(next);
+    readNext();
+}
+
+void CPlayerApp::openFiles(const PendingHandOver& handOver) {
     mdb::MusicDatabase& db = session_->db();
     mdb::MutableGroup& drop = db.playlists().create(std::string(texts::kDropPlaylist));
-    if (!ctrlHeld) {
-        const bool collecting = lastHandOver_ && services_.now() - *lastHandOver_ < kCollectWithin;
+    if (!handOver.ctrlHeld) {
+        const bool collecting = lastHandOver_ && handOver.arrived - *lastHandOver_ < kCollectWithin;
         if (!collecting) {
             drop.clear();
         }
         services_.playback.stop();
     }
-    drop.insert(drop.count(), fileIntoLibrary(files));
+    drop.insert(drop.count(), fileIntoLibrary(*handOver.reader));
     if (drop.count() > 0) {
         services_.view.selectPlaylist(drop.getName());
         if (!services_.view.isListPanelVisible()) {
             services_.view.showListPanel();
         }
-        if (!ctrlHeld) {
+        if (!handOver.ctrlHeld) {
             services_.playback.playPlaylist(drop);
         }
     }
-    lastHandOver_ = services_.now();
+    lastHandOver_ = handOver.arrived;
 }
 
-std::vector<mdb::MusicItem*> CPlayerApp::fileIntoLibrary(const std::vector<std::string>& files) {
-    mdb::MusicItemList& library = session_->db().library();
-    std::vector<mdb::MusicItem*> items;
-    for (const std::string& file : files) {
-        try {
-            const size_t index = library.addFile(file);
-            if (index != mdb::kNoIndex) {
-                items.push_back(library.itemAt(index));
-            }
-        } catch (const mdb::FileIOException&) {
-            // Gone since it was named: nothing to play.
-        } catch (const std::invalid_argument&) {
-            // A relative path: never from the command line or a hand-over.
+// The records read go into the library at once, told to its views once.
+std::vector<mdb::MusicItem*> CPlayerApp::fileIntoLibrary(const HandOverReader& read) {
+    mdb::MusicDatabase& db = session_->db();
+    mdb::MusicItemList& library = db.library();
+    auto guard = db.lock();
+    const std::vector<std::string>& files = read.files();
+    std::vector<mdb::MusicItem*> items(files.size(), nullptr);
+    std::vector<mdb::MusicInfo> fresh;
+    std::vector<size_t> freshAt;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (read.gone(i)) {
+            continue;  // gone since it was named: nothing to play
+        }
+        const std::vector<mdb::MusicItem*> held = library.itemsWithPath(files[i]);
+        if (!held.empty()) {
+            items[i] = held.front();
+        } else if (read.record(i)) {
+            fresh.push_back(*read.record(i));
+            freshAt.push_back(i);
+        } else {
+            items[i] = addNow(files[i]);  // struck off, and removed from the library since
         }
     }
+    const std::vector<size_t> indices = library.addRecords(fresh);
+    for (size_t k = 0; k < indices.size(); ++k) {
+        if (indices[k] != mdb::kNoIndex) {
+            items[freshAt[k]] = library.itemAt(indices[k]);
+        }
+    }
+    std::erase(items, nullptr);
     return items;
+}
+
+mdb::MusicItem* CPlayerApp::addNow(const std::string& file) {
+    mdb::MusicItemList& library = session_->db().library();
+    try {
+        const size_t index = library.addFile(file);
+        return index == mdb::kNoIndex ? nullptr : library.itemAt(index);
+    } catch (const mdb::FileIOException&) {
+        return nullptr;  // gone meanwhile
+    } catch (const std::invalid_argument&) {
+        return nullptr;  // a relative path: never from the command line or a hand-over
+    }
 }
 
 bool CPlayerApp::SaveAllModified() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "app/AppView.h"
 #include "app/BackgroundWork.h"
+#include "app/HandOverReader.h"
 #include "app/LibraryAutosave.h"
 #include "app/LibrarySession.h"
 #include "app/PlaybackControl.h"
@@ -34,6 +36,8 @@ class CPlayerApp {
         TimerService& timers;
         BackgroundWork& work;
         std::shared_ptr<mdb::TagAccess> tags;
+        // A tag access for each thread that reads handed-over files.
+        HandOverReader::TagsMaker readerTags;
         // Makes this the running instance: true to go on, false when the
         // files went to the running one (or none answered) and this ends.
         // The desktop program calls SingleInstance::claim with the files and
@@ -72,6 +76,8 @@ class CPlayerApp {
     struct PendingHandOver {
         std::vector<std::string> files;
         bool ctrlHeld;
+        Clock::time_point arrived;
+        std::unique_ptr<HandOverReader> reader;  // while or after being read
     };
     // Filled on the worker, read on the owner's thread after it.
     struct LoadResult {
@@ -81,12 +87,17 @@ class CPlayerApp {
     enum class Phase { Starting, Loading, Running, Abandoned };
 
     bool findSkin();
-    void loadLibrary(PendingHandOver commandLine);
+    void loadLibrary();
     bool takeLibrary(LoadResult& result);
     void restorePanels();
-    void finishStart(const PendingHandOver& commandLine);
-    void openFiles(const std::vector<std::string>& files, bool ctrlHeld);
-    std::vector<mdb::MusicItem*> fileIntoLibrary(const std::vector<std::string>& files);
+    void finishStart();
+    void queue(std::vector<std::string> files, bool ctrlHeld);
+    void readNext();
+    std::vector<bool> heldByLibrary(const std::vector<std::string>& files) const;
+    void openNext();
+    void openFiles(const PendingHandOver& handOver);
+    std::vector<mdb::MusicItem*> fileIntoLibrary(const HandOverReader& read);
+    mdb::MusicItem* addNow(const std::string& file);
 
     Services services_;
     SettingsStore& settings_;
@@ -97,7 +108,8 @@ class CPlayerApp {
     Phase phase_ = Phase::Starting;
     // A load's end finds this gone when the application went first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    std::vector<PendingHandOver> pending_;
+    // In arrival order; only the front one is read.
+    std::deque<PendingHandOver> handOvers_;
     std::optional<Clock::time_point> lastHandOver_;
 };
 

@@ -5,8 +5,8 @@
 
 // Every setting of the program by section, name and default. Defaults that
 // depend on where the program or the user's folders are (SkinPath,
-// DefaultMdbPath, DefaultMusicPath, CDDBServer) are worked out by their
-// owners; their entries carry no default here.
+// DefaultMdbPath, DefaultMusicPath, CDDBServer, CdrCommand) are worked out
+// by their owners; their entries carry no default here.
 namespace app::settings {
 
 inline constexpr std::string_view kSection = "Settings";
@@ -80,6 +80,8 @@ inline constexpr Text kInputFilePath{kSection, "InputFilePath", ""};
 inline constexpr Int kInputFileType{kSection, "InputFileType", 0};
 inline constexpr Int kInportType{kSection, "InportType", 0};
 inline constexpr Text kExportFilePath{kSection, "ExportFilePath", ""};
+// The CD writing program's command line, %s the playlist file.
+inline constexpr Text kCdrCommand{kSection, "CdrCommand", ""};
 
 // CD information
 inline constexpr Int kCddbEnable{kCddbSection, "CDDBEnable", 0};

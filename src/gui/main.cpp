@@ -132,13 +132,15 @@ int main(int argc, char** argv) {
         }
         return true;
     };
-    app::CPlayerApp::Services services{view,
-                                       view,
-                                       timers,
-                                       work,
-                                       std::make_shared<app::StreamTagAccess>(engine.catalog()),
-                                       claim,
-                                       [] { QApplication::quit(); }};
+    app::CPlayerApp::Services services{
+        view,
+        view,
+        timers,
+        work,
+        std::make_shared<app::StreamTagAccess>(engine.catalog()),
+        [&engine] { return std::make_shared<app::StreamTagAccess>(engine.catalog()); },
+        claim,
+        [] { QApplication::quit(); }};
     player = std::make_unique<app::CPlayerApp>(std::move(services), store, app::dataFolder());
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!player->start(arguments)) {

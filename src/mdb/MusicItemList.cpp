@@ -173,9 +173,24 @@ size_t MusicItemList::addFile(const std::string& path) {
     if (const MusicItem* existing = firstWithPath(path)) {
         return indexOf(existing);
     }
-    const size_t index = addRecord(recordForFile(path, *status), false);
+    const size_t index = addRecord(readFileRecord(db_.tags(), path, *status), false);
     flush();
     return index;
+}
+
+std::vector<size_t> MusicItemList::addRecords(const std::vector<MusicInfo>& records) {
+    auto guard = db_.lock();
+    std::vector<size_t> indices;
+    indices.reserve(records.size());
+    for (const MusicInfo& record : records) {
+        try {
+            indices.push_back(addRecord(record, false));
+        } catch (const std::invalid_argument&) {
+            indices.push_back(kNoIndex);
+        }
+    }
+    flush();
+    return indices;
 }
 
 size_t MusicItemList::add(const MusicInfo& record, bool writeTag) {
@@ -207,18 +222,6 @@ size_t MusicItemList::addRecord(const MusicInfo& record, bool writeTag) {
     }
     changed(ChangeKind::Added);
     return items_.size() - 1;
-}
-
-MusicInfo MusicItemList::recordForFile(const std::string& path, const FileStatus& status) {
-    const auto tag = db_.tags().read(path);
-    MusicInfo record = recordFromTag(path, tag);
-    // Without a tag, size and time stay 0, so the next synchronisation
-    // tries the tag again.
-    if (tag) {
-        record.size = toStoredSize(status.size);
-        record.modified = toStoredTime(status.modified);
-    }
-    return record;
 }
 
 void MusicItemList::remove(MusicItem* item) {

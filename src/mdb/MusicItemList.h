@@ -48,6 +48,9 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     // FileIOException(path) for a missing file.
     size_t addFile(const std::string& path);
     size_t add(const MusicInfo& record, bool writeTag);
+    // Records read beforehand (no tag writes), told to the listeners once;
+    // kNoIndex for each one refused.
+    std::vector<size_t> addRecords(const std::vector<MusicInfo>& records);
     void remove(MusicItem* item);
     void removeAt(const std::vector<size_t>& indices);
     void removeAt(size_t index);
@@ -86,7 +89,6 @@ class MusicItemList : public ChangeNotifier, public RecordSource, public ImportT
     bool accepts(std::string_view path) const;
     MusicItem* firstWithPath(std::string_view path) const;
     size_t addRecord(const MusicInfo& record, bool writeTag);
-    MusicInfo recordForFile(const std::string& path, const FileStatus& status);
     void removeItems(const std::vector<MusicItem*>& items);
     void deleteItems();
     bool synchronizeItem(MusicItem& item);

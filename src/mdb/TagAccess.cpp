@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "mdb/MusicItem.h"
 #include "mdb/PathRules.h"
 
 namespace mdb {
@@ -30,6 +31,24 @@ MusicInfo recordFromTag(std::string path, const std::optional<TagInfo>& tag) {
     record.track = tag->track;
     record.playTime = tag->playTime;
     return record;
+}
+
+MusicInfo readFileRecord(TagAccess& tags, const std::string& path, const FileStatus& status) {
+    const auto tag = tags.read(path);
+    MusicInfo record = recordFromTag(path, tag);
+    if (tag) {
+        record.size = toStoredSize(status.size);
+        record.modified = toStoredTime(status.modified);
+    }
+    return record;
+}
+
+std::optional<MusicInfo> readFileRecord(TagAccess& tags, const std::string& path) {
+    const auto status = tags.status(path);
+    if (!status) {
+        return std::nullopt;
+    }
+    return readFileRecord(tags, path, *status);
 }
 
 }  // namespace mdb

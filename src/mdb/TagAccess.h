@@ -70,4 +70,11 @@ class TagAccess {
 // when the tag could not be read. Size and time are left 0.
 MusicInfo recordFromTag(std::string path, const std::optional<TagInfo>& tag);
 
+// The record the library files for a music file: from its tag, with size
+// and time only when the tag was read, so that the next synchronisation
+// tries the tag again.
+MusicInfo readFileRecord(TagAccess& tags, const std::string& path, const FileStatus& status);
+// The same, asking for the status first: nothing when the file is gone.
+std::optional<MusicInfo> readFileRecord(TagAccess& tags, const std::string& path);
+
 }  // namespace mdb

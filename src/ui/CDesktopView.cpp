@@ -12,8 +12,11 @@
 #include "app/Settings.h"
 #include "app/SettingsStore.h"
 #include "app/StreamTagAccess.h"
+#include "cdinfo/CCdda.h"
 #include "mdb/MutableGroup.h"
 #include "ui/SkinFolder.h"
+#include "ui/equalizer/CEqualizerWindow.h"
+#include "ui/library/LibraryTexts.h"
 
 namespace ui {
 namespace {
@@ -127,6 +130,28 @@ void CDesktopView::makePanels() {
         engine_, settings_, window_->player(), [this] { return library_ ? library_() : nullptr; });
     recordPanel_->setOptionsOpener([this] { window_->openOptions(); });
     window_->player().SetPanels(listPanel_.get(), recordPanel_.get());
+    listPanel_->setConversionTarget([this](const std::vector<std::string>& paths) {
+        // The list cannot change while it is being recorded.
+        if (isRecording()) {
+            showMessage(library::texts::kBusyRecording);
+            return;
+        }
+        if (!recordPanel_->isVisible()) {
+            recordPanel_->showBeside(window_->frameGeometry());
+        }
+        recordPanel_->AddFilesForConversion(paths);
+    });
+    listPanel_->setCdrHooks(
+        {[] { return cdinfo::CCdda().IsCdrExist() != 0; }, [this] { return isRecording(); },
+         [this] {
+             if (window_->player().GetStatus() != 0) {
+                 window_->player().Stop();
+             }
+         },
+         [this] {
+             return std::vector<QWidget*>{window_.get(), listPanel_.get(), recordPanel_.get(),
+                                          window_->equalizerWindow()};
+         }});
 }
 
 void CDesktopView::bringToFront() {

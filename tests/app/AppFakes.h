@@ -85,14 +85,16 @@ class ThreadWork : public app::BackgroundWork {
         threads_.emplace_back(std::move(work));
         dones_.push_back(std::move(done));
     }
-    // Waits for every work and runs what follows it, as the owner's thread.
+    // Waits for every work and runs what follows it, as the owner's
+    // thread, until what follows starts no more work.
     void drain() {
-        for (std::thread& thread : threads_) {
-            thread.join();
-        }
-        threads_.clear();
-        for (auto& done : std::exchange(dones_, {})) {
-            done();
+        while (!threads_.empty()) {
+            for (std::thread& thread : std::exchange(threads_, {})) {
+                thread.join();
+            }
+            for (auto& done : std::exchange(dones_, {})) {
+                done();
+            }
         }
     }
 

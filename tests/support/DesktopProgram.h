@@ -36,6 +36,7 @@ inline app::CPlayerApp::Services desktopServices(
             timers,
             work,
             std::make_shared<app::StreamTagAccess>(engine.catalog()),
+            [&engine] { return std::make_shared<app::StreamTagAccess>(engine.catalog()); },
             [](const std::vector<std::string>&) { return true; },
             std::move(quit)};
 }

@@ -241,6 +241,10 @@ QWidget* CListPanel::buildPlaylistSide() {
             &SkinnedButton::clicked, this, [this] { moveSelection(-1); });
     connect(addSkinned(*buttons, PanelPiece::Down, texts::kDownTip, QStringLiteral("▼")),
             &SkinnedButton::clicked, this, [this] { moveSelection(1); });
+    buttons->addSpacing(8);
+    buttons->addWidget(new SkinnedTile(skin_, PanelPiece::WritingText));
+    connect(addSkinned(*buttons, PanelPiece::Write, texts::kCdrTip, QStringLiteral("CD-R")),
+            &SkinnedButton::clicked, this, [this] { writeCdr(); });
     buttons->addStretch();
     playlistView_ = new QListView;
     playlistView_->setDragDropMode(QAbstractItemView::DragDrop);
@@ -283,6 +287,7 @@ void CListPanel::addShortcuts() {
           Qt::CTRL | Qt::Key_PageDown, Qt::CTRL | Qt::Key_PageUp}) {
         key(QKeySequence(turn), [this] { showPlaylistSide(!showsPlaylists()); });
     }
+    key(QKeySequence(Qt::ALT | Qt::Key_5), [this] { writeCdr(); });
     key(QKeySequence(Qt::ALT | Qt::Key_S), [this] { editMenu()->exec(mapToGlobal(QPoint(0, 0))); });
     key(QKeySequence(Qt::ALT | Qt::Key_E), [this] { editProperties(); });
     key(QKeySequence(Qt::ALT | Qt::Key_Up), [this] { moveSelection(-1); });

@@ -11,6 +11,7 @@
 #include "app/StreamTagAccess.h"
 #include "ui/info/CFileInfoDialog.h"
 #include "ui/library/CSearchDialog.h"
+#include "ui/library/CdrHandOff.h"
 #include "ui/library/FileAdder.h"
 #include "ui/library/GroupListModel.h"
 #include "ui/library/ItemListModel.h"
@@ -103,6 +104,16 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     // current item, or files from a file manager into the library.
     void copySelection();
     void paste();
+    // The conversion command hands the files of the selected items to
+    // `target` (the recording panel); without one the command is disabled.
+    using ConversionTarget = std::function<void(const std::vector<std::string>& paths)>;
+    void setConversionTarget(ConversionTarget target) { convert_ = std::move(target); }
+    void convertSelection();
+    // "CD-Rライティング" (Alt+5): the selected playlist to the CD writing
+    // program; it does nothing before the hooks are set.
+    void setCdrHooks(CdrHandOff::Hooks hooks);
+    void writeCdr();
+    const CdrHandOff* cdrHandOff() const { return cdr_.get(); }
     void playRow(int row);
     // The file information dialog for the current item of the side shown.
     void editProperties();
@@ -163,6 +174,8 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     void filesAdded(const FileAdder::Result& result, const std::string& playlist, int row);
     void selectRow(QListView& view, int row);
     std::vector<mdb::MusicItem*> itemsOf(const QTableView& table) const;
+    bool canCopy() const;
+    bool canPaste() const;
 
     app::PlayerSettings& settings_;
     app::CPlayController& player_;
@@ -193,6 +206,8 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     std::unique_ptr<QProgressDialog> progress_;
     QPointer<ui::info::CFileInfoDialog> infoDialog_;
     QPointer<CSearchDialog> searchDialog_;
+    ConversionTarget convert_;
+    std::unique_ptr<CdrHandOff> cdr_;
     std::unique_ptr<LibrarySync> sync_;  // after the models it fills: goes first
     std::unique_ptr<FileAdder> adder_;   // likewise
 };

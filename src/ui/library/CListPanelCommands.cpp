@@ -36,12 +36,6 @@ QAction* addEntry(QMenu& menu, std::string_view text, const QKeySequence& key,
     return action;
 }
 
-// The conversion hand-off is not part of the panel yet: its entry shows,
-// disabled.
-void addMissing(QMenu& menu, std::string_view text, const QKeySequence& key = {}) {
-    addEntry(menu, text, key, [] {})->setEnabled(false);
-}
-
 std::string folderOf(const std::string& path) {
     return std::filesystem::path(path).parent_path().string();
 }
@@ -68,7 +62,15 @@ std::unique_ptr<QMenu> CListPanel::itemMenu() {
     addEntry(*menu, texts::kAddFolder, {}, [this] { addFolder(); });
     addEntry(*menu, texts::kDelete, QKeySequence(Qt::Key_Delete), [this] { deleteSelection(); });
     addEntry(*menu, texts::kAddToPlaylist, {}, [this] { addSelectionToPlaylist(); });
-    addMissing(*menu, texts::kConvert);
+    addEntry(*menu, texts::kConvert, {}, [this] {
+        convertSelection();
+    })->setEnabled(convert_ && canCopy());
+    addEntry(*menu, texts::kCopy, QKeySequence(Qt::CTRL | Qt::Key_C), [this] {
+        copySelection();
+    })->setEnabled(canCopy());
+    addEntry(*menu, texts::kPaste, QKeySequence(Qt::CTRL | Qt::Key_V), [this] {
+        paste();
+    })->setEnabled(canPaste());
     addEntry(*menu, texts::kSync, {}, [this] { synchronizeLibrary(); });
     addEntry(*menu, texts::kProperties, QKeySequence(Qt::ALT | Qt::Key_Return),
              [this] { editProperties(); });
@@ -141,6 +143,63 @@ void CListPanel::paste() {
     } else if (!mime::hasDatabaseFormat(*data)) {
         addPaths(mime::localPaths(*data));  // the library's own items are in it already
     }
+}
+
+// Copying (and converting) needs a selected item of the side shown.
+bool CListPanel::canCopy() const {
+    const QItemSelectionModel* selection = activeItems().selectionModel();
+    return db_ != nullptr && selection != nullptr && selection->hasSelection();
+}
+
+// The side shown takes what paste() would give it: a playlist any items,
+// the library files from outside only.
+bool CListPanel::canPaste() const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!db_ || data == nullptr) {
+        return false;
+    }
+    if (showsPlaylists()) {
+        return playlistModel_->canDropMimeData(data, Qt::CopyAction, -1, 0, {});
+    }
+    return !mime::hasDatabaseFormat(*data) && !mime::localPaths(*data).empty();
+}
+
+void CListPanel::convertSelection() {
+    if (!db_ || !convert_) {
+        return;
+    }
+    std::vector<std::string> paths;
+    {
+        const std::vector<mdb::MusicItem*> items = itemsOf(activeItems());
+        auto guard = db_->lock();
+        for (const mdb::MusicItem* item : items) {
+            paths.push_back(item->pathRef());
+        }
+    }
+    if (!paths.empty()) {
+        convert_(paths);
+    }
+}
+
+void CListPanel::setCdrHooks(CdrHandOff::Hooks hooks) {
+    cdr_ = std::make_unique<CdrHandOff>(settings_, *dialogs_, std::move(hooks));
+}
+
+// Only with a playlist selected in a list that has some.
+void CListPanel::writeCdr() {
+    const mdb::MutableGroup* playlist = selectedPlaylist();
+    if (!cdr_ || playlist == nullptr || playlistListModel_->rowCount() == 0 ||
+        !playlistView_->currentIndex().isValid()) {
+        return;
+    }
+    std::vector<std::string> files;
+    {
+        auto guard = db_->lock();
+        for (size_t i = 0; i < playlist->count(); ++i) {
+            files.push_back(playlist->itemAt(i)->pathRef());
+        }
+    }
+    cdr_->start(*playlist, files);
 }
 
 void CListPanel::playRow(int row) {

@@ -15,22 +15,6 @@ namespace {
 constexpr size_t kBatchFiles = 64;
 constexpr auto kBatchAge = std::chrono::milliseconds(40);
 
-std::optional<mdb::MusicInfo> recordOf(mdb::TagAccess& tags, const std::string& path) {
-    const auto status = tags.status(path);
-    if (!status) {
-        return std::nullopt;
-    }
-    const auto tag = tags.read(path);
-    mdb::MusicInfo record = mdb::recordFromTag(path, tag);
-    // As the library files one itself: without a tag, size and time stay 0
-    // so that the next synchronisation tries the tag again.
-    if (tag) {
-        record.size = mdb::toStoredSize(status->size);
-        record.modified = mdb::toStoredTime(status->modified);
-    }
-    return record;
-}
-
 }  // namespace
 
 FileAdder::FileAdder(mdb::MusicDatabase& db, std::shared_ptr<mdb::TagAccess> tags,
@@ -74,7 +58,7 @@ void FileAdder::search(std::vector<std::string> paths) {
         if (cancelled_) {
             break;
         }
-        batch.push_back({path, recordOf(*tags_, path)});
+        batch.push_back({path, mdb::readFileRecord(*tags_, path)});
         ++done;
         if (batch.size() >= kBatchFiles || std::chrono::steady_clock::now() - since > kBatchAge) {
             post(std::exchange(batch, {}), done, files.size(), false);
@@ -106,20 +90,22 @@ void FileAdder::post(std::vector<Found> batch, size_t done, size_t total, bool l
 void FileAdder::file(const std::vector<Found>& batch) {
     auto guard = db_.lock();
     mdb::MusicItemList& library = db_.library();
+    std::vector<mdb::MusicInfo> records;
+    std::vector<const std::string*> paths;
     for (const Found& found : batch) {
-        size_t index = mdb::kNoIndex;
         if (found.record) {
-            try {
-                index = library.add(*found.record, false);
-            } catch (const std::invalid_argument&) {
-                index = mdb::kNoIndex;
-            }
+            records.push_back(*found.record);
+            paths.push_back(&found.path);
         }
-        if (index == mdb::kNoIndex) {
+    }
+    result_.failed += batch.size() - records.size();
+    const std::vector<size_t> indices = library.addRecords(records);
+    for (size_t i = 0; i < indices.size(); ++i) {
+        if (indices[i] == mdb::kNoIndex) {
             ++result_.failed;
         } else {
-            result_.added.push_back(library.itemAt(index));
-            addedPaths_.push_back(found.path);
+            result_.added.push_back(library.itemAt(indices[i]));
+            addedPaths_.push_back(*paths[i]);
         }
     }
 }

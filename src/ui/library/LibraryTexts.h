@@ -19,6 +19,17 @@ inline constexpr std::string_view kDeleteItemsQuestion =
     "選択したミュージックファイルをライブラリから削除しますか？";
 inline constexpr std::string_view kSyncQuestion = "ミュージックファイル情報の同期を行いますか？";
 inline constexpr std::string_view kDeletePlaylistsQuestion = "選択したプレイリストを削除しますか？";
+inline constexpr std::string_view kNoCdWriter = "CD-Rドライブが見つかりませんでした。";
+inline constexpr std::string_view kBusyRecording = "録音中は処理できません。";
+inline constexpr std::string_view kUnburnableQuestion =
+    "焼き込みできないミュージックファイル形式が含まれます。\n処理を継続しますか？";
+// Without a CD writing program the user learns what to install or set.
+inline constexpr std::string_view kNoCdrCommand =
+    "CD-Rライティングを行うプログラムが設定されていません。\n"
+    "brasero をインストールする (sudo apt install brasero) か、"
+    "オプションの「CDドライブ」でコマンドを設定してください。";
+inline constexpr std::string_view kCdrNotStarted =
+    "CD-Rライティングを行うプログラムを起動できませんでした。";
 
 inline constexpr std::string_view kPanelTitle = "List/Edit";
 inline constexpr std::string_view kLibraryTab = "ライブラリ";
@@ -43,6 +54,7 @@ inline constexpr std::string_view kFileInfoTip = "ファイル情報の編集 (A
 inline constexpr std::string_view kEditMenuTip = "編集メニューの選択 (Alt+S)";
 inline constexpr std::string_view kUpTip = "１つ上へ (Alt+↑)";
 inline constexpr std::string_view kDownTip = "１つ下へ (Alt+↓)";
+inline constexpr std::string_view kCdrTip = "CD-Rライティング (Alt+5)";
 inline constexpr std::string_view kShowAllTip = "全て (Alt+1)";
 inline constexpr std::string_view kByArtistTip = "アーティスト (Alt+2)";
 inline constexpr std::string_view kByAlbumTip = "アルバム (Alt+3)";
@@ -61,6 +73,8 @@ inline constexpr std::string_view kImport = "インポート(&I)...";
 inline constexpr std::string_view kExport = "エクスポート(&E)...";
 inline constexpr std::string_view kSync = "ミュージックファイル情報の同期(&Y)";
 inline constexpr std::string_view kSearch = "ライブラリ検索(&S)...";
+inline constexpr std::string_view kCopy = "コピー(&C)";
+inline constexpr std::string_view kPaste = "貼り付け(&V)";
 
 // The library search dialog.
 inline constexpr std::string_view kSearchTitle = "ライブラリ検索";

@@ -29,6 +29,8 @@ class PanelDialogs {
     virtual void tellStop(std::string_view text) = 0;
     // Question icon, OK and Cancel (the default): true for OK.
     virtual bool askOkCancel(std::string_view text) = 0;
+    // Question icon, Yes and No: true for Yes.
+    virtual bool askYesNo(std::string_view text) = 0;
     // Existing music files, starting in `folder` with `filter`.
     virtual std::optional<FileChoice> chooseMusicFiles(const std::string& folder, int filter) = 0;
     virtual std::optional<std::string> chooseFolder(const std::string& folder) = 0;

@@ -68,6 +68,11 @@ bool QtPanelDialogs::askOkCancel(std::string_view text) {
                                  QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
+bool QtPanelDialogs::askYesNo(std::string_view text) {
+    return QMessageBox::question(parent_, qt(app::texts::kAppTitle), qt(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 std::optional<PanelDialogs::FileChoice> QtPanelDialogs::chooseMusicFiles(const std::string& folder,
                                                                          int filter) {
     QFileDialog dialog(parent_, {}, QString::fromStdString(folder));

@@ -15,6 +15,7 @@ class QtPanelDialogs : public PanelDialogs {
     void tell(std::string_view text) override;
     void tellStop(std::string_view text) override;
     bool askOkCancel(std::string_view text) override;
+    bool askYesNo(std::string_view text) override;
     std::optional<FileChoice> chooseMusicFiles(const std::string& folder, int filter) override;
     std::optional<std::string> chooseFolder(const std::string& folder) override;
     std::optional<FileChoice> chooseImportFile(const std::string& folder, int filter) override;

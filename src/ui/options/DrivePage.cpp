@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLineEdit>
 
 #include "ui/options/OptionTexts.h"
 #include "ui/options/QtText.h"
@@ -31,6 +32,7 @@ DrivePage::DrivePage(const OptionRecord& record, const std::vector<std::string>&
                      QWidget* parent)
     : OptionPage(parent),
       list_(new QComboBox(this)),
+      cdrCommand_(new QLineEdit(QString::fromStdString(record.cdrCommand), this)),
       initial_(driveEntryOf(drives, record.cdDrive)) {
     list_->addItem(qt(texts::kAutomatic));
     for (const std::string& drive : drives) {
@@ -39,11 +41,14 @@ DrivePage::DrivePage(const OptionRecord& record, const std::vector<std::string>&
     list_->setCurrentIndex(initial_);
     auto* layout = new QFormLayout(this);
     layout->addRow(qt(texts::kDrive), list_);
+    cdrCommand_->setToolTip(qt(texts::kCdrCommandTip));
+    layout->addRow(qt(texts::kCdrCommand), cdrCommand_);
 }
 
 // The automatic choice is stored as no drive, which the CD layer takes as
 // the first one.
 void DrivePage::store(OptionRecord& record) const {
+    record.cdrCommand = cdrCommand_->text().trimmed().toStdString();
     const int entry = list_->currentIndex();
     if (entry == initial_) {
         return;

@@ -6,19 +6,23 @@
 #include "ui/options/OptionPage.h"
 
 class QComboBox;
+class QLineEdit;
 
 namespace ui::options {
 
-// "CDドライブ": automatic choice, then the drives ("D: /dev/sr0").
+// "CDドライブ": automatic choice, then the drives ("D: /dev/sr0"); and the
+// command of the CD writing program.
 class DrivePage : public OptionPage {
   public:
     DrivePage(const OptionRecord& record, const std::vector<std::string>& drives, QWidget* parent);
 
     void store(OptionRecord& record) const override;
     QComboBox* list() const { return list_; }
+    QLineEdit* cdrCommand() const { return cdrCommand_; }
 
   private:
     QComboBox* list_;
+    QLineEdit* cdrCommand_;
     int initial_;
 };
 

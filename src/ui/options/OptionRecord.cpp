@@ -1,5 +1,6 @@
 #include "ui/options/OptionRecord.h"
 
+#include "app/CdrCommand.h"
 #include "app/PlayerSettings.h"
 #include "app/Settings.h"
 #include "cdinfo/CddbClient.h"
@@ -32,6 +33,7 @@ OptionRecord OptionRecord::load(const app::PlayerSettings& settings,
     r.musicPath = textOr(settings, s::kDefaultMusicPath, cdinfo::NamingRules::defaultMusicPath());
     r.dirNameType = settings.read(s::kDirNameType);
     r.cdDrive = settings.read(s::kCdDrive);
+    r.cdrCommand = app::cdrCommandOf(settings);
     r.cddbEnable = settings.read(s::kCddbEnable) != 0;
     r.mailAddress = settings.read(s::kMailAdres);
     r.cddbServer = textOr(settings, s::kCddbServer, std::string(cdinfo::kDefaultCddbHost));
@@ -53,6 +55,7 @@ bool OptionRecord::save(app::PlayerSettings& settings, app::MimeAssociations& de
     settings.write(s::kDefaultMusicPath, musicPath);
     settings.write(s::kDirNameType, dirNameType);
     settings.write(s::kCdDrive, cdDrive);
+    settings.write(s::kCdrCommand, cdrCommand);
     settings.write(s::kCddbEnable, cddbEnable ? 1 : 0);
     settings.write(s::kMailAdres, mailAddress);
     settings.write(s::kCddbServer, cddbServer);

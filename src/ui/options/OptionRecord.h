@@ -22,6 +22,7 @@ struct OptionRecord {
     int32_t dirNameType = 1;
     std::string cdDrive;
     bool driveChanged = false;
+    std::string cdrCommand;
     bool cddbEnable = false;
     std::string mailAddress;
     std::string cddbServer;

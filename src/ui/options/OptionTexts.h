@@ -35,6 +35,10 @@ inline constexpr std::string_view kNamingNeedsTitle =
 // CD drive
 inline constexpr std::string_view kDrive = "CDドライブ(&D)：";
 inline constexpr std::string_view kAutomatic = "自動選択";
+// The CD writing program of the list/edit panel's CD-R command.
+inline constexpr std::string_view kCdrCommand = "CD-Rライティングのコマンド(&W)：";
+inline constexpr std::string_view kCdrCommandTip =
+    "%s はプレイリスト (M3U) ファイルのパスに置き換えられます。";
 
 // CDDB
 inline constexpr std::string_view kCddbEnable = "CDDBに自動的に接続(&P)：";

@@ -179,7 +179,13 @@ QWidget* CRecordPanel::buildProgress() {
 void CRecordPanel::showBeside(const QRect& player) {
     ShowPanelAt(*this, settings_.read(app::settings::kRecordPosition),
                 QRect(player.bottomLeft() + QPoint(0, 1), size()));
+}
+
+// The drive is watched while the panel is on the screen, however it came
+// back (shown again after the CD writing program, or restored).
+void CRecordPanel::showEvent(QShowEvent* event) {
     mediaWatch_.start();
+    QWidget::showEvent(event);
 }
 
 void CRecordPanel::hideEvent(QHideEvent* event) {

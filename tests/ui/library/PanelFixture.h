@@ -63,7 +63,7 @@ inline void writeTagged(const std::filesystem::path& path, std::string_view titl
 class ScriptedDialogs : public PanelDialogs {
   public:
     std::vector<std::string> told;
-    std::deque<bool> answers;  // OK or Cancel, in order
+    std::deque<bool> answers;  // OK or Cancel, Yes or No, in order
     std::optional<FileChoice> file;
     std::optional<PlaylistChoice> playlist;
 
@@ -77,6 +77,7 @@ class ScriptedDialogs : public PanelDialogs {
         }
         return answer;
     }
+    bool askYesNo(std::string_view text) override { return askOkCancel(text); }
     std::optional<FileChoice> chooseMusicFiles(const std::string&, int) override { return file; }
     std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
     std::optional<FileChoice> chooseImportFile(const std::string&, int) override { return file; }

@@ -84,6 +84,7 @@ TEST_F(PanelSkinTest, ButtonsActAndKeepTheirTooltips) {
     EXPECT_EQ(button(PanelPiece::Down).toolTip(), qt(texts::kDownTip));
     EXPECT_EQ(button(PanelPiece::Select).toolTip(), qt(texts::kEditMenuTip));
     EXPECT_EQ(button(PanelPiece::Edit).toolTip(), qt(texts::kFileInfoTip));
+    EXPECT_EQ(button(PanelPiece::Write).toolTip(), qt(texts::kCdrTip));
 
     // Up and down move the selected entry of the playlist shown.
     mdb::MutableGroup& list = db().playlists().get(std::string(app::texts::kNewPlaylist));

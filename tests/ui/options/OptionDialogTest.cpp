@@ -57,9 +57,8 @@ class OptionDialogTest : public ::testing::Test {
         : image_(dir_.path(), {{true, 100}, {true, 120}}),
           server_([](const cdtest::HttpRequest& r) {
               const auto cmd = r.command();
-              return cdtest::HttpReply{200, cmd.size() == 1 && cmd[0] == "sites"
-                                                ? kSites
-                                                : "500 Unknown command\r\n"};
+              return cdtest::HttpReply{
+                  200, cmd.size() == 1 && cmd[0] == "sites" ? kSites : "500 Unknown command\r\n"};
           }),
           list_(dir_ / "mimeapps.list"),
           dialog_(sources()) {
@@ -67,7 +66,9 @@ class OptionDialogTest : public ::testing::Test {
     }
 
     OptionSources sources() {
-        return {settings_, engine_, app::MimeAssociations(list_, "org.melodux.Melodux.desktop"),
+        return {settings_,
+                engine_,
+                app::MimeAssociations(list_, "org.melodux.Melodux.desktop"),
                 [this] { return cdConfig(); },
                 {[this](NxRef<CNxSSWriterSettings> f) { handedFormat_ = f; },
                  [this] { ++discChanges_; }},
@@ -230,13 +231,25 @@ TEST_F(OptionDialogTest, DriveListStartsWithAutomaticAndAChangeIsHandedOver) {
     EXPECT_EQ(store_.read(s::kCdDrive), "");
 }
 
+TEST_F(OptionDialogTest, CdWritingCommandIsEditedOnTheDrivePage) {
+    store_.write(s::kCdrCommand, "k3b %s");
+    auto sheet = dialog_.MakeSheet(Sheet::kDrive);
+    QLineEdit& command = *sheet->drivePage()->cdrCommand();
+    EXPECT_EQ(command.text(), "k3b %s");
+    command.setText("  xfburn --audio %s ");
+    ASSERT_TRUE(confirm(*sheet));
+    EXPECT_EQ(store_.read(s::kCdrCommand), "xfburn --audio %s");
+    EXPECT_EQ(discChanges_, 0);
+}
+
 TEST_F(OptionDialogTest, AssociationsAreTakenAndGivenBackInTheList) {
     auto sheet = dialog_.MakeSheet(Sheet::kAssociations);
     const auto mp3 = 0u;  // app::kAssociatedTypes order
     EXPECT_FALSE(sheet->associationPage()->box(mp3)->isChecked());
     sheet->associationPage()->box(mp3)->setChecked(true);
     ASSERT_TRUE(confirm(*sheet));
-    EXPECT_TRUE(app::MimeAssociations(list_, "org.melodux.Melodux.desktop").IsAssociated("audio/mpeg"));
+    EXPECT_TRUE(
+        app::MimeAssociations(list_, "org.melodux.Melodux.desktop").IsAssociated("audio/mpeg"));
 
     sheet = dialog_.MakeSheet(Sheet::kAssociations);
     EXPECT_TRUE(sheet->associationPage()->box(mp3)->isChecked());
@@ -288,10 +301,9 @@ TEST_F(OptionDialogTest, ServerListReloadsOnAWorkerAndIsStored) {
 
 TEST(CddbServerListTest, SelectsTheServerInUseAndAddsTheDefaultAndMissingOnes) {
     const CddbServerList list("a.example 80 HTTP /x\r\nb.example 8080 HTTP /y\n", "b.example");
-    EXPECT_EQ(list.entries(),
-              (std::vector<std::string>{"a.example 80 HTTP /x", "b.example 8080 HTTP /y",
-                                        std::string(cdinfo::kDefaultCddbHost) +
-                                            " Default CDDB Server"}));
+    EXPECT_EQ(list.entries(), (std::vector<std::string>{
+                                  "a.example 80 HTTP /x", "b.example 8080 HTTP /y",
+                                  std::string(cdinfo::kDefaultCddbHost) + " Default CDDB Server"}));
     EXPECT_EQ(list.selection(), 1);
     EXPECT_EQ(list.stored(), "a.example 80 HTTP /x\nb.example 8080 HTTP /y");
 
