@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "stream/CNxSSWriterSettings.h"
+#include "stream/NxRef.h"
+
 namespace app {
 
 // One row of the recording list: an audio-CD track or a music file to be
@@ -35,6 +38,8 @@ struct RecordingEntry {
     std::string comment;
     uint32_t genre = kDiscGenre;
     std::string error;
+    // The entry's own recording format; null: the panel's.
+    NxRef<CNxSSWriterSettings> format;
 };
 
 }  // namespace app

@@ -15,11 +15,19 @@ class CNxSSOptionPage : public CNxSSObject {
     CNxSSOptionPage(CNxSSObject* writer, NxRef<CNxSSWriterSettings> settings);
 
     CNxSSWriterSettings& Settings() const { return *settings_; }
-    // Replaces the settings with a copy of `settings` (same kind).
-    void SetSettings(NxRef<CNxSSWriterSettings> settings) { settings_ = std::move(settings); }
+    // Replaces the settings with a copy of `settings` (same kind); the
+    // page's choices start from them again.
+    void SetSettings(NxRef<CNxSSWriterSettings> settings) {
+        settings_ = std::move(settings);
+        SettingsReplaced();
+    }
 
     void SetSourceFormat(const platform::WaveFormat& format) { sourceFormat_ = format; }
     const std::optional<platform::WaveFormat>& SourceFormat() const { return sourceFormat_; }
+
+  protected:
+    // A page that keeps choices made from its settings makes them again.
+    virtual void SettingsReplaced() {}
 
   private:
     NxRef<CNxSSWriterSettings> settings_;

@@ -10,8 +10,10 @@
 
 #include "CdImage.h"
 #include "app/Engine.h"
+#include "app/EntryFormat.h"
 #include "app/StreamTagAccess.h"
 #include "app/WriterPage.h"
+#include "mp3/writer/CNxSSMp3WriterSettings.h"
 #include "stream/CNxSSSilenceSource.h"
 #include "stream/ResultCodes.h"
 #include "stream/wave/WaveComponents.h"
@@ -60,6 +62,31 @@ TEST_F(ConversionJobTest, WritesTheFileReportingProgressOnTheCallersThread) {
     EXPECT_EQ(over.run({}).state, Job::State::Finished);
     EXPECT_EQ(dir_.names(), std::vector<std::string>{"song.wav"});
     EXPECT_EQ(app::StreamTagAccess(engine_.catalog()).read(out)->playTime, 500u);
+}
+
+// An entry of the recording list with its own format is written in it, not
+// in the run's: 192 kbps MP3 where the run records WAVE.
+TEST_F(ConversionJobTest, AnEntryWithItsOwnFormatIsWrittenInIt) {
+    mp3::enc::Mp3WriterSettings values;
+    values.bitrate = 192000;
+    app::RecordingEntry entry;
+    entry.format = MakeNx<CNxSSMp3WriterSettings>(values);
+    const auto out = (dir_ / "song.mp3").string();
+    Job job(engine_, "::SLNC2000", out, app::entrySinkKind(entry, CNxSSManager::kSinkWave));
+    ASSERT_EQ(job.open(), 0u);
+    ASSERT_EQ(app::applyEntryFormat(job, entry), 0u);
+    EXPECT_TRUE(job.optionPage()->Settings().IsSame(*entry.format));
+    EXPECT_NE(job.optionPage()->Settings().GetBitrate(),
+              app::savedWriterSettings(engine_, CNxSSManager::kSinkMp3)->GetBitrate());
+    ASSERT_EQ(job.run({}).state, Job::State::Finished);
+    // Two seconds at 192 kbps, give or take the encoder's padding frames.
+    EXPECT_NEAR(double(fs::file_size(out)), 2 * 192000 / 8, 3000);
+
+    app::RecordingEntry plain;
+    EXPECT_EQ(app::entrySinkKind(plain, CNxSSManager::kSinkWave), CNxSSManager::kSinkWave);
+    Job wave(engine_, "::SLNC100", (dir_ / "a.wav").string(), CNxSSManager::kSinkWave);
+    ASSERT_EQ(wave.open(), 0u);
+    EXPECT_EQ(app::applyEntryFormat(wave, plain), 0u);
 }
 
 TEST_F(ConversionJobTest, ACancelledJobLeavesNothing) {

@@ -64,6 +64,9 @@ class CNxSSMp3OptionPage : public CNxSSOptionPage, public CNxSSFormatChoice {
     uint32_t CheckSettings() override;
     std::string ErrorText() const override { return errorText_; }
 
+  protected:
+    void SettingsReplaced() override { Open(); }
+
   private:
     // The encoder's input (rate, channels) for the source.
     std::pair<int, int> ListedInput() const;

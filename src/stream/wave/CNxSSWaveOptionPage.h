@@ -55,6 +55,14 @@ class CNxSSWaveOptionPage : public CNxSSOptionPage, public CNxSSFormatChoice {
     uint32_t CheckSettings() override;
     std::string ErrorText() const override { return errorText_; }
 
+  protected:
+    // The list is made once; the choice in it follows the settings.
+    void SettingsReplaced() override {
+        if (listed_) {
+            selection_ = ClosestChoice();
+        }
+    }
+
   private:
     struct Choice {
         uint16_t tag;

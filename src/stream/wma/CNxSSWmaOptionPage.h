@@ -42,6 +42,9 @@ class CNxSSWmaOptionPage : public CNxSSOptionPage, public CNxSSFormatChoice {
     uint32_t CheckSettings() override;
     std::string ErrorText() const override { return errorText_; }
 
+  protected:
+    void SettingsReplaced() override { Open(); }
+
   private:
     CNxSSWmaWriterSettings* WmaSettings() const;
     int EntryCount() const;

@@ -71,6 +71,18 @@ void RecordingPage::store(OptionRecord& record) const {
 }
 
 std::string RecordingPage::commit() {
+    if (std::string refused = apply(); !refused.empty()) {
+        return refused;
+    }
+    for (const RecordingWriter& writer : writers_) {
+        if (writer.page) {
+            writer.page->Settings().Save();
+        }
+    }
+    return {};
+}
+
+std::string RecordingPage::apply() {
     for (size_t i = 0; i < writers_.size(); ++i) {
         CNxSSOptionPage* page = writers_[i].page.get();
         CNxSSFormatChoice* choice = page ? app::formatChoiceOf(*page) : nullptr;
@@ -81,11 +93,6 @@ std::string RecordingPage::commit() {
             list_->setCurrentIndex(static_cast<int>(i));
             const std::string reason = choice->ErrorText();
             return reason.empty() ? GetErrorText(code) : reason;
-        }
-    }
-    for (const RecordingWriter& writer : writers_) {
-        if (writer.page) {
-            writer.page->Settings().Save();
         }
     }
     return {};

@@ -25,6 +25,8 @@ class RecordingPage : public OptionPage {
     // every writer's settings. On a refusal the refusing writer is chosen
     // and its reason given; nothing is saved then.
     std::string commit();
+    // As commit(), without saving: the settings stay with the page.
+    std::string apply();
     // A copy of the chosen writer's settings, or null.
     NxRef<CNxSSWriterSettings> chosenSettings() const;
 

@@ -1,5 +1,6 @@
 #include "ui/record/CRecordPanel.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -49,11 +50,13 @@ CRecordPanel::CRecordPanel(const app::Engine& engine, app::PlayerSettings& setti
       settings_(settings),
       player_(player),
       library_(std::move(library)),
-      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtRecordDialogs>(this)),
-      lookup_([this](uint32_t result, const cdinfo::CDiscID& disc) { lookupDone(result, disc); },
+      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtRecordDialogs>(engine, this)),
+      lookup_([this](int kind, uint32_t result,
+                     const cdinfo::CDiscID& disc) { requestDone(kind, result, disc); },
               [this] { lookupTick(); }),
       mediaWatch_([this] { return settings_.read(app::settings::kCdDrive); },
-                  [this] { return mayWatchMedia(); }, [this] { readDisc(); }) {
+                  [this] { return mayWatchMedia(); }, [this] { readDisc(); }),
+      probe_(engine, [this](const ProbedFile& file) { fileProbed(file); }) {
     setWindowTitle(qt(texts::kPanelTitle));
     setAttribute(Qt::WA_QuitOnClose, false);  // the main window is the program
     setAcceptDrops(true);
@@ -77,7 +80,7 @@ CRecordPanel::~CRecordPanel() {
     storeDiscEdits();
     // The fields finish editing as they lose the focus while the base
     // class destroys them: by then there is no panel to take the text.
-    for (QLineEdit* field : {discTitle_, discArtist_}) {
+    for (QLineEdit* field : {discTitle_, discArtist_, discExtra_}) {
         QObject::disconnect(field, &QLineEdit::editingFinished, nullptr, nullptr);
     }
 }
@@ -98,6 +101,7 @@ QWidget* CRecordPanel::buildButtons() {
             openOptions_();
         }
     });
+    addButton(texts::kPost, QKeySequence(Qt::ALT | Qt::Key_P), [this] { post(); });
     for (QToolButton* button : findChildren<QToolButton*>()) {
         row->addWidget(button);
     }
@@ -129,12 +133,16 @@ QWidget* CRecordPanel::buildDiscFields() {
     row->setContentsMargins(0, 0, 0, 0);
     discTitle_ = new QLineEdit;
     discArtist_ = new QLineEdit;
+    discExtra_ = new QLineEdit;
     row->addWidget(new QLabel(qt(texts::kDiscTitle)));
     row->addWidget(discTitle_, 2);
     row->addWidget(new QLabel(qt(texts::kDiscArtist)));
     row->addWidget(discArtist_, 1);
+    row->addWidget(new QLabel(qt(texts::kDiscExtra)));
+    row->addWidget(discExtra_, 1);
     QObject::connect(discTitle_, &QLineEdit::editingFinished, [this] { editDiscTitle(); });
     QObject::connect(discArtist_, &QLineEdit::editingFinished, [this] { editDiscArtist(); });
+    QObject::connect(discExtra_, &QLineEdit::editingFinished, [this] { editDiscExtra(); });
     return fields;
 }
 
@@ -145,7 +153,10 @@ QTableView* CRecordPanel::buildTable() {
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setShowGrid(false);
     table_->setWordWrap(false);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A double-click plays: titles are edited with F2 or a second click.
+    table_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    model_.lockWhile([this] { return IsRecording(); });
+    model_.onTitleEdited([this](size_t row) { titleEdited(row); });
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setSectionsMovable(true);
     const std::string fallback(app::settings::kRecordItemPosition.defaultValue);
@@ -154,7 +165,18 @@ QTableView* CRecordPanel::buildTable() {
                               settings_.read(app::settings::kRecordItemPosition), fallback));
     QObject::connect(table_, &QTableView::doubleClicked,
                      [this](const QModelIndex& index) { playRow(index.row()); });
+    addEntryCommands();
     return table_;
+}
+
+// The list's context menu holds the commands on the selected entry.
+void CRecordPanel::addEntryCommands() {
+    auto* format = new QAction(qt(texts::kEntryFormat), table_);
+    format->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F));
+    format->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(format, &QAction::triggered, [this] { chooseEntryFormat(); });
+    table_->addAction(format);
+    table_->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 QWidget* CRecordPanel::buildProgress() {
@@ -197,7 +219,7 @@ void CRecordPanel::hideEvent(QHideEvent* event) {
 bool CRecordPanel::mayWatchMedia() const {
     const bool playing =
         player_.SourceKind() == app::CPlayController::kRecordingKind && player_.GetStatus() != 0;
-    return !lookup_.running() && !IsRecording() && !playing;
+    return !lookingUp() && !IsRecording() && !playing;
 }
 
 void CRecordPanel::closeEvent(QCloseEvent* event) {

@@ -14,6 +14,8 @@
 #include "app/RecordingRun.h"
 #include "cdinfo/CDiscID.h"
 #include "ui/record/DiscLookup.h"
+#include "ui/record/DriveTasks.h"
+#include "ui/record/FileProbe.h"
 #include "ui/record/MediaWatch.h"
 #include "ui/record/RecordDialogs.h"
 #include "ui/record/RecordListModel.h"
@@ -66,7 +68,9 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     // The options changed the drive: the disc is read again at the next
     // look at the drive.
     void discChanged();
-    bool lookingUp() const { return lookup_.running(); }
+    bool lookingUp() const { return lookup_.running() || listingDrives_; }
+    // Files added for conversion whose lengths are still being read.
+    bool readingFiles() const { return probe_.busy(); }
     void RebuildCdEntries(const cdinfo::CDiscID& disc);
     const cdinfo::CDiscID& disc() const { return disc_; }
 
@@ -77,6 +81,10 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     void addFiles();
     void selectAll(bool selected);
     void eject();
+    // Submits the disc's titles to CDDB ("post").
+    void post();
+    // The format command of the selected entry: its own recording format.
+    void chooseEntryFormat();
     // Double-click: the player plays the row.
     void playRow(int row);
 
@@ -87,6 +95,8 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     QString statusText() const;
     QString infoText() const;
     QLineEdit& discTitleField() const { return *discTitle_; }
+    QLineEdit& discArtistField() const { return *discArtist_; }
+    QLineEdit& discExtraField() const { return *discExtra_; }
 
     // app::PlayerRecordingPanel
     int32_t Count() const override;
@@ -111,19 +121,29 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     QWidget* buildDiscFields();
     QWidget* buildProgress();
     QTableView* buildTable();
+    void addEntryCommands();
     QToolButton* addButton(std::string_view tooltip, const QKeySequence& keys,
                            std::function<void()> run);
     void saveSettings();
     void startLookup(int mode);
+    void lookUpDrive(const std::string& drive, int mode);
     void lookupTick();
+    void requestDone(int kind, uint32_t result, const cdinfo::CDiscID& disc);
     void lookupDone(uint32_t result, const cdinfo::CDiscID& disc);
+    void postDone(uint32_t result, const cdinfo::CDiscID& disc);
     void editDiscTitle();
     void editDiscArtist();
+    void editDiscExtra();
+    void titleEdited(size_t row);
     void storeDiscEdits();
     std::vector<std::string> genreNames() const;
     std::optional<app::RecordingFormat> currentFormat();
-    std::optional<app::RecordingEntry> fileEntry(const std::string& path,
-                                                 const app::RecordingFormat& format);
+    app::RecordingEntry fileEntry(const std::string& path,
+                                  const app::RecordingFormat& format) const;
+    void fileProbed(const ProbedFile& file);
+    void fillFileEntry(app::RecordingEntry& entry, const ProbedFile& file) const;
+    void giveFormat(size_t row, const NxRef<CNxSSWriterSettings>& format);
+    std::string outputPathOf(const app::RecordingEntry& entry, const std::string& extension) const;
     std::vector<std::string> cdOutputPaths(const std::string& extension) const;
     bool checkBeforeStart();
     bool overwritesSources() const;
@@ -150,6 +170,10 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     std::optional<app::RecordingFormat> format_;  // the format of the current run
     DiscLookup lookup_;
     MediaWatch mediaWatch_;  // while the panel shows
+    DriveTasks drives_;
+    bool listingDrives_ = false;
+    FileProbe probe_;
+    std::string probeFailures_;  // the files that could not be added, told at the end
     std::unique_ptr<app::RecordingRun> run_;
     QTimer progressTimer_;
     int32_t lastPosition_ = -1;
@@ -157,6 +181,7 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     QTableView* table_ = nullptr;
     QLineEdit* discTitle_ = nullptr;
     QLineEdit* discArtist_ = nullptr;
+    QLineEdit* discExtra_ = nullptr;
     QProgressBar* entryProgress_ = nullptr;
     QProgressBar* runProgress_ = nullptr;
     QProgressBar* busy_ = nullptr;

@@ -14,7 +14,6 @@
 #include "app/RecordingSizes.h"
 #include "app/RipNaming.h"
 #include "app/Settings.h"
-#include "app/WriterPage.h"
 #include "mdb/ChangeNotifier.h"
 #include "mdb/MusicDatabase.h"
 #include "platform/AsciiText.h"
@@ -29,9 +28,6 @@ namespace {
 QString qt(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
-
-// A chain built to look at a file writes nothing under this name.
-constexpr const char* kLookOnlyOutput = "temp";
 
 std::string withoutLeadingBlanks(const std::string& text) {
     return std::string(platform::trimFront(text, " "));
@@ -64,18 +60,27 @@ void CRecordPanel::discChanged() {
     mediaWatch_.forget();
 }
 
-// The automatic drive choice is the first drive.
+// The automatic drive choice is the first drive; listing the drives wakes
+// each of them, so it is done off the UI thread.
 void CRecordPanel::startLookup(int mode) {
-    if (IsRecording() || lookup_.running()) {
+    if (IsRecording() || lookingUp()) {
         return;
     }
     storeDiscEdits();
-    drive_ = settings_.read(app::settings::kCdDrive).substr(0, 2);
-    if (drive_.empty()) {
-        std::vector<std::string> drives;
-        lookup_.cdda().GetDriveList(drives);
-        drive_ = drives.empty() ? std::string() : drives.front().substr(0, 2);
+    const std::string drive = settings_.read(app::settings::kCdDrive).substr(0, 2);
+    if (!drive.empty()) {
+        lookUpDrive(drive, mode);
+        return;
     }
+    listingDrives_ = true;
+    drives_.listDrives([this, mode](const std::vector<std::string>& drives) {
+        listingDrives_ = false;
+        lookUpDrive(drives.empty() ? std::string() : drives.front().substr(0, 2), mode);
+    });
+}
+
+void CRecordPanel::lookUpDrive(const std::string& drive, int mode) {
+    drive_ = drive;
     if (drive_.empty()) {
         RebuildCdEntries({});
         status_->setText(qt(texts::kNoDisc));
@@ -90,10 +95,18 @@ void CRecordPanel::lookupTick() {
     }
 }
 
-// Without titles the disc still gives its tracks, named by number.
-void CRecordPanel::lookupDone(uint32_t result, const cdinfo::CDiscID& disc) {
+void CRecordPanel::requestDone(int kind, uint32_t result, const cdinfo::CDiscID& disc) {
     busy_->hide();
     status_->clear();
+    if (kind == cdinfo::CDDB_REQDATA::kSubmit) {
+        postDone(result, disc);
+    } else {
+        lookupDone(result, disc);
+    }
+}
+
+// Without titles the disc still gives its tracks, named by number.
+void CRecordPanel::lookupDone(uint32_t result, const cdinfo::CDiscID& disc) {
     if (result == cdinfo::kCddaNoDisc) {
         status_->setText(qt(texts::kNoDisc));
     } else if (result == cdinfo::kCddaNetworkError) {
@@ -116,8 +129,11 @@ std::vector<std::string> CRecordPanel::genreNames() const {
 
 void CRecordPanel::RebuildCdEntries(const cdinfo::CDiscID& disc) {
     disc_ = disc;
+    probe_.forget();
+    probeFailures_.clear();
     discTitle_->setText(QString::fromStdString(disc_.title));
     discArtist_->setText(QString::fromStdString(disc_.artist));
+    discExtra_->setText(QString::fromStdString(disc_.extra));
     const auto format = currentFormat();
     const std::vector<std::string> paths = cdOutputPaths(format ? format->extension : "wav");
     std::vector<app::RecordingEntry> entries;
@@ -170,29 +186,41 @@ std::optional<app::RecordingFormat> CRecordPanel::currentFormat() {
     return app::RecordingFormat::of(engine_, settings_.read(app::settings::kCurrentWriter));
 }
 
-// A run keeps the names and the format it started with.
+// A run keeps the names and the format it started with. An entry with its
+// own format keeps that format's extension and bit rate.
 void CRecordPanel::RenameEntries() {
     const auto format = currentFormat();
     if (!format || IsRecording()) {
         return;
     }
-    const std::vector<std::string> paths = cdOutputPaths(format->extension);
     for (app::RecordingEntry& entry : model_.entries()) {
         if (entry.status == app::RecordingEntry::kRecording ||
             entry.status == app::RecordingEntry::kRecorded) {
             continue;
         }
-        const auto track = static_cast<size_t>(entry.trackIndex);
-        entry.outputPath = !entry.cdTrack ? convertedPath(entry.sourcePath, format->extension)
-                           : track < paths.size() ? paths[track]
-                                                  : std::string();
-        entry.size = app::estimatedRecordingSize(format->bitRate, entry.lengthSeconds);
+        const std::string extension =
+            entry.format ? entry.format->GetExtension() : format->extension;
+        entry.outputPath = outputPathOf(entry, extension);
+        entry.size = app::estimatedRecordingSize(
+            entry.format ? entry.format->GetBitrate() : format->bitRate, entry.lengthSeconds);
     }
     model_.setFormatText(format->description);
     model_.showAll();
     refreshInfo();
 }
 
+std::string CRecordPanel::outputPathOf(const app::RecordingEntry& entry,
+                                       const std::string& extension) const {
+    if (!entry.cdTrack) {
+        return convertedPath(entry.sourcePath, extension);
+    }
+    const std::vector<std::string> paths = cdOutputPaths(extension);
+    const auto track = static_cast<size_t>(entry.trackIndex);
+    return track < paths.size() ? paths[track] : std::string();
+}
+
+// The entries show at once; each file's length, its library record and
+// whether the writer takes it follow from the pool as they are read.
 void CRecordPanel::AddFilesForConversion(const std::vector<std::string>& paths) {
     if (IsRecording() || paths.empty()) {
         return;
@@ -202,58 +230,98 @@ void CRecordPanel::AddFilesForConversion(const std::vector<std::string>& paths) 
         dialogs_->tell(texts::kNoFormat);
         return;
     }
-    const size_t before = model_.entries().size();
+    std::vector<app::RecordingEntry> added;
+    std::vector<std::string> probed;
     for (const std::string& path : paths) {
         if (platform::equalsIgnoreCase(std::filesystem::path(path).extension().string(), ".wma")) {
             dialogs_->tell(path + "\r\n" + std::string(texts::kNotConvertible));
-        } else if (auto entry = fileEntry(path, *format)) {
-            model_.append(std::move(*entry));
+        } else {
+            added.push_back(fileEntry(path, *format));
+            probed.push_back(path);
         }
     }
-    if (model_.entries().size() != before) {
-        model_.setFormatText(format->description);
-        tellPlayer(listEvent(mdb::ChangeKind::Added));
-        refreshInfo();
+    if (added.empty()) {
+        return;
+    }
+    model_.setFormatText(format->description);
+    model_.append(std::move(added));
+    probe_.probe(probed, *format, library_ ? library_() : nullptr);
+    tellPlayer(listEvent(mdb::ChangeKind::Added));
+    refreshInfo();
+}
+
+app::RecordingEntry CRecordPanel::fileEntry(const std::string& path,
+                                            const app::RecordingFormat& format) const {
+    app::RecordingEntry entry;
+    entry.sourcePath = path;
+    entry.title = std::filesystem::path(path).stem().string();
+    entry.status = app::RecordingEntry::kNone;
+    entry.selection = app::RecordingEntry::kSelected;
+    entry.outputPath = convertedPath(path, format.extension);
+    return entry;
+}
+
+// Every entry of the file takes the answer. A file that cannot be read
+// leaves the list (one message for all of them once the last answer is
+// in); during a run it stays, failed, as the run holds the list.
+void CRecordPanel::fileProbed(const ProbedFile& file) {
+    bool removed = false;
+    for (size_t row = model_.entries().size(); row-- > 0;) {
+        app::RecordingEntry& entry = model_.entries()[row];
+        if (entry.cdTrack || entry.sourcePath != file.path) {
+            continue;
+        }
+        if (file.error == 0) {
+            fillFileEntry(entry, file);
+            model_.showRow(row);
+        } else if (!IsRecording()) {
+            model_.remove(row);
+            removed = true;
+        } else if (entry.status == app::RecordingEntry::kNone) {
+            entry.selection = app::RecordingEntry::kNotSelected;
+            entry.status = app::RecordingEntry::kFailed;
+            entry.error = GetErrorText(file.error);
+            model_.showRow(row);
+        }
+    }
+    if (removed) {
+        tellPlayer(listEvent(mdb::ChangeKind::Removed));
+    }
+    if (file.error != 0) {
+        probeFailures_ += file.path + "\r\n" + GetErrorText(file.error) + "\r\n";
+    }
+    if (probe_.busy()) {
+        return;  // the totals once the last answer is in
+    }
+    refreshInfo();
+    if (!probeFailures_.empty()) {
+        const std::string failures = std::move(probeFailures_);
+        probeFailures_.clear();
+        dialogs_->tell(failures.substr(0, failures.size() - 2));
     }
 }
 
 // Titles and the rest come from the library's record of the file, when it
-// has one.
-std::optional<app::RecordingEntry> CRecordPanel::fileEntry(const std::string& path,
-                                                           const app::RecordingFormat& format) {
-    auto chain = engine_.makeManager();
-    if (const uint32_t rc = chain->CreateChain(path, kLookOnlyOutput, format.sinkKind)) {
-        dialogs_->tell(path + "\r\n" + GetErrorText(rc));
-        return std::nullopt;
+// has one. An entry already under way keeps its status.
+void CRecordPanel::fillFileEntry(app::RecordingEntry& entry, const ProbedFile& file) const {
+    entry.lengthSeconds = file.lengthSeconds;
+    if (file.record) {
+        const mdb::MusicInfo& info = *file.record;
+        entry.title = info.title.empty() ? entry.title : info.title;
+        entry.album = info.album;
+        entry.artist = info.artist;
+        entry.comment = info.comment;
+        entry.genre = info.genre;
+        entry.trackIndex = static_cast<int>(info.track) - 1;
     }
-    app::RecordingEntry entry;
-    entry.sourcePath = path;
-    entry.title = std::filesystem::path(path).stem().string();
-    entry.lengthSeconds = chain->GetLength() / 1000;
-    if (mdb::MusicDatabase* db = library_ ? library_() : nullptr) {
-        const auto guard = db->lock();
-        mdb::MusicCriterion samePath;
-        samePath.path = path;
-        samePath.mask = mdb::MusicInfo::Path;
-        size_t index = 0;
-        if (db->library().findFirst(samePath, true, 0, index)) {
-            const mdb::MusicInfo info = db->library().itemAt(index)->getInfo();
-            entry.title = info.title.empty() ? entry.title : info.title;
-            entry.album = info.album;
-            entry.artist = info.artist;
-            entry.comment = info.comment;
-            entry.genre = info.genre;
-            entry.trackIndex = static_cast<int>(info.track) - 1;
-        }
+    if (entry.status != app::RecordingEntry::kNone || entry.format) {
+        return;
     }
-    const NxRef<CNxSSOptionPage> page = app::writerPage(*chain);
-    CNxSSFormatChoice* choice = page ? app::formatChoiceOf(*page) : nullptr;
-    const bool refused = choice != nullptr && choice->CheckSettings() != 0;
-    entry.status = refused ? app::RecordingEntry::kSettingError : app::RecordingEntry::kNone;
-    entry.selection = refused ? app::RecordingEntry::kNotSelected : app::RecordingEntry::kSelected;
-    entry.size = refused ? 0 : app::estimatedRecordingSize(format.bitRate, entry.lengthSeconds);
-    entry.outputPath = convertedPath(path, format.extension);
-    return entry;
+    if (file.refused) {
+        entry.status = app::RecordingEntry::kSettingError;
+        entry.selection = app::RecordingEntry::kNotSelected;
+    }
+    entry.size = file.size;
 }
 
 void CRecordPanel::addFiles() {
@@ -286,7 +354,7 @@ void CRecordPanel::eject() {
     if (player_.SourceKind() == app::CPlayController::kRecordingKind && player_.GetStatus() != 0) {
         player_.Stop();
     }
-    lookup_.cdda().DoEject(drive_);
+    drives_.eject(drive_);
 }
 
 void CRecordPanel::editDiscTitle() {
@@ -306,6 +374,25 @@ void CRecordPanel::editDiscArtist() {
     }
     disc_.SetDiscArtist(artist, 1);
     RenameEntries();
+    tellPlayer(listEvent(mdb::ChangeKind::ItemChanged));
+}
+
+void CRecordPanel::editDiscExtra() {
+    const std::string extra = discExtra_->text().toStdString();
+    if (extra == disc_.extra) {
+        return;
+    }
+    disc_.extra = extra;
+    tellPlayer(listEvent(mdb::ChangeKind::ItemChanged));
+}
+
+// A track's new title goes into the disc (for its name and a submission).
+void CRecordPanel::titleEdited(size_t row) {
+    const app::RecordingEntry& entry = model_.entries()[row];
+    if (entry.cdTrack && static_cast<size_t>(entry.trackIndex) < disc_.tracks.size()) {
+        disc_.tracks[static_cast<size_t>(entry.trackIndex)].title = entry.title;
+        RenameEntries();
+    }
     tellPlayer(listEvent(mdb::ChangeKind::ItemChanged));
 }
 

@@ -27,6 +27,19 @@ bool DiscLookup::start(const std::string& drive, int mode, const std::vector<std
     return true;
 }
 
+uint32_t DiscLookup::post(const cdinfo::CDiscID& disc, const std::vector<std::string>& genres) {
+    if (running()) {
+        return cdinfo::kCddaBusy;
+    }
+    cdda_.SetgenreTable(genres);
+    request_.disc = disc;
+    if (const uint32_t result = cdda_.SendPost(request_); result != cdinfo::kCddaOk) {
+        return result;
+    }
+    timer_.start();
+    return cdinfo::kCddaOk;
+}
+
 void DiscLookup::watch() {
     if (request_.status() == 1) {
         tick_();
@@ -34,8 +47,10 @@ void DiscLookup::watch() {
     }
     timer_.stop();
     cdinfo::CDiscID disc = request_.disc;
-    keepStoredStates(disc);
-    done_(request_.result(), disc);
+    if (request_.kind == cdinfo::CDDB_REQDATA::kLookup) {
+        keepStoredStates(disc);
+    }
+    done_(request_.kind, request_.result(), disc);
 }
 
 // A disc without titles may still have been recorded from before: its

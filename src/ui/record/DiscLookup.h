@@ -11,14 +11,17 @@
 namespace ui::record {
 
 // The disc information of one drive: the disc's table of contents and its
-// titles from the local CD database, else (when asked) from CDDB. The
-// drive and the network are read on the CD information worker; a 100 ms
-// timer on the UI thread watches the request and hands the result over.
+// titles from the local CD database, else (when asked) from CDDB; and the
+// submission of a disc's titles to CDDB. The drive and the network are
+// used on the CD information worker; a 100 ms timer on the UI thread
+// watches the request and hands the result over.
 class DiscLookup {
   public:
-    // The result code (cdinfo::CddaResult) and the disc: its layout even
-    // when no titles were found, empty without a disc.
-    using Done = std::function<void(uint32_t result, const cdinfo::CDiscID& disc)>;
+    // The request's kind (CDDB_REQDATA::Kind), the result code
+    // (cdinfo::CddaResult) and the disc. A lookup's disc has its layout even
+    // when no titles were found and is empty without a disc; a submitted
+    // disc carries its new revision and category.
+    using Done = std::function<void(int kind, uint32_t result, const cdinfo::CDiscID& disc)>;
     using Tick = std::function<void()>;
 
     DiscLookup(Done done, Tick tick);
@@ -26,6 +29,9 @@ class DiscLookup {
     // False while a request runs (nothing is started). `mode` is one of
     // CDDB_REQDATA::Mode.
     bool start(const std::string& drive, int mode, const std::vector<std::string>& genres);
+    // Submits the disc; the CD information connection's result when it
+    // cannot start (kCddaInvalid for an unusable address or disc).
+    uint32_t post(const cdinfo::CDiscID& disc, const std::vector<std::string>& genres);
     bool running() const { return cdda_.IsBusy() || timer_.isActive(); }
     // The stage of the running request.
     cdinfo::CDDB_REQDATA::Stage stage() const { return request_.stage(); }

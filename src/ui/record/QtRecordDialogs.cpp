@@ -7,6 +7,7 @@
 
 #include "app/AppTexts.h"
 #include "ui/library/QtPanelDialogs.h"
+#include "ui/record/EntryFormatDialog.h"
 #include "ui/record/RecordTexts.h"
 
 namespace ui::record {
@@ -62,6 +63,11 @@ std::optional<RecordDialogs::FileChoice> QtRecordDialogs::chooseFiles(const std:
     }
     choice.filter = int(filters.indexOf(dialog.selectedNameFilter()));
     return choice;
+}
+
+NxRef<CNxSSWriterSettings> QtRecordDialogs::chooseFormat(const NxRef<CNxSSWriterSettings>& start) {
+    EntryFormatDialog dialog(engine_, start, parent_);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosen() : NxRef<CNxSSWriterSettings>();
 }
 
 }  // namespace ui::record

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/RecordingRun.h"
+#include "stream/CNxSSWriterSettings.h"
+#include "stream/NxRef.h"
 
 namespace ui::record {
 
@@ -26,6 +28,9 @@ class RecordDialogs {
     // "'%s'はすでに録音済みです。" with Yes, No, Cancel and "全て(&A)".
     virtual app::RecordingRun::Question askRecordedAgain(const std::string& title) = 0;
     virtual std::optional<FileChoice> chooseFiles(const std::string& folder, int filter) = 0;
+    // The recording-format sheet of one entry, starting from `start`: the
+    // chosen settings, null when cancelled.
+    virtual NxRef<CNxSSWriterSettings> chooseFormat(const NxRef<CNxSSWriterSettings>& start) = 0;
 };
 
 }  // namespace ui::record

@@ -1,5 +1,7 @@
 #include "ui/record/RecordListModel.h"
 
+#include <QRegularExpression>
+
 #include "app/RecordingSizes.h"
 #include "ui/record/RecordTexts.h"
 
@@ -21,11 +23,28 @@ void RecordListModel::setEntries(std::vector<app::RecordingEntry> entries) {
     endResetModel();
 }
 
-void RecordListModel::append(app::RecordingEntry entry) {
-    const int row = static_cast<int>(entries_.size());
-    beginInsertRows({}, row, row);
-    entries_.push_back(std::move(entry));
+void RecordListModel::append(std::vector<app::RecordingEntry> entries) {
+    if (entries.empty()) {
+        return;
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
+    for (app::RecordingEntry& entry : entries) {
+        entries_.push_back(std::move(entry));
+    }
     endInsertRows();
+}
+
+void RecordListModel::remove(size_t row) {
+    const int at = static_cast<int>(row);
+    beginRemoveRows({}, at, at);
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(row));
+    if (playingRow_ == at) {
+        playingRow_ = -1;
+    } else if (playingRow_ > at) {
+        --playingRow_;
+    }
+    endRemoveRows();
 }
 
 void RecordListModel::showRow(size_t row) {
@@ -68,6 +87,9 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ToolTipRole && index.column() == kStatusColumn && !entry.error.empty()) {
         return QString::fromStdString(entry.error);
     }
+    if (role == Qt::EditRole && index.column() == kTitleColumn) {
+        return QString::fromStdString(entry.title);
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }
@@ -91,9 +113,9 @@ QString RecordListModel::text(const app::RecordingEntry& entry, int row, int col
         case kOutputColumn:
             return QString::fromStdString(entry.outputPath);
         case kFormatColumn:
-            return entry.status == app::RecordingEntry::kSettingError
-                       ? QString()
-                       : QString::fromStdString(formatText_);
+            return entry.status == app::RecordingEntry::kSettingError ? QString()
+                   : entry.format ? QString::fromStdString(entry.format->Describe())
+                                  : QString::fromStdString(formatText_);
         case kSourceColumn:
             return entry.cdTrack ? QString::asprintf("Track%02d", entry.trackNumber)
                                  : QString::fromStdString(entry.sourcePath);
@@ -115,14 +137,27 @@ Qt::ItemFlags RecordListModel::flags(const QModelIndex& index) const {
     if (index.isValid() && index.column() == kSelectionColumn) {
         flags |= Qt::ItemIsUserCheckable;
     }
+    if (index.isValid() && index.column() == kTitleColumn && !locked()) {
+        flags |= Qt::ItemIsEditable;
+    }
     return flags;
 }
 
-// A setting error keeps its entry out of the run.
 bool RecordListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::CheckStateRole || index.column() != kSelectionColumn) {
+    if (!index.isValid() || index.row() >= rowCount()) {
         return false;
     }
+    if (role == Qt::CheckStateRole && index.column() == kSelectionColumn) {
+        return setSelection(index, value);
+    }
+    if (role == Qt::EditRole && index.column() == kTitleColumn) {
+        return setTitle(index, value);
+    }
+    return false;
+}
+
+// A setting error keeps its entry out of the run.
+bool RecordListModel::setSelection(const QModelIndex& index, const QVariant& value) {
     app::RecordingEntry& entry = entries_[static_cast<size_t>(index.row())];
     const bool checked = value.toInt() == Qt::Checked;
     if (checked && entry.status == app::RecordingEntry::kSettingError) {
@@ -130,6 +165,22 @@ bool RecordListModel::setData(const QModelIndex& index, const QVariant& value, i
     }
     entry.selection = checked ? app::RecordingEntry::kSelected : app::RecordingEntry::kNotSelected;
     emit dataChanged(index, index);
+    return true;
+}
+
+// Leading blanks go, as they do from the disc's titles; a title may not be
+// left empty.
+bool RecordListModel::setTitle(const QModelIndex& index, const QVariant& value) {
+    const QString title = value.toString().remove(QRegularExpression(QStringLiteral("^ +")));
+    if (locked() || title.isEmpty()) {
+        return false;
+    }
+    const auto row = static_cast<size_t>(index.row());
+    entries_[row].title = title.toStdString();
+    emit dataChanged(index, index);
+    if (titleEdited_) {
+        titleEdited_(row);
+    }
     return true;
 }
 

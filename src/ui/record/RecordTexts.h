@@ -31,6 +31,13 @@ inline constexpr std::string_view kNetworkError =
     "確認してください。";
 inline constexpr std::string_view kDiscTitle = "Album Title";
 inline constexpr std::string_view kDiscArtist = "Artist";
+inline constexpr std::string_view kDiscExtra = "Comment";
+inline constexpr std::string_view kBadMailAddress = "メールアドレスの設定が正しくありません。";
+inline constexpr std::string_view kPostQuestion = "本当にこのデータをポストしますか？";
+inline constexpr std::string_view kPostDoubleByteQuestion =
+    "入力した文字列に全角文字が含まれる場合、正しく送信できません。\n本当にこのデータをポストします"
+    "か？";
+inline constexpr std::string_view kPostRefused = "CDDB サーバーがデータを受け付けませんでした。";
 inline constexpr std::string_view kFreeSpace = "空き容量 %1  合計 %2  %3";
 
 // The buttons' tooltips.
@@ -42,6 +49,10 @@ inline constexpr std::string_view kSelectAll = "全トラック選択 (Alt+N)";
 inline constexpr std::string_view kSelectNone = "全トラック選択解除 (Alt+M)";
 inline constexpr std::string_view kAddFiles = "ミュージックファイルの追加 (Alt+I)";
 inline constexpr std::string_view kOptions = "オプション (Ctrl+9)";
+inline constexpr std::string_view kPost = "CDDBへポスト (Alt+P)";
+
+// The list's command for the selected entry.
+inline constexpr std::string_view kEntryFormat = "録音形式(&F)...";
 
 // Status texts by status number; the last is a failed entry's.
 inline constexpr std::array<std::string_view, 6> kStatus = {"",        "Recording",     "Recorded",

@@ -210,12 +210,13 @@ TEST_F(ListPanelTest, OpensOnScreenBesideThePlayerAndRestoresItsView) {
     app::WindowPlacement far;
     far.left = screen.right() + 2000;
     far.top = screen.bottom() + 500;
-    far.right = far.left + 300;
-    far.bottom = far.top + 200;
+    // Above the panel's smallest size, which depends on the fonts.
+    far.right = far.left + 640;
+    far.bottom = far.top + 400;
     playerSettings_.write(app::settings::kPlaylistPosition, far.format());
     view_.showListPanel();
     EXPECT_TRUE(screen.contains(panel().geometry()));
-    EXPECT_EQ(panel().size(), QSize(300, 200));
+    EXPECT_EQ(panel().size(), QSize(640, 400));
 
     // Ctrl+Tab hands the keyboard to the shown panel, Ctrl+1 takes it back.
     QTest::keyClick(&window, Qt::Key_Tab, Qt::ControlModifier);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTableView>
 #include <QTest>
 #include <deque>
 #include <filesystem>
@@ -13,12 +14,15 @@
 #include "../../cdinfo/CddbTestServer.h"
 #include "app/CPlayerApp.h"
 #include "app/Engine.h"
+#include "app/EntryFormat.h"
 #include "app/PlayerSettings.h"
+#include "app/RecordingSizes.h"
 #include "app/Settings.h"
 #include "app/StreamTagAccess.h"
 #include "cdinfo/DiscToc.h"
 #include "cdinfo/LocalCdDb.h"
 #include "mdb/MusicItem.h"
+#include "mp3/writer/CNxSSMp3WriterSettings.h"
 #include "platform/cd/CdImage.h"
 #include "support/DesktopProgram.h"
 #include "support/TempDir.h"
@@ -27,6 +31,7 @@
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
 #include "ui/record/CRecordPanel.h"
+#include "ui/record/EntryFormatDialog.h"
 #include "ui/record/RecordTexts.h"
 
 namespace ui::record {
@@ -78,7 +83,42 @@ class ScriptedDialogs : public RecordDialogs {
         return answer;
     }
     std::optional<FileChoice> chooseFiles(const std::string&, int) override { return files; }
+    NxRef<CNxSSWriterSettings> chooseFormat(const NxRef<CNxSSWriterSettings>& start) override {
+        formatStart = start;
+        return format;
+    }
+
+    NxRef<CNxSSWriterSettings> format;  // the sheet's answer
+    NxRef<CNxSSWriterSettings> formatStart;
 };
+
+// A PCM WAVE file of `seconds` of silence, 44.1 kHz stereo.
+void writeWave(const fs::path& file, uint32_t seconds) {
+    const uint32_t bytes = seconds * 44100 * 4;
+    std::ofstream out(file, std::ios::binary);
+    const auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            out.put(static_cast<char>(v >> (8 * i)));
+        }
+    };
+    const auto u16 = [&](uint16_t v) {
+        out.put(static_cast<char>(v));
+        out.put(static_cast<char>(v >> 8));
+    };
+    out << "RIFF";
+    u32(36 + bytes);
+    out << "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(44100);
+    u32(44100 * 4);
+    u16(4);
+    u16(16);
+    out << "data";
+    u32(bytes);
+    out << std::string(bytes, '\0');
+}
 
 // The desktop program as main() puts it together (null audio device, an
 // image as the CD drive), with its library loaded and empty, and a panel
@@ -398,6 +438,139 @@ TEST_F(RecordPanelTest, AddedFilesAskBeforeTheyAreOverwrittenAndWmaIsRefused) {
     const auto filed = record(wave);
     ASSERT_TRUE(filed);
     EXPECT_EQ(filed->title, "song");
+}
+
+TEST_F(RecordPanelTest, TheFormatCommandGivesTheSelectedEntryItsOwnFormat) {
+    ASSERT_TRUE(started_);
+    insertDisc(100, {"One", "Two", "Data"});
+    ASSERT_TRUE(readDisc());
+    const QString wave = panel().model().index(0, RecordListModel::kFormatColumn).data().toString();
+    panel().table().selectRow(1);
+    dialogs_->format = app::savedWriterSettings(engine_, 14);
+    ASSERT_TRUE(dialogs_->format);
+    panel().chooseEntryFormat();
+    ASSERT_TRUE(dialogs_->formatStart);
+    EXPECT_EQ(dialogs_->formatStart->GetSinkKind(), 15);  // the panel's format to start from
+    const fs::path album = music_ / "アルバム";
+    EXPECT_EQ(entry(1).outputPath, (album / "02 - Two.mp3").string());
+    EXPECT_EQ(entry(1).size,
+              app::estimatedRecordingSize(dialogs_->format->GetBitrate(), entry(1).lengthSeconds));
+    EXPECT_EQ(panel().model().index(1, RecordListModel::kFormatColumn).data().toString(),
+              QString::fromStdString(dialogs_->format->Describe()));
+    EXPECT_EQ(entry(0).outputPath, (album / "01 - One.wav").string());
+    EXPECT_EQ(panel().model().index(0, RecordListModel::kFormatColumn).data().toString(), wave);
+
+    // Names made again keep the entry's own format; the sheet starts from it.
+    panel().RenameEntries();
+    EXPECT_EQ(entry(1).outputPath, (album / "02 - Two.mp3").string());
+    dialogs_->format = {};
+    panel().chooseEntryFormat();
+    EXPECT_EQ(dialogs_->formatStart->GetSinkKind(), 14);
+    EXPECT_EQ(entry(1).outputPath, (album / "02 - Two.mp3").string());
+
+    // The sheet itself starts from the entry's format and saves nothing.
+    mp3::enc::Mp3WriterSettings values;
+    values.bitrate = 192000;
+    EntryFormatDialog sheet(engine_, MakeNx<CNxSSMp3WriterSettings>(values), nullptr);
+    static_cast<QDialog&>(sheet).accept();
+    ASSERT_TRUE(sheet.chosen());
+    EXPECT_EQ(sheet.chosen()->GetSinkKind(), 14);
+    EXPECT_EQ(sheet.chosen()->GetBitrate(), 192000u);
+    EXPECT_EQ(app::savedWriterSettings(engine_, 14)->GetBitrate(), 128000u);
+}
+
+TEST_F(RecordPanelTest, PostsTheEditedDiscInTheFreedbFormatAfterItsChecks) {
+    ASSERT_TRUE(started_);
+    insertDisc(100, {"一曲目", "Two", "Data"});
+    ASSERT_TRUE(readDisc());
+    std::vector<std::string> replies = {"200 OK, submission has been sent.\r\n",
+                                        "501 Entry rejected: bad DTITLE.\r\n"};
+    cdtest::CddbTestServer server([&](const cdtest::HttpRequest&) -> cdtest::HttpReply {
+        const std::string reply = replies.front();
+        replies.erase(replies.begin());
+        return {200, reply};
+    });
+    playerSettings_.write(app::settings::kCddbServer, server.url());
+    const auto postAndWait = [&] {
+        panel().post();
+        return QTest::qWaitFor([&] { return !panel().lookingUp(); }, 10000);
+    };
+
+    playerSettings_.write(app::settings::kMailAdres, "nobody");
+    ASSERT_TRUE(postAndWait());
+    playerSettings_.write(app::settings::kMailAdres, "me@example.org");
+    panel().discTitleField().setText("  ");
+    ASSERT_TRUE(postAndWait());
+    EXPECT_EQ(dialogs_->told, (std::vector<std::string>{std::string(texts::kBadMailAddress),
+                                                        std::string(texts::kSetAlbumTitle)}));
+    // Full-width text is asked about; No sends nothing.
+    panel().discTitleField().setText("Album");
+    ASSERT_TRUE(postAndWait());
+    EXPECT_EQ(dialogs_->told.back(), texts::kPostDoubleByteQuestion);
+    EXPECT_TRUE(server.requests().empty());
+
+    panel().discArtistField().setText("Band");
+    panel().discExtraField().setText("Live");
+    ASSERT_TRUE(panel().model().setData(panel().model().index(0, RecordListModel::kTitleColumn),
+                                        " First", Qt::EditRole));
+    EXPECT_EQ(entry(0).outputPath, (music_ / "Album" / "01 - First.wav").string());
+    const int revision = panel().disc().revision + 1;
+    dialogs_->answers = {true};
+    ASSERT_TRUE(postAndWait());
+    EXPECT_EQ(dialogs_->told.back(), texts::kPostQuestion);
+    ASSERT_EQ(server.requests().size(), 1u);
+    const cdtest::HttpRequest sent = server.requests()[0];
+    EXPECT_EQ(sent.method, "POST");
+    EXPECT_EQ(sent.headers.at("User-Email"), "me@example.org");
+    EXPECT_EQ(sent.headers.at("Category"), "rock");
+    EXPECT_EQ(sent.headers.at("Discid"), cdinfo::discIdText(discId_));
+    const std::string lengthLine =
+        "# Disc length: " + std::to_string((offsets_.back() + 80) / 75) + " seconds\n";
+    for (const std::string& line :
+         {std::string("# xmcd\n"), std::string("# Track frame offsets:\n#\t150\n#\t250\n"),
+          lengthLine, "# Revision: " + std::to_string(revision) + "\n",
+          "DISCID=" + cdinfo::discIdText(discId_), std::string("DTITLE=Band / Album\n"),
+          std::string("TTITLE0=First\nTTITLE1=Two\n"), std::string("EXTD=Live\n"),
+          std::string("EXTT0=\n"), std::string("PLAYORDER=\n")}) {
+        EXPECT_NE(sent.body.find(line), std::string::npos) << line << "\nin\n" << sent.body;
+    }
+    EXPECT_EQ(panel().disc().revision, revision);
+    EXPECT_EQ(dialogs_->told.back(), texts::kPostQuestion);  // no message after a success
+
+    // A refusal is told, and the revision stays.
+    dialogs_->answers = {true};
+    ASSERT_TRUE(postAndWait());
+    EXPECT_EQ(server.requests().size(), 2u);
+    EXPECT_EQ(dialogs_->told.back(), texts::kPostRefused);
+    EXPECT_EQ(panel().disc().revision, revision);
+}
+
+TEST_F(RecordPanelTest, AddedFilesShowAtOnceAndTheirLengthsFollow) {
+    ASSERT_TRUE(started_);
+    const fs::path first = folder_ / "0.wav";
+    writeWave(first, 3);
+    std::vector<std::string> paths{first.string()};
+    for (int i = 1; i < 300; ++i) {
+        paths.push_back((folder_ / (std::to_string(i) + ".wav")).string());
+        fs::create_hard_link(first, paths.back());
+    }
+    const fs::path broken = folder_ / "broken.mp3";
+    std::ofstream(broken) << "not music";
+    paths.push_back(broken.string());
+
+    panel().AddFilesForConversion(paths);
+    ASSERT_EQ(panel().Count(), 301);
+    EXPECT_EQ(entry(299).lengthSeconds, 0);
+    EXPECT_EQ(entry(299).outputPath, paths[299]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel().readingFiles(); }, 20000));
+    ASSERT_EQ(panel().Count(), 300);
+    for (int row = 0; row < 300; ++row) {
+        ASSERT_EQ(entry(size_t(row)).lengthSeconds, 3) << row;
+    }
+    EXPECT_EQ(entry(299).status, RecordingEntry::kNone);
+    EXPECT_GT(entry(299).size, 0);
+    ASSERT_EQ(dialogs_->told.size(), 1u);
+    EXPECT_EQ(dialogs_->told[0].rfind(broken.string() + "\r\n", 0), 0u) << dialogs_->told[0];
 }
 
 }  // namespace
