@@ -8,43 +8,19 @@
 #include <sys/resource.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
+
+#include "support/MusicImage.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr uint32_t kTrackSectors = 13500;  // three minutes
-constexpr uint32_t kSectorBytes = 2352;
 constexpr double kTrackSeconds = kTrackSectors / 75.0;
 constexpr int kRounds = 3;
-
-// Something an encoder has to work at: a chord that moves, with noise.
-void writeImage(const fs::path& folder) {
-    std::ofstream bin(folder / "bench.bin", std::ios::binary);
-    uint32_t noise = 1;
-    const uint32_t frames = kTrackSectors * kSectorBytes / 4;
-    for (uint32_t i = 0; i < frames; ++i) {
-        const double t = i / 44100.0;
-        noise = noise * 1664525 + 1013904223;
-        const double chord = std::sin(2 * M_PI * (220 + 20 * std::sin(t)) * t) +
-                             0.5 * std::sin(2 * M_PI * 330 * t) +
-                             0.3 * std::sin(2 * M_PI * 1250 * t);
-        const double n = static_cast<int32_t>(noise >> 16) / 65536.0 - 0.5;
-        for (int channel = 0; channel < 2; ++channel) {
-            const auto s = static_cast<int16_t>(6000 * chord + 1500 * n * (channel + 1));
-            const char bytes[2] = {static_cast<char>(s & 0xFF), static_cast<char>(s >> 8 & 0xFF)};
-            bin.write(bytes, 2);
-        }
-    }
-    std::ofstream(folder / "bench.cue")
-        << "FILE \"bench.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
-}
 
 double childCpuSeconds() {
     rusage usage{};
@@ -110,7 +86,7 @@ int main() {
         return 1;
     }
     const fs::path folder = pattern;
-    writeImage(folder);
+    benchsupport::writeMusicImage(folder, "bench", {kTrackSectors});
     setEnvironment(folder);
     const std::string rip = std::string(MELODUX_CLI) + " cd rip --tracks 1 --to '" +
                             (folder / "music").string() + "' --format ";

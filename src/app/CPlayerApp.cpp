@@ -44,8 +44,7 @@ bool CPlayerApp::start(const std::vector<std::string>& arguments) {
         return false;
     }
     if (!files.empty()) {
-        // Ctrl as it was held at the start.
-        queue(files, services_.view.ctrlHeld());
+        queue(files, false);
     }
     // The library loads and the files are read (behind the load on the
     // pool) while the window comes up.
@@ -53,6 +52,10 @@ bool CPlayerApp::start(const std::vector<std::string>& arguments) {
     readNext();
     services_.view.createMainWindow(texts::kAppTitle);
     services_.view.showMainWindow();
+    if (!files.empty()) {
+        // Ctrl as it was held at the start, not when the files are opened.
+        handOvers_.front().ctrlHeld = services_.view.ctrlHeld();
+    }
     restorePanels();
     return true;
 }

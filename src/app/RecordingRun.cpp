@@ -1,16 +1,15 @@
 #include "app/RecordingRun.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/ConversionJob.h"
+#include "app/EntryFormat.h"
 #include "stream/ErrorText.h"
 
 namespace app {
 
 namespace {
-
-// The wait for a stopped writer to hand its last word over.
-constexpr int kStopWaitMs = 5000;
 
 std::string failureText(const ConversionJob::Outcome& outcome) {
     return outcome.reason.empty() ? outcome.text : outcome.text + " (" + outcome.reason + ")";
@@ -24,14 +23,15 @@ RecordingRun::RecordingRun(const Engine& engine, std::vector<RecordingEntry>& en
 
 RecordingRun::~RecordingRun() = default;
 
-bool RecordingRun::start(int32_t sinkKind) {
+bool RecordingRun::start(int32_t sinkKind, size_t width) {
     if (running_) {
         return true;
     }
     sinkKind_ = sinkKind;
+    width_ = std::max<size_t>(width, 1);
     running_ = true;
     cancelled_ = false;
-    current_ = last_ = -1;
+    last_ = -1;
     finishedMs_ = 0;
     for (RecordingEntry& entry : entries_) {
         if (entry.selection == RecordingEntry::kConfirmed) {
@@ -39,71 +39,106 @@ bool RecordingRun::start(int32_t sinkKind) {
         }
         entry.processed = false;
     }
-    recordNext();
+    busy_ = true;
+    recordMore();
+    busy_ = false;
     return running_;
 }
 
 void RecordingRun::poll() {
-    if (!job_) {
+    if (!running_ || busy_) {
         return;
     }
-    const auto outcome = job_->poll();
-    if (!outcome) {
-        return;
-    }
-    const auto index = static_cast<size_t>(current_);
-    if (outcome->state == ConversionJob::State::Finished) {
-        complete(index);
-    } else {
-        fail(index, failureText(*outcome));
-    }
-    recordNext();
+    busy_ = true;
+    takeOutcomes();
+    handOver();
+    recordMore();
+    busy_ = false;
 }
 
 // A writer that finished before it heard the stop still counts: its file
-// is whole.
+// is whole. The others stop at once, which drops their partial files; no
+// wait, so the owner's thread never hangs on a busy writer.
 void RecordingRun::stop() {
     if (!running_) {
         return;
     }
-    if (job_) {
-        job_->cancel();
-        const auto outcome = job_->wait(kStopWaitMs);
-        const auto index = static_cast<size_t>(current_);
-        if (outcome && outcome->state == ConversionJob::State::Finished) {
-            complete(index);
+    for (Writing& writing : writing_) {
+        writing.job->cancel();
+    }
+    while (!writing_.empty()) {
+        Writing writing = std::move(writing_.front());
+        writing_.pop_front();
+        const auto outcome = writing.finished ? std::nullopt : writing.job->poll();
+        writing.job.reset();
+        if (writing.finished || (outcome && outcome->state == ConversionJob::State::Finished)) {
+            complete(writing.index);
         } else {
-            entries_[index].status = RecordingEntry::kAborted;
-            entries_[index].processed = true;
-            job_.reset();
-            hooks_.changed(index);
+            abort(writing.index);
         }
     }
     end();
+}
+
+int32_t RecordingRun::current() const {
+    return writing_.empty() ? -1 : static_cast<int32_t>(writing_.front().index);
 }
 
 RecordingRun::Progress RecordingRun::progress() const {
     Progress at;
     at.finishedMs = finishedMs_;
-    if (job_) {
-        const ConversionJob::Progress job = job_->progress();
-        at.positionMs = job.positionMs;
-        at.lengthMs = job.lengthMs;
+    for (const Writing& writing : writing_) {
+        const ConversionJob::Progress job = writing.job->progress();
+        if (&writing == &writing_.front()) {
+            at.positionMs = job.positionMs;
+            at.lengthMs = job.lengthMs;
+        }
+        at.writingMs += job.positionMs;
     }
     return at;
 }
 
-// Entries that cannot be opened fail one by one; the run goes on.
-void RecordingRun::recordNext() {
-    for (int32_t next = findNext(); next >= 0; next = findNext()) {
-        if (open(static_cast<size_t>(next))) {
-            return;
+// Entries that cannot be opened fail one by one; the run goes on. A stop
+// from inside a question ends the search.
+void RecordingRun::recordMore() {
+    while (running_ && writing_.size() < width_) {
+        const int32_t next = findNext();
+        if (next < 0 || !running_) {
+            break;
         }
+        open(static_cast<size_t>(next));
     }
-    end();
+    if (running_ && writing_.empty()) {
+        end();
+    }
 }
 
-// After the current entry, then once more from the top.
+// A failure is marked at once; a whole file waits for its turn.
+void RecordingRun::takeOutcomes() {
+    for (auto at = writing_.begin(); at != writing_.end();) {
+        const auto outcome = at->finished ? std::nullopt : at->job->poll();
+        if (outcome && outcome->state != ConversionJob::State::Finished) {
+            const size_t index = at->index;
+            const std::string text = failureText(*outcome);
+            at = writing_.erase(at);
+            fail(index, text);
+            continue;
+        }
+        at->finished = at->finished || outcome.has_value();
+        ++at;
+    }
+}
+
+// Whole files go to the owner in the order their entries started.
+void RecordingRun::handOver() {
+    while (!writing_.empty() && writing_.front().finished) {
+        const size_t index = writing_.front().index;
+        writing_.pop_front();
+        complete(index);
+    }
+}
+
+// After the last entry started, then once more from the top.
 int32_t RecordingRun::findNext() {
     const auto count = static_cast<int32_t>(entries_.size());
     for (int32_t step = 1; step <= count && !cancelled_; ++step) {
@@ -153,33 +188,35 @@ bool RecordingRun::askAgain(size_t index) {
     return yes;
 }
 
-bool RecordingRun::open(size_t index) {
+void RecordingRun::open(size_t index) {
     RecordingEntry& entry = entries_[index];
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::path(entry.outputPath).parent_path();
     if (!folder.empty() && !std::filesystem::create_directories(folder, ec) && ec) {
         fail(index, ec.message() + ": " + folder.string());
-        return false;
+        return;
     }
-    job_ = std::make_unique<ConversionJob>(engine_, source_(entry), entry.outputPath, sinkKind_);
-    uint32_t rc = job_->open();
+    auto job = std::make_unique<ConversionJob>(engine_, source_(entry), entry.outputPath,
+                                               entrySinkKind(entry, sinkKind_));
+    uint32_t rc = job->open();
     if (rc == 0) {
-        rc = job_->start();
+        rc = applyEntryFormat(*job, entry);
+    }
+    if (rc == 0) {
+        rc = job->start();
     }
     if (rc != 0) {
         fail(index, GetErrorText(rc));
-        return false;
+        return;
     }
-    current_ = static_cast<int32_t>(index);
+    writing_.push_back({index, std::move(job)});
+    entry.processed = true;  // the search for the next entry passes it by
     entry.status = RecordingEntry::kRecording;
     entry.error.clear();
     hooks_.changed(index);
-    return true;
 }
 
 void RecordingRun::fail(size_t index, const std::string& text) {
-    job_.reset();
-    current_ = -1;
     RecordingEntry& entry = entries_[index];
     entry.status = RecordingEntry::kFailed;
     entry.error = text;
@@ -188,8 +225,6 @@ void RecordingRun::fail(size_t index, const std::string& text) {
 }
 
 void RecordingRun::complete(size_t index) {
-    job_.reset();
-    current_ = -1;
     RecordingEntry& entry = entries_[index];
     std::error_code ec;
     const auto written = std::filesystem::file_size(entry.outputPath, ec);
@@ -201,10 +236,16 @@ void RecordingRun::complete(size_t index) {
     hooks_.changed(index);
 }
 
+void RecordingRun::abort(size_t index) {
+    RecordingEntry& entry = entries_[index];
+    entry.status = RecordingEntry::kAborted;
+    entry.processed = true;
+    hooks_.changed(index);
+}
+
 void RecordingRun::end() {
-    job_.reset();
+    writing_.clear();
     running_ = false;
-    current_ = -1;
     hooks_.ended();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,12 +14,16 @@ namespace app {
 class ConversionJob;
 class Engine;
 
-// One run over the recording list: every selected entry, one after
-// another, into its output file. The writing runs on the writer's thread;
-// the owner's thread starts, polls (a timer) and stops the run, and every
-// hook is called on that thread. An entry is marked Recorded only once its
+// One run over the recording list: every selected entry into its output
+// file, up to `width` entries at once, each on its writer's thread. The
+// owner's thread starts, polls (a timer) and stops the run, and every hook
+// is called on that thread. Entries start in list order and finished files
+// are handed over in that order too, so a later entry that is done first
+// waits for the earlier ones. An entry is marked Recorded only once its
 // writer finished; a stopped entry becomes Aborted and a failing one
-// Failed, and neither leaves a file behind.
+// Failed at once while the others go on, and neither leaves a file behind.
+// Cancelling the already-recorded question starts nothing more; entries
+// being written by then still finish.
 class RecordingRun {
   public:
     enum class Answer { Yes, No, Cancel };
@@ -40,6 +45,7 @@ class RecordingRun {
         int32_t positionMs = 0;
         int32_t lengthMs = 0;
         int64_t finishedMs = 0;  // lengths of the entries done in this run
+        int64_t writingMs = 0;   // positions of every entry being written
     };
     // The chain's source for an entry ("D:\Track3.cda" or the file path).
     using SourceName = std::function<std::string(const RecordingEntry&)>;
@@ -50,27 +56,39 @@ class RecordingRun {
     RecordingRun(const RecordingRun&) = delete;
     RecordingRun& operator=(const RecordingRun&) = delete;
 
-    // Starts with the first entry to record; false when there was none
-    // (the run has ended at once).
-    bool start(int32_t sinkKind);
-    // Takes what the writer reported: a finished entry makes way for the
-    // next one.
+    // Starts with the first `width` entries to record; false when there
+    // was none (the run has ended at once).
+    bool start(int32_t sinkKind, size_t width = 1);
+    // Takes what the writers reported: a finished entry makes way for the
+    // next one. A call made while a question of the run is open (a nested
+    // event loop) does nothing.
     void poll();
     void stop();
 
     bool running() const { return running_; }
-    // The entry being written, -1 for none.
-    int32_t current() const { return current_; }
+    // The earliest entry being written (the next to be handed over), -1
+    // for none.
+    int32_t current() const;
+    // Of the current entry, and of the whole run.
     Progress progress() const;
 
   private:
-    void recordNext();
+    struct Writing {
+        size_t index = 0;
+        std::unique_ptr<ConversionJob> job;
+        bool finished = false;  // whole, waiting for its turn to be handed over
+    };
+
+    void recordMore();
+    void takeOutcomes();
+    void handOver();
     int32_t findNext();
     bool confirm(size_t index);
     bool askAgain(size_t index);
-    bool open(size_t index);
+    void open(size_t index);
     void fail(size_t index, const std::string& text);
     void complete(size_t index);
+    void abort(size_t index);
     void end();
 
     const Engine& engine_;
@@ -78,12 +96,13 @@ class RecordingRun {
     SourceName source_;
     Hooks hooks_;
     int32_t sinkKind_ = 0;
+    size_t width_ = 1;
     bool running_ = false;
+    bool busy_ = false;       // inside start() or poll(), maybe asking the user
     bool cancelled_ = false;  // the user cancelled the already-recorded question
-    int32_t current_ = -1;
-    int32_t last_ = -1;  // where the search for the next entry starts
+    int32_t last_ = -1;       // where the search for the next entry starts
     int64_t finishedMs_ = 0;
-    std::unique_ptr<ConversionJob> job_;
+    std::deque<Writing> writing_;  // in the order the entries started
 };
 
 }  // namespace app

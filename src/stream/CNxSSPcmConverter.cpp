@@ -36,6 +36,9 @@ bool CNxSSPcmConverter::GetFormat(platform::WaveFormat& format) {
 // Held audio: input not yet converted (at the source's byte rate) and
 // output not yet delivered (at the target's).
 int32_t CNxSSPcmConverter::GetPosition() {
+    if (!converting_) {
+        return CNxSSComponent::GetPosition();
+    }
     std::lock_guard lock(lock_);
     const int32_t upstream = CNxSSComponent::GetPosition();
     if (!Converting() || source_.avgBytesPerSec() == 0 || target_->avgBytesPerSec() == 0) {
@@ -83,6 +86,7 @@ void CNxSSPcmConverter::OpenConversion() {
     }
     conversion_.Open(source, *target_, size_t{source.blockAlign()} * kPacketFrames,
                      nxss::kNoPlaybackCodec);
+    converting_ = true;
     source_ = source;
     packet_ = MakeNx<CNxSSPacket>(this);
     packet_->Allocate(source, kPacketFrames);
@@ -91,6 +95,7 @@ void CNxSSPcmConverter::OpenConversion() {
 
 void CNxSSPcmConverter::CloseConversion() {
     conversion_.Close();
+    converting_ = false;
     DropHeldAudio();
     if (packet_) {
         packet_->SetParent(nullptr);

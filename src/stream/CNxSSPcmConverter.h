@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -25,6 +26,8 @@ class CNxSSPcmConverter : public CNxSSComponent {
 
     bool GetFormat(platform::WaveFormat& format) override;
     // The upstream position less the audio held inside the converter.
+    // Passing through, it holds nothing and takes no lock, so a progress
+    // display never waits for the writer's read.
     int32_t GetPosition() override;
     int32_t SetPosition(int32_t ms) override;
     // Running opens the conversion (0x83EA0006 when no codec does it);
@@ -46,5 +49,6 @@ class CNxSSPcmConverter : public CNxSSComponent {
     bool upstreamEnded_ = false;
     AcmConversion conversion_;
     std::span<const uint8_t> undelivered_;
+    std::atomic<bool> converting_ = false;  // follows conversion_, read without the lock
     std::recursive_mutex lock_;
 };

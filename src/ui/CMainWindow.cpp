@@ -53,6 +53,7 @@ CMainWindow::CMainWindow(const std::filesystem::path& skinFolder, const app::Eng
     : QWidget(nullptr, Qt::FramelessWindowHint),
       engine_(engine),
       settings_(settings),
+      counterMode_(settings.read(app::settings::kCounterMode)),
       skinFolder_(skinFolder) {
     loadLayoutSetting();
     player_ = std::make_unique<app::CPlayController>([&engine] { return engine.makeManager(); },
@@ -164,9 +165,9 @@ char CMainWindow::stateOf(int control) const {
 // where it holds eight, and "mm:ss" in smaller areas. Mini draws with the
 // small strip.
 app::display::TimeDigits CMainWindow::timeShown() const {
-    return app::display::timeDigits(
-        settings_.read(app::settings::kCounterMode), player_->GetPosition(), player_->GetLength(),
-        player_->GetStatus() == CNxSSComponent::kPaused, clock_.TickMs());
+    return app::display::timeDigits(counterMode_, player_->GetPosition(), player_->GetLength(),
+                                    player_->GetStatus() == CNxSSComponent::kPaused,
+                                    clock_.TickMs());
 }
 
 void CMainWindow::drawTime(QPainter& painter) const {
@@ -317,8 +318,12 @@ void CMainWindow::seekBy(int32_t ms) {
 }
 
 void CMainWindow::toggleCounterMode() {
-    settings_.write(app::settings::kCounterMode,
-                    settings_.read(app::settings::kCounterMode) == 0 ? 1 : 0);
+    setCounterMode(counterMode_ == 0 ? 1 : 0);
+}
+
+void CMainWindow::setCounterMode(int32_t mode) {
+    counterMode_ = mode;
+    settings_.write(app::settings::kCounterMode, mode);
 }
 
 void CMainWindow::setAlwaysOnTop(bool on) {

@@ -154,6 +154,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     app::display::TimeDigits timeShown() const;
     void seekToSlider(int x);
     void toggleCounterMode();
+    void setCounterMode(int32_t mode);
     void setAlwaysOnTop(bool on);
     void chooseSkin(std::string_view name);
     void openMenu(QPoint global);
@@ -169,6 +170,9 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::unique_ptr<app::CPlayController> player_;
     const app::Engine& engine_;
     app::PlayerSettings& settings_;
+    // Read for every refresh of the counter: kept here, not asked of the
+    // settings file each time.
+    int32_t counterMode_;
     std::function<bool()> closeGuard_;
     DropHandler dropped_;
     SkinSelector selectSkin_;

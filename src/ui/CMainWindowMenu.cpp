@@ -49,11 +49,9 @@ std::unique_ptr<QMenu> CMainWindow::commandMenu() {
     addCheck(m, "シャッフル(&H)", player_->Shuffle(),
              [this] { player_->SetShuffle(!player_->Shuffle()); });
     m.addSeparator();
-    const bool remaining = settings_.read(app::settings::kCounterMode) != 0;
-    addCheck(m, "時間表示 経過時間(&L)", !remaining,
-             [this] { settings_.write(app::settings::kCounterMode, 0); });
-    addCheck(m, "時間表示 残り時間(&M)", remaining,
-             [this] { settings_.write(app::settings::kCounterMode, 1); });
+    const bool remaining = counterMode_ != 0;
+    addCheck(m, "時間表示 経過時間(&L)", !remaining, [this] { setCounterMode(0); });
+    addCheck(m, "時間表示 残り時間(&M)", remaining, [this] { setCounterMode(1); });
     m.addSeparator();
     addEntry(m, "オプション(&O)...\tCtrl+9", [this] { openOptions(); });
     m.addSeparator();

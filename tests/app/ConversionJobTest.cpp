@@ -66,29 +66,6 @@ TEST_F(ConversionJobTest, WritesTheFileReportingProgressOnTheCallersThread) {
 
 // An entry of the recording list with its own format is written in it, not
 // in the run's: 192 kbps MP3 where the run records WAVE.
-TEST_F(ConversionJobTest, AnEntryWithItsOwnFormatIsWrittenInIt) {
-    mp3::enc::Mp3WriterSettings values;
-    values.bitrate = 192000;
-    app::RecordingEntry entry;
-    entry.format = MakeNx<CNxSSMp3WriterSettings>(values);
-    const auto out = (dir_ / "song.mp3").string();
-    Job job(engine_, "::SLNC2000", out, app::entrySinkKind(entry, CNxSSManager::kSinkWave));
-    ASSERT_EQ(job.open(), 0u);
-    ASSERT_EQ(app::applyEntryFormat(job, entry), 0u);
-    EXPECT_TRUE(job.optionPage()->Settings().IsSame(*entry.format));
-    EXPECT_NE(job.optionPage()->Settings().GetBitrate(),
-              app::savedWriterSettings(engine_, CNxSSManager::kSinkMp3)->GetBitrate());
-    ASSERT_EQ(job.run({}).state, Job::State::Finished);
-    // Two seconds at 192 kbps, give or take the encoder's padding frames.
-    EXPECT_NEAR(double(fs::file_size(out)), 2 * 192000 / 8, 3000);
-
-    app::RecordingEntry plain;
-    EXPECT_EQ(app::entrySinkKind(plain, CNxSSManager::kSinkWave), CNxSSManager::kSinkWave);
-    Job wave(engine_, "::SLNC100", (dir_ / "a.wav").string(), CNxSSManager::kSinkWave);
-    ASSERT_EQ(wave.open(), 0u);
-    EXPECT_EQ(app::applyEntryFormat(wave, plain), 0u);
-}
-
 TEST_F(ConversionJobTest, ACancelledJobLeavesNothing) {
     const auto out = (dir_ / "long.mp3").string();
     Job job(engine_, "::SLNC3600000", out, CNxSSManager::kSinkMp3);

@@ -130,13 +130,15 @@ int main(int argc, char** argv) {
         app::LibrarySession* session = player->library();
         return session ? &session->db() : nullptr;
     });
-    app::CPlayerApp::Services services{view,
-                                       view,
-                                       timers,
-                                       work,
-                                       std::make_shared<app::StreamTagAccess>(engine.catalog()),
-                                       [](const std::vector<std::string>&) { return true; },
-                                       [] {}};
+    app::CPlayerApp::Services services{
+        view,
+        view,
+        timers,
+        work,
+        std::make_shared<app::StreamTagAccess>(engine.catalog()),
+        [&engine] { return std::make_shared<app::StreamTagAccess>(engine.catalog()); },
+        [](const std::vector<std::string>&) { return true; },
+        [] {}};
     player = std::make_unique<app::CPlayerApp>(std::move(services), store, MELODUX_BUILD_DATA_DIR);
     if (!player->start({}) || !waitFor([&] { return player->library() != nullptr; }, 60000)) {
         std::fprintf(stderr, "the program did not start\n");

@@ -30,22 +30,21 @@ void CNxSSCdReader::Open(std::unique_ptr<platform::cd::CdTrack> track) {
     current_ = track_->firstSector();
     bufferOffset_ = bufferCount_ = 0;
     positionMs_ = 0;
+    lengthMs_ = static_cast<int32_t>(track_->lengthMs());
 }
 
 int32_t CNxSSCdReader::GetLength() {
-    std::lock_guard lock(lock_);
-    return track_ ? static_cast<int32_t>(track_->lengthMs()) : 0;
+    return lengthMs_;
 }
 
 int32_t CNxSSCdReader::GetPosition() {
-    std::lock_guard lock(lock_);
-    return static_cast<int32_t>(positionMs_);
+    return static_cast<int32_t>(positionMs_.load());
 }
 
 // Whole-second resolution, as the track is addressed by sectors.
 int32_t CNxSSCdReader::SetPosition(int32_t ms) {
     std::lock_guard lock(lock_);
-    const int32_t previous = static_cast<int32_t>(positionMs_);
+    const int32_t previous = static_cast<int32_t>(positionMs_.load());
     if (!track_) {
         positionMs_ = ms;
         return previous;
@@ -69,7 +68,7 @@ void CNxSSCdReader::Read(CNxSSPacket& packet) {
             std::memcpy(packet.Data() + delivered, buffer_->data() + bufferOffset_, n);
             bufferOffset_ += n;
             delivered += n;
-            positionMs_ += double(n) / kBytesPerSecond * 1000;
+            positionMs_ = positionMs_ + double(n) / kBytesPerSecond * 1000;
         } else if (!FillBuffer()) {
             break;
         }

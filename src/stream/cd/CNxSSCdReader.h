@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -44,6 +45,9 @@ class CNxSSCdReader : public CNxSSComponent {
     size_t bufferOffset_ = 0;
     size_t bufferCount_ = 0;
     uint32_t current_ = 0;  // next sector to read
-    double positionMs_ = 0;
+    // Read without the lock: a progress display must not wait for a slow
+    // drive read (or for a reading thread the scheduler put aside).
+    std::atomic<double> positionMs_ = 0;
+    std::atomic<int32_t> lengthMs_ = 0;
     std::recursive_mutex lock_;
 };

@@ -39,10 +39,10 @@ class MusicDatabase;
 namespace ui::record {
 
 // The recording panel ("Recording"): the tracks of the audio CD in the
-// chosen drive and the music files added for conversion, recorded one
-// after another into files of the recording format and filed into the
-// library. The writing runs on the writers' threads; the panel follows it
-// on a 100 ms timer. The player plays the panel's list while
+// chosen drive and the music files added for conversion, recorded into
+// files of the recording format (several at once) and filed into the
+// library in list order. The writing runs on the writers' threads; the
+// panel follows it on a 100 ms timer. The player plays the panel's list while
 // "ControlActive" is 1.
 class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
   public:
@@ -147,6 +147,7 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     std::vector<std::string> cdOutputPaths(const std::string& extension) const;
     bool checkBeforeStart();
     bool overwritesSources() const;
+    size_t entriesAtOnce() const;
     app::RecordingRun::Hooks runHooks();
     std::string sourceName(const app::RecordingEntry& entry) const;
     void entryChanged(size_t row);

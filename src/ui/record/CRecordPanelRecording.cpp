@@ -15,7 +15,9 @@
 #include "app/Settings.h"
 #include "mdb/MusicDatabase.h"
 #include "platform/AsciiText.h"
+#include "platform/Processors.h"
 #include "platform/Registry.h"
+#include "platform/cd/DriveList.h"
 #include "ui/record/CRecordPanel.h"
 #include "ui/record/RecordTexts.h"
 
@@ -53,7 +55,21 @@ void CRecordPanel::StartRecording() {
     RenameEntries();  // the options may have changed the format or the names
     lastPosition_ = -1;
     progressTimer_.start();
-    run_->start(format_->sinkKind);
+    run_->start(format_->sinkKind, entriesAtOnce());
+}
+
+// One entry per processor: reading an image or a file is cheap, the
+// encoding is the cost. Tracks of a real drive go one at a time, as two
+// readers would make its head seek back and forth.
+size_t CRecordPanel::entriesAtOnce() const {
+    const platform::cd::DriveList drives(platform::cd::DriveList::systemOptions());
+    const platform::cd::CdDrive* drive = drives.find(drive_);
+    const bool readsDevice =
+        drive != nullptr && drive->kind() == platform::cd::CdDrive::Kind::Device &&
+        std::any_of(model_.entries().begin(), model_.entries().end(), [](const auto& entry) {
+            return entry.cdTrack && entry.selection != app::RecordingEntry::kNotSelected;
+        });
+    return readsDevice ? 1 : platform::usableProcessors();
 }
 
 bool CRecordPanel::checkBeforeStart() {
@@ -74,8 +90,9 @@ bool CRecordPanel::checkBeforeStart() {
 bool CRecordPanel::overwritesSources() const {
     const auto format =
         app::RecordingFormat::of(engine_, settings_.read(app::settings::kCurrentWriter));
-    const std::string extension = format ? format->extension : std::string();
+    const std::string panelExtension = format ? format->extension : std::string();
     for (const app::RecordingEntry& entry : model_.entries()) {
+        const std::string extension = entry.format ? entry.format->GetExtension() : panelExtension;
         const std::string output =
             std::filesystem::path(entry.sourcePath).replace_extension(extension).string();
         if (!entry.cdTrack && entry.selection != app::RecordingEntry::kNotSelected &&
@@ -163,7 +180,7 @@ void CRecordPanel::showProgress() {
         totalMs += counts(entry) ? int64_t{entry.lengthSeconds} * 1000 : 0;
     }
     entryProgress_->setValue(barValue(at.positionMs, at.lengthMs));
-    runProgress_->setValue(barValue(at.finishedMs + at.positionMs, totalMs));
+    runProgress_->setValue(barValue(at.finishedMs + at.writingMs, totalMs));
     if (at.positionMs != lastPosition_) {
         lastPosition_ = at.positionMs;
         const QString title =

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 #include "CdImage.h"
 #include "FakeDisc.h"
 #include "WaveFiles.h"
 #include "stream/CNxSSManager.h"
 #include "stream/CNxSSPacket.h"
+#include "stream/CNxSSPcmConverter.h"
 #include "stream/ResultCodes.h"
 
 namespace {
@@ -31,6 +36,23 @@ NxRef<CNxSSCdReader> fakeReader(uint32_t sectors, int failures = 0) {
     reader->Open(std::move(track));
     return reader;
 }
+
+// A drive that takes its time: a read starts, then waits to be let go.
+class SlowDisc : public cdtest::FakeDisc {
+  public:
+    SlowDisc(platform::cd::Toc toc, std::promise<void>& started, std::shared_future<void> go)
+        : FakeDisc(std::move(toc)), started_(started), go_(std::move(go)) {}
+
+    bool readSectors(uint32_t first, uint32_t count, std::span<uint8_t> out) override {
+        started_.set_value();
+        go_.wait();
+        return FakeDisc::readSectors(first, count, out);
+    }
+
+  private:
+    std::promise<void>& started_;
+    std::shared_future<void> go_;
+};
 
 NxRef<CNxSSPacket> packetOf(uint32_t frames) {
     auto packet = MakeNx<CNxSSPacket>(nullptr);
@@ -70,6 +92,34 @@ TEST(CNxSSCdReader, SeeksInWholeSecondsEvenBeforeTheFirstRead) {
     reader->SetPosition(99999);         // past the end: nothing left
     reader->Read(*packet);
     EXPECT_TRUE(packet->EndOfStream());
+}
+
+// A progress display asks through a writer's converter while the writer's
+// thread waits for the drive: the answer must not wait with it.
+TEST(CNxSSCdReader, PositionAndLengthDoNotWaitForADriveRead) {
+    platform::cd::Toc toc;
+    toc.tracks = {{1, true, 0, 750}};
+    toc.leadOut = 750;
+    std::promise<void> started, go;
+    CdError error = CdError::None;
+    auto reader = MakeNx<CNxSSCdReader>(nullptr, platform::cd::DriveListOptions{false, {}});
+    reader->Open(
+        CdTrack::open(std::make_unique<SlowDisc>(toc, started, go.get_future().share()), 1, error));
+    auto converter = MakeNx<CNxSSPcmConverter>(nullptr);
+    reader->CreateOutputPin()->Connect(converter->CreateInputPin().get());
+    auto packet = packetOf(588);
+    std::thread writer([&] { converter->Read(*packet); });
+    started.get_future().wait();
+
+    auto asked = std::async(std::launch::async, [&] {
+        return std::pair(converter->GetPosition(), converter->GetLength());
+    });
+    const bool answered = asked.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    go.set_value();
+    writer.join();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(asked.get(), std::pair(0, 10000));
+    EXPECT_EQ(reader->GetPosition(), 13);  // 588 frames delivered
 }
 
 TEST(CNxSSCdReader, PlaysThroughTheManagerFromATrackName) {

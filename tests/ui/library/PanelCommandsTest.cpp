@@ -40,6 +40,9 @@ struct TellingRecordDialogs : record::RecordDialogs {
     bool askYesNo(std::string_view) override { return false; }
     app::RecordingRun::Question askRecordedAgain(const std::string&) override { return {}; }
     std::optional<FileChoice> chooseFiles(const std::string&, int) override { return {}; }
+    NxRef<CNxSSWriterSettings> chooseFormat(const NxRef<CNxSSWriterSettings>&) override {
+        return {};
+    }
 };
 
 }  // namespace

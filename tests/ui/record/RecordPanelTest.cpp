@@ -23,6 +23,7 @@
 #include "cdinfo/LocalCdDb.h"
 #include "mdb/MusicItem.h"
 #include "mp3/writer/CNxSSMp3WriterSettings.h"
+#include "platform/Processors.h"
 #include "platform/cd/CdImage.h"
 #include "support/DesktopProgram.h"
 #include "support/TempDir.h"
@@ -148,11 +149,12 @@ class RecordPanelTest : public ::testing::Test {
 
     // Mounts a disc of two audio tracks and a data track as drive D:; with
     // titles, the local CD database knows them.
-    void insertDisc(uint32_t firstSectors, const std::vector<std::string>& titles = {}) {
+    void insertDisc(uint32_t firstSectors, const std::vector<std::string>& titles = {},
+                    uint32_t secondSectors = 163) {
         image_.emplace(disc_.path(), std::vector<cdtest::ImageTrack>{
-                                         {true, firstSectors}, {true, 163}, {false, 80}});
+                                         {true, firstSectors}, {true, secondSectors}, {false, 80}});
         ::setenv("MELODUX_CD_IMAGES", image_->cuePath().c_str(), 1);
-        offsets_ = {150, 150 + firstSectors, 150 + firstSectors + 163};
+        offsets_ = {150, 150 + firstSectors, 150 + firstSectors + secondSectors};
         discId_ = cdinfo::freedbDiscId({offsets_, offsets_.back() + 80});
         if (!titles.empty()) {
             cdinfo::CddbEntry entry;
@@ -304,11 +306,12 @@ TEST_F(RecordPanelTest, RecordsTheDiscIntoNamedFilesFiledInTheLibraryAndPlaysIts
 }
 
 // MP3 encoding of a ten-minute track is slow enough to watch its progress
-// and stop it halfway.
+// and stop it halfway; with two processors or more the two-minute track is
+// written beside it and stopped too.
 TEST_F(RecordPanelTest, StopMidEntryLeavesNoPartialFileAndMarksTheEntryAborted) {
     ASSERT_TRUE(started_);
     settings_.setDword("Settings", "CurrentWriter", 14);
-    insertDisc(75 * 600, {"Long", "Short", "Data"});
+    insertDisc(75 * 600, {"Long", "Short", "Data"}, 75 * 120);
     ASSERT_TRUE(readDisc());
     const fs::path album = music_ / "アルバム";
     EXPECT_EQ(entry(0).outputPath, (album / "01 - Long.mp3").string());
@@ -320,12 +323,12 @@ TEST_F(RecordPanelTest, StopMidEntryLeavesNoPartialFileAndMarksTheEntryAborted) 
         << panel().statusText().toStdString();
     EXPECT_TRUE(panel().statusText().endsWith(" 1.Long"));
     EXPECT_GT(panel().runProgress().value(), 0);
-    EXPECT_LE(panel().runProgress().value(), panel().entryProgress().value());
     panel().StopRecording();
 
     EXPECT_FALSE(panel().IsRecording());
     EXPECT_EQ(entry(0).status, RecordingEntry::kAborted);
-    EXPECT_EQ(entry(1).status, RecordingEntry::kNone);
+    EXPECT_EQ(entry(1).status,
+              platform::usableProcessors() > 1 ? RecordingEntry::kAborted : RecordingEntry::kNone);
     EXPECT_EQ(panel().model().index(0, RecordListModel::kStatusColumn).data().toString(),
               "Aborted");
     EXPECT_TRUE(panel().statusText().isEmpty());
