@@ -11,6 +11,8 @@ packages=(
     clang libclang-rt-14-dev
     # desktop program: Qt 6 Widgets and SVG (skins are rendered from SVG)
     qt6-base-dev qt6-svg-dev
+    # the Japanese font of the skins' texts and of the windows
+    fonts-noto-cjk
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # audio output, codecs, CD drives, CDDB

@@ -98,6 +98,11 @@ void CDesktopView::createMainWindow(std::string_view title) {
         app::SettingsStore settings;
         return SelectSkin(settings, app::dataFolder(), name);
     });
+    window_->setSkinListener([this](const std::filesystem::path& folder) {
+        if (listPanel_) {
+            listPanel_->setSkinFolder(folder);
+        }
+    });
 }
 
 // The panels and the equalizer follow once the player is on the screen, so
@@ -120,6 +125,7 @@ void CDesktopView::makePanels() {
     listPanel_ = std::make_unique<library::CListPanel>(
         settings_, window_->player(), std::make_shared<app::StreamTagAccess>(engine_.catalog()),
         extensions);
+    listPanel_->setSkinFolder(window_->skinFolder());
     recordPanel_ = std::make_unique<record::CRecordPanel>(
         engine_, settings_, window_->player(), [this] { return library_ ? library_() : nullptr; });
     recordPanel_->setOptionsOpener([this] { window_->openOptions(); });

@@ -60,6 +60,10 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     // success. Without one the menu's skin entries are disabled.
     using SkinSelector = std::function<std::string(std::string_view name)>;
     void setSkinSelector(SkinSelector selector) { selectSkin_ = std::move(selector); }
+    // The folder of the skin shown, and who else follows a change of it.
+    const std::filesystem::path& skinFolder() const { return skinFolder_; }
+    using SkinListener = std::function<void(const std::filesystem::path& folder)>;
+    void setSkinListener(SkinListener listener) { skinChanged_ = std::move(listener); }
     // Opens the help and home pages; the user's browser unless replaced.
     using PageOpener = std::function<bool(const QUrl&)>;
     void setPageOpener(PageOpener opener) { openPage_ = std::move(opener); }
@@ -172,6 +176,7 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     std::function<bool()> closeGuard_;
     DropHandler dropped_;
     SkinSelector selectSkin_;
+    SkinListener skinChanged_;
     PageOpener openPage_;
     std::function<void()> toggleListPanel_;
     std::function<void()> toggleRecordPanel_;

@@ -120,6 +120,9 @@ void CMainWindow::chooseSkin(std::string_view name) {
     skinFolder_ = skinFolder_.parent_path().parent_path() / std::string(name) / "";
     skin_.LoadPlayerSkin(skinFolder_, layout_);
     applyLayout();
+    if (skinChanged_) {
+        skinChanged_(skinFolder_);
+    }
 }
 
 // The stored position, pulled onto the screens as they are now; the size

@@ -6,7 +6,7 @@
 #include <QProgressDialog>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTabWidget>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,6 +20,8 @@
 #include "ui/library/ColumnLayout.h"
 #include "ui/library/LibraryTexts.h"
 #include "ui/library/QtPanelDialogs.h"
+#include "ui/library/SkinnedButton.h"
+#include "ui/library/SkinnedTile.h"
 
 namespace ui::library {
 namespace {
@@ -30,6 +32,22 @@ QString qt(std::string_view text) {
 
 constexpr QSize kDefaultSize(640, 420);
 constexpr int kRowHeight = 18;
+constexpr int kBarHeight = 24;
+
+// The tooltip's words before the key name the button.
+QString nameOf(std::string_view tip) {
+    return qt(tip).section(QLatin1String(" ("), 0, 0);
+}
+
+// A bar of the panel's background with its own row of buttons.
+SkinnedTile* makeBar(PanelSkin& skin, QHBoxLayout*& row) {
+    auto* bar = new SkinnedTile(skin, PanelPiece::Background);
+    bar->setFixedHeight(kBarHeight);
+    row = new QHBoxLayout(bar);
+    row->setContentsMargins(2, 0, 2, 0);
+    row->setSpacing(1);
+    return bar;
+}
 
 // The layout points: the library side's and the playlist side's splitter
 // sizes, the side shown (x: 1 for playlists) and the window's size.
@@ -62,20 +80,88 @@ CListPanel::CListPanel(app::PlayerSettings& settings, app::CPlayController& play
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Closing the main window ends the program, the panel open or not.
     setAttribute(Qt::WA_QuitOnClose, false);
-    tabs_ = new QTabWidget(this);
-    tabs_->addTab(buildLibrarySide(), qt(texts::kLibraryTab));
-    tabs_->addTab(buildPlaylistSide(), qt(texts::kPlaylistTab));
+    content_ = new QWidget(this);
+    content_->setAutoFillBackground(true);
+    sides_ = new QStackedWidget;
+    sides_->addWidget(buildLibrarySide());
+    sides_->addWidget(buildPlaylistSide());
+    auto* inside = new QVBoxLayout(content_);
+    inside->setContentsMargins(0, 0, 0, 0);
+    inside->setSpacing(0);
+    inside->addWidget(buildTabBar());
+    inside->addWidget(sides_);
+    showPlaylistSide(false);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(tabs_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content_);
     resize(kDefaultSize);
     addShortcuts();
     restoreLayout();
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { player_.FollowListPanel(false); });
+    connect(sides_, &QStackedWidget::currentChanged, this,
+            [this] { player_.FollowListPanel(false); });
 }
 
 CListPanel::~CListPanel() {
     saveSettings();
+}
+
+SkinnedButton* CListPanel::addSkinned(QLayout& layout, PanelPiece piece, std::string_view tip,
+                                      const QString& text) {
+    auto* button = new SkinnedButton(skin_, piece, text, qt(tip));
+    layout.addWidget(button);
+    buttons_[size_t(piece)] = button;
+    return button;
+}
+
+// The two tabs choose the side; file information and the edit menu act
+// on the side shown.
+QWidget* CListPanel::buildTabBar() {
+    QHBoxLayout* row = nullptr;
+    SkinnedTile* bar = makeBar(skin_, row);
+    for (const auto& [piece, text, side] :
+         {std::tuple{PanelPiece::TabLibrary, texts::kLibraryTab, 0},
+          std::tuple{PanelPiece::TabPlay, texts::kPlaylistTab, 1}}) {
+        SkinnedButton* tab = addSkinned(*row, piece, {}, qt(text));
+        tab->setCheckable(true);
+        tab->setAutoExclusive(true);
+        connect(tab, &SkinnedButton::clicked, this, [this, side] { showPlaylistSide(side == 1); });
+    }
+    row->addStretch();
+    SkinnedButton* info =
+        addSkinned(*row, PanelPiece::Edit, texts::kFileInfoTip, nameOf(texts::kFileInfoTip));
+    connect(info, &SkinnedButton::clicked, this, [this] { editProperties(); });
+    SkinnedButton* edit =
+        addSkinned(*row, PanelPiece::Select, texts::kEditMenuTip, QStringLiteral("≡"));
+    connect(edit, &SkinnedButton::clicked, this,
+            [this, edit] { editMenu()->exec(edit->mapToGlobal(edit->rect().bottomLeft())); });
+    return bar;
+}
+
+void CListPanel::setSkinFolder(const std::filesystem::path& folder) {
+    skin_.setFolder(folder);
+    skinApplied_ = false;
+    if (isVisible()) {
+        applySkin();
+    }
+}
+
+// Only now are the pieces read: a panel never shown costs no file reads.
+void CListPanel::showEvent(QShowEvent* event) {
+    if (!skinApplied_) {
+        applySkin();
+    }
+    QWidget::showEvent(event);
+}
+
+void CListPanel::applySkin() {
+    skinApplied_ = true;
+    content_->setPalette(skin_.palette(palette()));
+    for (QWidget* child : content_->findChildren<QWidget*>()) {
+        if (dynamic_cast<SkinnedButton*>(child) || dynamic_cast<SkinnedTile*>(child)) {
+            child->updateGeometry();
+            child->update();
+        }
+    }
 }
 
 QTableView* CListPanel::buildItemTable() {
@@ -109,11 +195,13 @@ QTableView* CListPanel::buildItemTable() {
 
 QWidget* CListPanel::buildLibrarySide() {
     auto* side = new QWidget;
-    auto* buttons = new QHBoxLayout;
+    QHBoxLayout* buttons = nullptr;
+    SkinnedTile* bar = makeBar(skin_, buttons);
     const std::array<std::string_view, 4> tips = {texts::kShowAllTip, texts::kByArtistTip,
                                                   texts::kByAlbumTip, texts::kByGenreTip};
     for (int mode = 0; mode < int(tips.size()); ++mode) {
-        auto* button = new QToolButton(side);
+        auto* button = new QToolButton(bar);
+        button->setAutoRaise(true);
         // The tooltip's first word names the mode.
         button->setText(qt(tips[size_t(mode)]).section(QLatin1Char(' '), 0, 0));
         button->setToolTip(qt(tips[size_t(mode)]));
@@ -124,13 +212,7 @@ QWidget* CListPanel::buildLibrarySide() {
         modeButtons_.push_back(button);
     }
     modeButtons_.front()->setChecked(true);
-    auto* edit = new QToolButton(side);
-    edit->setText(QStringLiteral("≡"));
-    edit->setToolTip(qt(texts::kEditMenuTip));
-    connect(edit, &QToolButton::clicked, this,
-            [this, edit] { editMenu()->exec(edit->mapToGlobal(edit->rect().bottomLeft())); });
     buttons->addStretch();
-    buttons->addWidget(edit);
     groupView_ = new QListView;
     groupView_->setDragDropMode(QAbstractItemView::DragOnly);
     groupView_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -144,29 +226,26 @@ QWidget* CListPanel::buildLibrarySide() {
     librarySplit_->setSizes({160, 480});
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(buttons);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
     layout->addWidget(librarySplit_);
     return side;
 }
 
 QWidget* CListPanel::buildPlaylistSide() {
     auto* side = new QWidget;
-    auto* buttons = new QHBoxLayout;
-    const auto addButton = [&](const QString& text, std::string_view tip, auto run) {
-        auto* button = new QToolButton(side);
-        button->setText(text);
-        button->setToolTip(qt(tip));
-        connect(button, &QToolButton::clicked, this, run);
-        buttons->addWidget(button);
-        return button;
-    };
-    addButton(QStringLiteral("▲"), texts::kUpTip, [this] { moveSelection(-1); });
-    addButton(QStringLiteral("▼"), texts::kDownTip, [this] { moveSelection(1); });
-    addButton(QStringLiteral("CD-R"), texts::kCdrTip, [this] { writeCdr(); });
+    QHBoxLayout* buttons = nullptr;
+    SkinnedTile* bar = makeBar(skin_, buttons);
+    buttons->addWidget(new SkinnedTile(skin_, PanelPiece::DirectionText));
+    connect(addSkinned(*buttons, PanelPiece::Up, texts::kUpTip, QStringLiteral("▲")),
+            &SkinnedButton::clicked, this, [this] { moveSelection(-1); });
+    connect(addSkinned(*buttons, PanelPiece::Down, texts::kDownTip, QStringLiteral("▼")),
+            &SkinnedButton::clicked, this, [this] { moveSelection(1); });
+    buttons->addSpacing(8);
+    buttons->addWidget(new SkinnedTile(skin_, PanelPiece::WritingText));
+    connect(addSkinned(*buttons, PanelPiece::Write, texts::kCdrTip, QStringLiteral("CD-R")),
+            &SkinnedButton::clicked, this, [this] { writeCdr(); });
     buttons->addStretch();
-    QToolButton* edit = addButton(QStringLiteral("≡"), texts::kEditMenuTip, [] {});
-    connect(edit, &QToolButton::clicked, this,
-            [this, edit] { editMenu()->exec(edit->mapToGlobal(edit->rect().bottomLeft())); });
     playlistView_ = new QListView;
     playlistView_->setDragDropMode(QAbstractItemView::DragDrop);
     playlistView_->setDefaultDropAction(Qt::CopyAction);
@@ -185,7 +264,8 @@ QWidget* CListPanel::buildPlaylistSide() {
     playlistSplit_->setSizes({160, 480});
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(buttons);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
     layout->addWidget(playlistSplit_);
     return side;
 }
@@ -201,8 +281,15 @@ void CListPanel::addShortcuts() {
             setShowMode(mode);
         });
     }
+    // The other side, as a tab widget's keys turn its tabs.
+    for (const QKeyCombination turn :
+         {Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab,
+          Qt::CTRL | Qt::Key_PageDown, Qt::CTRL | Qt::Key_PageUp}) {
+        key(QKeySequence(turn), [this] { showPlaylistSide(!showsPlaylists()); });
+    }
     key(QKeySequence(Qt::ALT | Qt::Key_5), [this] { writeCdr(); });
     key(QKeySequence(Qt::ALT | Qt::Key_S), [this] { editMenu()->exec(mapToGlobal(QPoint(0, 0))); });
+    key(QKeySequence(Qt::ALT | Qt::Key_E), [this] { editProperties(); });
     key(QKeySequence(Qt::ALT | Qt::Key_Up), [this] { moveSelection(-1); });
     key(QKeySequence(Qt::ALT | Qt::Key_Down), [this] { moveSelection(1); });
     key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { addFiles(); });
@@ -297,11 +384,12 @@ void CListPanel::setShowMode(int mode) {
 }
 
 bool CListPanel::showsPlaylists() const {
-    return tabs_->currentIndex() == 1;
+    return sides_->currentIndex() == 1;
 }
 
 void CListPanel::showPlaylistSide(bool playlists) {
-    tabs_->setCurrentIndex(playlists ? 1 : 0);
+    sides_->setCurrentIndex(playlists ? 1 : 0);
+    buttons_[size_t(playlists ? PanelPiece::TabPlay : PanelPiece::TabLibrary)]->setChecked(true);
 }
 
 void CListPanel::restoreView(int showMode, const std::string& libraryName,

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,12 +17,13 @@
 #include "ui/library/ItemListModel.h"
 #include "ui/library/LibrarySync.h"
 #include "ui/library/PanelDialogs.h"
+#include "ui/library/PanelSkin.h"
 
 class QListView;
 class QMenu;
 class QProgressDialog;
 class QSplitter;
-class QTabWidget;
+class QStackedWidget;
 class QTableView;
 class QToolButton;
 
@@ -32,9 +34,12 @@ class PlayerSettings;
 
 namespace ui::library {
 
+class SkinnedButton;
+
 // The list/edit panel ("List/Edit"): the library side (group view and item
 // list) and the playlist side (playlists and the items of the selected
-// one) on two tabs, in a normal decorated window. The player plays its
+// one) behind two tabs, in a normal decorated window. Its tabs, buttons and
+// bars are drawn from the current skin's panel pieces. The player plays its
 // selected list; it keeps its view and layout in the settings when it goes.
 class CListPanel : public QWidget, public app::PlayerListPanel {
   public:
@@ -59,6 +64,12 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     // Shown without being activated: where it was, else beside `player`,
     // always on a screen.
     void showBeside(const QRect& player);
+    // The skin the tabs and buttons are drawn from; read when next shown,
+    // or at once while shown.
+    void setSkinFolder(const std::filesystem::path& folder);
+    PanelSkin& skin() { return skin_; }
+    // The tab or button drawn from `piece`; null for the captions and bars.
+    SkinnedButton* skinnedButton(PanelPiece piece) const { return buttons_[size_t(piece)]; }
 
     int showMode() const { return showMode_; }
     void setShowMode(int mode);
@@ -133,7 +144,14 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     void ShowPlaying(mdb::Group* list, int32_t index) override;
     void ShowOpenPath(const std::string& path) override;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    QWidget* buildTabBar();
+    SkinnedButton* addSkinned(QLayout& layout, PanelPiece piece, std::string_view tip,
+                              const QString& text);
+    void applySkin();
     QWidget* buildLibrarySide();
     QWidget* buildPlaylistSide();
     QTableView* buildItemTable();
@@ -169,7 +187,11 @@ class CListPanel : public QWidget, public app::PlayerListPanel {
     mdb::Group* playingList_ = nullptr;
     const mdb::MusicItem* playingItem_ = nullptr;
 
-    QTabWidget* tabs_ = nullptr;
+    PanelSkin skin_;
+    bool skinApplied_ = false;  // the colours of the skin set
+    std::array<SkinnedButton*, size_t(PanelPiece::Count)> buttons_{};
+    QStackedWidget* sides_ = nullptr;
+    QWidget* content_ = nullptr;  // in the skin's colours
     QSplitter* librarySplit_ = nullptr;
     QSplitter* playlistSplit_ = nullptr;
     QListView* groupView_ = nullptr;

@@ -50,6 +50,7 @@ inline constexpr std::string_view kPlaylistFilter =
     "プレイリスト(*.m3u)|*.m3u|プレイリスト(*.pls)|*.pls||";
 
 // Buttons and their tooltips.
+inline constexpr std::string_view kFileInfoTip = "ファイル情報の編集 (Alt+E)";
 inline constexpr std::string_view kEditMenuTip = "編集メニューの選択 (Alt+S)";
 inline constexpr std::string_view kUpTip = "１つ上へ (Alt+↑)";
 inline constexpr std::string_view kDownTip = "１つ下へ (Alt+↓)";

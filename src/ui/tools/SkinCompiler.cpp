@@ -1,10 +1,12 @@
 // melodux_skinc SOURCE_DIR PALETTE OUT_DIR
 // Renders one skin from the SVG sources: every layout in every button state
 // to the 24-bit bitmaps the skin engine reads, the equalizer window, the
-// digit strips and marks, and "Skin.ini". Pixels of the window images outside the drawn outline
-// become the mask colour; edges are thresholded, so the outline stays crisp.
+// digit strips and marks, the list/edit panel's pieces, and "Skin.ini". Pixels of the window images
+// outside the drawn outline become the mask colour; edges are thresholded, so the outline stays
+// crisp.
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include <string>
 
 #include "ui/BmpFile.h"
+#include "ui/library/PanelPieces.h"
 
 namespace {
 
@@ -184,6 +187,36 @@ void renderDress(const Skin& skin) {
     }
 }
 
+// Each panel piece as a row of its state cells. The pieces are opaque, so
+// their text keeps its smoothing; the font must be there, or the captions
+// would come out as empty boxes.
+void renderPanel(const Skin& skin) {
+    const QString font = expand("@PANEL_FONT@", skin.tokens, 'U', 'P');
+    if (!QFontDatabase::families().contains(font)) {
+        throw std::runtime_error("font \"" + font.toStdString() +
+                                 "\" is not installed (scripts/deps.sh installs it)");
+    }
+    for (const ui::library::PanelPieceInfo& piece : ui::library::kPanelPieces) {
+        const std::string name(piece.name);
+        const QString svg = readText(skin.source / "panel" / (name + ".svg"));
+        QImage strip;
+        QPainter painter;
+        for (size_t cell = 0; cell < piece.states.size(); ++cell) {
+            const QImage image =
+                render(expand(svg, skin.tokens, QChar(piece.states[cell]), 'P'), name);
+            if (strip.isNull()) {
+                strip = QImage(image.width() * int(piece.states.size()), image.height(),
+                               QImage::Format_ARGB32);
+                strip.fill(Qt::transparent);
+                painter.begin(&strip);
+            }
+            painter.drawImage(int(cell) * image.width(), 0, image);
+        }
+        painter.end();
+        write(skin.out / (name + ".bmp"), flatten(strip, skin.edge));
+    }
+}
+
 void writeIni(const Skin& skin) {
     const QByteArray text =
         expand(readText(skin.source / "Skin.ini.in"), skin.tokens, 'U', 'N').toUtf8();
@@ -225,6 +258,7 @@ int main(int argc, char** argv) {
             renderPlain(skin, mark);
         }
         renderDress(skin);
+        renderPanel(skin);
         writeIni(skin);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "melodux_skinc: %s\n", e.what());

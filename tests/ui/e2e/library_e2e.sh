@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The list/edit panel of the real melodux under its own Xvfb, with real
 # MP3 files dropped onto it by XDND as a file manager drops them:
-#   drop  a folder dropped onto the panel's item list is in the library
-#         file once the program has been closed
+#   drop  the panel's tabs look as the reference screenshot, and a folder
+#         dropped onto the panel's item list is in the library file once
+#         the program has been closed
 #   kill  a kill -9 while a big folder is being added leaves a library that
 #         the command-line program loads without problems, holding exactly
 #         what was there before or a part of the new folder on top, and
@@ -16,7 +17,7 @@ skip=77
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
 
-for tool in Xvfb xdotool xwininfo; do
+for tool in Xvfb xdotool xwininfo import compare; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit $skip; }
 done
 "$python" -c 'import Xlib' 2>/dev/null || { echo "SKIP: python3-xlib missing"; exit $skip; }
@@ -74,6 +75,21 @@ drop_onto_panel() {
         fail "the panel did not take the drop of $1"
 }
 
+# The tab bar's left end (the two tabs, drawn from the Navy skin's pieces)
+# against the stored screenshot; written there when missing.
+tabs_as_reference() {
+    local reference=$here/data/navy_panel_tabs.png differing
+    sleep 0.3
+    import -window "$panel" -crop 176x24+0+0 +repage "$work/tabs.png" || fail "screenshot"
+    if [ ! -f "$reference" ]; then
+        cp "$work/tabs.png" "$reference"
+        echo "reference written to $reference: review it"
+    fi
+    differing=$(compare -metric AE -fuzz 10% "$work/tabs.png" "$reference" null: 2>&1)
+    echo "pixels of the tabs differing from the reference: $differing"
+    [ "${differing%%.*}" -le 40 ] 2>/dev/null || fail "the tabs differ from $reference ($differing pixels)"
+}
+
 # The paths the library holds, loaded by the command-line program; its
 # complaints go to $work/list.err.
 library_paths() {
@@ -92,6 +108,7 @@ drop)
     mkdir -p "$work/music/album/sub" && cp "$work/music/album/1.mp3" "$work/music/album/sub/deep.mp3"
     echo "not music" >"$work/music/album/notes.txt"
     start_with_panel
+    tabs_as_reference
     drop_onto_panel "$work/music/album"
     # Adding runs on a worker; the program saves the library when it ends.
     sleep 2
