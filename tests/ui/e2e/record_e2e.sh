@@ -96,7 +96,7 @@ CDDB MailAdres tester@example.org --string
 EOF
     "$melodux" >>"$work/melodux.log" 2>&1 &
     program=$!
-    pids+=($program)
+    pids+=("$program")
     window=$(timeout 15 xdotool search --sync --onlyvisible --name "MP3 Melodux" | head -1)
     [ -n "$window" ] || fail "no main window within 15 s: $(cat "$work/melodux.log")"
 }
@@ -116,7 +116,7 @@ open_panel() {
 # in the list a timer tick after the entry has been read.
 wait_for_titles() {
     for _ in $(seq 100); do
-        grep -q "^cddb read " "$work/cddb.log" 2>/dev/null && { sleep 0.5; return 0; }
+        grep -q "^cddb read " "$work/cddb.log" 2>/dev/null && { sleep 1; return 0; }
         sleep 0.1
     done
     fail "the disc was never looked up: $(cat "$work/cddb.log" 2>/dev/null)"
