@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The recording panel of the real melodux under its own Xvfb, ripping a
 # generated CUE/BIN image named from a CDDB server on 127.0.0.1:
-#   rip   Ctrl+3 and Alt+R rip the three tracks as WAVE into files named
-#         from the CDDB titles, tagged, holding the image's bytes and in
-#         the library once the program has been closed
+#   rip   Ctrl+3 and the panel's Alt+R rip the three tracks as WAVE into
+#         files named from the CDDB titles, holding the image's bytes, in
+#         the library and marked recorded once the program has been closed
 #   stop  Alt+Q while two long tracks are being encoded to MP3 leaves no
 #         file of them, and none in the library
-#   fail  a folder where the second file should go fails that track only;
-#         the first and the third are kept and filed
+#   fail  Alt+R on the player rips to MP3; a folder where the second file
+#         should go fails that track only, the first and the third are
+#         kept, tagged and filed
 # Usage: record_e2e.sh rip|stop|fail MELODUX MELODUX_CLI
 # Exit 77 (skip) only when no X server can be started.
 set -uo pipefail
@@ -126,6 +127,12 @@ panel_key() {
     xdotool windowfocus --sync "$panel" key --clearmodifiers "$1"
 }
 
+# The recording state of each track as the local CD database keeps it for
+# the disc (2 recorded, 3 aborted, 0 none), written when the panel closes.
+stored_states() {
+    cat "$work"/data/mp3-melodux/cddb/*/* 2>/dev/null | sed -n 's/^#MELODUX-STATE[0-9]*=//p' | xargs
+}
+
 # Waits until the album folder holds exactly the given names (and so no
 # temporary file either).
 wait_for_files() {
@@ -186,6 +193,7 @@ rip)
     library_items >"$work/library"
     for n in 1 2 3; do check_track "$n" wav "${lengths[@]}"; done
     [ "$(wc -l <"$work/library")" -eq 3 ] || fail "the library holds more: $(cat "$work/library")"
+    [ "$(stored_states)" = "2 2 2" ] || fail "the CD database keeps the states $(stored_states)"
     echo "PASS: three tracks ripped, named from CDDB, tagged and filed"
     ;;
 stop)
@@ -207,6 +215,8 @@ stop)
     [ -z "$(ls -A "$album")" ] || fail "left after the end: $(ls -A "$album" | tr '\n' ' ')"
     library_items >"$work/library"
     [ -s "$work/library" ] && fail "the library holds: $(cat "$work/library")"
+    # The second track is aborted too when it was being written beside the first.
+    [[ "$(stored_states)" =~ ^3\ [03]\ 0$ ]] || fail "the CD database keeps the states $(stored_states)"
     echo "PASS: stopping the run left no partial file"
     ;;
 fail)
@@ -216,7 +226,8 @@ fail)
     start_program 14
     open_panel
     wait_for_titles
-    panel_key alt+r
+    # The player's own record key starts the panel's run.
+    xdotool windowfocus --sync "$window" key --clearmodifiers alt+r
     wait_for_files "01 - Opening.mp3" "02 - 二曲目.mp3" "03 - Finale.mp3"
     quit_program
     [ -d "$album/02 - 二曲目.mp3" ] && [ -z "$(ls -A "$album/02 - 二曲目.mp3")" ] ||
@@ -225,6 +236,7 @@ fail)
     check_track 1 mp3 "${lengths[@]}"
     check_track 3 mp3 "${lengths[@]}"
     [ "$(wc -l <"$work/library")" -eq 2 ] || fail "the library holds more: $(cat "$work/library")"
+    [ "$(stored_states)" = "2 3 2" ] || fail "the CD database keeps the states $(stored_states)"
     echo "PASS: the failing track left alone, the others ripped and filed"
     ;;
 *)
