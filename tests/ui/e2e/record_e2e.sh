@@ -18,7 +18,7 @@ skip=77
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
 
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool xwininfo; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit $skip; }
 done
 
@@ -110,7 +110,7 @@ open_panel() {
         panel=$(timeout 1 xdotool search --sync --onlyvisible --name "^Recording$" | head -1)
         [ -n "$panel" ] && return 0
     done
-    fail "Ctrl+3 shows no recording panel"
+    fail "Ctrl+3 shows no recording panel; the windows: $(xwininfo -root -tree | grep '"')"
 }
 
 # The disc is looked up on its own once the panel sees it; the titles are
