@@ -145,6 +145,16 @@ wait_for_files() {
     fail "the album folder holds [$(ls -A "$album" 2>/dev/null | tr '\n' ' ')], not [$*]"
 }
 
+# The end of a run saves the library: once it lists COUNT items the run is
+# over and the program may be closed without the question for a running one.
+wait_for_run_end() {
+    for _ in $(seq 100); do
+        [ "$(library_items 2>/dev/null | wc -l)" -eq "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "the library was not saved with $1 items at the end of the run"
+}
+
 quit_program() {
     xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4 2>/dev/null
     for _ in $(seq 200); do kill -0 "$program" 2>/dev/null || return 0; sleep 0.05; done
@@ -189,6 +199,7 @@ rip)
         fail "the query does not carry the disc's layout: $(cat "$work/cddb.log")"
     panel_key alt+r
     wait_for_files "01 - Opening.wav" "02 - 二曲目.wav" "03 - Finale.wav"
+    wait_for_run_end 3
     quit_program
     library_items >"$work/library"
     for n in 1 2 3; do check_track "$n" wav "${lengths[@]}"; done
@@ -229,6 +240,7 @@ fail)
     # The player's own record key starts the panel's run.
     xdotool windowfocus --sync "$window" key --clearmodifiers alt+r
     wait_for_files "01 - Opening.mp3" "02 - 二曲目.mp3" "03 - Finale.mp3"
+    wait_for_run_end 2
     quit_program
     [ -d "$album/02 - 二曲目.mp3" ] && [ -z "$(ls -A "$album/02 - 二曲目.mp3")" ] ||
         fail "the folder in the way was changed"
