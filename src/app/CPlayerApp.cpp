@@ -283,6 +283,12 @@ mdb::MusicItem* CPlayerApp::addNow(const std::string& file) {
     }
 }
 
+void CPlayerApp::saveLibrarySoon() {
+    if (autosave_) {
+        autosave_->saveSoon();
+    }
+}
+
 bool CPlayerApp::SaveAllModified() {
     AppView& view = services_.view;
     if (view.isRecording()) {

@@ -67,6 +67,9 @@ class CPlayerApp {
     // below it, searched for off this thread; then handed over in order.
     void HandOverDropped(std::vector<std::string> paths, bool ctrlHeld);
 
+    // Saves the library on the pool now rather than after the quiet spell.
+    void saveLibrarySoon();
+
     // The skin folder start-up settled on, ending in "/".
     const std::string& skinFolder() const { return skinFolder_; }
     // The library, once start-up has loaded it.

@@ -67,6 +67,12 @@ void LibraryAutosave::watchPlaylists() {
     }
 }
 
+void LibraryAutosave::saveSoon() {
+    if (!copying_) {
+        begin();
+    }
+}
+
 void LibraryAutosave::begin() {
     quiet_->stop();
     longest_->stop();

@@ -40,6 +40,9 @@ class LibraryAutosave : private mdb::ChangeListener {
     // Saves what is unsaved now, on this thread, after any write under way
     // has ended. Throws what the save throws.
     void saveNow();
+    // Starts the save of what is unsaved now without waiting for quiet:
+    // after a step the user counts as done (a recording run).
+    void saveSoon();
 
   private:
     // A write handed to the worker, shared with it.

@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
         app::LibrarySession* session = player->library();
         return session ? &session->db() : nullptr;
     });
+    view.setLibrarySaver([&player] { player->saveLibrarySoon(); });
     view.setDropHandler([&player](std::vector<std::string> paths, bool ctrlHeld) {
         player->HandOverDropped(std::move(paths), ctrlHeld);
     });

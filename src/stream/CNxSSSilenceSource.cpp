@@ -42,7 +42,7 @@ int32_t CNxSSSilenceSource::SetPosition(int32_t ms) {
 
 void CNxSSSilenceSource::Read(CNxSSPacket& packet) {
     const uint32_t align = format_.blockAlign();
-    const uint32_t frames = std::min(packet.Capacity(), (budget_ - delivered_) / align);
+    const uint32_t frames = std::min(packet.Capacity(), (budget_ - delivered_.load()) / align);
     std::memset(packet.Data(), 0, size_t{frames} * align);
     packet.SetFrames(frames);
     delivered_ += frames * align;

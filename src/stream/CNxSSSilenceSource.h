@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "stream/CNxSSComponent.h"
@@ -18,5 +19,6 @@ class CNxSSSilenceSource : public CNxSSComponent {
   private:
     const platform::WaveFormat format_;
     const uint32_t budget_;  // bytes in all
-    uint32_t delivered_ = 0;
+    // Read by a position query beside the writer thread's reads.
+    std::atomic<uint32_t> delivered_ = 0;
 };

@@ -129,6 +129,11 @@ void CDesktopView::makePanels() {
     recordPanel_ = std::make_unique<record::CRecordPanel>(
         engine_, settings_, window_->player(), [this] { return library_ ? library_() : nullptr; });
     recordPanel_->setOptionsOpener([this] { window_->openOptions(); });
+    recordPanel_->setLibrarySaver([this] {
+        if (saveLibrary_) {
+            saveLibrary_();
+        }
+    });
     window_->player().SetPanels(listPanel_.get(), recordPanel_.get());
     listPanel_->setConversionTarget([this](const std::vector<std::string>& paths) {
         // The list cannot change while it is being recorded.

@@ -31,6 +31,8 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     // Asked for the library when the list/edit panel's view is restored
     // (null: not loaded).
     void setLibrary(std::function<mdb::MusicDatabase*()> library) { library_ = std::move(library); }
+    // Saves the library soon: a recording run has ended.
+    void setLibrarySaver(std::function<void()> save) { saveLibrary_ = std::move(save); }
     // Null until the main window is made.
     library::CListPanel* listPanel() const { return listPanel_.get(); }
     // The main window's PlayList button and Ctrl+2: shows or hides it.
@@ -79,6 +81,7 @@ class CDesktopView : public app::AppView, public app::PlaybackControl {
     std::function<bool()> closeGuard_;
     CMainWindow::DropHandler dropped_;
     std::function<mdb::MusicDatabase*()> library_;
+    std::function<void()> saveLibrary_;
     std::unique_ptr<CMainWindow> window_;
     std::unique_ptr<library::CListPanel> listPanel_;  // refers to the window's player: goes first
     std::unique_ptr<record::CRecordPanel> recordPanel_;  // the same

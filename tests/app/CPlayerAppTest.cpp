@@ -314,6 +314,13 @@ TEST_F(CPlayerAppTest, ChangesAreSavedSoonAfterOnAWorker) {
     EXPECT_NE(savedLines()[0].find("a.mp3"), std::string::npos);
     EXPECT_FALSE(db.isModified());
     EXPECT_FALSE(timers_.anyActive());
+
+    app().HandOver({music("b.mp3")}, true);
+    work_.drain();
+    app().saveLibrarySoon();  // a recording run ended: no waiting for quiet
+    work_.drain();
+    EXPECT_EQ(savedLines().size(), 2u);
+    EXPECT_FALSE(db.isModified());
 }
 
 TEST_F(CPlayerAppTest, ACopyInterruptedByAChangeIsTakenAgain) {

@@ -72,6 +72,7 @@ CRecordPanel::CRecordPanel(const app::Engine& engine, app::PlayerSettings& setti
         engine_, model_.entries(),
         [this](const app::RecordingEntry& entry) { return sourceName(entry); }, runHooks());
     refreshInfo();
+    mediaWatch_.start();
 }
 
 // A running recording stops first: its partial file goes.
@@ -201,18 +202,6 @@ QWidget* CRecordPanel::buildProgress() {
 void CRecordPanel::showBeside(const QRect& player) {
     ShowPanelAt(*this, settings_.read(app::settings::kRecordPosition),
                 QRect(player.bottomLeft() + QPoint(0, 1), size()));
-}
-
-// The drive is watched while the panel is on the screen, however it came
-// back (shown again after the CD writing program, or restored).
-void CRecordPanel::showEvent(QShowEvent* event) {
-    mediaWatch_.start();
-    QWidget::showEvent(event);
-}
-
-void CRecordPanel::hideEvent(QHideEvent* event) {
-    mediaWatch_.stop();
-    QWidget::hideEvent(event);
 }
 
 // The drive is left alone while it is being read or played.

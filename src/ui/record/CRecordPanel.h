@@ -59,6 +59,8 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     void showBeside(const QRect& player);
     // The options command of the panel.
     void setOptionsOpener(std::function<void()> open) { openOptions_ = std::move(open); }
+    // Called when a run has ended, so that what it filed is saved at once.
+    void setLibrarySaver(std::function<void()> save) { saveLibrary_ = std::move(save); }
 
     // Reads the disc in the chosen drive: local CD database first, then
     // CDDB when it is enabled. Off the UI thread; the list follows.
@@ -69,6 +71,8 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     // look at the drive.
     void discChanged();
     bool lookingUp() const { return lookup_.running() || listingDrives_; }
+    // The drive has been looked at since the panel started or the drive changed.
+    bool mediaKnown() const { return mediaWatch_.known(); }
     // Files added for conversion whose lengths are still being read.
     bool readingFiles() const { return probe_.busy(); }
     void RebuildCdEntries(const cdinfo::CDiscID& disc);
@@ -111,8 +115,6 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -164,13 +166,14 @@ class CRecordPanel : public QWidget, public app::PlayerRecordingPanel {
     Library library_;
     std::unique_ptr<RecordDialogs> dialogs_;
     std::function<void()> openOptions_;
+    std::function<void()> saveLibrary_;
     RecordListModel model_;
     cdinfo::CDiscID disc_;
     int32_t discIdentity_ = -1;
     std::string drive_;                           // a letter and a colon
     std::optional<app::RecordingFormat> format_;  // the format of the current run
     DiscLookup lookup_;
-    MediaWatch mediaWatch_;  // while the panel shows
+    MediaWatch mediaWatch_;  // from the panel's start, shown or not
     DriveTasks drives_;
     bool listingDrives_ = false;
     FileProbe probe_;

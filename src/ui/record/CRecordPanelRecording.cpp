@@ -157,6 +157,10 @@ void CRecordPanel::fileFinished(size_t row) {
     }
     storeDiscEdits();
     refreshInfo();
+    // What the run filed is saved now, not only after the library's quiet spell.
+    if (saveLibrary_) {
+        saveLibrary_();
+    }
 }
 
 void CRecordPanel::runEnded() {

@@ -31,10 +31,6 @@ void MediaWatch::start() {
     }
 }
 
-void MediaWatch::stop() {
-    timer_.stop();
-}
-
 // The settings are read here: the registry belongs to the UI thread.
 void MediaWatch::poll() {
     if (asking_ || !allowed_()) {

@@ -24,9 +24,10 @@ class MediaWatch {
 
     // Looks at once, then every second.
     void start();
-    void stop();
     // The next answer counts as a change (the drive was changed).
     void forget() { known_ = false; }
+    // Whether an answer since the start or the last forget() was taken.
+    bool known() const { return known_; }
 
   private:
     void poll();

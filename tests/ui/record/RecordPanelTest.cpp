@@ -196,6 +196,9 @@ class RecordPanelTest : public ::testing::Test {
                 [this] { return app_->library() ? &app_->library()->db() : nullptr; },
                 std::move(scripted));
             player().SetPanels(view_.listPanel(), panel_.get());
+            // The panel looks at the drive when it starts: settled before the test goes on.
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return panel_->mediaKnown() && !panel_->lookingUp(); }, 10000));
         }
         return *panel_;
     }
