@@ -15,9 +15,9 @@
 #include "app/InstanceFolder.h"
 #include "app/PlayerSettings.h"
 #include "app/SingleInstance.h"
-#include "app/StreamTagAccess.h"
 #include "platform/Registry.h"
 #include "ui/CDesktopView.h"
+#include "ui/DesktopServices.h"
 #include "ui/MprisPlayer.h"
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
@@ -133,16 +133,9 @@ int main(int argc, char** argv) {
         }
         return true;
     };
-    app::CPlayerApp::Services services{
-        view,
-        view,
-        timers,
-        work,
-        std::make_shared<app::StreamTagAccess>(engine.catalog()),
-        [&engine] { return std::make_shared<app::StreamTagAccess>(engine.catalog()); },
-        claim,
-        [] { QApplication::quit(); }};
-    player = std::make_unique<app::CPlayerApp>(std::move(services), store, app::dataFolder());
+    player = std::make_unique<app::CPlayerApp>(
+        ui::desktopServices(view, timers, work, engine, claim, [] { QApplication::quit(); }), store,
+        app::dataFolder());
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!player->start(arguments)) {
         return 0;

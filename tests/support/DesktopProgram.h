@@ -10,8 +10,8 @@
 
 #include "app/CPlayerApp.h"
 #include "app/Engine.h"
-#include "app/StreamTagAccess.h"
 #include "ui/CDesktopView.h"
+#include "ui/DesktopServices.h"
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
 
@@ -31,14 +31,9 @@ inline void copyProgramData(const std::filesystem::path& program) {
 inline app::CPlayerApp::Services desktopServices(
     ui::CDesktopView& view, ui::QtTimerService& timers, ui::PoolWork& work,
     const app::Engine& engine, std::function<void()> quit = [] {}) {
-    return {view,
-            view,
-            timers,
-            work,
-            std::make_shared<app::StreamTagAccess>(engine.catalog()),
-            [&engine] { return std::make_shared<app::StreamTagAccess>(engine.catalog()); },
-            [](const std::vector<std::string>&) { return true; },
-            std::move(quit)};
+    return ui::desktopServices(
+        view, timers, work, engine, [](const std::vector<std::string>&) { return true; },
+        std::move(quit));
 }
 
 }  // namespace testsupport

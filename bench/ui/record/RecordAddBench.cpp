@@ -23,8 +23,8 @@
 #include "app/Engine.h"
 #include "app/PlayerSettings.h"
 #include "app/SettingsStore.h"
-#include "app/StreamTagAccess.h"
 #include "ui/CDesktopView.h"
+#include "ui/DesktopServices.h"
 #include "ui/PoolWork.h"
 #include "ui/QtTimerService.h"
 #include "ui/record/CRecordPanel.h"
@@ -130,16 +130,11 @@ int main(int argc, char** argv) {
         app::LibrarySession* session = player->library();
         return session ? &session->db() : nullptr;
     });
-    app::CPlayerApp::Services services{
-        view,
-        view,
-        timers,
-        work,
-        std::make_shared<app::StreamTagAccess>(engine.catalog()),
-        [&engine] { return std::make_shared<app::StreamTagAccess>(engine.catalog()); },
-        [](const std::vector<std::string>&) { return true; },
-        [] {}};
-    player = std::make_unique<app::CPlayerApp>(std::move(services), store, MELODUX_BUILD_DATA_DIR);
+    player = std::make_unique<app::CPlayerApp>(
+        ui::desktopServices(
+            view, timers, work, engine, [](const std::vector<std::string>&) { return true; },
+            [] {}),
+        store, MELODUX_BUILD_DATA_DIR);
     if (!player->start({}) || !waitFor([&] { return player->library() != nullptr; }, 60000)) {
         std::fprintf(stderr, "the program did not start\n");
         return 1;
