@@ -1,7 +1,8 @@
 #include "app/HandOverReader.h"
 
 #include <algorithm>
-#include <thread>
+
+#include "platform/Processors.h"
 
 namespace app {
 namespace {
@@ -11,8 +12,7 @@ namespace {
 constexpr size_t kFilesPerShare = 32;
 
 size_t sharesFor(size_t files) {
-    const size_t threads = std::max(1u, std::thread::hardware_concurrency());
-    return std::clamp<size_t>(files / kFilesPerShare, 1, threads);
+    return std::clamp<size_t>(files / kFilesPerShare, 1, platform::usableProcessors());
 }
 
 }  // namespace
