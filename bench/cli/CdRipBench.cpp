@@ -13,6 +13,7 @@
 #include <string>
 
 #include "support/MusicImage.h"
+#include "support/PrivateFolders.h"
 
 namespace {
 
@@ -68,13 +69,7 @@ void compare(const char* ours, const std::string& ourCommand, const char* peer,
 }
 
 void setEnvironment(const fs::path& folder) {
-    for (const char* sub : {"user", "machine", "data", "music"}) {
-        fs::create_directories(folder / sub);
-    }
-    setenv("MELODUX_CONFIG_HOME", (folder / "user").c_str(), 1);
-    setenv("MELODUX_SYSTEM_CONFIG", (folder / "machine").c_str(), 1);
-    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-    setenv("XDG_MUSIC_DIR", (folder / "music").c_str(), 1);
+    benchsupport::usePrivateFolders(folder);
     setenv("MELODUX_CD_IMAGES", (folder / "bench.cue").c_str(), 1);
 }
 

@@ -13,7 +13,6 @@
 // Usage: panel_goals_bench [--write-library DIR]: with DIR, only saves the
 // generated library there (for bench/ui/library_goals.sh) and ends.
 #include <sched.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -39,6 +38,7 @@
 #include "app/PlayerSettings.h"
 #include "app/SettingsStore.h"
 #include "mdb/GeneratedLibrary.h"
+#include "support/PrivateFolders.h"
 #include "ui/CDesktopView.h"
 #include "ui/DesktopServices.h"
 #include "ui/PoolWork.h"
@@ -80,30 +80,6 @@ long statusKb(const char* key) {
     }
     return -1;
 }
-
-// The settings, data and music folders inside a temporary folder that
-// goes with the bench.
-class PrivateFolders {
-  public:
-    PrivateFolders() {
-        char pattern[] = "/tmp/panel-goals-XXXXXX";
-        base_ = mkdtemp(pattern);
-        for (const char* sub : {"cfg", "sys", "data", "music"}) {
-            std::filesystem::create_directories(base_ / sub);
-        }
-        ::setenv("MELODUX_CONFIG_HOME", (base_ / "cfg").c_str(), 1);
-        ::setenv("MELODUX_SYSTEM_CONFIG", (base_ / "sys").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (base_ / "data").c_str(), 1);
-        ::setenv("XDG_MUSIC_DIR", (base_ / "music").c_str(), 1);
-    }
-    ~PrivateFolders() { std::filesystem::remove_all(base_); }
-    PrivateFolders(const PrivateFolders&) = delete;
-    PrivateFolders& operator=(const PrivateFolders&) = delete;
-    std::filesystem::path music() const { return base_ / "music"; }
-
-  private:
-    std::filesystem::path base_;
-};
 
 void saveGeneratedLibrary(const std::string& folder) {
     std::filesystem::create_directories(folder);
@@ -336,7 +312,7 @@ int main(int argc, char** argv) {
     }
     // Before any thread starts: they all inherit the one core.
     pinToOneCore();
-    const PrivateFolders folders;
+    const benchsupport::PrivateFolders folders("panel-goals");
     saveGeneratedLibrary(app::libraryFolder());
     const std::string first = writeTaggedFiles(folders.music() / "first", "first");
     const std::string second = writeTaggedFiles(folders.music() / "second", "second");

@@ -6,7 +6,6 @@
 //   lengths  from the call until the last length arrived
 // Private settings and data in a temporary folder; nothing of the user's
 // is read or written.
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,6 +22,7 @@
 #include "app/Engine.h"
 #include "app/PlayerSettings.h"
 #include "app/SettingsStore.h"
+#include "support/PrivateFolders.h"
 #include "ui/CDesktopView.h"
 #include "ui/DesktopServices.h"
 #include "ui/PoolWork.h"
@@ -38,28 +38,6 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
-
-class PrivateFolders {
-  public:
-    PrivateFolders() {
-        char pattern[] = "/tmp/record-add-XXXXXX";
-        base_ = mkdtemp(pattern);
-        for (const char* sub : {"cfg", "sys", "data", "music"}) {
-            fs::create_directories(base_ / sub);
-        }
-        ::setenv("MELODUX_CONFIG_HOME", (base_ / "cfg").c_str(), 1);
-        ::setenv("MELODUX_SYSTEM_CONFIG", (base_ / "sys").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (base_ / "data").c_str(), 1);
-        ::setenv("XDG_MUSIC_DIR", (base_ / "music").c_str(), 1);
-    }
-    ~PrivateFolders() { fs::remove_all(base_); }
-    PrivateFolders(const PrivateFolders&) = delete;
-    PrivateFolders& operator=(const PrivateFolders&) = delete;
-    fs::path music() const { return base_ / "music"; }
-
-  private:
-    fs::path base_;
-};
 
 // Ten runs of the sample's frames back to back: a file of about 6 s.
 std::vector<std::string> copiesOfTheSample(const fs::path& dir) {
@@ -115,7 +93,7 @@ void measureAdd(ui::record::CRecordPanel& panel, const std::vector<std::string>&
 }  // namespace
 
 int main(int argc, char** argv) {
-    const PrivateFolders folders;
+    const benchsupport::PrivateFolders folders("record-add");
     const std::vector<std::string> paths = copiesOfTheSample(folders.music());
     qputenv("MELODUX_AUDIO", "null");
     QApplication qapp(argc, argv);

@@ -40,6 +40,7 @@
 #include "stream/CNxSSManager.h"
 #include "stream/RegistryFunctions.h"
 #include "support/MusicImage.h"
+#include "support/PrivateFolders.h"
 
 namespace {
 
@@ -284,20 +285,10 @@ void report(const char* name, const RunFigures& run, double audioSeconds) {
                 audioSeconds / run.wall, run.cpu, audioSeconds / run.cpu);
 }
 
-void usePrivateFolders(const fs::path& folder, const fs::path& cue) {
-    for (const char* sub : {"user", "machine", "data", "music"}) {
-        fs::create_directories(folder / sub);
-    }
-    setenv("MELODUX_CONFIG_HOME", (folder / "user").c_str(), 1);
-    setenv("MELODUX_SYSTEM_CONFIG", (folder / "machine").c_str(), 1);
-    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-    setenv("XDG_MUSIC_DIR", (folder / "music").c_str(), 1);
-    setenv("MELODUX_CD_IMAGES", cue.c_str(), 1);
-}
-
 int runBench(const fs::path& folder) {
     const std::vector<uint32_t> sectors = trackSectors();
-    usePrivateFolders(folder, benchsupport::writeMusicImage(folder, "rip", sectors));
+    benchsupport::usePrivateFolders(folder);
+    setenv("MELODUX_CD_IMAGES", benchsupport::writeMusicImage(folder, "rip", sectors).c_str(), 1);
     writeSettings(folder / "music");
     storeDiscEntry(sectors);
     const app::Engine engine;
