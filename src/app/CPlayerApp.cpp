@@ -160,10 +160,8 @@ void CPlayerApp::HandOver(const std::vector<std::string>& files, bool ctrlHeld) 
 void CPlayerApp::HandOverDropped(std::vector<std::string> paths, bool ctrlHeld) {
     auto files = std::make_shared<std::vector<std::string>>();
     auto search = [files, paths = std::move(paths)] {
-        const std::vector<std::string> extensions(Engine::kMusicExtensions.begin(),
-                                                  Engine::kMusicExtensions.end());
         try {
-            *files = expandMusicPaths(paths, extensions);
+            *files = expandMusicPaths(paths, Engine::musicExtensions());
         } catch (const std::exception&) {
             files->clear();  // a path the file system refuses outright: nothing to open
         }

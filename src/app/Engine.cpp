@@ -5,6 +5,7 @@
 #include "mp3/acm/Mp3CodecSetup.h"
 #include "mp3/reader/Mp3ReaderComponents.h"
 #include "mp3/writer/Mp3WriterComponents.h"
+#include "stream/FileFormat.h"
 #include "stream/cd/CNxSSCdReader.h"
 #include "stream/wave/WaveComponents.h"
 #include "stream/wma/WmaComponents.h"
@@ -39,6 +40,15 @@ Engine::Engine(OpenFailureNote note) {
 
 Engine::Engine(CNxSSComponentCatalog catalog) : catalog_(std::move(catalog)) {
     registerCodecs();
+}
+
+const std::vector<std::string>& Engine::musicExtensions() {
+    static const std::vector<std::string> extensions = [] {
+        std::vector<std::string> all = {"mp3", "rmp", "wav", "wma"};
+        all.insert(all.end(), nxss::kMediaExtensions.begin(), nxss::kMediaExtensions.end());
+        return all;
+    }();
+    return extensions;
 }
 
 NxRef<CNxSSManager> Engine::makeManager() const {

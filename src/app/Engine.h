@@ -1,8 +1,8 @@
 #pragma once
 
-#include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "stream/CNxSSComponentCatalog.h"
 #include "stream/CNxSSManager.h"
@@ -12,11 +12,13 @@ namespace app {
 
 // The engine as both programs use it: the codecs registered with the
 // platform's codec registry, and the readers and writers chains are built
-// from (MP3, WAVE with its MP3-in-RIFF form, WMA, CD tracks).
+// from (MP3, WAVE with its MP3-in-RIFF form, WMA and the media module's
+// other formats, CD tracks).
 class Engine {
   public:
-    // The music file types the readers open, as the library registers them.
-    static constexpr std::array<const char*, 4> kMusicExtensions = {"mp3", "rmp", "wav", "wma"};
+    // The music file types the readers open, as the library registers them:
+    // the program's own four, then the media module's.
+    static const std::vector<std::string>& musicExtensions();
 
     // Told a file's name and the words for the user when a reader fails for
     // a reason its result code does not carry (a missing codec's name).

@@ -14,7 +14,7 @@ LibrarySession::LibrarySession(const std::string& folder, std::shared_ptr<mdb::T
         lock_.emplace(folder_);
     }
     db_ = std::make_unique<mdb::MusicDatabase>(std::move(tags), loadGenres(genreFile));
-    for (const char* extension : Engine::kMusicExtensions) {
+    for (const std::string& extension : Engine::musicExtensions()) {
         db_->library().addExtension(extension);
     }
     db_->load(folder_);

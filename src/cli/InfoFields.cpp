@@ -30,6 +30,8 @@ const char* kindName(CNxSSInfo::Kind kind) {
             return "RIFF";
         case CNxSSInfo::kWma:
             return "WMA";
+        case CNxSSInfo::kMedia:
+            return "media";
     }
     return "?";
 }
@@ -102,6 +104,9 @@ void printFacts(const CNxSSInfo& info) {
             return;
         case CNxSSInfo::kId3v1:
             printMp3Facts(info);
+            break;
+        case CNxSSInfo::kMedia:
+            line("format", info.GetFormatName());
             break;
         case CNxSSInfo::kWma:
             break;

@@ -23,6 +23,9 @@ struct CNxSSComponentCatalog {
     SourceMaker mp3;   // ".mp3"
     SourceMaker riff;  // ".wav", ".rmp": decides between the WAVE and MP3 readers
     SourceMaker wma;   // ".wma"
+    // The media module's other formats: by extension (nxss::isMediaExtension),
+    // and for names no reader claims, when the contents look like one.
+    SourceMaker media;
     CdSourceMaker cd;  // ".cda"
     SinkMaker mp3Writer;
     SinkMaker waveWriter;

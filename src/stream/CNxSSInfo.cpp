@@ -56,6 +56,10 @@ std::string CNxSSInfo::KindLines() const {
             return format("フォーマット\t%s\r\n", "Windows Media Audio") +
                    format("\t%dKbps %dHz\r\n\t%s\r\n", GetBitrate() / 1000, GetSampleRate(),
                           GetChannels() == 1 ? "Mono" : "Stereo");
+        case kMedia:
+            return format("フォーマット\t%s\r\n", GetFormatName().c_str()) +
+                   format("\t%dKbps %dHz\r\n\t%s\r\n", GetBitrate() / 1000, GetSampleRate(),
+                          GetChannels() == 1 ? "Mono" : "Stereo");
         case kRiff:
             return format("フォーマット\t%s\r\n", GetFormatName().c_str()) +
                    format("\t%s\r\n", GetFormatDetails().c_str());

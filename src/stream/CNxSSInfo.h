@@ -14,7 +14,8 @@
 // chain that opened the file is gone. Text is UTF-8.
 class CNxSSInfo : public CNxSSObject {
   public:
-    enum Kind : int32_t { kId3v1 = 1, kRiff = 2, kWma = 4 };
+    // kMedia: the other formats the media module plays.
+    enum Kind : int32_t { kId3v1 = 1, kRiff = 2, kWma = 4, kMedia = 8 };
     static constexpr int32_t kNoGenre = 255;
 
     virtual uint32_t GetUserValue() const { return 0; }

@@ -6,6 +6,7 @@
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSSilenceSource.h"
 #include "stream/CNxSSWaveOut.h"
+#include "stream/FileFormat.h"
 #include "stream/ResultCodes.h"
 #include "stream/SourceName.h"
 
@@ -67,24 +68,33 @@ NxRef<CNxSSComponent> CNxSSManager::MakeSource(const std::string& name) {
         return MakeNx<CNxSSSilenceSource>(this, *silenceMs);
     }
     const std::string ext = nxss::lowerExtension(name);
-    if (ext == "mp3" && catalog_.mp3) {
-        try {
-            return catalog_.mp3(*this, name);
-        } catch (const CNxSSException&) {
-            throw CNxSSException(nxss::kNoDecoder);  // not a file the MP3 reader takes
-        }
-    }
-    if ((ext == "wav" || ext == "rmp") && catalog_.riff) {
-        return catalog_.riff(*this, name);
-    }
-    if (ext == "wma" && catalog_.wma) {
-        return catalog_.wma(*this, name);
-    }
     if (ext == "cda") {
         const auto track = nxss::parseCdTrackName(name);
-        if (track && catalog_.cd) {
-            return catalog_.cd(*this, track->drive, track->track);
-        }
+        return track && catalog_.cd ? catalog_.cd(*this, track->drive, track->track)
+                                    : NxRef<CNxSSComponent>();
+    }
+    nxss::FileFormat format = nxss::formatOfExtension(ext);
+    if (format == nxss::FileFormat::None) {
+        format = nxss::sniffFileFormat(name);
+    }
+    switch (format) {
+        case nxss::FileFormat::Mp3:
+            if (catalog_.mp3) {
+                try {
+                    return catalog_.mp3(*this, name);
+                } catch (const CNxSSException&) {
+                    throw CNxSSException(nxss::kNoDecoder);  // not a file the MP3 reader takes
+                }
+            }
+            break;
+        case nxss::FileFormat::Riff:
+            return catalog_.riff ? catalog_.riff(*this, name) : NxRef<CNxSSComponent>();
+        case nxss::FileFormat::Wma:
+            return catalog_.wma ? catalog_.wma(*this, name) : NxRef<CNxSSComponent>();
+        case nxss::FileFormat::Media:
+            return catalog_.media ? catalog_.media(*this, name) : NxRef<CNxSSComponent>();
+        case nxss::FileFormat::None:
+            break;
     }
     return {};
 }

@@ -41,7 +41,8 @@ class CNxSSManager : public CNxSSObject {
 
     NxRef<CNxSSPacket> CreatePacket(CNxSSObject* owner);
     // Chooses and opens the source for a name: "::SLNCnnnn" silence, else by
-    // extension. 0x83EA000D when no reader takes the name.
+    // extension, or by the file's first bytes when the extension names no
+    // reader. 0x83EA000D when no reader takes the name.
     uint32_t OpenSource(const std::string& name, NxRef<CNxSSComponent>& source);
     // An empty sourceName makes a chain without a source (a writer whose
     // settings are wanted); with neither name nor output 0x80004005.

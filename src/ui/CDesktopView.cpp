@@ -120,11 +120,9 @@ void CDesktopView::makePanels() {
     if (listPanel_) {
         return;
     }
-    const std::vector<std::string> extensions(app::Engine::kMusicExtensions.begin(),
-                                              app::Engine::kMusicExtensions.end());
     listPanel_ = std::make_unique<library::CListPanel>(
         settings_, window_->player(), std::make_shared<app::StreamTagAccess>(engine_.catalog()),
-        extensions);
+        app::Engine::musicExtensions());
     listPanel_->setSkinFolder(window_->skinFolder());
     recordPanel_ = std::make_unique<record::CRecordPanel>(
         engine_, settings_, window_->player(), [this] { return library_ ? library_() : nullptr; });

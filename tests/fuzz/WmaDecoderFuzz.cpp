@@ -5,7 +5,7 @@
 #include "MemoryFile.h"
 #include "platform/wma/WmaDecoder.h"
 #include "platform/wma/WmaError.h"
-#include "platform/wma/av/AvWmaDecoder.h"
+#include "platform/wma/av/AvAudioDecoder.h"
 
 namespace {
 

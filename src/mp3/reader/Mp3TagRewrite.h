@@ -6,11 +6,7 @@
 #include "tags/ExtendedTags.h"
 
 // Writes an edit into an MP3 file's ID3v2 and APE tags and the ID3v1 block
-// over its end, all on a copy beside the file that then replaces it: the
-// file is the old one or the new one, never a half-written mix, and keeps
-// its permissions (and owner, where allowed). A symbolic link stays a link
-// to the rewritten file. A file that cannot be opened for writing is
-// refused as the in-place write refuses it. Throws CNxSSException
-// (0x80070000 | errno).
+// over its end, all on a copy that replaces the file (rewriteThroughCopy).
+// Throws CNxSSException (0x80070000 | errno).
 void rewriteMp3Tags(const std::string& path, const CNxSSMp3File::TagBytes& id3v1,
                     const tags::TagEdit& edit);

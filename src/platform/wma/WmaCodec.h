@@ -23,6 +23,14 @@ class WmaCodec {
     // MissingCodec (the detail names the codec).
     virtual std::unique_ptr<WmaDecoder> openDecoder(const std::filesystem::path& path) const = 0;
 
+    // Opens any other file the libraries demux and decode (FLAC, Ogg
+    // Vorbis, Opus, MP4/M4A with AAC or ALAC, ...) for the same 16-bit
+    // delivery; its attributes are the container's metadata. Throws Error:
+    // OpenFailed, NotWma (no demuxer takes it, or damaged), NoAudio,
+    // MissingCodec.
+    virtual std::unique_ptr<WmaDecoder> openMediaDecoder(
+        const std::filesystem::path& path) const = 0;
+
     // `input`: PCM (tag 1: 8, 16, 24 or 32 bits; tag 3: 32-bit float), any
     // rate and channel count; it is converted to `output`. Throws Error:
     // InvalidArgument (input), UnsupportedFormat (output, with the reason
@@ -50,7 +58,7 @@ class WmaCodec {
 // The module's one entry point (a platform::SharedModule::Entry), looked up
 // by this name. It answers only for the interface version it was built
 // with (the module and the programs come from one build), else null.
-inline constexpr int kWmaCodecVersion = 1;
+inline constexpr int kWmaCodecVersion = 2;
 inline constexpr const char* kWmaCodecEntry = "melodux_wma_codec";
 
 }  // namespace platform::wma

@@ -16,9 +16,10 @@ Error Error::missingCodec(const std::string& codec) {
     return e;
 }
 
-Error Error::missingModule(const std::string& path, const std::string& reason) {
+Error Error::missingModule(const std::string& path, const std::string& reason,
+                           const std::string& codec) {
     Error e(Kind::MissingCodec, reason);
-    e.codec_ = "Windows Media Audio";
+    e.codec_ = codec;
     e.modulePath_ = path;
     return e;
 }

@@ -41,8 +41,10 @@ class Error : public std::runtime_error {
     // A stream the libraries cannot decode; `codec` names it for the user.
     static Error missingCodec(const std::string& codec);
     // The module that holds the codecs is missing or unusable: `path` is
-    // where it was looked for, what() why it cannot be used.
-    static Error missingModule(const std::string& path, const std::string& reason);
+    // where it was looked for, what() why it cannot be used; `codec` names
+    // what the user wanted it for.
+    static Error missingModule(const std::string& path, const std::string& reason,
+                               const std::string& codec = "Windows Media Audio");
 
     Kind kind() const { return kind_; }
     Protection protection() const { return protection_; }

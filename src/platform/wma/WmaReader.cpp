@@ -7,9 +7,11 @@ namespace platform::wma {
 
 WmaReader::WmaReader(const std::filesystem::path& path, DataCallback onData,
                      StatusCallback onStatus)
-    : decoder_(wmaCodec().openDecoder(path)),
-      onData_(std::move(onData)),
-      onStatus_(std::move(onStatus)) {}
+    : WmaReader(wmaCodec().openDecoder(path), std::move(onData), std::move(onStatus)) {}
+
+WmaReader::WmaReader(std::unique_ptr<WmaDecoder> decoder, DataCallback onData,
+                     StatusCallback onStatus)
+    : decoder_(std::move(decoder)), onData_(std::move(onData)), onStatus_(std::move(onStatus)) {}
 
 WmaReader::~WmaReader() {
     stop();

@@ -36,6 +36,8 @@ class WmaReader {
     // is delivered before start(). Throws Error as WmaCodec::openDecoder
     // does, and MissingCodec naming the module when that cannot be loaded.
     WmaReader(const std::filesystem::path& path, DataCallback onData, StatusCallback onStatus);
+    // Plays out a decoder opened elsewhere (a file of another format).
+    WmaReader(std::unique_ptr<WmaDecoder> decoder, DataCallback onData, StatusCallback onStatus);
     ~WmaReader();
     WmaReader(const WmaReader&) = delete;
     WmaReader& operator=(const WmaReader&) = delete;

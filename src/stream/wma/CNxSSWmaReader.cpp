@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <new>
 
+#include "platform/wma/WmaDecoder.h"
+#include "platform/wma/WmaModule.h"
 #include "stream/CNxSSDetailedException.h"
 #include "stream/CNxSSPacket.h"
 #include "stream/ResultCodes.h"
@@ -47,7 +49,7 @@ void CNxSSWmaReader::Open(const std::string& path) {
 std::unique_ptr<WmaReader> CNxSSWmaReader::MakeReader() {
     try {
         return std::make_unique<WmaReader>(
-            path_, [this](std::span<const uint8_t> pcm) { return Deliver(pcm); },
+            OpenDecoder(), [this](std::span<const uint8_t> pcm) { return Deliver(pcm); },
             [this](WmaReader::Status status, const std::string& detail) {
                 OnStatus(status, detail);
             });
@@ -56,6 +58,10 @@ std::unique_ptr<WmaReader> CNxSSWmaReader::MakeReader() {
     } catch (const std::bad_alloc&) {
         throw CNxSSException(nxss::kOutOfMemory);
     }
+}
+
+std::unique_ptr<platform::wma::WmaDecoder> CNxSSWmaReader::OpenDecoder() const {
+    return platform::wma::wmaCodec().openDecoder(path_);
 }
 
 int32_t CNxSSWmaReader::GetLength() {

@@ -49,6 +49,10 @@ class CNxSSWmaReader : public CNxSSComponent {
     // Records the attributes the file holds after a retag.
     void SetFileAttributes(platform::wma::Attributes attributes);
 
+  protected:
+    // The decoder of the opened file, made at Open and at every start.
+    virtual std::unique_ptr<platform::wma::WmaDecoder> OpenDecoder() const;
+
   private:
     std::unique_ptr<platform::wma::WmaReader> MakeReader();
     void StartReader();

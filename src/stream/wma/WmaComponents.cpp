@@ -2,12 +2,16 @@
 
 #include "stream/CNxSSDetailedException.h"
 #include "stream/CNxSSManager.h"
+#include "stream/wma/CNxSSMediaReader.h"
 #include "stream/wma/CNxSSWmaReader.h"
 #include "stream/wma/CNxSSWmaWriter.h"
 
-void AddWmaComponents(CNxSSComponentCatalog& catalog, WmaOpenFailureNote note) {
-    catalog.wma = [note](CNxSSManager& manager, const std::string& name) -> NxRef<CNxSSComponent> {
-        return MakeOpened<CNxSSWmaReader>(manager, [&](CNxSSWmaReader& reader) {
+namespace {
+
+template <typename Reader>
+CNxSSComponentCatalog::SourceMaker readerMaker(WmaOpenFailureNote note) {
+    return [note](CNxSSManager& manager, const std::string& name) -> NxRef<CNxSSComponent> {
+        return MakeOpened<Reader>(manager, [&](Reader& reader) {
             try {
                 reader.Open(name);
             } catch (const CNxSSException& e) {
@@ -19,6 +23,13 @@ void AddWmaComponents(CNxSSComponentCatalog& catalog, WmaOpenFailureNote note) {
             }
         });
     };
+}
+
+}  // namespace
+
+void AddWmaComponents(CNxSSComponentCatalog& catalog, WmaOpenFailureNote note) {
+    catalog.wma = readerMaker<CNxSSWmaReader>(note);
+    catalog.media = readerMaker<CNxSSMediaReader>(note);
     catalog.wmaWriter = [](CNxSSManager& manager,
                            const std::string& outputPath) -> NxRef<CNxSSActiveComponent> {
         return MakeNx<CNxSSWmaWriter>(&manager, outputPath);

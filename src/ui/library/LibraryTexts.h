@@ -43,9 +43,20 @@ inline constexpr std::string_view kChoosePlaylistTitle = "プレイリストの�
 inline constexpr std::string_view kChooseExisting = "プレイリストの選択(&S)";
 inline constexpr std::string_view kChooseNew = "新しいプレイリスト(&N)";
 
+// The media module's formats come last, so a stored filter number keeps
+// choosing the entry it chose.
+// clang-format off
 inline constexpr std::string_view kMusicFilter =
-    "MPEG Audio Layer 3 ファイル(*.mp3;*.rmp)|*.mp3;*.rmp|Windows Media Audio ファイル(*.wma)|"
-    "*.wma|WAVE ファイル(*.wav)|*.wav|全てのミュージックファイル|*.mp3;*.rmp;*.wma;*.wav||";
+    "MPEG Audio Layer 3 ファイル(*.mp3;*.rmp)|*.mp3;*.rmp|"
+    "Windows Media Audio ファイル(*.wma)|*.wma|"
+    "WAVE ファイル(*.wav)|*.wav|"
+    "全てのミュージックファイル|*.mp3;*.rmp;*.wma;*.wav;"
+        "*.flac;*.ogg;*.oga;*.opus;*.spx;*.m4a;*.m4b;*.aac;*.aif;*.aiff;*.aifc;*.ape;*.wv;*.mka;"
+        "*.mpc;*.ac3;*.tta;*.caf|"
+    "FLAC, Ogg, Opus, AAC ほかのファイル|"
+        "*.flac;*.ogg;*.oga;*.opus;*.spx;*.m4a;*.m4b;*.aac;*.aif;*.aiff;*.aifc;*.ape;*.wv;*.mka;"
+        "*.mpc;*.ac3;*.tta;*.caf||";
+// clang-format on
 inline constexpr std::string_view kPlaylistFilter =
     "プレイリスト(*.m3u)|*.m3u|プレイリスト(*.pls)|*.pls||";
 

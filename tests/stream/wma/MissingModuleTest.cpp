@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WaveFiles.h"
@@ -41,17 +42,21 @@ class MissingModule : public testing::Test {
     NxRef<CNxSSManager> manager_ = MakeNx<CNxSSManager>(Catalog());
 };
 
-// Reading: no decoder, and the words name the codec and the module.
-TEST_F(MissingModule, OpeningAWmaFileTellsWhichModuleIsMissing) {
-    const auto file = dir_ / "song.wma";
-    wavetest::writeText(file, "not decoded before the module is there");
-    NxRef<CNxSSComponent> source;
-    EXPECT_EQ(manager_->OpenSource(file.string(), source), nxss::kNoDecoder);
+// Reading: no decoder, and the words name the format and the module.
+TEST_F(MissingModule, OpeningAFileOfTheModulesFormatsTellsWhichModuleIsMissing) {
+    for (const auto& [name, format] :
+         {std::pair{"song.wma", "Windows Media Audio"}, std::pair{"song.flac", "FLAC"}}) {
+        const auto file = dir_ / name;
+        wavetest::writeText(file, "not decoded before the module is there");
+        NxRef<CNxSSComponent> source;
+        notes_.clear();
+        EXPECT_EQ(manager_->OpenSource(file.string(), source), nxss::kNoDecoder);
+        ASSERT_EQ(notes_.size(), 1u);
+        EXPECT_NE(notes_[0].find(format), std::string::npos) << notes_[0];
+        EXPECT_NE(notes_[0].find(kModulePath), std::string::npos) << notes_[0];
+        EXPECT_EQ(manager_->ChildCount(), 0u);
+    }
     EXPECT_FALSE(GetErrorText(nxss::kNoDecoder).empty());
-    ASSERT_EQ(notes_.size(), 1u);
-    EXPECT_NE(notes_[0].find("Windows Media Audio"), std::string::npos) << notes_[0];
-    EXPECT_NE(notes_[0].find(kModulePath), std::string::npos) << notes_[0];
-    EXPECT_EQ(manager_->ChildCount(), 0u);
 }
 
 // Writing: every format is refused with the module's words, and a job

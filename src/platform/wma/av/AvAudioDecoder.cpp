@@ -1,4 +1,4 @@
-#include "platform/wma/av/AvWmaDecoder.h"
+#include "platform/wma/av/AvAudioDecoder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -63,12 +63,19 @@ AVChannelLayout layoutOf(const AVChannelLayout& layout) {
 
 }  // namespace
 
-// The decoder over the media libraries.
-class AvWmaDecoder final : public WmaDecoder {
+// What an ASF header says of the audio beside the packets.
+struct AsfFacts {
+    bool wholeFile = false;                // the file is as long as its header says
+    std::optional<uint64_t> playDuration;  // 100 ns units
+};
+
+// The decoder over the media libraries: of a WMA file with the facts of its
+// ASF header, or of any other file with what its container says.
+class AvAudioDecoder final : public WmaDecoder {
   public:
-    explicit AvWmaDecoder(const std::filesystem::path& path);
-    AvWmaDecoder(const AvWmaDecoder&) = delete;
-    AvWmaDecoder& operator=(const AvWmaDecoder&) = delete;
+    AvAudioDecoder(InputContext input, const std::optional<AsfFacts>& asf);
+    AvAudioDecoder(const AvAudioDecoder&) = delete;
+    AvAudioDecoder& operator=(const AvAudioDecoder&) = delete;
 
     const StreamInfo& info() const override { return info_; }
     const Attributes& attributes() const override { return attributes_; }
@@ -80,8 +87,9 @@ class AvWmaDecoder final : public WmaDecoder {
   private:
     void openDecoder();
     void openConverter();
-    void readFacts();
+    void readFacts(bool asf);
     void findTimeline(std::optional<uint64_t> playLength);
+    int64_t containerFrames() const;
     bool decodeFrame();
     bool feedPacket();
     bool usableFrame() const;
@@ -114,23 +122,16 @@ class AvWmaDecoder final : public WmaDecoder {
     Attributes attributes_;
 };
 
-AvWmaDecoder::AvWmaDecoder(const std::filesystem::path& path)
-    : frame_(makeFrame()), packet_(makePacket()) {
-    const std::vector<uint8_t> header = asf::readHeaderObject(path);
-    if (const Protection p = scanAsfProtection(header); p != Protection::None) {
-        throw Error::protectedFile(p, path.string() + ": rights-managed content");
-    }
-    const auto statedSize = asf::statedFileSize(header);
-    std::error_code ec;
-    wholeFile_ = statedSize && std::filesystem::file_size(path, ec) >= *statedSize && !ec;
-    input_ = openAsfInput(path);
+AvAudioDecoder::AvAudioDecoder(InputContext input, const std::optional<AsfFacts>& asf)
+    : input_(std::move(input)), frame_(makeFrame()), packet_(makePacket()) {
+    wholeFile_ = asf && asf->wholeFile;
     openDecoder();
     openConverter();
-    readFacts();
-    findTimeline(asf::playDuration(header));
+    readFacts(asf.has_value());
+    findTimeline(asf ? asf->playDuration : std::nullopt);
 }
 
-void AvWmaDecoder::openDecoder() {
+void AvAudioDecoder::openDecoder() {
     const int index = av_find_best_stream(input_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) {
         throw Error(Error::Kind::NoAudio, "the file holds no audio stream");
@@ -155,7 +156,7 @@ void AvWmaDecoder::openDecoder() {
     }
 }
 
-void AvWmaDecoder::openConverter() {
+void AvAudioDecoder::openConverter() {
     AVChannelLayout in = layoutOf(codec_->ch_layout);
     AVChannelLayout out{};
     av_channel_layout_default(&out, std::min(codec_->ch_layout.nb_channels, kMaxOutputChannels));
@@ -173,14 +174,14 @@ void AvWmaDecoder::openConverter() {
     info_.channels = static_cast<uint16_t>(out.nb_channels);
 }
 
-void AvWmaDecoder::readFacts() {
+void AvAudioDecoder::readFacts(bool asf) {
     const AVCodecParameters& par = *stream_->codecpar;
     info_.sampleRate = static_cast<uint32_t>(codec_->sample_rate);
     info_.fileChannels = static_cast<uint16_t>(codec_->ch_layout.nb_channels);
     const int64_t bitrate = par.bit_rate > 0 ? par.bit_rate : input_->bit_rate;
     info_.bitrate = static_cast<uint32_t>(std::clamp<int64_t>(bitrate, 0, UINT32_MAX));
     info_.codecName = codecName(par);
-    frameLength_ = wmaFrameLength(codec_->codec_id, codec_->sample_rate);
+    frameLength_ = asf ? wmaFrameLength(codec_->codec_id, codec_->sample_rate) : 0;
     attributes_ = attributesFromLibrary(input_->metadata);
 }
 
@@ -189,7 +190,7 @@ void AvWmaDecoder::readFacts() {
 // so the delivered audio ends one frame before the stated end. Decoded
 // frames are stamped later than the packets they come from, so positions
 // count from the first decoded frame's stamp.
-void AvWmaDecoder::findTimeline(std::optional<uint64_t> playLength) {
+void AvAudioDecoder::findTimeline(std::optional<uint64_t> playLength) {
     pending_ = decodeFrame();
     if (pending_ && frame_->best_effort_timestamp != AV_NOPTS_VALUE) {
         firstPts_ = frame_->best_effort_timestamp;
@@ -199,9 +200,7 @@ void AvWmaDecoder::findTimeline(std::optional<uint64_t> playLength) {
     if (playLength) {
         constexpr AVRational kHundredNs{1, 10'000'000};
         frames = av_rescale_q(static_cast<int64_t>(*playLength), kHundredNs, sampleBase);
-    } else if (input_->duration != AV_NOPTS_VALUE && input_->duration > 0) {
-        frames = av_rescale_q(input_->duration, AV_TIME_BASE_Q, sampleBase);
-    } else {
+    } else if ((frames = containerFrames()) <= 0) {
         return;
     }
     if (frameLength_ > 0) {
@@ -214,7 +213,20 @@ void AvWmaDecoder::findTimeline(std::optional<uint64_t> playLength) {
     info_.durationMs = static_cast<uint32_t>(std::min<int64_t>(ms, UINT32_MAX));
 }
 
-std::span<const uint8_t> AvWmaDecoder::next() {
+// The stream's own length where the container keeps one (it is exact for
+// FLAC and MP4), else the container's estimate; 0 when neither is known.
+int64_t AvAudioDecoder::containerFrames() const {
+    const AVRational sampleBase{1, static_cast<int>(info_.sampleRate)};
+    if (stream_->duration != AV_NOPTS_VALUE && stream_->duration > 0) {
+        return av_rescale_q(stream_->duration, stream_->time_base, sampleBase);
+    }
+    if (input_->duration != AV_NOPTS_VALUE && input_->duration > 0) {
+        return av_rescale_q(input_->duration, AV_TIME_BASE_Q, sampleBase);
+    }
+    return 0;
+}
+
+std::span<const uint8_t> AvAudioDecoder::next() {
     while (pending_ || decodeFrame()) {
         pending_ = false;
         int64_t skip = 0;
@@ -240,7 +252,7 @@ std::span<const uint8_t> AvWmaDecoder::next() {
 // A file cut short (partly copied) plays what is there. A stream that gives
 // nothing, or that ends well before the stated end although the whole file
 // is there, is damaged: that is a read failure, not quietly shorter audio.
-void AvWmaDecoder::checkComplete() const {
+void AvAudioDecoder::checkComplete() const {
     const uint64_t codecFrame =
         static_cast<uint64_t>(frameLength_ > 0 ? frameLength_ : kDefaultCodecFrame);
     const uint64_t slack = std::max(stated_ / kShortfallShare, kOverrunFrames * codecFrame);
@@ -256,7 +268,7 @@ void AvWmaDecoder::checkComplete() const {
 // Audio past the stated end is held back: at the end of the stream it is
 // padding and dropped; if more follows than padding can be, the stated end
 // is wrong and everything is delivered.
-std::span<const uint8_t> AvWmaDecoder::clipAtEnd(std::span<const uint8_t> block) {
+std::span<const uint8_t> AvAudioDecoder::clipAtEnd(std::span<const uint8_t> block) {
     const size_t align = outputAlign();
     const uint64_t frames = block.size() / align;
     if (!end_ || (overrun_.empty() && position_ + frames <= *end_)) {
@@ -277,7 +289,7 @@ std::span<const uint8_t> AvWmaDecoder::clipAtEnd(std::span<const uint8_t> block)
     return block.first(keep * align);
 }
 
-void AvWmaDecoder::seek(uint64_t frame) {
+void AvAudioDecoder::seek(uint64_t frame) {
     const int64_t lead = kSeekLeadFrames * (frameLength_ > 0 ? frameLength_ : kDefaultCodecFrame);
     const int64_t from = std::max<int64_t>(0, static_cast<int64_t>(frame) - lead);
     const AVRational sampleBase{1, static_cast<int>(info_.sampleRate)};
@@ -295,7 +307,7 @@ void AvWmaDecoder::seek(uint64_t frame) {
 }
 
 // Receives the next usable frame into frame_; false at the end of stream.
-bool AvWmaDecoder::decodeFrame() {
+bool AvAudioDecoder::decodeFrame() {
     for (;;) {
         const int err = avcodec_receive_frame(codec_.get(), frame_.get());
         if (err == 0 && usableFrame()) {
@@ -311,7 +323,7 @@ bool AvWmaDecoder::decodeFrame() {
 
 // Sends the next packet of the stream, or the end of input, to the decoder;
 // false when both have been sent already. Damaged packets are dropped.
-bool AvWmaDecoder::feedPacket() {
+bool AvAudioDecoder::feedPacket() {
     while (!draining_) {
         const int err = av_read_frame(input_.get(), packet_.get());
         if (err == AVERROR_EOF || err == AVERROR_INVALIDDATA) {
@@ -336,7 +348,7 @@ bool AvWmaDecoder::feedPacket() {
 
 // A frame whose layout differs from the stream's (a damaged stream) is not
 // delivered, so the output format never changes.
-bool AvWmaDecoder::usableFrame() const {
+bool AvAudioDecoder::usableFrame() const {
     return frame_->nb_samples > 0 && frame_->format == codec_->sample_fmt &&
            frame_->sample_rate == static_cast<int>(info_.sampleRate) &&
            frame_->ch_layout.nb_channels == info_.fileChannels;
@@ -345,7 +357,7 @@ bool AvWmaDecoder::usableFrame() const {
 // The frame's place in the output, from its timestamp. Timestamps are coarse
 // (milliseconds), so a start within one tick of a codec frame boundary is
 // taken to be that boundary.
-int64_t AvWmaDecoder::frameStart() const {
+int64_t AvAudioDecoder::frameStart() const {
     const int64_t pts = frame_->best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE) {
         return static_cast<int64_t>(position_);
@@ -360,7 +372,7 @@ int64_t AvWmaDecoder::frameStart() const {
     return std::abs(snapped - start) <= tick ? snapped : start;
 }
 
-std::span<const uint8_t> AvWmaDecoder::deliver(int64_t skipFrames) {
+std::span<const uint8_t> AvAudioDecoder::deliver(int64_t skipFrames) {
     const auto format = static_cast<AVSampleFormat>(frame_->format);
     const bool planar = av_sample_fmt_is_planar(format) != 0;
     const int channels = frame_->ch_layout.nb_channels;
@@ -383,7 +395,19 @@ std::span<const uint8_t> AvWmaDecoder::deliver(int64_t skipFrames) {
 }
 
 std::unique_ptr<WmaDecoder> openAvDecoder(const std::filesystem::path& path) {
-    return std::make_unique<AvWmaDecoder>(path);
+    const std::vector<uint8_t> header = asf::readHeaderObject(path);
+    if (const Protection p = scanAsfProtection(header); p != Protection::None) {
+        throw Error::protectedFile(p, path.string() + ": rights-managed content");
+    }
+    const auto statedSize = asf::statedFileSize(header);
+    std::error_code ec;
+    const bool whole = statedSize && std::filesystem::file_size(path, ec) >= *statedSize && !ec;
+    return std::make_unique<AvAudioDecoder>(openAsfInput(path),
+                                            AsfFacts{whole, asf::playDuration(header)});
+}
+
+std::unique_ptr<WmaDecoder> openAvMediaDecoder(const std::filesystem::path& path) {
+    return std::make_unique<AvAudioDecoder>(openMediaInput(path), std::nullopt);
 }
 
 }  // namespace platform::wma

@@ -45,14 +45,9 @@ const AVCodec* findWmaEncoder() {
     return avcodec_find_encoder(AV_CODEC_ID_WMAV2);
 }
 
-InputContext openAsfInput(const std::filesystem::path& path) {
-    limitLibraryLog();
-    AVFormatContext* raw = nullptr;
-    const int err =
-        avformat_open_input(&raw, fileUrl(path).c_str(), av_find_input_format("asf"), nullptr);
-    if (err >= 0) {
-        return InputContext(raw);
-    }
+namespace {
+
+[[noreturn]] void throwOpenFailure(const std::filesystem::path& path, int err) {
     const std::string detail = path.string() + ": " + avErrorText(err);
     if (err == AVERROR(ENOMEM)) {
         throw Error(Error::Kind::OutOfMemory, detail);
@@ -60,6 +55,32 @@ InputContext openAsfInput(const std::filesystem::path& path) {
     const bool damaged = err == AVERROR_INVALIDDATA || err == AVERROR_EOF ||
                          err == AVERROR_PATCHWELCOME || err == AVERROR(EIO);
     throw Error(damaged ? Error::Kind::NotWma : Error::Kind::OpenFailed, detail);
+}
+
+InputContext openInput(const std::filesystem::path& path, const AVInputFormat* format) {
+    limitLibraryLog();
+    AVFormatContext* raw = nullptr;
+    const int err = avformat_open_input(&raw, fileUrl(path).c_str(), format, nullptr);
+    if (err < 0) {
+        throwOpenFailure(path, err);
+    }
+    return InputContext(raw);
+}
+
+}  // namespace
+
+InputContext openAsfInput(const std::filesystem::path& path) {
+    return openInput(path, av_find_input_format("asf"));
+}
+
+InputContext openMediaInput(const std::filesystem::path& path) {
+    InputContext input = openInput(path, nullptr);
+    // Containers without a header (ADTS, raw FLAC frames) learn their
+    // codec's parameters only from the first packets.
+    if (const int err = avformat_find_stream_info(input.get(), nullptr); err < 0) {
+        throwOpenFailure(path, err);
+    }
+    return input;
 }
 
 std::string avErrorText(int err) {

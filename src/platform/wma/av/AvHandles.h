@@ -70,6 +70,9 @@ const AVCodec* findWmaEncoder();
 // Opens a file with the ASF demuxer and reads its header. Throws Error:
 // OpenFailed (cannot be read), NotWma (not ASF or damaged), OutOfMemory.
 InputContext openAsfInput(const std::filesystem::path& path);
+// Opens a file with whichever demuxer recognises it and reads what its
+// streams are. Throws as openAsfInput; NotWma for a file no demuxer takes.
+InputContext openMediaInput(const std::filesystem::path& path);
 
 // The library's text for an error number.
 std::string avErrorText(int err);

@@ -1,6 +1,6 @@
 #include "platform/wma/WmaCodec.h"
 #include "platform/wma/av/AttributeRewrite.h"
-#include "platform/wma/av/AvWmaDecoder.h"
+#include "platform/wma/av/AvAudioDecoder.h"
 #include "platform/wma/av/AvWmaWriter.h"
 #include "platform/wma/av/OutputCheck.h"
 
@@ -13,6 +13,9 @@ class AvWmaCodec final : public WmaCodec {
   public:
     std::unique_ptr<WmaDecoder> openDecoder(const std::filesystem::path& path) const override {
         return openAvDecoder(path);
+    }
+    std::unique_ptr<WmaDecoder> openMediaDecoder(const std::filesystem::path& path) const override {
+        return openAvMediaDecoder(path);
     }
     std::unique_ptr<WmaWriter> createWriter(const std::filesystem::path& target,
                                             const WaveFormat& input, const OutputSettings& output,
