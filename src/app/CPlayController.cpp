@@ -128,14 +128,20 @@ uint32_t CPlayController::OpenChain() {
         return rc;
     }
     ApplyEqualizer();
+    chain_->SetGain(LevelOf(currentPath_));
     if (shuffle_ && reorderPending_) {
         RebuildOrder(true);
         reorderPending_ = false;
     }
+    ShowFormatOf(chain_->Source());
+    return 0;
+}
+
+void CPlayController::ShowFormatOf(CNxSSComponent* source) {
     platform::WaveFormat format;
     int32_t kbps = 0;
     bool variable = false;
-    if (CNxSSComponent* source = chain_->Source()) {
+    if (source) {
         source->GetFormat(format);
         kbps = static_cast<int32_t>(int64_t{format.avgBytesPerSec()} * 8 / 1000);
         // A compressed file's own rate tells more than the PCM it decodes to.
@@ -146,7 +152,6 @@ uint32_t CPlayController::OpenChain() {
         }
     }
     view_.ShowFormat(chain_->GetLength(), format, kbps, variable);
-    return 0;
 }
 
 // A chain that plays `name`, posting with its own sender number so that
@@ -166,6 +171,7 @@ NxRef<CNxSSManager> CPlayController::MakeChain(const std::string& name, intptr_t
 
 uint32_t CPlayController::Stop() {
     CancelGap();
+    CancelFollowOn();
     return chain_ ? chain_->Stop() : 0;
 }
 
@@ -191,6 +197,11 @@ uint32_t CPlayController::Select(int32_t index) {
             listPanel_->ShowOpenPath("");
         }
     }
+    MakeCurrent(index, item);
+    return 0;
+}
+
+void CPlayController::MakeCurrent(int32_t index, const Item& item) {
     currentIndex_ = index;
     currentPath_ = item.path;
     if (listPanel_) {
@@ -198,7 +209,6 @@ uint32_t CPlayController::Select(int32_t index) {
     }
     ShowTitleOf(item, index);
     TellPlaying(index);
-    return 0;
 }
 
 // The current item's position in the shuffle order; one not in it counts
@@ -287,14 +297,17 @@ void CPlayController::SetRepeat(int32_t mode) {
     } else if (mode >= kRepeatOff && mode <= kRepeatAll) {
         repeat_ = mode;
     }
+    PrepareFollowOn();
 }
 
 void CPlayController::ToggleRepeatOne() {
     repeat_ = repeat_ == kRepeatOne ? kRepeatOff : kRepeatOne;
+    PrepareFollowOn();
 }
 
 void CPlayController::ToggleRepeatAll() {
     repeat_ = repeat_ == kRepeatAll ? kRepeatOff : kRepeatAll;
+    PrepareFollowOn();
 }
 
 void CPlayController::SetShuffle(bool on) {
@@ -303,6 +316,7 @@ void CPlayController::SetShuffle(bool on) {
     if (on) {
         RebuildOrder(true);
     }
+    PrepareFollowOn();
 }
 
 void CPlayController::SetEqualizerLevels(const std::array<double, 10>& levels) {
@@ -363,6 +377,9 @@ uint32_t CPlayController::GetOutputFormat(platform::WaveFormat& format) {
 void CPlayController::ReplaceChain(NxRef<CNxSSManager> chain) {
     std::lock_guard lock(lock_);
     chain_ = std::move(chain);
+    // Only after the renderer, which reads their sources, is gone.
+    fedChain_ = {};
+    followOn_ = {};
 }
 
 bool CPlayController::ChainStopped() {
@@ -400,7 +417,12 @@ void CPlayController::OnNotify(uint32_t code) {
         case nxss::kFinished:
             OnFinished();
             break;
+        case nxss::kFollowed:
+            OnFollowed();
+            break;
         case nxss::kStarted:
+            CancelFollowOn();
+            PrepareFollowOn();
             view_.ShowPlayButton(true);
             if (sourceKind_ == kRecordingKind && recordingPanel_) {
                 recordingPanel_->PlaybackChanged();
@@ -427,6 +449,7 @@ void CPlayController::OnNotify(uint32_t code) {
 // The end of an item: on to the next by the repeat and shuffle rules, at
 // once or after the gap.
 void CPlayController::OnFinished() {
+    CancelFollowOn();
     if (Count() <= 0) {
         Reset();
     } else if (gapTenths_ == 0 || (AtLastItem() && repeat_ == kRepeatOff)) {
@@ -512,6 +535,91 @@ void CPlayController::OnGapNotify(uint32_t code) {
         return;
     }
     EndOfPlay();
+}
+
+// --- Gapless hand-over
+
+// The item Advance() would play next without drawing a new shuffle order.
+std::optional<int32_t> CPlayController::FollowingIndex() const {
+    const int32_t count = Count();
+    if (count < 1 || currentIndex_ < 0 || currentIndex_ >= count) {
+        return std::nullopt;
+    }
+    if (repeat_ == kRepeatOne) {
+        return currentIndex_;
+    }
+    if (repeat_ == kRepeatOff && AtLastItem()) {
+        return std::nullopt;
+    }
+    if (!shuffle_) {
+        return currentIndex_ + 1 >= count ? 0 : currentIndex_ + 1;
+    }
+    const int32_t position = order_.PositionOf(currentIndex_) + 1;
+    if (order_.Size() != count || position >= count) {
+        return std::nullopt;
+    }
+    return order_.At(position);
+}
+
+float CPlayController::LevelOf(const std::string&) {
+    return 1.0f;
+}
+
+// Opens the next item's source ahead, when items follow without a gap, so
+// the renderer plays on into it. Where that cannot be (another format, a
+// file that does not open), the item plays the usual way after the end.
+void CPlayController::PrepareFollowOn() {
+    const auto index = ChainRunning() && gapTenths_ == 0 ? FollowingIndex() : std::nullopt;
+    if (!index) {
+        CancelFollowOn();
+        return;
+    }
+    const Item item = ItemAt(*index);
+    if ((followOn_.chain && followOn_.index == *index && followOn_.path == item.path) ||
+        !CancelFollowOn() ||
+        (isCdTrack(item.path) && recordingPanel_ && recordingPanel_->IsRecording())) {
+        return;
+    }
+    NxRef<CNxSSManager> next = chains_();
+    if (next->CreateChain(item.path, "", CNxSSManager::kSinkNone) == 0 &&
+        chain_->Follow(*next, LevelOf(item.path)) == 0) {
+        followOn_ = {std::move(next), *index, item.path};
+    }
+}
+
+// False while the renderer reads the follow-on already: it is heard next
+// whatever has changed since.
+bool CPlayController::CancelFollowOn() {
+    if (!followOn_.chain) {
+        return true;
+    }
+    if (chain_ && !chain_->Unfollow()) {
+        return false;
+    }
+    followOn_ = {};
+    return true;
+}
+
+// The follow-on is heard: it is the current item now, and the chain heard
+// before it is read no more.
+void CPlayController::OnFollowed() {
+    if (!followOn_.chain) {
+        return;
+    }
+    FollowOn heard = std::move(followOn_);
+    followOn_ = {};
+    fedChain_ = std::move(heard.chain);
+    if (listPanel_) {
+        listPanel_->ShowOpenPath("");
+    }
+    if (heard.index < Count() && ItemAt(heard.index).path == heard.path) {
+        MakeCurrent(heard.index, ItemAt(heard.index));
+    } else {
+        currentPath_ = heard.path;  // the list changed meanwhile
+        FindCurrentAgain();
+    }
+    ShowFormatOf(fedChain_->Source());
+    PrepareFollowOn();
 }
 
 // --- Title
@@ -616,6 +724,7 @@ void CPlayController::OnListEvent(int32_t event) {
         default:
             break;
     }
+    PrepareFollowOn();  // the next item may be another now
 }
 
 void CPlayController::onChange(const mdb::ChangeEvent& event) {

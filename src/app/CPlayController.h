@@ -26,7 +26,9 @@ namespace app {
 // The player: plays the items of one list (a library group or playlist of
 // the list/edit panel, or the recording panel's list) one after another, in
 // list or shuffled order, with repeat, an optional silent gap and volume.
-// It owns at most one chain for the current item; the chains post their
+// It owns at most one chain for the current item, and, while it plays with
+// no gap between items, the next item's source, which the current chain's
+// renderer reads on from its end (see Follow()); the chains post their
 // notifications to `window`, and the owner hands them back through
 // OnMessage() on its own thread. Every operation runs on the owner's thread
 // except CopyPlayingData() and GetOutputFormat(), which the spectrum display
@@ -102,6 +104,8 @@ class CPlayController : private mdb::ChangeListener {
     // Notifications of the current item's chain and of the gap's.
     void OnNotify(uint32_t code);
     void OnGapNotify(uint32_t code);
+    // The index the current item hands over to without a gap, if any.
+    int32_t FollowOnIndex() const { return followOn_.chain ? followOn_.index : -1; }
 
     int32_t CurrentIndex() const { return currentIndex_; }
     const std::string& CurrentPath() const { return currentPath_; }
@@ -128,6 +132,13 @@ class CPlayController : private mdb::ChangeListener {
     std::optional<Item> CurrentItem() const;
 
   private:
+    // The next item's chain, made of its source alone.
+    struct FollowOn {
+        NxRef<CNxSSManager> chain;
+        int32_t index = -1;
+        std::string path;
+    };
+
     void onChange(const mdb::ChangeEvent& event) override;
 
     Item ItemAt(int32_t index) const;
@@ -135,6 +146,13 @@ class CPlayController : private mdb::ChangeListener {
     void ReplaceChain(NxRef<CNxSSManager> chain);
     NxRef<CNxSSManager> MakeChain(const std::string& name, intptr_t& sender, uint32_t& rc);
     void ApplyEqualizer();
+    void ShowFormatOf(CNxSSComponent* source);
+    void MakeCurrent(int32_t index, const Item& item);
+    std::optional<int32_t> FollowingIndex() const;
+    float LevelOf(const std::string& path);
+    void PrepareFollowOn();
+    bool CancelFollowOn();
+    void OnFollowed();
     bool ChainStopped();
     bool ChainRunning();
     uint32_t Advance();
@@ -165,6 +183,8 @@ class CPlayController : private mdb::ChangeListener {
     std::mutex lock_;  // changes of the chain, against the spectrum display
     NxRef<CNxSSManager> chain_;
     NxRef<CNxSSManager> gapChain_;  // the silence of a pending gap
+    NxRef<CNxSSManager> fedChain_;  // the source heard after a follow-on
+    FollowOn followOn_;
     intptr_t chainSender_ = 0;
     intptr_t gapSender_ = 0;
     intptr_t lastSender_ = 0;

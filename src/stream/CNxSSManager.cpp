@@ -287,6 +287,29 @@ void CNxSSManager::SetEqualizer(const Equalizer& equalizer) {
     }
 }
 
+uint32_t CNxSSManager::SetGain(float factor) {
+    std::lock_guard lock(lock_);
+    auto* renderer = dynamic_cast<CNxSSWaveOut*>(sink_.get());
+    if (!renderer) {
+        return nxss::kFail;
+    }
+    renderer->SetGain(factor);
+    return 0;
+}
+
+uint32_t CNxSSManager::Follow(CNxSSManager& next, float gain) {
+    std::lock_guard lock(lock_);
+    auto* renderer = dynamic_cast<CNxSSWaveOut*>(sink_.get());
+    NxRef<CNxSSComponent> source(next.Source());
+    return renderer && renderer->Follow(std::move(source), gain) ? 0 : nxss::kFail;
+}
+
+bool CNxSSManager::Unfollow() {
+    std::lock_guard lock(lock_);
+    auto* renderer = dynamic_cast<CNxSSWaveOut*>(sink_.get());
+    return !renderer || renderer->Unfollow();
+}
+
 CNxSSManager::Equalizer CNxSSManager::GetEqualizer() const {
     std::lock_guard lock(lock_);
     return equalizer_;

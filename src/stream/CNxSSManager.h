@@ -75,6 +75,16 @@ class CNxSSManager : public CNxSSObject {
     void SetEqualizer(const Equalizer& equalizer);
     Equalizer GetEqualizer() const;
 
+    // The renderer's linear gain for the current source's samples.
+    uint32_t SetGain(float factor);
+    // Gapless playback: the renderer plays `next`'s source on from the end
+    // of its own, with `gain`; 0 when it takes it, 0x80004005 when it
+    // cannot (not playing, no renderer, another format). `next` must
+    // outlive that until Unfollow() or the notification that it is heard.
+    uint32_t Follow(CNxSSManager& next, float gain);
+    // False when the renderer reads the follow-on already.
+    bool Unfollow();
+
     CNxSSComponent* Source() const { return source_.get(); }
     CNxSSActiveComponent* Sink() const { return sink_.get(); }
 

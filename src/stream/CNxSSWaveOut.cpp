@@ -1,5 +1,7 @@
 #include "stream/CNxSSWaveOut.h"
 
+#include "dsp/PcmGain.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -7,6 +9,7 @@
 
 #include "stream/CNxSSException.h"
 #include "stream/CNxSSManager.h"
+#include "stream/CNxSSPin.h"
 #include "stream/RegistryFunctions.h"
 #include "stream/ResultCodes.h"
 
@@ -74,26 +77,43 @@ size_t CNxSSWaveOut::BlockCount() const {
 
 int32_t CNxSSWaveOut::GetLength() {
     std::lock_guard lock(deviceMutex_);
-    return CNxSSActiveComponent::GetLength();
+    return handover_ ? handover_->previousEndMs : CNxSSActiveComponent::GetLength();
 }
 
+// What is read ahead is not heard yet: the position is the source's less
+// the time of the bytes the device has not played. Before a follow-on is
+// heard, it counts back from the end of the source before it.
 int32_t CNxSSWaveOut::GetPosition() {
     std::lock_guard lock(deviceMutex_);
     if (!InputPin()) {
         return 0;
     }
     int64_t position = InputPin()->GetPosition();
-    const int64_t channels = format_.channels();
-    const int64_t bytesPerSample = format_.bitsPerSample() / 8;
-    const int64_t rate = format_.samplesPerSec();
+    uint32_t heard = bytesRead_;
+    const int64_t bytesPerSecond = format_.avgBytesPerSec();
     uint32_t played = 0;
-    if (device_ && channels && bytesPerSample && rate &&
-        device_->getPosition(played) == platform::kMmNoError) {
-        played -= played % format_.blockAlign();
-        const int64_t unplayed = int64_t{bytesRead_} - int64_t{played};
-        position += unplayed / channels * -1000 / bytesPerSample / rate;
+    if (bytesPerSecond > 0 && PlayedBytes(played)) {
+        heard = played;
+    }
+    uint32_t end = bytesRead_;
+    if (handover_ && heard < handover_->at) {
+        position = handover_->previousEndMs;
+        end = handover_->at;
+    }
+    if (bytesPerSecond > 0) {
+        position -= (int64_t{end} - int64_t{heard}) * 1000 / bytesPerSecond;
     }
     return position < 0 ? 0 : static_cast<int32_t>(position);
+}
+
+// The device's play position in whole frames.
+bool CNxSSWaveOut::PlayedBytes(uint32_t& played) {
+    if (!device_ || format_.blockAlign() == 0 ||
+        device_->getPosition(played) != platform::kMmNoError) {
+        return false;
+    }
+    played -= played % format_.blockAlign();
+    return true;
 }
 
 int32_t CNxSSWaveOut::GetStatus() {
@@ -183,6 +203,7 @@ uint32_t CNxSSWaveOut::DoStop() {
         return 0;
     }
     std::lock_guard lock(deviceMutex_);
+    DropFollowOn();
     CloseDevice();
     SetState(kStopped);
     Rewind();
@@ -215,6 +236,7 @@ uint32_t CNxSSWaveOut::DoSeek(int32_t ms) {
         return 0;
     }
     Check(device_->reset());
+    UndoHandover();
     DropBlocks();
     const int32_t length = InputPin()->GetLength();
     InputPin()->SetPosition(ms < 0 ? 0 : (ms > length ? length : ms));
@@ -319,6 +341,7 @@ uint32_t CNxSSWaveOut::Refill() {
     }
     TakeEqualizerSettings();
     ReclaimPieces();
+    CheckHeard();
     FreePlayedBlocks();
     SendPieces();
     ReadBlocks();
@@ -366,6 +389,7 @@ void CNxSSWaveOut::SendPieces() {
         Block& block = **next;
         const uint32_t bytes = std::min(pieceBytes, block.length - block.sent);
         uint8_t* data = block.packet->Data() + block.sent;
+        dsp::applyGain(format_, {data, bytes}, block.gain);
         equalizer_.Process({data, bytes});
         piece->header.data = data;
         piece->header.bufferLength = bytes;
@@ -387,6 +411,9 @@ void CNxSSWaveOut::ReadBlocks() {
         }
         CNxSSPacket& packet = *block->packet;
         InputPin()->Read(packet);
+        if (packet.EndOfStream() && TakeFollowOn()) {
+            InputPin()->Read(packet);
+        }
         if (packet.EndOfStream() || packet.Bytes() == 0) {
             endOfStream_ = packet.EndOfStream();
             continue;
@@ -394,6 +421,7 @@ void CNxSSWaveOut::ReadBlocks() {
         block->start = bytesRead_;
         block->length = packet.Bytes();
         block->sent = 0;
+        block->gain = gain_;
         packet.SetStreamOffset(bytesRead_);
         bytesRead_ += block->length;
         filled_.push_back(block.get());
@@ -435,10 +463,102 @@ void CNxSSWaveOut::TakeEqualizerSettings() {
 }
 
 uint32_t CNxSSWaveOut::FinishStream() {
+    DropFollowOn();
     CloseDevice();
     SetState(kStopped);
     Rewind();
     return nxss::kFinished;
+}
+
+void CNxSSWaveOut::SetGain(float factor) {
+    std::lock_guard lock(deviceMutex_);
+    gain_ = factor;
+}
+
+bool CNxSSWaveOut::Follow(NxRef<CNxSSComponent> next, float gain) {
+    std::lock_guard lock(deviceMutex_);
+    const int32_t state = GetState();
+    platform::WaveFormat format;
+    if (!next || !device_ || (state != kRunning && state != kPaused) || !next->GetFormat(format) ||
+        !(format == format_)) {
+        return false;
+    }
+    NxRef<CNxSSOutputPin> pin = next->CreateOutputPin();
+    if (!pin) {
+        return false;
+    }
+    if (followOn_) {
+        DropFollowOn();
+    }
+    followOn_ = FollowOn{std::move(next), std::move(pin), gain};
+    // Reading stopped at the end already (a short source): go on at once.
+    if (endOfStream_ && TakeFollowOn()) {
+        endOfStream_ = false;
+        PostCommand(kCmdBlockDone, 0, 0, false);
+    }
+    return true;
+}
+
+bool CNxSSWaveOut::Unfollow() {
+    std::lock_guard lock(deviceMutex_);
+    if (!followOn_) {
+        return !handover_;
+    }
+    DropFollowOn();
+    return true;
+}
+
+void CNxSSWaveOut::DropFollowOn() {
+    UndoHandover();
+    if (followOn_) {
+        followOn_->pin.reset();
+        followOn_.reset();
+    }
+}
+
+// Moves the input from the source that ended to the follow-on; one
+// follow-on at a time, so a handover waits until the one before is heard.
+bool CNxSSWaveOut::TakeFollowOn() {
+    if (!followOn_ || handover_ || !InputPin() || !InputPin()->GetPeer()) {
+        return false;
+    }
+    CNxSSPin* const previousPin = InputPin()->GetPeer();
+    handover_ = Handover{bytesRead_, previousPin, NxRef<CNxSSComponent>(previousPin->Owner()),
+                         gain_, InputPin()->GetPosition()};
+    InputPin()->Disconnect();
+    followOn_->pin->Connect(InputPin());
+    InputPin()->SetState(GetState());
+    gain_ = followOn_->gain;
+    followOn_.reset();
+    return true;
+}
+
+// A seek or stop before the follow-on is heard concerns the source before:
+// the input goes back to it, and the follow-on waits from its beginning.
+void CNxSSWaveOut::UndoHandover() {
+    if (!handover_) {
+        return;
+    }
+    CNxSSPin* const pin = InputPin()->GetPeer();
+    NxRef<CNxSSComponent> next(pin->Owner());
+    next->SetPosition(0);
+    InputPin()->Disconnect();
+    handover_->previousPin->Connect(InputPin());
+    followOn_ = FollowOn{next, NxRef<CNxSSOutputPin>(static_cast<CNxSSOutputPin*>(pin)), gain_};
+    gain_ = handover_->previousGain;
+    handover_.reset();
+}
+
+// Once the device plays the follow-on's first byte, the source before is
+// done with.
+void CNxSSWaveOut::CheckHeard() {
+    uint32_t played = 0;
+    if (!handover_ || !PlayedBytes(played) || played < handover_->at) {
+        return;
+    }
+    handover_->previous->SetState(kStopped);
+    handover_.reset();
+    Notify(nxss::kFollowed);
 }
 
 void CNxSSWaveOut::Rewind(int32_t toMs) {

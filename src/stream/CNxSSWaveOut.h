@@ -56,6 +56,19 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     // fills.
     void SetEqualizer(const dsp::EqualizerSettings& settings);
 
+    // The linear gain of the current source's samples (its loudness level),
+    // from the next block read on.
+    void SetGain(float factor);
+    // The source read on from the end of the current one without closing
+    // the device, so the two join without a gap; its samples take `gain`.
+    // Replaces one offered before that is not yet read. False when nothing
+    // plays or its format differs: the output must then be opened afresh.
+    // Once the follow-on is heard, Notify(kFollowed) tells it; until then
+    // length, position, seeks and stops still concern the source before.
+    bool Follow(NxRef<CNxSSComponent> next, float gain);
+    // Withdraws the follow-on; false when reading has moved on to it.
+    bool Unfollow();
+
     const Config& Configuration() const { return config_; }
     size_t BlockCount() const;
 
@@ -76,6 +89,21 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
         uint32_t sent = 0;      // bytes of it written to the device
         uint32_t inFlight = 0;  // pieces of it the device holds
         bool inUse = false;     // a display tap holds a pointer into it
+        float gain = 1.0f;      // of the source it was read from
+    };
+    struct FollowOn {
+        NxRef<CNxSSComponent> source;
+        NxRef<CNxSSOutputPin> pin;
+        float gain = 1.0f;
+    };
+    // A follow-on being read but not yet heard: where it starts in the
+    // stream, and the source before it, to go back to.
+    struct Handover {
+        uint32_t at = 0;
+        CNxSSPin* previousPin = nullptr;
+        NxRef<CNxSSComponent> previous;
+        float previousGain = 1.0f;
+        int32_t previousEndMs = 0;
     };
     struct Piece {
         platform::WaveHeader header;
@@ -103,6 +131,11 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     void Check(platform::MmResult result) const;
     Block* PlayingBlock(uint32_t frames, uint32_t& offset);
     void TakeEqualizerSettings();
+    bool TakeFollowOn();
+    void UndoHandover();
+    void CheckHeard();
+    void DropFollowOn();
+    bool PlayedBytes(uint32_t& played);
 
     const std::shared_ptr<platform::WaveOutDriver> driver_;
     const Config config_;
@@ -121,4 +154,7 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     dsp::PcmEqualizer equalizer_;  // the worker's, under deviceMutex_
     std::mutex settingsMutex_;
     std::optional<dsp::EqualizerSettings> newSettings_;
+    float gain_ = 1.0f;  // of the source being read; under deviceMutex_
+    std::optional<FollowOn> followOn_;
+    std::optional<Handover> handover_;
 };

@@ -26,6 +26,8 @@ inline constexpr uint32_t kStarted = 0x03EA00C9;
 inline constexpr uint32_t kStopped = 0x03EA00CA;
 inline constexpr uint32_t kFinished = 0x03EA00CB;
 inline constexpr uint32_t kPauseChanged = 0x03EA00CC;
+// The renderer plays on from the end of one source into its follow-on.
+inline constexpr uint32_t kFollowed = 0x03EA00CD;
 
 // Application codes: the player stopped after the last item (a status),
 // a CD track asked to play while recording.

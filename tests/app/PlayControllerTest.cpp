@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <thread>
 
 #include "app/Engine.h"
 #include "app/PlayerDisplay.h"
@@ -10,6 +11,7 @@
 #include "mdb/TestSupport.h"
 #include "platform/MessageQueue.h"
 #include "platform/WaveOutDrivers.h"
+#include "stream/FakeWaveOut.h"
 #include "stream/ResultCodes.h"
 #include "support/TempSettings.h"
 
@@ -114,7 +116,7 @@ class PlayControllerTest : public ::testing::Test {
     // renderer keeps only a few short pieces queued ahead.
     template <class Until>
     void PumpPlaying(Until until) {
-        for (int idle = 0; !until(); ) {
+        for (int idle = 0; !until();) {
             if (const auto m = window_.take(20)) {
                 player_->OnMessage(m->wParam, m->lParam);
             } else {
@@ -276,6 +278,62 @@ TEST_F(PlayControllerTest, GapIsPendingUntilItsSilenceEndsAndStopOrNextCancelIt)
     EXPECT_FALSE(player_->GapPending());
     Pump([&] { return view_.playButton.back(); });
     EXPECT_EQ(player_->CurrentIndex(), 2);
+}
+
+// Without a gap, each next item's source is read on by the renderer of the
+// first: one device session holds every sample of the three items, and
+// each title shows once its item is heard.
+TEST_F(PlayControllerTest, ItemsWithoutAGapPlayOnOneOpenDevice) {
+    auto fake = std::make_shared<FakeWaveOutDriver>();
+    driver_ = fake;
+    Rebuild();
+    UseTracks(3, 300);
+    view_.titles.clear();
+    ASSERT_EQ(player_->Play(), 0u);
+    Pump([&] { return player_->FollowOnIndex() == 1; });
+    for (int idle = 0; view_.playButton.empty() || view_.playButton.back();) {
+        if (const auto m = window_.take(0)) {
+            player_->OnMessage(m->wParam, m->lParam);
+        } else {
+            ASSERT_LT(++idle, 1000) << "no notification";
+            fake->state->playBlocks(1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    EXPECT_EQ(fake->state->openCalls, 1);
+    EXPECT_EQ(fake->state->heard.size(), 3u * 13230 * 4);
+    ASSERT_EQ(view_.titles.size(), 2u);
+    EXPECT_NE(view_.titles[0].find("t1"), std::string::npos);
+    EXPECT_NE(view_.titles[1].find("t2"), std::string::npos);
+    EXPECT_EQ(player_->CurrentIndex(), 2);
+    EXPECT_EQ(player_->FollowOnIndex(), -1);
+    EXPECT_TRUE(view_.messages.empty());
+}
+
+// What comes next follows the repeat and shuffle rules, and a gap or the
+// last item without repeat leaves none.
+TEST_F(PlayControllerTest, TheFollowOnIsTheItemAdvanceWouldPlay) {
+    UseTracks(3, 60000);
+    player_->Select(1);
+    ASSERT_EQ(player_->Play(), 0u);
+    Pump([&] { return player_->FollowOnIndex() == 2; });
+    player_->SetRepeat(CPlayController::kRepeatOne);
+    EXPECT_EQ(player_->FollowOnIndex(), 1);
+    player_->SetRepeat(CPlayController::kRepeatOff);
+    player_->Select(2);
+    ASSERT_EQ(player_->Play(), 0u);
+    Pump([&] { return view_.playButton.size() == 2; });
+    EXPECT_EQ(player_->FollowOnIndex(), -1);
+    player_->SetRepeat(CPlayController::kRepeatAll);
+    EXPECT_EQ(player_->FollowOnIndex(), 0);
+    player_->Stop();
+    EXPECT_EQ(player_->FollowOnIndex(), -1);
+    PumpUntilRest();
+
+    settings_.write(app::settings::kInsertBlank, 1);
+    ASSERT_EQ(player_->Play(), 0u);
+    Pump([&] { return view_.playButton.back(); });
+    EXPECT_EQ(player_->FollowOnIndex(), -1);
 }
 
 TEST_F(PlayControllerTest, NotificationsOfAClosedChainAreIgnored) {

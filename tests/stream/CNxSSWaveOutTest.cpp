@@ -313,4 +313,126 @@ TEST(WaveOutEqualizerTest, AChangeIsHeardWithinFiftyMilliseconds) {
     EXPECT_LE(changedMs, heardMs + 50.0);
 }
 
+// Frames numbered from `first`: both channels carry the frame's number, so
+// a join shows every frame exactly once.
+class RampSource : public CNxSSComponent {
+  public:
+    RampSource(CNxSSObject* parent, int16_t first, uint32_t frames, uint16_t channels = 2)
+        : CNxSSComponent(parent),
+          format_(platform::WaveFormat::pcm(channels, 44100, 16)),
+          first_(first),
+          frames_(frames) {}
+    bool GetFormat(platform::WaveFormat& format) override {
+        format = format_;
+        return true;
+    }
+    int32_t GetLength() override { return static_cast<int32_t>(frames_ * 1000ull / 44100); }
+    int32_t GetPosition() override { return static_cast<int32_t>(at_ * 1000ull / 44100); }
+    int32_t SetPosition(int32_t ms) override {
+        const auto before = GetPosition();
+        at_ = std::min<uint32_t>(frames_, static_cast<uint32_t>(ms * 44100ull / 1000));
+        return before;
+    }
+    void Read(CNxSSPacket& packet) override {
+        const uint32_t n = std::min(packet.Capacity(), frames_ - at_);
+        auto* out = reinterpret_cast<int16_t*>(packet.Data());
+        for (uint32_t i = 0; i < n * format_.channels(); ++i) {
+            out[i] = static_cast<int16_t>(first_ + at_ + i / format_.channels());
+        }
+        at_ += n;
+        packet.SetFrames(n);
+    }
+
+  private:
+    const platform::WaveFormat format_;
+    const int16_t first_;
+    const uint32_t frames_;
+    uint32_t at_ = 0;
+};
+
+std::vector<int16_t> LeftSamples(const std::vector<uint8_t>& bytes) {
+    std::vector<int16_t> left(bytes.size() / 4);
+    for (size_t i = 0; i < left.size(); ++i) {
+        std::memcpy(&left[i], &bytes[i * 4], 2);
+    }
+    return left;
+}
+
+// The renderer reads on from one source into the next without closing
+// the device: every frame once, the second at its own gain, and the next
+// source's position only once it is heard.
+TEST_F(WaveOutTest, AFollowOnJoinsWithoutAGapAtItsOwnGain) {
+    Build(0);
+    auto first = MakeNx<RampSource>(manager_.get(), 0, 30001);
+    auto second = MakeNx<RampSource>(manager_.get(), 10000, 20000);
+    auto mono = MakeNx<RampSource>(manager_.get(), 0, 100, 1);
+    renderer_->Shutdown();
+    renderer_->SetParent(nullptr);
+    renderer_ = MakeNx<CNxSSWaveOut>(manager_.get(), driver_, CNxSSWaveOut::Config{});
+    renderer_->Advise(&window_, kMessage, 7);
+    ASSERT_EQ(manager_->Connect(first.get(), renderer_.get()), 0u);
+    EXPECT_FALSE(renderer_->Follow(second, 1.0f));  // nothing plays yet
+    renderer_->Start();
+    EXPECT_EQ(Next(), nxss::kStarted);
+    EXPECT_FALSE(renderer_->Follow(mono, 1.0f));  // another format opens the device anew
+    ASSERT_TRUE(renderer_->Follow(second, 0.5f));
+    ASSERT_TRUE(device_.waitForWrites(kAhead));
+    EXPECT_FALSE(renderer_->Unfollow());  // read ahead already: it is heard next
+
+    ASSERT_TRUE(device_.playBytes(29000 * 4));
+    EXPECT_EQ(renderer_->GetLength(), 680);  // still the first source's
+    EXPECT_NEAR(renderer_->GetPosition(), 1000 * 29000 / 44100, 16);
+    ASSERT_TRUE(device_.playBytes(2000 * 4));
+    EXPECT_EQ(Next(), nxss::kFollowed);
+    EXPECT_EQ(renderer_->GetLength(), 453);
+    ASSERT_TRUE(device_.playBytes(50001 * 4 - device_.played));
+    EXPECT_EQ(Next(), nxss::kFinished);
+
+    const std::vector<int16_t> left = LeftSamples(device_.heard);
+    ASSERT_EQ(left.size(), 50001u);
+    for (size_t i = 0; i < left.size(); ++i) {
+        const double expected = i <= 30000 ? double(i) : (10000 + double(i) - 30001) / 2;
+        ASSERT_NEAR(left[i], expected, 0.5) << "frame " << i;
+    }
+    renderer_->Shutdown();
+    for (auto* source : {first.get(), second.get(), mono.get()}) {
+        source->SetParent(nullptr);
+    }
+}
+
+// A seek before the follow-on is heard belongs to the source heard: the
+// input goes back to it, and the follow-on starts again from its beginning.
+TEST_F(WaveOutTest, ASeekBeforeTheFollowOnIsHeardStaysInTheSourceBefore) {
+    Build(0);
+    auto first = MakeNx<RampSource>(manager_.get(), 0, 30000);
+    auto second = MakeNx<RampSource>(manager_.get(), 20000, 4410);
+    renderer_->Shutdown();
+    renderer_->SetParent(nullptr);
+    renderer_ = MakeNx<CNxSSWaveOut>(manager_.get(), driver_, CNxSSWaveOut::Config{});
+    renderer_->Advise(&window_, kMessage, 7);
+    ASSERT_EQ(manager_->Connect(first.get(), renderer_.get()), 0u);
+    renderer_->Start();
+    EXPECT_EQ(Next(), nxss::kStarted);
+    ASSERT_TRUE(renderer_->Follow(second, 1.0f));  // the first one was read to its end
+    renderer_->PostCommand(CNxSSActiveComponent::kCmdIdle, 0, 0, true);
+    EXPECT_EQ(second->GetPosition(), 100);  // and then this one
+
+    EXPECT_EQ(renderer_->SeekAndWait(500), 0u);
+    EXPECT_EQ(renderer_->GetLength(), 680);
+    EXPECT_EQ(renderer_->GetPosition(), 500);
+    device_.heard.clear();
+    ASSERT_TRUE(device_.playBytes((30000 - 22050 + 4410) * 4));
+    EXPECT_EQ(Next(), nxss::kFollowed);
+    EXPECT_EQ(Next(), nxss::kFinished);
+    const std::vector<int16_t> left = LeftSamples(device_.heard);
+    ASSERT_EQ(left.size(), 30000u - 22050u + 4410u);
+    EXPECT_EQ(left.front(), 22050);
+    EXPECT_EQ(left[30000 - 22050 - 1], 29999);
+    EXPECT_EQ(left[30000 - 22050], 20000);
+    EXPECT_EQ(left.back(), 20000 + 4409);
+    renderer_->Shutdown();
+    first->SetParent(nullptr);
+    second->SetParent(nullptr);
+}
+
 }  // namespace

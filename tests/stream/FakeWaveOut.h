@@ -18,7 +18,8 @@ struct FakeWaveOutState {
     int openCalls = 0;
     bool open = false;
     bool paused = false;
-    uint32_t played = 0;  // bytes
+    uint32_t played = 0;         // bytes
+    std::vector<uint8_t> heard;  // every byte played, in order
     uint32_t volume = 0xFFFFFFFF;
     int writes = 0;
     std::deque<platform::WaveHeader*> queued;
@@ -28,8 +29,7 @@ struct FakeWaveOutState {
     void playBlocks(int count) {
         std::lock_guard lock(mutex);
         for (int i = 0; i < count && !queued.empty(); ++i) {
-            played += queued.front()->bufferLength;
-            returnOldest();
+            hear();
         }
     }
     // Plays queued blocks, waiting for the renderer to write more, until
@@ -41,10 +41,16 @@ struct FakeWaveOutState {
                                   [&] { return !queued.empty(); })) {
                 return false;
             }
-            played += queued.front()->bufferLength;
-            returnOldest();
+            hear();
         }
         return true;
+    }
+    // Plays the oldest queued block; the caller holds the lock.
+    void hear() {
+        const platform::WaveHeader& block = *queued.front();
+        heard.insert(heard.end(), block.data, block.data + block.bufferLength);
+        played += block.bufferLength;
+        returnOldest();
     }
     // Hands the oldest queued block back as done; the caller holds the lock.
     void returnOldest() {
