@@ -39,6 +39,9 @@ inline constexpr Int kShuffleMode{kSection, "ShuffleMode", 0};
 inline constexpr Int kRepeatMode{kSection, "RepeatMode", 0};  // 0 off, 1 one, 2 all
 inline constexpr Int kInsertBlank{kSection, "InsertBlank", 0};
 inline constexpr Int kBlankTime{kSection, "BlankTime", 30};  // tenths of a second
+// 0 off, 1 track, 2 album; the pre-amp in tenths of a dB, -150..150
+inline constexpr Int kReplayGain{kSection, "ReplayGain", 0};
+inline constexpr Int kReplayGainPreamp{kSection, "ReplayGainPreamp", 0};
 
 // Equalizer
 inline constexpr Text kEqualizerPosition{kSection, "EqualizerPosition", ""};

@@ -43,6 +43,8 @@ OptionRecord OptionRecord::load(const app::PlayerSettings& settings,
     }
     r.insertBlank = settings.read(s::kInsertBlank) != 0;
     r.blankTime = settings.read(s::kBlankTime);
+    r.replayGain = settings.read(s::kReplayGain);
+    r.replayGainPreamp = settings.read(s::kReplayGainPreamp);
     return r;
 }
 
@@ -68,6 +70,8 @@ bool OptionRecord::save(app::PlayerSettings& settings, app::MimeAssociations& de
     }
     settings.write(s::kInsertBlank, insertBlank ? 1 : 0);
     settings.write(s::kBlankTime, blankTime);
+    settings.write(s::kReplayGain, replayGain);
+    settings.write(s::kReplayGainPreamp, replayGainPreamp);
     return written;
 }
 

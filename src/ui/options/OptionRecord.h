@@ -31,6 +31,8 @@ struct OptionRecord {
     std::array<bool, app::kAssociatedTypes.size()> associations{};
     bool insertBlank = false;
     int32_t blankTime = 30;
+    int32_t replayGain = 0;        // app::ReplayGainMode
+    int32_t replayGainPreamp = 0;  // tenths of a dB
 
     static OptionRecord load(const app::PlayerSettings& settings,
                              const app::MimeAssociations& associations);

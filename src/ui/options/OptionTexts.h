@@ -67,5 +67,10 @@ inline constexpr std::string_view kInsertBlank = "曲間に無音を挿入(&I)";
 inline constexpr std::array<std::string_view, 9> kBlankLengths{"1.0 sec", "1.5 sec", "2.0 sec",
                                                                "2.5 sec", "3.0 sec", "3.5 sec",
                                                                "4.0 sec", "4.5 sec", "5.0 sec"};
+inline constexpr std::string_view kReplayGain = "リプレイゲイン";
+// In the order of app::ReplayGainMode.
+inline constexpr std::array<std::string_view, 3> kReplayGainModes{"オフ", "トラック", "アルバム"};
+inline constexpr std::string_view kPreamp = "プリアンプ(&A)：";
+inline constexpr std::string_view kDecibelSuffix = " dB";
 
 }  // namespace ui::options::texts

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -131,6 +132,30 @@ TEST_F(OptionDialogTest, GapLengthFollowsBlankTimeAndIsStoredOnlyFromAShownPage)
     ASSERT_TRUE(confirm(*sheet));
     EXPECT_EQ(store_.read(s::kInsertBlank), 1);
     EXPECT_EQ(store_.read(s::kBlankTime), 50);
+}
+
+TEST_F(OptionDialogTest, ReplayGainModeAndPreampAreStoredOnlyOnOk) {
+    store_.write(s::kReplayGain, 7);          // off the list
+    store_.write(s::kReplayGainPreamp, 400);  // beyond 15 dB
+    auto sheet = dialog_.MakeSheet(Sheet::kPlayback);
+    PlaybackPage* page = sheet->playbackPage();
+    EXPECT_EQ(page->replayGain()->currentText(), qs("オフ"));
+    EXPECT_EQ(page->preamp()->value(), 0.0);
+    EXPECT_FALSE(page->preamp()->isEnabled()) << "no pre-amp while the level is off";
+    page->replayGain()->setCurrentIndex(2);
+    EXPECT_EQ(page->replayGain()->currentText(), qs("アルバム"));
+    EXPECT_TRUE(page->preamp()->isEnabled());
+    page->preamp()->setValue(-6.54);
+    sheet->reject();
+    EXPECT_EQ(store_.read(s::kReplayGain), 7);
+
+    sheet = dialog_.MakeSheet(Sheet::kPlayback);
+    sheet->playbackPage()->replayGain()->setCurrentIndex(2);
+    sheet->playbackPage()->preamp()->setValue(-6.54);
+    ASSERT_TRUE(confirm(*sheet));
+    EXPECT_EQ(store_.read(s::kReplayGain), 2);
+    EXPECT_EQ(store_.read(s::kReplayGainPreamp), -65) << "one decimal";
+    EXPECT_EQ(dialog_.MakeSheet(Sheet::kPlayback)->playbackPage()->preamp()->value(), -6.5);
 }
 
 TEST_F(OptionDialogTest, NamingWithoutTitleOrTrackAndAnEmptyFolderAreRefused) {
