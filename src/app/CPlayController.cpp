@@ -6,10 +6,12 @@
 #include <cstdio>
 
 #include "app/PlayerDisplay.h"
+#include "app/ReplayGainLevel.h"
 #include "mdb/Group.h"
 #include "stream/CNxSSInfo.h"
 #include "stream/ErrorText.h"
 #include "stream/ResultCodes.h"
+#include "tags/ReplayGain.h"
 
 namespace app {
 
@@ -561,8 +563,15 @@ std::optional<int32_t> CPlayController::FollowingIndex() const {
     return order_.At(position);
 }
 
-float CPlayController::LevelOf(const std::string&) {
-    return 1.0f;
+// The loudness level of an item's samples by the ReplayGain setting; with
+// the setting off, its tags are not read at all.
+float CPlayController::LevelOf(const std::string& path) {
+    const ReplayGainMode mode = replayGainModeOf(settings_.read(settings::kReplayGain));
+    if (mode == ReplayGainMode::Off) {
+        return 1.0f;
+    }
+    const double preampDb = replayGainPreampOf(settings_.read(settings::kReplayGainPreamp)) / 10.0;
+    return replayGainFactor(tags::readReplayGain(path), mode, preampDb);
 }
 
 // Opens the next item's source ahead, when items follow without a gap, so

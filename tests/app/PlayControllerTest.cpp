@@ -13,6 +13,8 @@
 #include "platform/WaveOutDrivers.h"
 #include "stream/FakeWaveOut.h"
 #include "stream/ResultCodes.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
 #include "support/TempSettings.h"
 
 namespace {
@@ -334,6 +336,46 @@ TEST_F(PlayControllerTest, TheFollowOnIsTheItemAdvanceWouldPlay) {
     ASSERT_EQ(player_->Play(), 0u);
     Pump([&] { return view_.playButton.back(); });
     EXPECT_EQ(player_->FollowOnIndex(), -1);
+}
+
+// With the setting on, an item's ReplayGain level scales what is heard.
+TEST_F(PlayControllerTest, AnItemsReplayGainScalesWhatIsHeard) {
+    testsupport::TempDir dir;
+    const auto made = testsupport::shell(
+        "ffmpeg -nostdin -v error -f lavfi -i sine=frequency=1000:duration=1 -ac 2 -c:a flac "
+        "-metadata REPLAYGAIN_TRACK_GAIN='-6.02 dB' -metadata REPLAYGAIN_TRACK_PEAK=0.125 '" +
+        (dir / "tone.flac").string() + "' 2>&1");
+    if (made.exitCode != 0) {
+        GTEST_SKIP() << "ffmpeg cannot make the FLAC file: " << made.out;
+    }
+    settings_.write(app::settings::kReplayGain, 1);
+    app::Engine engine;
+    driver_ = platform::makeFileWaveOutDriver(dir / "heard.wav", platform::WavePacing::Unpaced);
+    player_ = std::make_unique<CPlayController>(
+        [&] { return MakeNx<CNxSSManager>(engine.catalog(), driver_); }, settings_, view_, random_,
+        window_);
+    player_->SetPanels(&panel_, &tracks_);
+    player_->SetVolume(CPlayController::kMaxVolume);
+    tracks_.entries.push_back({0, (dir / "tone.flac").string(), "tone", "", 0});
+    player_->FollowRecordingPanel(true);
+    ASSERT_EQ(player_->Play(), 0u);
+    PumpUntilRest();
+    player_.reset();
+
+    const auto peakOf = [](const std::vector<uint8_t>& wave) {
+        int peak = 0;
+        for (size_t at = 44; at + 2 <= wave.size(); at += 2) {
+            peak = std::max(peak, std::abs(int(int16_t(wave[at] | wave[at + 1] << 8))));
+        }
+        return peak;
+    };
+    ASSERT_EQ(testsupport::shell("ffmpeg -nostdin -v error -i '" + (dir / "tone.flac").string() +
+                                 "' -map_metadata -1 -bitexact '" + (dir / "plain.wav").string() + "'")
+                  .exitCode,
+              0);
+    const std::vector<uint8_t> heard = testsupport::readBytes(dir / "heard.wav");
+    ASSERT_EQ(heard.size(), 44u + 44100u * 4);  // exactly the second it lasts
+    EXPECT_NEAR(peakOf(heard), peakOf(testsupport::readBytes(dir / "plain.wav")) / 2.0, 2);
 }
 
 TEST_F(PlayControllerTest, NotificationsOfAClosedChainAreIgnored) {
