@@ -321,6 +321,11 @@ void CPlayController::SetShuffle(bool on) {
     PrepareFollowOn();
 }
 
+void CPlayController::SetGapless(bool on) {
+    gapless_ = on;
+    PrepareFollowOn();
+}
+
 void CPlayController::SetEqualizerLevels(const std::array<double, 10>& levels) {
     equalizerLevels_ = levels;
     ApplyEqualizer();
@@ -578,7 +583,8 @@ float CPlayController::LevelOf(const std::string& path) {
 // the renderer plays on into it. Where that cannot be (another format, a
 // file that does not open), the item plays the usual way after the end.
 void CPlayController::PrepareFollowOn() {
-    const auto index = ChainRunning() && gapTenths_ == 0 ? FollowingIndex() : std::nullopt;
+    const auto index =
+        gapless_ && ChainRunning() && gapTenths_ == 0 ? FollowingIndex() : std::nullopt;
     if (!index) {
         CancelFollowOn();
         return;

@@ -79,6 +79,9 @@ class CPlayController : private mdb::ChangeListener {
     void ToggleRepeatOne();
     void ToggleRepeatAll();
     void SetShuffle(bool on);
+    // Whether items without a gap between them hand over on the open output
+    // (on by default); off, each item ends and the next starts on its own.
+    void SetGapless(bool on);
 
     int32_t GetLength();
     int32_t GetPosition();
@@ -206,6 +209,7 @@ class CPlayController : private mdb::ChangeListener {
     int32_t discIdentity_ = -1;
     int32_t gapTenths_ = 0;
     bool gapPending_ = false;
+    bool gapless_ = true;
 };
 
 }  // namespace app

@@ -195,6 +195,8 @@ const char* notificationName(uint32_t code) {
             return "Finished";
         case nxss::kPauseChanged:
             return "PauseChanged";
+        case nxss::kFollowed:
+            return "Followed";
         default:
             return nullptr;
     }
@@ -215,6 +217,9 @@ class PlayRun {
         player_.SetVolume(
             static_cast<int32_t>(options.volume.value_or(app::CPlayController::kMaxVolume)));
         player_.SetPanels(nullptr, &list_);
+        // A play limit ends an item exactly, which reading on into the next
+        // would not.
+        player_.SetGapless(options.plays == 0);
         ApplyEqualizer();
     }
 

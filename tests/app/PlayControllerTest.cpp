@@ -369,10 +369,11 @@ TEST_F(PlayControllerTest, AnItemsReplayGainScalesWhatIsHeard) {
         }
         return peak;
     };
-    ASSERT_EQ(testsupport::shell("ffmpeg -nostdin -v error -i '" + (dir / "tone.flac").string() +
-                                 "' -map_metadata -1 -bitexact '" + (dir / "plain.wav").string() + "'")
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        testsupport::shell("ffmpeg -nostdin -v error -i '" + (dir / "tone.flac").string() +
+                           "' -map_metadata -1 -bitexact '" + (dir / "plain.wav").string() + "'")
+            .exitCode,
+        0);
     const std::vector<uint8_t> heard = testsupport::readBytes(dir / "heard.wav");
     ASSERT_EQ(heard.size(), 44u + 44100u * 4);  // exactly the second it lasts
     EXPECT_NEAR(peakOf(heard), peakOf(testsupport::readBytes(dir / "plain.wav")) / 2.0, 2);

@@ -170,8 +170,8 @@ TEST_F(CdRipCliTest, TracksGoByTheDiscsOwnNumbers) {
     EXPECT_NE(toc.find("\n5\taudio\t0\t75\t"), std::string::npos) << toc;
     EXPECT_NE(toc.find("\n6\taudio\t75\t90\t"), std::string::npos) << toc;
     EXPECT_EQ(cli("cd play --device null").out,
-              "Title:D:\\Track5.cda\nStarted\nFinished\nposition 1000\n"
-              "Title:D:\\Track6.cda\nStarted\nFinished\nposition 1000\n");
+              "Title:D:\\Track5.cda\nStarted\nFollowed\n"
+              "Title:D:\\Track6.cda\nFinished\nposition 1000\n");  // one disc, no break
     const CliRun run = cli(rip("--tracks 6"), false);
     ASSERT_EQ(run.exitCode, 0);
     const fs::path track =
