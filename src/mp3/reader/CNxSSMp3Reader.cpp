@@ -152,9 +152,10 @@ void CNxSSMp3Reader::FindAudioStart(int64_t firstFrame) {
 }
 
 // The cut in whole output frames: a lower output rate cuts in proportion.
-// The first decoded frame goes through the cut too.
+// The first decoded frame goes through the cut too. Where nothing is to be
+// cut, the stream plays as any other.
 void CNxSSMp3Reader::SetUpTrim() {
-    if (!gapless_ || info_.sampleRate == 0) {
+    if (!gapless_ || gapless_->start + gapless_->end == 0 || info_.sampleRate == 0) {
         gapless_.reset();
         return;
     }
@@ -272,7 +273,7 @@ int32_t CNxSSMp3Reader::GetLength() {
     return static_cast<int32_t>(std::max(StreamLengthMs() - cut, 0.0));
 }
 
-// Every decoded frame's length.
+// The length of all decoded frames.
 double CNxSSMp3Reader::StreamLengthMs() {
     if (info_.variableBitrate && info_.seekable) {
         return info_.durationMs;
