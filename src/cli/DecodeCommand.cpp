@@ -29,9 +29,12 @@ namespace cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: melodux-cli decode [--float] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
+    "usage: melodux-cli decode [--float] [--gapless] [--quality N] [--resolution N] [--downmix N]\n"
+    "                          IN OUT\n"
     "OUT ending in .wav gets a WAVE file; any other name, or - for standard output,\n"
-    "gets raw interleaved samples (float32 LE with --float, else 16-bit LE).\n";
+    "gets raw interleaved samples (float32 LE with --float, else 16-bit LE).\n"
+    "Every decoded frame is written; --gapless cuts off the encoder's delay and\n"
+    "padding that the file's LAME tag or VBRI header tells of.\n";
 constexpr size_t kBlockBytes = 65536;
 constexpr size_t kScanBytes = 65536;
 
@@ -203,8 +206,8 @@ int decode(const std::string& in, const std::string& out, const CNxSSMp3Reader::
 }  // namespace
 
 int runDecode(const Args& args) {
-    const auto options =
-        CliOptions::parse(args, {"--quality", "--resolution", "--downmix"}, {"--float"});
+    const auto options = CliOptions::parse(args, {"--quality", "--resolution", "--downmix"},
+                                           {"--float", "--gapless"});
     const auto quality = options ? smallNumber(*options, "--quality") : std::nullopt;
     const auto resolution = options ? smallNumber(*options, "--resolution") : std::nullopt;
     const auto downmix = options ? smallNumber(*options, "--downmix") : std::nullopt;
@@ -224,7 +227,8 @@ int runDecode(const Args& args) {
         return 2;
     }
     try {
-        return decode(in, out, {*quality, *resolution, *downmix, floating});
+        return decode(in, out,
+                      {*quality, *resolution, *downmix, floating, !options->flag("--gapless")});
     } catch (const CNxSSException& e) {
         printDecodeError(in, e.Code());
         return 1;

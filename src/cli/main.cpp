@@ -16,7 +16,7 @@ constexpr const char* kUsage =
     "  convert IN OUT [--bitrate KBPS|BPS] [--rate HZ] [--channels 1|2]\n"
     "          OUT.mp3: [--quality 0|1|2] [--vbr 20|40|60|80|100] [--copyright] [--original]\n"
     "          OUT.wav: [--wave-format FORMAT]\n"
-    "  decode [--float] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
+    "  decode [--float] [--gapless] [--quality N] [--resolution N] [--downmix N] IN OUT\n"
     "  formats [TAG] | formats mp3 --input-rate HZ --input-channels 1|2\n"
     "  errtext CODE\n"
     "  config list [KEY]\n"

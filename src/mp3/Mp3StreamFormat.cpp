@@ -173,15 +173,25 @@ int64_t analyseMp3Stream(const uint8_t* data, size_t size, bool computedBlockSiz
     int64_t first = -1;
     Mp3FrameHeader firstHeader;
     while (input.sync() == ssc::kOk) {
+        // A header frame may be coded at a bitrate of its own, to hold its
+        // fields: the stream's facts come from the audio frames.
+        bool headerFrame = false;
         if (first < 0) {
-            first = static_cast<int64_t>(input.skippedBytes()) * 8;
+            const size_t at = static_cast<size_t>(input.skippedBytes());
+            first = static_cast<int64_t>(at) * 8;
             firstHeader = input.header();
+            headerFrame = isVbrHeaderFrame(data + at, size - at);
         }
-        stats.add(input.header());
+        if (!headerFrame) {
+            stats.add(input.header());
+        }
         input.consumeFrame();
     }
     if (first < 0) {
         return -1;
+    }
+    if (stats.channels.count == 0) {
+        stats.add(firstHeader);
     }
     fillFormat(stats, computedBlockSize, format);
     const size_t at = static_cast<size_t>(first / 8);

@@ -25,8 +25,11 @@ std::vector<float> floatsOf(const std::filesystem::path& path) {
     return floats;
 }
 
-// 24 frames of 1152 stereo 16-bit samples behind the 44-byte WAVE header.
-constexpr uintmax_t kJointWaveBytes = 44 + 24 * 4608;
+// 24 frames of 1152 stereo 16-bit samples, all decoded.
+constexpr uintmax_t kJointPcmBytes = 24 * 4608;
+// What plays of them behind the 44-byte WAVE header: the LAME tag's delay
+// (576 + 529 decoded samples) and padding (612 - 529) are cut off.
+constexpr uintmax_t kJointPlayedBytes = 44 + kJointPcmBytes - (1105 + 83) * 4;
 
 TEST(CliMp3, PlaysFromTheStartAndFromASeek) {
     TempSettings settings;
@@ -35,15 +38,16 @@ TEST(CliMp3, PlaysFromTheStartAndFromASeek) {
     const CliRun play =
         cli("play --device file:" + whole.string() + " " + mp3Fixture("v1_44k_joint_128.mp3"));
     ASSERT_EQ(play.exitCode, 0) << play.out;
-    EXPECT_EQ(std::filesystem::file_size(whole), kJointWaveBytes);
+    EXPECT_EQ(std::filesystem::file_size(whole), kJointPlayedBytes);
 
     const auto part = dir / "part.wav";
     ASSERT_EQ(cli("play --seek 300 --device file:" + part.string() + " " +
                   mp3Fixture("v1_44k_joint_128.mp3"))
                   .exitCode,
               0);
-    // 300 ms snaps back to the start of frame 11, and nothing before it is heard.
-    EXPECT_EQ(std::filesystem::file_size(part), kJointWaveBytes - 11 * 4608);
+    // 300 ms past the first real sample lies in frame 12; it plays from the
+    // frame's start, and nothing before it is heard.
+    EXPECT_EQ(std::filesystem::file_size(part), 44 + ((24 - 12) * 1152 - 83) * 4);
 }
 
 TEST(CliMp3, InfoShowsTheRecordTagAndSummary) {
@@ -101,10 +105,10 @@ TEST(CliMp3, DecodesToWaveRawAndFloat) {
     const testsupport::TempDir dir;
     const std::string in = mp3Fixture("v1_44k_vbr_xing.mp3");
     ASSERT_EQ(cli("decode " + in + " " + (dir / "a.wav").string()).exitCode, 0);
-    EXPECT_EQ(std::filesystem::file_size(dir / "a.wav"), kJointWaveBytes);
+    EXPECT_EQ(std::filesystem::file_size(dir / "a.wav"), 44 + kJointPcmBytes);
     ASSERT_EQ(cli("decode " + in + " " + (dir / "a.pcm").string()).exitCode, 0);
-    EXPECT_EQ(std::filesystem::file_size(dir / "a.pcm"), kJointWaveBytes - 44);
-    EXPECT_EQ(cli("decode " + in + " -", false).out.size(), kJointWaveBytes - 44);
+    EXPECT_EQ(std::filesystem::file_size(dir / "a.pcm"), kJointPcmBytes);
+    EXPECT_EQ(cli("decode " + in + " -", false).out.size(), kJointPcmBytes);
 
     // The float output is the decoder's, at 16-bit scale: within the
     // accuracy limit of the reference decode.
@@ -120,7 +124,7 @@ TEST(CliMp3, DecodesToWaveRawAndFloat) {
         cli("decode --quality 1 --resolution 1 --downmix 1 " + in + " " + (dir / "q.pcm").string())
             .exitCode,
         0);
-    EXPECT_EQ(std::filesystem::file_size(dir / "q.pcm"), (kJointWaveBytes - 44) / 8);
+    EXPECT_EQ(std::filesystem::file_size(dir / "q.pcm"), kJointPcmBytes / 8);
 }
 
 TEST(CliMp3, DecodeRefusesWhatIsNotLayer3) {

@@ -46,6 +46,7 @@ void Mp3EncoderHandle::release() {
     engine_.reset();
     resampler_.reset();
     vbri_.reset();
+    xing_.reset();
     converted_.clear();
     partial_.clear();
     pending_.clear();
@@ -104,6 +105,13 @@ bool Mp3EncoderHandle::buildEngine() {
                                              config_.original != 0, config_.privateBit != 0);
         vbri_->setDelay(engine_->samplesPerFrame() + engine_->delay());
         vbri_->setQuality(config_.vbrQuality);
+    } else {
+        xing_ = std::make_unique<XingWriter>(outputRate_, outputChannels_, bitrate_,
+                                             config_.copyright != 0, config_.original != 0,
+                                             config_.privateBit != 0);
+        xing_->setDelay(engine_->delay());
+        xing_->setQuality(quality_);
+        xing_->setLowpass(engine_->bandwidth());
     }
     return true;
 }
@@ -242,6 +250,7 @@ bool Mp3EncoderHandle::convertInput(const uint8_t* data, size_t frames) {
     }
     if (!resampler_) {
         converted_.insert(converted_.end(), block.begin(), block.end());
+        countSamples(frames);
         return true;
     }
     const size_t held = converted_.size();
@@ -249,7 +258,15 @@ bool Mp3EncoderHandle::convertInput(const uint8_t* data, size_t frames) {
     converted_.resize(held + room);
     const size_t made = resampler_->process(block, std::span<float>(converted_).subspan(held));
     converted_.resize(held + made * static_cast<size_t>(outputChannels_));
+    countSamples(made);
     return true;
+}
+
+// The real samples at the output rate, which the padding is reckoned from.
+void Mp3EncoderHandle::countSamples(size_t frames) {
+    if (xing_) {
+        xing_->addSamples(frames);
+    }
 }
 
 // The resampler's look-ahead: the last input comes out only at the end.
@@ -263,6 +280,7 @@ void Mp3EncoderHandle::flushResampler() {
         converted_.resize(held + kGranuleLines * channels);
         const size_t made = resampler_->finish(std::span<float>(converted_).subspan(held));
         converted_.resize(held + made * channels);
+        countSamples(made);
         if (made == 0) {
             return;
         }
@@ -271,6 +289,7 @@ void Mp3EncoderHandle::flushResampler() {
 
 void Mp3EncoderHandle::feedGranules(bool final) {
     const size_t granule = static_cast<size_t>(kGranuleLines * outputChannels_);
+    const size_t before = pending_.size();
     size_t at = 0;
     for (; converted_.size() - at >= granule; at += granule) {
         engine_->encode(converted_.data() + at, pending_);
@@ -284,14 +303,20 @@ void Mp3EncoderHandle::feedGranules(bool final) {
         }
         engine_->encode(nullptr, pending_);
     }
+    if (xing_) {
+        xing_->addAudio(pending_.data() + before, pending_.size() - before);
+    }
     takeFrames();
 }
 
 void Mp3EncoderHandle::takeFrames() {
     const std::vector<int> sizes = engine_->takeFrameSizes();
-    if (vbri_) {
-        for (const int bytes : sizes) {
+    for (const int bytes : sizes) {
+        if (vbri_) {
             vbri_->addFrame(bytes);
+        }
+        if (xing_) {
+            xing_->addFrame(bytes);
         }
     }
 }
@@ -366,6 +391,13 @@ size_t Mp3EncoderHandle::vbriHeader(uint8_t* buffer, size_t size) const {
         return 0;
     }
     return vbri_->build(buffer, size);
+}
+
+size_t Mp3EncoderHandle::infoHeader(uint8_t* buffer, size_t size) const {
+    if (!xing_ || buffer == nullptr) {
+        return 0;
+    }
+    return xing_->build(buffer, size);
 }
 
 }  // namespace mp3::enc

@@ -10,6 +10,7 @@
 #include "mp3/enc/EncodingEngine.h"
 #include "mp3/enc/OptionConfig.h"
 #include "mp3/enc/VbriWriter.h"
+#include "mp3/enc/XingWriter.h"
 #include "platform/acm/Resampler.h"
 
 namespace mp3::enc {
@@ -73,6 +74,9 @@ class Mp3EncoderHandle {
     // In VBR mode, writes the "VBRI" header frame with the counts so far;
     // returns its size, 0 when not in VBR mode or the buffer is too small.
     size_t vbriHeader(uint8_t* buffer, size_t size) const;
+    // In CBR mode, the same for the "Info" header frame, whose padding is
+    // right once the flush is done.
+    size_t infoHeader(uint8_t* buffer, size_t size) const;
 
     int outputRate() const { return outputRate_; }
     int outputChannels() const { return outputChannels_; }
@@ -91,6 +95,7 @@ class Mp3EncoderHandle {
     void fail(const std::string& message);
     bool convertInput(const uint8_t* data, size_t frames);
     void flushResampler();
+    void countSamples(size_t frames);
     void feedGranules(bool final);
     void takeFrames();
     size_t drain(uint8_t* out, size_t outSize);
@@ -109,6 +114,7 @@ class Mp3EncoderHandle {
     std::unique_ptr<EncodingEngine> engine_;
     std::unique_ptr<platform::acm::Resampler> resampler_;
     std::unique_ptr<VbriWriter> vbri_;
+    std::unique_ptr<XingWriter> xing_;
     std::vector<float> converted_;  // interleaved output-rate samples not yet coded
     std::vector<uint8_t> partial_;  // bytes of an incomplete input frame
     std::vector<uint8_t> pending_;  // MP3 bytes not yet handed out

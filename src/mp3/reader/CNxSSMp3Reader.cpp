@@ -34,7 +34,7 @@ uint32_t headerWord(const uint8_t* p) {
 }  // namespace
 
 CNxSSMp3Reader::Options CNxSSMp3Reader::SettingsOptions() {
-    return {setting("Quality"), setting("Resolution"), setting("Downmix"), false};
+    return {setting("Quality"), setting("Resolution"), setting("Downmix"), false, false};
 }
 
 CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent) : CNxSSMp3Reader(parent, SettingsOptions()) {}
@@ -43,6 +43,7 @@ CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent) : CNxSSMp3Reader(parent, Set
 CNxSSMp3Reader::CNxSSMp3Reader(CNxSSObject* parent, const Options& options)
     : CNxSSComponent(parent),
       floating_(options.floating),
+      raw_(options.raw),
       pcm_(options.floating ? 2 * kPcmBytes : kPcmBytes) {
     SetTag("MP3READ ");
     const mp3::Mp3Ssc rc =
@@ -75,6 +76,7 @@ void CNxSSMp3Reader::Open(NxRef<CNxSSMp3File> file) {
         throw CNxSSException(nxss::kFail);
     }
     TakeFrameFacts();
+    SetUpTrim();
     LoadTag();
 }
 
@@ -134,6 +136,7 @@ void CNxSSMp3Reader::Analyse(int64_t firstFrame) {
 // playback starts after it.
 void CNxSSMp3Reader::FindAudioStart(int64_t firstFrame) {
     audioStart_ = 0;
+    gapless_.reset();
     std::vector<uint8_t> frame(kHeaderFrameBytes);
     file_->Seek(firstFrame, CNxSSMp3File::kBegin);
     const size_t got = file_->Read(frame.data(), frame.size());
@@ -142,7 +145,33 @@ void CNxSSMp3Reader::FindAudioStart(int64_t firstFrame) {
     if (mp3::findFirstMp3Frame(frame.data(), got, at, h) && at == 0 &&
         mp3::isVbrHeaderFrame(frame.data(), got)) {
         audioStart_ = static_cast<uint64_t>(firstFrame) + h.frameBytes();
+        if (!raw_) {
+            gapless_ = mp3::gaplessOf(frame.data(), got);
+        }
     }
+}
+
+// The cut in whole output frames: a lower output rate cuts in proportion.
+// The first decoded frame goes through the cut too. Where nothing is to be
+// cut, the stream plays as any other.
+void CNxSSMp3Reader::SetUpTrim() {
+    if (!gapless_ || gapless_->start + gapless_->end == 0 || info_.sampleRate == 0) {
+        gapless_.reset();
+        return;
+    }
+    const mp3::Mp3FrameInfo& f = decoder_->frameInfo();
+    const double scale = f.sampleRate > 0 ? double(f.outputSampleRate) / f.sampleRate : 1.0;
+    const auto bytes = [&](uint32_t samples) {
+        return static_cast<size_t>(samples * scale) * format_.blockAlign();
+    };
+    trim_ = Mp3PcmTrim(bytes(gapless_->start), bytes(gapless_->end));
+    leadMs_ = gapless_->start * 1000.0 / info_.sampleRate;
+    if (gapless_->samples > 0) {
+        info_.durationMs = static_cast<uint32_t>(gapless_->samples * 1000 / info_.sampleRate);
+    }
+    trim_.restart(true);
+    trim_.push(pcm_.data(), pcmPending_);
+    pcmPending_ = 0;
 }
 
 void CNxSSMp3Reader::TakeFrameFacts() {
@@ -234,13 +263,25 @@ void CNxSSMp3Reader::UpdateMeans() {
 
 int32_t CNxSSMp3Reader::GetLength() {
     std::lock_guard lock(lock_);
-    if (info_.variableBitrate && info_.seekable) {
+    if (!gapless_) {
+        return static_cast<int32_t>(StreamLengthMs());
+    }
+    if (gapless_->samples > 0) {
         return static_cast<int32_t>(info_.durationMs);
+    }
+    const double cut = (gapless_->start + gapless_->end) * 1000.0 / info_.sampleRate;
+    return static_cast<int32_t>(std::max(StreamLengthMs() - cut, 0.0));
+}
+
+// The length of all decoded frames.
+double CNxSSMp3Reader::StreamLengthMs() {
+    if (info_.variableBitrate && info_.seekable) {
+        return info_.durationMs;
     }
     if (!file_ || meanFrameBytes_ <= 0) {
         return 0;
     }
-    return static_cast<int32_t>(double(file_->DataSize()) / meanFrameBytes_ * meanFrameMs_);
+    return double(file_->DataSize()) / meanFrameBytes_ * meanFrameMs_;
 }
 
 int32_t CNxSSMp3Reader::GetPosition() {
@@ -258,9 +299,20 @@ int32_t CNxSSMp3Reader::SetPosition(int32_t ms) {
     return previous;
 }
 
-// The data offset to play from for a position; a CBR position snaps to
-// the start of its frame.
+// A trimmed stream's positions count from its first real sample.
 uint64_t CNxSSMp3Reader::SeekOffset(double ms) {
+    if (!gapless_) {
+        return StreamOffset(ms);
+    }
+    positionMs_ = ms > 0 ? ms + leadMs_ : 0;
+    const uint64_t offset = StreamOffset(positionMs_);
+    positionMs_ = offset == audioStart_ ? 0 : std::max(positionMs_ - leadMs_, 0.0);
+    return offset;
+}
+
+// The data offset to play from for a position among all decoded samples;
+// a CBR position snaps to the start of its frame.
+uint64_t CNxSSMp3Reader::StreamOffset(double ms) {
     const uint64_t size = file_->DataSize();
     if (ms <= 0) {
         positionMs_ = 0;
@@ -290,6 +342,7 @@ void CNxSSMp3Reader::Restart(uint64_t offset) {
     pcmPending_ = pcmOffset_ = 0;
     inputDone_ = false;
     decoder_->reset();
+    trim_.restart(offset == audioStart_);
 }
 
 void CNxSSMp3Reader::Read(CNxSSPacket& packet) {
@@ -306,6 +359,9 @@ void CNxSSMp3Reader::Read(CNxSSPacket& packet) {
 // Frames go straight into the caller's buffer while a whole one fits, and
 // through the PCM buffer only for the rest.
 size_t CNxSSMp3Reader::Fill(uint8_t* out, size_t count) {
+    if (gapless_) {
+        return FillTrimmed(out, count);
+    }
     size_t delivered = 0;
     const double bytesPerSecond = format_.avgBytesPerSec();
     while (delivered < count) {
@@ -336,6 +392,29 @@ size_t CNxSSMp3Reader::Fill(uint8_t* out, size_t count) {
             break;  // the audio before the fault goes out first
         }
     }
+    return delivered;
+}
+
+// Every frame goes through the trim, which holds the padding back.
+size_t CNxSSMp3Reader::FillTrimmed(uint8_t* out, size_t count) {
+    size_t delivered = trim_.take(out, count);
+    while (delivered < count) {
+        size_t got = 0;
+        try {
+            got = DecodeFrameInto(pcm_.data(), pcm_.size());
+        } catch (const CNxSSException&) {
+            if (delivered == 0) {
+                throw;
+            }
+            break;  // the audio before the fault goes out first
+        }
+        if (got == 0) {
+            break;
+        }
+        trim_.push(pcm_.data(), got);
+        delivered += trim_.take(out + delivered, count - delivered);
+    }
+    positionMs_ += delivered / double(format_.avgBytesPerSec()) * 1000;
     return delivered;
 }
 

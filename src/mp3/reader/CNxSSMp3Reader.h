@@ -4,14 +4,17 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "mp3/Mp3Decoder.h"
 #include "mp3/Mp3FileAnalysis.h"
+#include "mp3/Mp3Gapless.h"
 #include "mp3/reader/CNxSSMp3File.h"
 #include "mp3/reader/Mp3InfoRecord.h"
+#include "mp3/reader/Mp3PcmTrim.h"
 #include "platform/WaveFormat.h"
 #include "stream/CNxSSComponent.h"
 #include "stream/Id3v1Block.h"
@@ -19,6 +22,9 @@
 
 // The source for MP3 files: reads the file in chunks, decodes frame by
 // frame and hands PCM to the chain. A stopped reader holds no file handle.
+// Where the header frame tells the encoder's delay and padding (a LAME
+// extension, our encoder's VBRI delay), only the real samples are played:
+// position 0 is the first of them, and the length counts them alone.
 class CNxSSMp3Reader : public CNxSSComponent {
   public:
     static constexpr std::string_view kSettingsKey = "DoZIrodiz\\Mp3Reader";
@@ -32,6 +38,8 @@ class CNxSSMp3Reader : public CNxSSComponent {
         // 32-bit floats at 16-bit scale, unclipped, instead of integer PCM;
         // the format then tells 32 bits per sample.
         bool floating = false;
+        // Every decoded sample, the delay and padding a header tells of too.
+        bool raw = false;
     };
     // "Quality", "Resolution" and "Downmix" from the settings.
     static Options SettingsOptions();
@@ -82,6 +90,7 @@ class CNxSSMp3Reader : public CNxSSComponent {
   private:
     int64_t Resynchronise();
     void FindAudioStart(int64_t firstFrame);
+    void SetUpTrim();
     void Analyse(int64_t firstFrame);
     void TakeFrameFacts();
     void LoadTag();
@@ -90,7 +99,10 @@ class CNxSSMp3Reader : public CNxSSComponent {
     void ReadChunk();
     void UpdateMeans();
     size_t Fill(uint8_t* out, size_t count);
+    size_t FillTrimmed(uint8_t* out, size_t count);
+    double StreamLengthMs();
     uint64_t SeekOffset(double ms);
+    uint64_t StreamOffset(double ms);
     void Restart(uint64_t offset);
 
     std::recursive_mutex lock_;
@@ -102,6 +114,7 @@ class CNxSSMp3Reader : public CNxSSComponent {
     size_t chunkOffset_ = 0;
     bool inputDone_ = false;
     bool floating_ = false;
+    bool raw_ = false;
     std::vector<uint8_t> pcm_;
     size_t pcmPending_ = 0;
     size_t pcmOffset_ = 0;
@@ -110,7 +123,10 @@ class CNxSSMp3Reader : public CNxSSComponent {
     double meanFrameBytes_ = 0;
     double meanFrameMs_ = 0;
     uint32_t averaged_ = 0;
-    uint64_t audioStart_ = 0;  // past a VBR header frame, from the data start
+    uint64_t audioStart_ = 0;                 // past a VBR header frame, from the data start
+    std::optional<mp3::Mp3Gapless> gapless_;  // set when the real samples are known
+    Mp3PcmTrim trim_;
+    double leadMs_ = 0;  // the decoded samples before the first real one
     Mp3InfoRecord info_;
     Id3v1Block tag_;
     std::string longTitle_;

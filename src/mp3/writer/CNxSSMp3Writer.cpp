@@ -87,9 +87,7 @@ uint32_t CNxSSMp3Writer::DoStart() {
     packet_ = Manager() ? Manager()->CreatePacket(this) : MakeNx<CNxSSPacket>(this);
     packet_->Allocate(platform::WaveFormat::pcm(input.channels, input.rate, 16), kPacketFrames);
     file_->Open(CNxSSMp3File::kCreate);
-    if (vbr_) {
-        Write(encoder_->vbriHeader(output_.data(), output_.size()));
-    }
+    Write(HeaderFrame());
     return nxss::kStarted;
 }
 
@@ -182,14 +180,18 @@ void CNxSSMp3Writer::Write(size_t bytes) {
     }
 }
 
-// The "VBRI" frame gets the final counts before the file replaces the
+// The header frame with the counts so far: "VBRI" in VBR mode, else "Info".
+size_t CNxSSMp3Writer::HeaderFrame() {
+    return vbr_ ? encoder_->vbriHeader(output_.data(), output_.size())
+                : encoder_->infoHeader(output_.data(), output_.size());
+}
+
+// The header frame gets the final counts before the file replaces the
 // target, so the target is never seen with a provisional header.
 void CNxSSMp3Writer::Finish() {
-    if (vbr_) {
-        const size_t header = encoder_->vbriHeader(output_.data(), output_.size());
-        file_->Seek(0, CNxSSMp3File::kBegin);
-        Write(header);
-    }
+    const size_t header = HeaderFrame();
+    file_->Seek(0, CNxSSMp3File::kBegin);
+    Write(header);
     encoder_.reset();
     file_->CloseAndCommit();
     ReleasePacket();

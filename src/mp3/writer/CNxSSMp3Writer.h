@@ -20,8 +20,9 @@
 // The sink that encodes its chain into an MP3 file. A PCM converter in
 // front gives the encoder 16-bit PCM at a rate it takes. The file is
 // written under a temporary name beside the target and replaces it only
-// once it is complete; in VBR mode it starts with a "VBRI" frame that is
-// filled in at the end. Stop, quit or a failure leave the target as it was.
+// once it is complete. It starts with a header frame that is filled in at
+// the end: "VBRI" in VBR mode, else "Info" with the encoder's delay and
+// padding for gapless playback. Stop, quit or a failure leave the target as it was.
 class CNxSSMp3Writer : public CNxSSWriter {
   public:
     static constexpr uint32_t kPageInterface = 5;
@@ -57,6 +58,7 @@ class CNxSSMp3Writer : public CNxSSWriter {
     void Encode(std::span<const uint8_t> pcm);
     void Flush();
     void Finish();
+    size_t HeaderFrame();
     void Write(size_t bytes);
     void ReleasePacket();
     void SetErrorText(std::string text);

@@ -67,7 +67,7 @@ TEST(Mp3Decoding, EqualsTheReaderForTheSameFrames) {
     for (const char* name : {"v1_44k_joint_128", "v1_44k_vbr_xing", "v1_48k_mono_crc",
                              "v2_22k_joint", "v25_8k_stereo"}) {
         SCOPED_TRACE(name);
-        auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+        auto reader = MakeNx<CNxSSMp3Reader>(nullptr, CNxSSMp3Reader::Options{.raw = true});
         reader->Open(mp3test::fixture(std::string(name) + ".mp3").string());
         const auto expected = mp3test::readAll(*reader);
         const auto s = streamOf(name);

@@ -61,7 +61,7 @@ TEST_F(Id3InfoTest, UntaggedFileShowsItsNameUntilATagIsWritten) {
     EXPECT_EQ(again->GetCommentLimit(), 28);
     EXPECT_EQ(again->GetGenre(), 17);
     // The tag does not change what is played.
-    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr, CNxSSMp3Reader::Options{.raw = true});
     reader->Open(path.string());
     EXPECT_EQ(readAll(*reader).size(), reference16("v1_44k_joint_128").size() * 2);
 }
@@ -136,7 +136,7 @@ t.save(p, v2_version=3, padding=lambda info: 1 << 20)
     EXPECT_EQ(info->Block().Track(), 0);
     EXPECT_EQ(info->GetTrack(), 300);
 
-    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr, CNxSSMp3Reader::Options{.raw = true});
     reader->Open(path.string());
     EXPECT_EQ(readAll(*reader).size(), reference16("v1_44k_joint_128").size() * 2);
 }
@@ -179,7 +179,7 @@ t.save(p, v2_version=3)
     EXPECT_EQ(again->GetYear(), 2001);
     EXPECT_EQ(again->Block().Artist(), "アーティスト");
     EXPECT_EQ(again->Block().Year(), 2001);
-    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr, CNxSSMp3Reader::Options{.raw = true});
     reader->Open(path.string());
     EXPECT_EQ(readAll(*reader).size(), reference16("v1_44k_joint_128").size() * 2);
 }

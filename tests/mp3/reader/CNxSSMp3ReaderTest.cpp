@@ -22,6 +22,17 @@ namespace {
 using namespace mp3test;
 
 constexpr double kFrameMs44k = 1152 * 1000.0 / 44100;
+// v1_44k_joint_128's LAME tag: 24 frames, delay 576, padding 612.
+constexpr size_t kJoint128Samples = 24 * 1152 - 576 - 612;
+
+// Its reference decode without the delay and padding: 576 + 529 samples
+// cut at the start, 612 - 529 at the end.
+std::vector<int16_t> gaplessJoint128() {
+    std::vector<int16_t> pcm = mp3test::reference16("v1_44k_joint_128");
+    pcm.erase(pcm.end() - 2 * (612 - 529), pcm.end());
+    pcm.erase(pcm.begin(), pcm.begin() + 2 * (576 + 529));
+    return pcm;
+}
 
 void put32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) {
@@ -68,8 +79,9 @@ std::vector<uint8_t> mpegLayer3Format() {
 
 class Mp3ReaderTest : public testing::Test {
   protected:
+    // The fixtures' reference decodes keep every frame.
     NxRef<CNxSSMp3Reader> Open(const std::filesystem::path& path) {
-        auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+        auto reader = MakeNx<CNxSSMp3Reader>(nullptr, CNxSSMp3Reader::Options{.raw = true});
         reader->Open(path.string());
         return reader;
     }
@@ -118,6 +130,72 @@ TEST_F(Mp3ReaderTest, DeliversExactlyTheAudioFrames) {
     writeBytes(dir_ / "tagged.mp3", tagged);
     auto reader = Open(dir_ / "tagged.mp3");
     ExpectWithinOneLsb(asPcm16(readAll(*reader)), reference16("v1_44k_vbr_xing"));
+}
+
+// What a LAME tag tells is cut off, in 16-bit and float output alike; the
+// 16-bit output is the reference decode less the cuts.
+TEST_F(Mp3ReaderTest, LameFilesPlayTheirRealSamplesAlone) {
+    struct Case {
+        const char* name;
+        uint32_t frames, perFrame, delay, padding, rate, channels;
+    };
+    for (const Case& c : {Case{"v1_44k_joint_128", 24, 1152, 576, 612, 44100, 2},
+                          Case{"v1_44k_vbr_xing", 24, 1152, 576, 612, 44100, 2},
+                          Case{"v1_48k_mono_crc", 26, 1152, 576, 576, 48000, 1},
+                          Case{"v2_22k_joint", 25, 576, 576, 594, 22050, 2},
+                          Case{"v25_8k_stereo", 11, 576, 576, 960, 8000, 2}}) {
+        SCOPED_TRACE(c.name);
+        const size_t real = c.frames * c.perFrame - c.delay - c.padding;
+        for (const bool floating : {false, true}) {
+            auto reader =
+                MakeNx<CNxSSMp3Reader>(nullptr, CNxSSMp3Reader::Options{.floating = floating});
+            reader->Open(fixture(std::string(c.name) + ".mp3").string());
+            const auto bytes = readAll(*reader);
+            EXPECT_EQ(bytes.size(), real * c.channels * (floating ? 4 : 2));
+            EXPECT_EQ(reader->GetLength(), static_cast<int32_t>(real * 1000 / c.rate));
+            if (!floating) {
+                std::vector<int16_t> expected = reference16(c.name);
+                expected.erase(expected.end() - (c.padding - 529) * c.channels, expected.end());
+                expected.erase(expected.begin(), expected.begin() + (c.delay + 529) * c.channels);
+                ExpectWithinOneLsb(asPcm16(bytes), expected);
+            }
+        }
+    }
+}
+
+// Position 0 is the first real sample; a seek near the end plays no padding.
+TEST_F(Mp3ReaderTest, GaplessPositionsCountFromTheFirstRealSample) {
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    reader->Open(fixture("v1_44k_joint_128.mp3").string());
+    const std::vector<int16_t> whole = asPcm16(readAll(*reader));
+    ExpectWithinOneLsb(whole, gaplessJoint128());
+    EXPECT_EQ(reader->GetLength(), 600);
+    EXPECT_NEAR(reader->GetPosition(), 600, 1);
+    reader->SetPosition(0);
+    EXPECT_EQ(asPcm16(readAll(*reader)), whole);
+
+    // 300 ms after the first real sample lies in frame 12, played from its start.
+    reader->SetPosition(300);
+    const size_t skipped = 12 * 1152 - 1105;
+    EXPECT_EQ(reader->GetPosition(), static_cast<int32_t>(skipped / 44.1));
+    const std::vector<int16_t> rest = asPcm16(readAll(*reader));
+    ASSERT_EQ(rest.size(), whole.size() - 2 * skipped);
+    EXPECT_TRUE(std::equal(rest.end() - 2304, rest.end(), whole.end() - 2304));
+
+    reader->SetPosition(reader->GetLength() - 5);
+    // The last frame, less the padding's 83 samples.
+    EXPECT_EQ(readAll(*reader).size(), 4u * (1152 - 83));
+    EXPECT_NEAR(reader->GetPosition(), 600, 1);
+}
+
+// A LAME tag whose CRC fails is not believed: every frame is played.
+TEST_F(Mp3ReaderTest, AGarbledLameTagCutsNothing) {
+    auto bytes = bytesOf(fixture("v1_44k_joint_128.mp3"));
+    bytes[156 + 21] ^= 0x10;  // the delay's high bits
+    writeBytes(dir_ / "garbled.mp3", bytes);
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    reader->Open((dir_ / "garbled.mp3").string());
+    ExpectWithinOneLsb(asPcm16(readAll(*reader)), reference16("v1_44k_joint_128"));
 }
 
 TEST_F(Mp3ReaderTest, DurationsOfCbrXingAndVbri) {
@@ -190,13 +268,15 @@ TEST_F(Mp3ReaderTest, SpeedOptionsComeFromSettings) {
     for (const char* name : {"Quality", "Resolution", "Downmix"}) {
         settings_.setDword(CNxSSMp3Reader::kSettingsKey, name, 1);
     }
-    auto reader = Open(fixture("v1_44k_joint_128.mp3"));
+    auto reader = MakeNx<CNxSSMp3Reader>(nullptr);
+    reader->Open(fixture("v1_44k_joint_128.mp3").string());
     platform::WaveFormat format;
     ASSERT_TRUE(reader->GetFormat(format));
     EXPECT_EQ(format.channels(), 1);
     EXPECT_EQ(format.samplesPerSec(), 22050u);
     EXPECT_EQ(format.bitsPerSample(), 8);
-    EXPECT_EQ(readAll(*reader).size(), reference16("v1_44k_joint_128").size() / 4);
+    // The LAME tag's real samples, at half the rate (the cuts rounded down).
+    EXPECT_NEAR(double(readAll(*reader).size()), kJoint128Samples / 2.0, 1.0);
 }
 
 TEST_F(Mp3ReaderTest, StoppedReaderHoldsNoFileAndResumesWhereItWas) {
@@ -265,7 +345,7 @@ TEST_F(Mp3ReaderTest, RiffFilesHoldingMp3PlayTheirDataChunk) {
         NxRef<CNxSSComponent> source = catalog.riff(*manager, path.string());
         auto* reader = dynamic_cast<CNxSSMp3Reader*>(source.get());
         ASSERT_NE(reader, nullptr);
-        ExpectWithinOneLsb(asPcm16(readAll(*reader)), reference16("v1_44k_joint_128"));
+        ExpectWithinOneLsb(asPcm16(readAll(*reader)), gaplessJoint128());
         EXPECT_EQ(reader->WriteTag(Id3v1Block()), nxss::kUndefined);
         EXPECT_EQ(bytesOf(path), before);
         source->SetParent(nullptr);

@@ -146,6 +146,23 @@ TEST_F(MediaReaderTest, LossyFilesPlayTheToneAtItsLevelForItsLength) {
     }
 }
 
+// FFmpeg drops the AAC encoder's priming (the edit list's start); the
+// padding past the stream's length is not played either: 2 s of tone are
+// exactly its frames, in phase with the source.
+TEST_F(MediaReaderTest, AacInMp4PlaysExactlyItsOwnSamples) {
+    auto source = Open(file("tone.m4a"));
+    ASSERT_TRUE(source);
+    const auto all = Samples(*source);
+    ASSERT_EQ(all.size(), size_t{kFrames} * 2);
+    const double amplitude = Rms(all, all.size() / 4, all.size() * 3 / 4) * std::sqrt(2.0);
+    double worst = 0;
+    for (size_t f = kRate / 2; f < kRate * 3 / 2; ++f) {
+        const double want = amplitude * std::sin(2 * M_PI * 1000.0 * double(f) / kRate);
+        worst = std::max(worst, std::abs(all[2 * f] - want));
+    }
+    EXPECT_LT(worst, amplitude * 0.05);
+}
+
 TEST_F(MediaReaderTest, TagsAreShownWholeAndAnEditRewritesOnlyTheTag) {
     const fs::path path = *dir_ / "edited.flac";
     fs::copy_file(file("counting.flac"), path, fs::copy_options::overwrite_existing);

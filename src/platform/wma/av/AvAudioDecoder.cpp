@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/wma/AsfHeader.h"
@@ -207,6 +208,12 @@ void AvAudioDecoder::findTimeline(std::optional<uint64_t> playLength) {
         frames = std::max<int64_t>(0, frames - frameLength_);
         end_ = static_cast<uint64_t>(frames);
         overrunLimit_ = kOverrunFrames * static_cast<uint64_t>(frameLength_);
+    } else if (std::string_view(input_->iformat->name).starts_with("mov") &&
+               codec_->frame_size > 0) {
+        // MP4 keeps the exact length (its edit list's) while the library drops
+        // only the encoder's priming: the padding after it is not played.
+        end_ = static_cast<uint64_t>(frames);
+        overrunLimit_ = kOverrunFrames * static_cast<uint64_t>(codec_->frame_size);
     }
     stated_ = static_cast<uint64_t>(frames);
     const int64_t ms = av_rescale(frames, 1000, info_.sampleRate);
