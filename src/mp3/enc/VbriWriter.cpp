@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "mp3/enc/FrameBits.h"
+#include "mp3/enc/HeaderFrame.h"
 
 namespace mp3::enc {
 
@@ -11,13 +12,6 @@ namespace {
 constexpr size_t kMagicAt = 36;
 constexpr size_t kTableAt = 62;
 constexpr int kRoomNeeded = 458;
-
-void putBig(uint8_t* p, uint64_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) {
-        p[i] = static_cast<uint8_t>(value);
-        value >>= 8;
-    }
-}
 }  // namespace
 
 VbriWriter::VbriWriter(int sampleRate, int channels, bool copyright, bool original, bool privateBit)
@@ -71,20 +65,8 @@ std::vector<uint64_t> VbriWriter::finalTable() const {
 }
 
 uint32_t VbriWriter::headerWord() const {
-    uint32_t w = version_ == 2 ? 0xFFEu : 0xFFFu;
-    w = w << 1 | (version_ == 0 ? 1u : 0u);
-    w = w << 2 | 1u;  // layer III
-    w = w << 1 | 1u;  // no CRC
-    w = w << 4 | static_cast<uint32_t>(bitrateIndex_);
-    w = w << 2 | static_cast<uint32_t>(samplingIndexOf(sampleRate_));
-    w = w << 1;  // not padded
-    w = w << 1 | (private_ ? 1u : 0u);
-    w = w << 2 | (channels_ == 1 ? 3u : 0u);
-    w = w << 2;
-    w = w << 1 | (copyright_ ? 1u : 0u);
-    w = w << 1 | (original_ ? 1u : 0u);
-    w = w << 2;
-    return w;
+    return headerFrameWord(
+        {version_, bitrateIndex_, sampleRate_, channels_ == 1, private_, copyright_, original_});
 }
 
 size_t VbriWriter::build(uint8_t* out, size_t size) const {
@@ -93,7 +75,7 @@ size_t VbriWriter::build(uint8_t* out, size_t size) const {
         return 0;
     }
     std::memset(out, 0, bytes);
-    putBig(out, headerWord(), 4);
+    putBigEndian(out, headerWord(), 4);
     std::vector<uint64_t> table = finalTable();
     const size_t room = (bytes - kTableAt) / 2;
     uint64_t previous = 0;
@@ -106,20 +88,20 @@ size_t VbriWriter::build(uint8_t* out, size_t size) const {
     // Differences are 16-bit; a scale keeps long files within them.
     const uint64_t scale = std::max<uint64_t>(1, (largest + 65534) / 65535);
     std::memcpy(out + kMagicAt, "VBRI", 4);
-    putBig(out + 40, 1, 2);
-    putBig(out + 42, static_cast<uint64_t>(delay_), 2);
-    putBig(out + 44, static_cast<uint64_t>(quality_), 2);
-    putBig(out + 46, offset_, 4);
-    putBig(out + 50, frames_, 4);
-    putBig(out + 54, table.size(), 2);
-    putBig(out + 56, scale, 2);
-    putBig(out + 58, 2, 2);
-    putBig(out + 60, static_cast<uint64_t>(spacing_), 2);
+    putBigEndian(out + 40, 1, 2);
+    putBigEndian(out + 42, static_cast<uint64_t>(delay_), 2);
+    putBigEndian(out + 44, static_cast<uint64_t>(quality_), 2);
+    putBigEndian(out + 46, offset_, 4);
+    putBigEndian(out + 50, frames_, 4);
+    putBigEndian(out + 54, table.size(), 2);
+    putBigEndian(out + 56, scale, 2);
+    putBigEndian(out + 58, 2, 2);
+    putBigEndian(out + 60, static_cast<uint64_t>(spacing_), 2);
     uint64_t written = 0;
     for (size_t i = 0; i < table.size(); ++i) {
         // Differences of the rounded cumulative offsets: the error never adds up.
         const uint64_t target = (table[i] + scale / 2) / scale;
-        putBig(out + kTableAt + 2 * i, target - written, 2);
+        putBigEndian(out + kTableAt + 2 * i, target - written, 2);
         written = target;
     }
     return bytes;

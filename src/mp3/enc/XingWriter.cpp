@@ -5,6 +5,7 @@
 
 #include "mp3/Mp3LameTag.h"
 #include "mp3/enc/FrameBits.h"
+#include "mp3/enc/HeaderFrame.h"
 
 namespace mp3::enc {
 
@@ -14,13 +15,6 @@ constexpr uint32_t kAllFields = 0x0F;
 constexpr char kEncoder[] = "Melodux  ";
 static_assert(sizeof kEncoder - 1 == kLameEncoderBytes);
 constexpr uint8_t kCbrMethod = 1;
-
-void putBig(uint8_t* p, uint64_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) {
-        p[i] = static_cast<uint8_t>(value);
-        value >>= 8;
-    }
-}
 
 int frameBytesAt(int version, int index, int samplesPerFrame, int sampleRate) {
     return tableBitrate(version, index) / 8 * samplesPerFrame / sampleRate;
@@ -72,20 +66,8 @@ size_t XingWriter::fieldsAt() const {
 }
 
 uint32_t XingWriter::headerWord() const {
-    uint32_t w = version_ == 2 ? 0xFFEu : 0xFFFu;
-    w = w << 1 | (version_ == 0 ? 1u : 0u);
-    w = w << 2 | 1u;  // layer III
-    w = w << 1 | 1u;  // no CRC
-    w = w << 4 | static_cast<uint32_t>(bitrateIndex_);
-    w = w << 2 | static_cast<uint32_t>(samplingIndexOf(sampleRate_));
-    w = w << 1;  // not padded
-    w = w << 1 | (private_ ? 1u : 0u);
-    w = w << 2 | (channels_ == 1 ? 3u : 0u);
-    w = w << 2;
-    w = w << 1 | (copyright_ ? 1u : 0u);
-    w = w << 1 | (original_ ? 1u : 0u);
-    w = w << 2;
-    return w;
+    return headerFrameWord(
+        {version_, bitrateIndex_, sampleRate_, channels_ == 1, private_, copyright_, original_});
 }
 
 // Entry i: where the frame at i percent of the frames starts, in 256ths
@@ -106,10 +88,10 @@ void XingWriter::putLameTag(uint8_t* frame, size_t at) const {
     ext[10] = static_cast<uint8_t>(std::clamp(lowpassHz_ / 100.0f, 0.0f, 255.0f));
     ext[20] = static_cast<uint8_t>(std::min(bitrate_ / 1000, 255));
     const uint32_t delay = std::min<uint32_t>(static_cast<uint32_t>(delay_), kLameMaxDelay);
-    putBig(ext + kLameDelayAt, uint64_t{delay} << 12 | padding(), 3);
-    putBig(ext + 28, offset_, 4);
-    putBig(ext + 32, audioCrc_, 2);
-    putBig(ext + kLameCrcAt, lameTagCrc(frame, at + kLameCrcAt), 2);
+    putBigEndian(ext + kLameDelayAt, uint64_t{delay} << 12 | padding(), 3);
+    putBigEndian(ext + 28, offset_, 4);
+    putBigEndian(ext + 32, audioCrc_, 2);
+    putBigEndian(ext + kLameCrcAt, lameTagCrc(frame, at + kLameCrcAt), 2);
 }
 
 size_t XingWriter::build(uint8_t* out, size_t size) const {
@@ -118,14 +100,14 @@ size_t XingWriter::build(uint8_t* out, size_t size) const {
         return 0;
     }
     std::memset(out, 0, bytes);
-    putBig(out, headerWord(), 4);
+    putBigEndian(out, headerWord(), 4);
     uint8_t* p = out + fieldsAt();
     std::memcpy(p, "Info", 4);
-    putBig(p + 4, kAllFields, 4);
-    putBig(p + 8, frames(), 4);
-    putBig(p + 12, offset_, 4);
+    putBigEndian(p + 4, kAllFields, 4);
+    putBigEndian(p + 8, frames(), 4);
+    putBigEndian(p + 12, offset_, 4);
     putToc(p + 16);
-    putBig(p + 116, static_cast<uint64_t>(quality_), 4);
+    putBigEndian(p + 116, static_cast<uint64_t>(quality_), 4);
     putLameTag(out, fieldsAt() + kXingFieldBytes);
     return bytes;
 }
