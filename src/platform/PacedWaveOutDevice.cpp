@@ -36,9 +36,16 @@ void PacedWaveOutDevice::run() {
         }
         const bool playing = timeline_.running() && !queue_.empty();
         setup_.clock->waitUntil(
-            lock, changed_,
-            playing ? timeline_.timeWhenPlayed(queue_.front().end) : WaveClock::kNever);
+            lock, changed_, playing ? timeline_.timeWhenPlayed(wakePoint()) : WaveClock::kNever);
     }
+}
+
+// As a sound card does by its periods, the blocks are handed back in
+// batches: when only the last one is left to play, every one before it
+// goes back at once. Waking for each short block costs twice the switches,
+// and what is left still covers the writer's refill.
+uint64_t PacedWaveOutDevice::wakePoint() const {
+    return queue_.size() > 1 ? queue_.back().start : queue_.front().end;
 }
 
 void PacedWaveOutDevice::deliverCallbacks(std::unique_lock<std::mutex>& lock) {

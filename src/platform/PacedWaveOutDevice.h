@@ -53,6 +53,7 @@ class PacedWaveOutDevice final : public WaveOutDevice {
   private:
     void run();
     void finishDue();
+    uint64_t wakePoint() const;
     void returnAll();
     void emit(const WaveBlockQueue::Entry& entry, uint64_t upTo);
     void deliverCallbacks(std::unique_lock<std::mutex>& lock);

@@ -27,6 +27,8 @@ class WaveBlockQueue {
     void push(WaveHeader& block);
     bool empty() const { return entries_.empty(); }
     const Entry& front() const { return entries_.front(); }
+    const Entry& back() const { return entries_.back(); }
+    size_t size() const { return entries_.size(); }
     uint64_t end() const { return end_; }
     // The entry holding stream byte `offset`, or null.
     const Entry* entryAt(uint64_t offset) const;

@@ -24,8 +24,11 @@ SpectrumWorker::~SpectrumWorker() {
 }
 
 void SpectrumWorker::SetActive(bool active) {
-    std::lock_guard lock(mutex_);
-    active_ = active;
+    {
+        std::lock_guard lock(mutex_);
+        active_ = active;
+    }
+    wake_.notify_all();
 }
 
 void SpectrumWorker::Run() {
@@ -44,9 +47,14 @@ void SpectrumWorker::Run() {
     }
 }
 
-// Waits one period; false once asked to quit.
+// Waits one period, or while inactive until active again; false once
+// asked to quit.
 bool SpectrumWorker::Pause(std::unique_lock<std::mutex>& lock) {
-    wake_.wait_for(lock, period_, [this] { return quit_; });
+    if (active_) {
+        wake_.wait_for(lock, period_, [this] { return quit_; });
+    } else {
+        wake_.wait(lock, [this] { return quit_ || active_; });
+    }
     return !quit_;
 }
 

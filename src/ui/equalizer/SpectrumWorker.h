@@ -36,7 +36,9 @@ class SpectrumWorker {
     SpectrumWorker(const SpectrumWorker&) = delete;
     SpectrumWorker& operator=(const SpectrumWorker&) = delete;
 
-    // Analysis on or off (off: the bars stay as they are).
+    // Analysis on or off (off: the bars stay as they are, and the thread
+    // sleeps until it is on again). Off at first: the window it draws for
+    // turns it on when shown.
     void SetActive(bool active);
 
   private:
@@ -52,7 +54,7 @@ class SpectrumWorker {
     std::mutex mutex_;  // the flags, the analyser and the meter
     std::condition_variable wake_;
     bool quit_ = false;
-    bool active_ = true;
+    bool active_ = false;
     dsp::SpectrumAnalyzer analyzer_;
     dsp::SpectrumMeter meter_;
     platform::WaveFormat format_;

@@ -74,6 +74,7 @@ TEST(SpectrumWorker, BarsRiseWithTheToneFallAfterStopAndRiseAgainOnResume) {
     Drawings drawings;
     player.setPlaying(true);
     SpectrumWorker worker(player, kBands, drawings.sink(), 2ms);
+    worker.SetActive(true);
 
     ASSERT_TRUE(drawings.waitFor([](const auto&) { return true; }));
     const SpectrumMeterStates first = drawings.first();
@@ -94,12 +95,11 @@ TEST(SpectrumWorker, BarsRiseWithTheToneFallAfterStopAndRiseAgainOnResume) {
         [](const auto& states) { return shown(states, FakeEqualizerPlayer::kToneBand) == 10; }));
 }
 
-TEST(SpectrumWorker, InactiveItHandsNothingOver) {
+TEST(SpectrumWorker, UntilActiveItHandsNothingOver) {
     FakeEqualizerPlayer::Calls calls;
     FakeEqualizerPlayer player(calls);
     Drawings drawings;
     SpectrumWorker worker(player, kBands, drawings.sink(), 2ms);
-    worker.SetActive(false);
     player.setPlaying(true);
     std::this_thread::sleep_for(40ms);
     EXPECT_EQ(drawings.count(), 0u);
