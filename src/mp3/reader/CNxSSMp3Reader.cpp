@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -263,14 +264,18 @@ void CNxSSMp3Reader::UpdateMeans() {
 
 int32_t CNxSSMp3Reader::GetLength() {
     std::lock_guard lock(lock_);
+    // A header's frame count may claim far more than a length can hold.
+    const auto clamped = [](double ms) {
+        return static_cast<int32_t>(std::clamp(ms, 0.0, double(INT32_MAX)));
+    };
     if (!gapless_) {
-        return static_cast<int32_t>(StreamLengthMs());
+        return clamped(StreamLengthMs());
     }
     if (gapless_->samples > 0) {
-        return static_cast<int32_t>(info_.durationMs);
+        return clamped(info_.durationMs);
     }
     const double cut = (gapless_->start + gapless_->end) * 1000.0 / info_.sampleRate;
-    return static_cast<int32_t>(std::max(StreamLengthMs() - cut, 0.0));
+    return clamped(StreamLengthMs() - cut);
 }
 
 // The length of all decoded frames.
