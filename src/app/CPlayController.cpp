@@ -627,8 +627,9 @@ void CPlayController::OnFollowed() {
     if (listPanel_) {
         listPanel_->ShowOpenPath("");
     }
-    if (heard.index < Count() && ItemAt(heard.index).path == heard.path) {
-        MakeCurrent(heard.index, ItemAt(heard.index));
+    const Item item = heard.index < Count() ? ItemAt(heard.index) : Item{};
+    if (item.path == heard.path) {
+        MakeCurrent(heard.index, item);
     } else {
         currentPath_ = heard.path;  // the list changed meanwhile
         FindCurrentAgain();

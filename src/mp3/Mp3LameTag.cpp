@@ -23,25 +23,6 @@ constexpr std::array<uint16_t, 256> makeTable() {
 }
 
 constexpr std::array<uint16_t, 256> kTable = makeTable();
-
-uint32_t bigEndian(const uint8_t* p, size_t bytes) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-        v = v << 8 | p[i];
-    }
-    return v;
-}
-
-// Past the side information, as for any MPEG version and rate; 0 for a
-// reserved rate index.
-size_t xingAt(uint32_t word) {
-    if (((word >> 10) & 3) == 3) {
-        return 0;
-    }
-    const bool mpeg1 = (word >> 19) & 1;
-    const bool mono = ((word >> 6) & 3) == 3;
-    return 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
-}
 }  // namespace
 
 uint16_t lameTagCrc(const uint8_t* data, size_t count, uint16_t crc) {
@@ -55,7 +36,7 @@ size_t lameTagOffset(const uint8_t* frame, size_t available) {
     if (available < 4) {
         return 0;
     }
-    const size_t at = xingAt(bigEndian(frame, 4));
+    const size_t at = sideInfoEnd(bigEndian(frame, 4));
     if (at == 0 || available < at + 8 ||
         (std::memcmp(frame + at, "Xing", 4) != 0 && std::memcmp(frame + at, "Info", 4) != 0)) {
         return 0;
@@ -78,7 +59,7 @@ bool parseLameTag(const uint8_t* frame, size_t available, Mp3LameTag& tag) {
     if (bigEndian(ext + kLameCrcAt, 2) != lameTagCrc(frame, at + kLameCrcAt)) {
         return false;
     }
-    const size_t xing = xingAt(bigEndian(frame, 4));
+    const size_t xing = sideInfoEnd(bigEndian(frame, 4));
     const bool counted = bigEndian(frame + xing + 4, 4) & kXingFrames;
     const uint32_t packed = bigEndian(ext + kLameDelayAt, 3);
     tag.frames = counted ? bigEndian(frame + xing + 8, 4) : 0;

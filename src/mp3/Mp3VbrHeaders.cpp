@@ -9,28 +9,6 @@ constexpr size_t kVbriMagicAt = 36;
 constexpr size_t kVbriTableAt = 62;
 constexpr size_t kXingNeeds = 120;
 
-uint32_t bigEndian(const uint8_t* p, size_t bytes) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-        v = v << 8 | p[i];
-    }
-    return v;
-}
-
-// Where a Xing header sits after the header's first byte: past the side
-// information. 0 for a reserved rate index.
-size_t sideInfoEnd(uint32_t word) {
-    if (((word >> 10) & 3) == 3) {
-        return 0;
-    }
-    const bool mpeg1 = (word >> 19) & 1;
-    const bool mono = ((word >> 6) & 3) == 3;
-    if (mpeg1) {
-        return mono ? 21 : 36;
-    }
-    return mono ? 13 : 21;
-}
-
 uint32_t sampleRate(uint32_t word) {
     constexpr uint32_t kRates[3] = {44100, 48000, 32000};
     const bool mpeg1 = (word >> 19) & 1;
@@ -44,6 +22,26 @@ size_t xingOffset(uint32_t word) {
     return at != 0 && sampleRate(word) >= 16000 ? at : 0;
 }
 }  // namespace
+
+uint32_t bigEndian(const uint8_t* p, size_t bytes) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        v = v << 8 | p[i];
+    }
+    return v;
+}
+
+size_t sideInfoEnd(uint32_t word) {
+    if (((word >> 10) & 3) == 3) {
+        return 0;
+    }
+    const bool mpeg1 = (word >> 19) & 1;
+    const bool mono = ((word >> 6) & 3) == 3;
+    if (mpeg1) {
+        return mono ? 21 : 36;
+    }
+    return mono ? 13 : 21;
+}
 
 bool isVbrHeaderFrame(const uint8_t* frame, size_t available) {
     if (available >= kVbriMagicAt + 4 && std::memcmp(frame + kVbriMagicAt, "VBRI", 4) == 0) {

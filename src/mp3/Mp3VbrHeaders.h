@@ -33,6 +33,14 @@ struct Mp3XingHeader {
     uint32_t quality = 0;
 };
 
+// The number in `bytes` bytes at `p`, most significant first.
+uint32_t bigEndian(const uint8_t* p, size_t bytes);
+
+// Where a Xing or Info header sits in the frame whose header word is
+// `word`, from the frame's first byte: past the side information. 0 for a
+// reserved rate index.
+size_t sideInfoEnd(uint32_t word);
+
 // The "VBRI" header of the frame starting at `frame`, which must be version
 // 1 with its whole table in the buffer.
 bool parseVbriHeader(const uint8_t* frame, size_t available, Mp3VbriHeader& header);
