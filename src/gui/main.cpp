@@ -33,6 +33,13 @@ void choosePlatform() {
     if (wayland && std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    // The windows repaint small areas many times a second (counter,
+    // spectrum). Through X shared memory each such paint first waits for
+    // the server to finish the last one, a round trip and two thread
+    // wakeups; sending these few pixels in the request costs less.
+    if (!std::getenv("QT_XCB_NO_MITSHM")) {
+        qputenv("QT_XCB_NO_MITSHM", "1");
+    }
 }
 
 // The files of later starts, taken on the UI thread.
