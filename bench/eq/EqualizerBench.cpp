@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dsp/PcmEqualizer.h"
+#include "dsp/SpectrumAnalyzer.h"
 
 namespace {
 
@@ -63,6 +64,19 @@ void BM_EqualizeSecondWithChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EqualizeSecondWithChange)->Unit(benchmark::kMillisecond);
+
+// One picture of the spectrum display (taken 25 times a second) for the
+// given band count: the display's worker spends this per period.
+void BM_SpectrumPicture(benchmark::State& state) {
+    const auto music = oneSecondOfMusic();
+    dsp::SpectrumAnalyzer analyzer(static_cast<size_t>(state.range(0)));
+    analyzer.SetLayout(16, 2);
+    for (auto _ : state) {
+        analyzer.Analyze(music);
+        benchmark::DoNotOptimize(analyzer.BandValues().data());
+    }
+}
+BENCHMARK(BM_SpectrumPicture)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
