@@ -39,6 +39,16 @@ class TempSettings {
             std::filesystem::create_directories(base / "music");
             ::setenv("XDG_DATA_HOME", (base / "data").c_str(), 1);
             ::setenv("XDG_MUSIC_DIR", (base / "music").c_str(), 1);
+            // Gone at exit, after the objects made later (the registry)
+            // have written into it; a forked child leaves it to its parent.
+            static const pid_t owner = ::getpid();
+            static const std::filesystem::path removed = base;
+            std::atexit([] {
+                if (::getpid() == owner) {
+                    std::error_code ignored;
+                    std::filesystem::remove_all(removed, ignored);
+                }
+            });
             return base;
         }();
         return dir;
