@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <array>
+
 #include "ui/equalizer/CEqualizerWindow.h"
 #include "ui/equalizer/EqualizerPresets.h"
 
@@ -236,14 +238,22 @@ void CEqualizerWindow::drawMeter(QPainter& painter, const QRect& area) const {
     }
 }
 
-// Only the part holding the segments that changed is repainted, as one
-// rectangle: the window system gets one piece a drawing, not one a segment.
+// Per band, only the span of its segments that changed is repainted: the
+// window system gets one small piece a moving bar, not one a segment, nor
+// every pixel of the meter 25 times a second.
 void CEqualizerWindow::showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed) {
     meter_ = std::move(states);
-    QRect area;
+    std::array<QRect, kMeterBands> spans;
     for (const size_t at : changed) {
-        area |= skin_.Segment(at / dsp::SpectrumMeter::kSegments,
-                              static_cast<int>(at % dsp::SpectrumMeter::kSegments));
+        const size_t band = at / dsp::SpectrumMeter::kSegments;
+        if (band < spans.size()) {
+            spans[band] |=
+                skin_.Segment(band, static_cast<int>(at % dsp::SpectrumMeter::kSegments));
+        }
+    }
+    QRegion area;
+    for (const QRect& span : spans) {
+        area += span;
     }
     update(area);
 }
