@@ -63,14 +63,8 @@ void PacedWaveOutDevice::deliverCallbacks(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
-// Played blocks wait for the batch (see wakePoint). Were each handed back
-// as it ended, the writer's refill would come after the device chose its
-// next wake, and every wake would hand back a single block again.
 void PacedWaveOutDevice::finishDue() {
     const uint64_t played = timeline_.played(setup_.clock->now());
-    if (queue_.size() > 1 && played < queue_.back().start) {
-        return;
-    }
     pendingCallbacks_ +=
         queue_.finishUpTo(played, [&](const WaveBlockQueue::Entry& e) { emit(e, e.end); });
 }

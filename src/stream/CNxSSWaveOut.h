@@ -72,10 +72,12 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     const Config& Configuration() const { return config_; }
     size_t BlockCount() const;
 
-    static constexpr uint32_t kPieceMs = 15;
-    // The most the device holds: a change is heard within 45 ms, and 30 ms
-    // stay queued while the worker tops up.
-    static constexpr size_t kPiecesAhead = 3;
+    // The device holds two pieces: a change waits at most for the next
+    // refill and the piece still playing, 44 ms, and a piece is left
+    // queued while the worker tops up. Each refill is one wake of the
+    // worker and one of the device: fewer, longer pieces cost less.
+    static constexpr uint32_t kPieceMs = 22;
+    static constexpr size_t kPiecesAhead = 2;
 
   protected:
     uint32_t OnCommand(uint32_t code, int32_t param1, int32_t param2) override;

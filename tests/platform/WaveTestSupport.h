@@ -24,9 +24,9 @@ class DoneCounter {
             changed_.notify_all();
         };
     }
-    bool waitFor(int n, std::chrono::milliseconds bound = std::chrono::seconds(10)) {
+    bool waitFor(int n) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, bound, [&] { return count_ >= n; });
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return count_ >= n; });
     }
     int count() {
         std::lock_guard lock(mutex_);

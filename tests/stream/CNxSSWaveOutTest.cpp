@@ -381,7 +381,7 @@ TEST_F(WaveOutTest, AFollowOnJoinsWithoutAGapAtItsOwnGain) {
 
     ASSERT_TRUE(device_.playBytes(29000 * 4));
     EXPECT_EQ(renderer_->GetLength(), 680);  // still the first source's
-    EXPECT_NEAR(renderer_->GetPosition(), 1000 * 29000 / 44100, 16);
+    EXPECT_NEAR(renderer_->GetPosition(), 1000 * 29000 / 44100, kPieceMs + 1);
     ASSERT_TRUE(device_.playBytes(2000 * 4));
     EXPECT_EQ(Next(), nxss::kFollowed);
     EXPECT_EQ(renderer_->GetLength(), 453);
