@@ -124,7 +124,9 @@ QWidget* CListPanel::buildTabBar() {
         SkinnedButton* tab = addSkinned(*row, piece, {}, qt(text));
         tab->setCheckable(true);
         tab->setAutoExclusive(true);
-        connect(tab, &SkinnedButton::clicked, this, [this, side] { showPlaylistSide(side == 1); });
+        const bool playlists = side == 1;
+        connect(tab, &SkinnedButton::clicked, this,
+                [this, playlists] { showPlaylistSide(playlists); });
     }
     row->addStretch();
     SkinnedButton* info =
