@@ -88,15 +88,17 @@ bool findAllIn(const std::vector<Ptr>& items, const ItemMatcher& matcher,
 
 // Sorts stably by `key`, reading every item's field once. The lowercased
 // texts share one buffer (an allocation per item would cost more than the
-// sort), and each entry carries the 8 bytes after the prefix all texts
-// share, so that most comparisons never reach the buffer.
+// sort), and each entry carries the 16 bytes after the prefix all texts
+// share, so that most comparisons never reach the buffer (paths share far
+// more than 8 bytes within a folder).
 template <typename Ptr>
 void sortItems(std::vector<Ptr>& items, const SortKey& key) {
     struct Entry {
         uint64_t head;  // big-endian: compares as the bytes do
+        uint64_t next;  // the 8 bytes after it, alike
         size_t begin;
-        size_t length;
-        size_t index;
+        uint32_t length;
+        uint32_t index;
     };
     std::vector<Entry> entries;
     entries.reserve(items.size());
@@ -133,24 +135,32 @@ void sortItems(std::vector<Ptr>& items, const SortKey& key) {
                                                                     lowered.begin(), lowered.end())
                                                           .first -
                                                       first.begin()));
-            entries.push_back(Entry{0, begin, text.size(), i});
+            entries.push_back(Entry{0, 0, begin, uint32_t(text.size()), uint32_t(i)});
         } else {
-            entries.push_back(Entry{item.number(key.type()), 0, 0, i});
+            entries.push_back(Entry{item.number(key.type()), 0, 0, 0, uint32_t(i)});
         }
     }
     const std::string_view all(texts);
     if (key.isText()) {
-        for (Entry& entry : entries) {
-            for (size_t at = shared; at < shared + 8; ++at) {
-                const auto byte = at < entry.length ? uint8_t(all[entry.begin + at]) : uint8_t(0);
-                entry.head = entry.head << 8 | byte;
+        const auto bytesAt = [all](const Entry& entry, size_t from) {
+            uint64_t bytes = 0;
+            for (size_t at = from; at < from + 8; ++at) {
+                bytes = bytes << 8 | (at < entry.length ? uint8_t(all[entry.begin + at]) : 0u);
             }
+            return bytes;
+        };
+        for (Entry& entry : entries) {
+            entry.head = bytesAt(entry, shared);
+            entry.next = bytesAt(entry, shared + 8);
         }
     }
     const bool text = key.isText();
     const auto less = [text, all](const Entry& a, const Entry& b) {
         if (a.head != b.head || !text) {
             return a.head < b.head;
+        }
+        if (a.next != b.next) {
+            return a.next < b.next;
         }
         return all.substr(a.begin, a.length) < all.substr(b.begin, b.length);
     };

@@ -61,10 +61,11 @@ TEST(Sort, TextIgnoresCaseGenreGoesByNameNumbersAreUnsigned) {
 TEST(Sort, LongSharedPrefixesOrderByTheLowercasedBytesStably) {
     Fixture f;
     const std::string base = "/home/user/Music/Same Artist/";
-    const std::vector<std::string> tails = {
-        "b.mp3",           "B1.mp3",          "a.mp3",          "ab.mp3",
-        "abcdefghij1.mp3", "ABCDEFGHIJ0.mp3", "abcdefghij.mp3", "\xe6\x9d\xb1.mp3",
-        "\xc3\xa9.mp3",    "z.mp3",           "a.mp3.mp3",      "ABCDEFGHIJ2.mp3"};
+    const std::vector<std::string> tails = {"b.mp3", "B1.mp3", "a.mp3", "ab.mp3", "abcdefghij1.mp3",
+                                            "ABCDEFGHIJ0.mp3", "abcdefghij.mp3", "\xe6\x9d\xb1.mp3",
+                                            "\xc3\xa9.mp3", "z.mp3", "a.mp3.mp3", "ABCDEFGHIJ2.mp3",
+                                            // Alike beyond the 16 bytes an entry carries.
+                                            "abcdefghijklmnopq1.mp3", "ABCDEFGHIJKLMNOPQ0.mp3"};
     for (size_t i = 0; i < tails.size(); ++i) {
         f.addItem(base + tails[i], i == 3 || i == 9 ? "same" : "t" + std::to_string(i));
     }
