@@ -42,10 +42,18 @@ void PacedWaveOutDevice::run() {
 
 // As a sound card does by its periods, the blocks are handed back in
 // batches: when only the last one is left to play, every one before it
-// goes back at once. Waking for each short block costs twice the switches,
-// and what is left still covers the writer's refill.
+// goes back at once. The writer replaces a batch only after the device has
+// planned its next wake; planned by the blocks queued then, that wake would
+// come one block after the last batch and return a single block, and so
+// would every later one. So the batch point is planned as it will be once
+// the blocks handed back are replaced by as many of the last one's length.
+// A writer that sends nothing more gets its last block back that much later.
 uint64_t PacedWaveOutDevice::wakePoint() const {
-    return queue_.size() > 1 ? queue_.back().start : queue_.front().end;
+    const WaveBlockQueue::Entry& last = queue_.back();
+    if (queue_.size() == 1 && awaited_ == 0) {
+        return last.end;
+    }
+    return std::max(queue_.front().end, last.start + awaited_);
 }
 
 void PacedWaveOutDevice::deliverCallbacks(std::unique_lock<std::mutex>& lock) {
@@ -65,8 +73,13 @@ void PacedWaveOutDevice::deliverCallbacks(std::unique_lock<std::mutex>& lock) {
 
 void PacedWaveOutDevice::finishDue() {
     const uint64_t played = timeline_.played(setup_.clock->now());
-    pendingCallbacks_ +=
-        queue_.finishUpTo(played, [&](const WaveBlockQueue::Entry& e) { emit(e, e.end); });
+    pendingCallbacks_ += queue_.finishUpTo(played, [&](const WaveBlockQueue::Entry& e) {
+        emit(e, e.end);
+        awaited_ += e.end - e.start;
+    });
+    if (queue_.empty()) {
+        awaited_ = 0;  // nothing is being replaced: the next block wakes the device
+    }
 }
 
 // Hands every block back; the part of the playing block heard so far still
@@ -80,6 +93,7 @@ void PacedWaveOutDevice::returnAll() {
         }
     });
     timeline_.reset(now);
+    awaited_ = 0;
 }
 
 void PacedWaveOutDevice::emit(const WaveBlockQueue::Entry& entry, uint64_t upTo) {
@@ -110,6 +124,7 @@ MmResult PacedWaveOutDevice::write(WaveHeader& block) {
     // doubles the cost of playing.
     const bool wasEmpty = queue_.empty();
     queue_.push(block);
+    awaited_ -= std::min<uint64_t>(awaited_, block.bufferLength);
     timeline_.append(setup_.clock->now(), block.bufferLength);
     if (wasEmpty) {
         setup_.clock->wake(changed_);

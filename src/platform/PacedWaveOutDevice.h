@@ -64,6 +64,7 @@ class PacedWaveOutDevice final : public WaveOutDevice {
     PlaybackTimeline timeline_;
     WaveBlockQueue queue_;
     size_t pendingCallbacks_ = 0;
+    uint64_t awaited_ = 0;  // bytes handed back that the writer has not yet replaced
     bool quit_ = false;
     std::vector<uint8_t> scratch_;
     std::thread thread_;  // last: starts once everything above exists

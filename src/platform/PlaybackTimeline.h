@@ -20,8 +20,8 @@ class PlaybackTimeline {
     uint64_t queued() const { return queued_; }
     bool running() const { return running_; }
     uint64_t played(Nanos now) const;
-    // The earliest time at which played() reaches `bytes` (bytes <= queued,
-    // and only while running).
+    // The earliest time at which played() reaches `bytes` (only while
+    // running; beyond what is queued, when it would were it queued now).
     Nanos timeWhenPlayed(uint64_t bytes) const;
 
     void append(Nanos now, uint64_t bytes);

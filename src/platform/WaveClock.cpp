@@ -32,6 +32,7 @@ void ManualWaveClock::waitUntil(std::unique_lock<std::mutex>& lock, std::conditi
                                 Nanos deadline) {
     std::unique_lock guard(mutex_);
     const uint64_t seen = epoch_;
+    deadline_ = deadline;
     lock.unlock();
     changed_.wait(guard, [&] { return epoch_ != seen || now_ >= deadline; });
     guard.unlock();
@@ -45,6 +46,11 @@ void ManualWaveClock::wake(std::condition_variable& cv) {
     }
     changed_.notify_all();
     cv.notify_all();
+}
+
+WaveClock::Nanos ManualWaveClock::deadline() const {
+    std::lock_guard guard(mutex_);
+    return deadline_;
 }
 
 void ManualWaveClock::advance(Nanos by) {

@@ -42,11 +42,14 @@ class ManualWaveClock final : public WaveClock {
                    Nanos deadline) override;
     void wake(std::condition_variable& cv) override;
     void advance(Nanos by);
+    // The deadline of the latest wait begun: when its waiter means to wake.
+    Nanos deadline() const;
 
   private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     Nanos now_{0};
+    Nanos deadline_ = kNever;
     uint64_t epoch_ = 0;  // counts advances and wakes, so none is missed
 };
 

@@ -159,6 +159,7 @@ uint32_t CNxSSWaveOut::OnCommand(uint32_t code, int32_t param1, int32_t) {
         case kCmdSeek:
             return DoSeek(param1);
         case kCmdBlockDone:
+            refillPosted_.exchange(false);  // a read-modify-write: sees the blocks done before
             return Refill();
         default:
             return 0;
@@ -291,7 +292,14 @@ void CNxSSWaveOut::AllocateBlocks() {
 }
 
 void CNxSSWaveOut::OpenWithRetries() {
+    refillPosted_ = false;
+    // A device hands blocks back in batches, one callback each: one refill
+    // takes back every block done before it starts, so while one is
+    // posted the others post nothing and do not wake the worker again.
     auto onDone = [this] {
+        if (refillPosted_.exchange(true)) {
+            return;
+        }
         try {
             PostCommand(kCmdBlockDone, 0, 0, false);
         } catch (const CNxSSException&) {

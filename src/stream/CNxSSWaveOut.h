@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -72,12 +73,12 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     const Config& Configuration() const { return config_; }
     size_t BlockCount() const;
 
-    // The device holds two pieces: a change waits at most for the next
-    // refill and the piece still playing, 44 ms, and a piece is left
-    // queued while the worker tops up. Each refill is one wake of the
-    // worker and one of the device: fewer, longer pieces cost less.
-    static constexpr uint32_t kPieceMs = 22;
-    static constexpr size_t kPiecesAhead = 2;
+    // The device holds three pieces and hands two back at a time: a change
+    // waits at most for the next refill and the piece still playing, 48 ms,
+    // and a whole piece is left queued while the worker tops up. Each
+    // refill is one wake of the worker and one of the device, every 32 ms.
+    static constexpr uint32_t kPieceMs = 16;
+    static constexpr size_t kPiecesAhead = 3;
 
   protected:
     uint32_t OnCommand(uint32_t code, int32_t param1, int32_t param2) override;
@@ -143,6 +144,7 @@ class CNxSSWaveOut : public CNxSSActiveComponent {
     const Config config_;
     const SleepFn sleep_;
     mutable std::recursive_mutex deviceMutex_;  // the device, the blocks, upstream calls
+    std::atomic<bool> refillPosted_{false};     // a block-done refill waits for the worker
     std::unique_ptr<platform::WaveOutDevice> device_;
     std::vector<std::unique_ptr<Block>> blocks_;
     std::deque<Block*> filled_;  // blocks holding unheard bytes, in stream order

@@ -278,7 +278,10 @@ void CMainWindow::refreshDisplay() {
                          player_->Volume()};
     const TimerShown before = std::exchange(timerShown_, now);
     if (now.thumbLeft != before.thumbLeft) {
-        update(skin_.controlRect(kPlayPosWnd));
+        // Where the thumb was and where it is: the rest of the track is as drawn.
+        const QRect thumb = skin_.slider().thumbRect();
+        update(thumb.united(thumb.translated(before.thumbLeft - now.thumbLeft, 0))
+                   .intersected(skin_.controlRect(kPlayPosWnd)));
     }
     if (now.volume != before.volume) {
         update(skin_.controlRect(kVolumeWnd));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "TempDir.h"
 #include "WaveTestSupport.h"
 #include "platform/WaveOutDrivers.h"
@@ -56,6 +58,36 @@ TEST_F(NullDeviceTest, BlocksFinishInOrderWhenTheirLastByteHasPlayed) {
     EXPECT_TRUE(c.header.done());
     EXPECT_EQ(position(), msBytes(400));  // stops at the end of the data
     EXPECT_EQ(done.count(), 3);
+}
+
+// A writer keeping three blocks queued replaces the ones handed back only
+// after the device planned its next wake: that wake still comes when just
+// one block is left, so each one hands back two blocks, not one.
+TEST_F(NullDeviceTest, BlocksGoBackInBatchesWhileTheWriterTopsUp) {
+    const auto plansWakeAt = [&](int at) {
+        for (int i = 0; i < 300 && clock->deadline() != milliseconds(at); ++i) {
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        return clock->deadline() == milliseconds(at);
+    };
+    TestBlock a(*device, ms(20)), b(*device, ms(20)), c(*device, ms(20)), d(*device, ms(20)),
+        e(*device, ms(20));
+    for (TestBlock* blk : {&a, &b, &c}) {
+        ASSERT_EQ(device->write(blk->header), kMmNoError);
+    }
+    clock->advance(milliseconds(20));
+    ASSERT_TRUE(done.waitFor(1));
+    EXPECT_TRUE(plansWakeAt(60));  // not 40, when b ends: d will come behind c
+    ASSERT_EQ(device->write(d.header), kMmNoError);
+    clock->advance(milliseconds(40));
+    ASSERT_TRUE(done.waitFor(3));
+    EXPECT_TRUE(b.header.done() && c.header.done());
+    EXPECT_TRUE(plansWakeAt(100));  // two blocks to replace behind d
+    ASSERT_EQ(device->write(e.header), kMmNoError);
+    // The writer stops after one: its last block comes back all the same.
+    clock->advance(milliseconds(40));
+    ASSERT_TRUE(done.waitFor(5));
+    EXPECT_EQ(position(), msBytes(100));
 }
 
 TEST_F(NullDeviceTest, PauseFreezesThePositionAndTheBlocks) {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
 #include <array>
 
 #include "ui/equalizer/CEqualizerWindow.h"
@@ -171,18 +172,21 @@ void CEqualizerWindow::dropped() {
     }
 }
 
-// The meter repaints 25 times a second: only what lies in the asked-for
-// area is drawn, so the preset name is not laid out again for every bar.
+// The meter repaints 25 times a second: the skin and the segments are drawn
+// rectangle by rectangle of the asked-for region (a blit over the region's
+// bounds would cover the whole meter), and the preset name only when in it.
 void CEqualizerWindow::paintEvent(QPaintEvent* event) {
-    const QRect area = event->rect();
     QPainter painter(this);
-    skin_.Up().DrawPart(painter, area, area.topLeft() + skin_.Window().topLeft());
+    for (const QRect& area : event->region()) {
+        skin_.Up().DrawPart(painter, area, area.topLeft() + skin_.Window().topLeft());
+        drawMeter(painter, area);
+    }
+    const QRect area = event->rect();
     drawButtons(painter);
     if (area.intersects(skin_.Dress().presetText)) {
         drawPresetName(painter);
     }
     drawSliders(painter, area);
-    drawMeter(painter, area);
 }
 
 void CEqualizerWindow::drawButtons(QPainter& painter) const {
@@ -251,10 +255,11 @@ void CEqualizerWindow::showMeter(SpectrumMeterStates states, const std::vector<s
                 skin_.Segment(band, static_cast<int>(at % dsp::SpectrumMeter::kSegments));
         }
     }
+    // The spans never overlap (one a band): set at once, not merged one by one.
+    const auto end = std::remove_if(spans.begin(), spans.end(),
+                                    [](const QRect& span) { return span.isEmpty(); });
     QRegion area;
-    for (const QRect& span : spans) {
-        area += span;
-    }
+    area.setRects(spans.data(), static_cast<int>(end - spans.begin()));
     update(area);
 }
 
