@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "ui/equalizer/EqualizerAttach.h"
@@ -80,7 +81,9 @@ class CEqualizerWindow : public QWidget {
     static QString tipFor(Button button);
     void pressButton(Button button);
     void showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed);
-    void drawButtons(QPainter& painter) const;
+    void drawFrame(std::span<const QRect> spans);
+    void paintArea(QPainter& painter, std::span<const QRect> rects, const QRect& bounds) const;
+    void drawButtons(QPainter& painter, const QRect& bounds) const;
     void drawSliders(QPainter& painter, const QRect& area) const;
     void drawMeter(QPainter& painter, const QRect& area) const;
     void drawPresetName(QPainter& painter) const;

@@ -1,4 +1,5 @@
 // The equalizer window's painting and mouse handling.
+#include <QBackingStore>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -6,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -172,33 +174,38 @@ void CEqualizerWindow::dropped() {
     }
 }
 
-// The meter repaints 25 times a second: the skin and the segments are drawn
-// rectangle by rectangle of the asked-for region (a blit over the region's
-// bounds would cover the whole meter), and the preset name only when in it.
 void CEqualizerWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    for (const QRect& area : event->region()) {
+    const QRegion& region = event->region();
+    paintArea(painter, std::span<const QRect>(region.begin(), region.end()), event->rect());
+}
+
+// The skin and the segments are drawn rectangle by rectangle (a blit over
+// the bounds would cover the whole meter), the rest only where it meets
+// the bounds.
+void CEqualizerWindow::paintArea(QPainter& painter, std::span<const QRect> rects,
+                                 const QRect& bounds) const {
+    for (const QRect& area : rects) {
         skin_.Up().DrawPart(painter, area, area.topLeft() + skin_.Window().topLeft());
         drawMeter(painter, area);
     }
-    const QRect area = event->rect();
-    drawButtons(painter);
-    if (area.intersects(skin_.Dress().presetText)) {
+    drawButtons(painter, bounds);
+    if (bounds.intersects(skin_.Dress().presetText)) {
         drawPresetName(painter);
     }
-    drawSliders(painter, area);
+    drawSliders(painter, bounds);
 }
 
-void CEqualizerWindow::drawButtons(QPainter& painter) const {
+void CEqualizerWindow::drawButtons(QPainter& painter, const QRect& bounds) const {
     const SkinDress& dress = skin_.Dress();
-    if (!bypass_) {
+    if (!bypass_ && bounds.intersects(dress.bypass)) {
         skin_.On().DrawPart(painter, dress.bypass, dress.bypass.topLeft());
     }
     const QRect pressed = pressed_ == Button::Close        ? dress.close
                           : pressed_ == Button::Bypass     ? dress.bypass
                           : pressed_ == Button::PresetList ? dress.presetList
                                                            : QRect();
-    if (!pressed.isEmpty()) {
+    if (bounds.intersects(pressed)) {
         skin_.Down().DrawPart(painter, pressed, pressed.topLeft());
     }
 }
@@ -255,12 +262,35 @@ void CEqualizerWindow::showMeter(SpectrumMeterStates states, const std::vector<s
                 skin_.Segment(band, static_cast<int>(at % dsp::SpectrumMeter::kSegments));
         }
     }
-    // The spans never overlap (one a band): set at once, not merged one by one.
     const auto end = std::remove_if(spans.begin(), spans.end(),
                                     [](const QRect& span) { return span.isEmpty(); });
+    drawFrame(std::span<const QRect>(spans.begin(), end));
+}
+
+// A frame goes straight into the window's backing store and out to the
+// window system, without a trip through the event loop and the widget
+// repaint machinery, 25 times a second. Until the window is on screen with
+// its store in place, the usual repaint does.
+void CEqualizerWindow::drawFrame(std::span<const QRect> spans) {
+    // United, not set: a region's rectangles must lie in bands sorted top
+    // to bottom, which the spans of uneven bars do not.
     QRegion area;
-    area.setRects(spans.data(), static_cast<int>(end - spans.begin()));
-    update(area);
+    for (const QRect& span : spans) {
+        area |= span;
+    }
+    QBackingStore* store = backingStore();
+    QWindow* window = windowHandle();
+    if (area.isEmpty() || !store || !window || !window->isExposed() || store->size() != size()) {
+        update(area);
+        return;
+    }
+    store->beginPaint(area);
+    {
+        QPainter painter(store->paintDevice());
+        paintArea(painter, spans, area.boundingRect());
+    }
+    store->endPaint();
+    store->flush(area, window);
 }
 
 }  // namespace ui

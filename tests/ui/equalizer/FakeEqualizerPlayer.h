@@ -13,7 +13,8 @@
 namespace ui {
 
 // A player that records what the equalizer window hands it and, while
-// "playing", lets the spectrum display hear a full-scale 1 kHz tone in
+// "playing", lets the spectrum display hear a full-scale 1 kHz tone (or
+// noise, new at every look, which moves every bar to its own height) in
 // 16-bit stereo at 44.1 kHz.
 class FakeEqualizerPlayer final : public EqualizerPlayer {
   public:
@@ -51,16 +52,27 @@ class FakeEqualizerPlayer final : public EqualizerPlayer {
         if (!playing_ || frames * 2 > tone_.size()) {
             return false;
         }
-        std::memcpy(buffer, tone_.data(), frames * 4);
+        if (noise_) {
+            auto* samples = static_cast<int16_t*>(buffer);
+            for (uint32_t i = 0; i < 2 * frames; ++i) {
+                seed_ = seed_ * 1664525u + 1013904223u;
+                samples[i] = static_cast<int16_t>(seed_ >> 16);
+            }
+        } else {
+            std::memcpy(buffer, tone_.data(), frames * 4);
+        }
         return true;
     }
 
     void setPlaying(bool playing) { playing_ = playing; }
+    void setNoise(bool noise) { noise_ = noise; }
 
   private:
     Calls& calls_;
     std::array<int16_t, 2 * 4096> tone_{};
     std::atomic<bool> playing_{false};
+    std::atomic<bool> noise_{false};
+    uint32_t seed_ = 1;  // the worker's thread alone
 };
 
 }  // namespace ui
