@@ -67,8 +67,11 @@ void SpectrumAnalyzer::SetBands(size_t bands) {
     fullScale_ = FullScale(size);
     twiddles_.clear();
     for (size_t half = 1; half < size; half *= 2) {
-        const double angle = std::numbers::pi / static_cast<double>(half);
-        twiddles_.emplace_back(std::cos(angle), -std::sin(angle));
+        for (size_t k = 0; k < half; ++k) {
+            const double angle =
+                std::numbers::pi * static_cast<double>(k) / static_cast<double>(half);
+            twiddles_.emplace_back(std::cos(angle), -std::sin(angle));
+        }
     }
 }
 
@@ -116,15 +119,25 @@ void SpectrumAnalyzer::Transform() {
             std::swap(work_[i], work_[j]);
         }
     }
-    size_t stage = 0;
-    for (size_t half = 1; half < n; half *= 2, ++stage) {
-        const std::complex<double> step = twiddles_[stage];
+    // The products are written out: std::complex's operator* checks every
+    // result for NaNs, which samples never give, at the cost of the loop.
+    const std::complex<double>* stage = twiddles_.data();
+    std::complex<double>* data = work_.data();
+    for (size_t half = 1; half < n; stage += half, half *= 2) {
         for (size_t start = 0; start < n; start += 2 * half) {
-            std::complex<double> w = 1;
-            for (size_t k = 0; k < half; ++k, w *= step) {
-                const std::complex<double> odd = work_[start + k + half] * w;
-                work_[start + k + half] = work_[start + k] - odd;
-                work_[start + k] += odd;
+            std::complex<double>* even = data + start;
+            std::complex<double>* odd = even + half;
+            for (size_t k = 0; k < half; ++k) {
+                const double wr = stage[k].real();
+                const double wi = stage[k].imag();
+                const double orr = odd[k].real();
+                const double oi = odd[k].imag();
+                const double er = even[k].real();
+                const double ei = even[k].imag();
+                const double re = orr * wr - oi * wi;
+                const double im = orr * wi + oi * wr;
+                odd[k] = {er - re, ei - im};
+                even[k] = {er + re, ei + im};
             }
         }
     }

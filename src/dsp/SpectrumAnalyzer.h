@@ -45,7 +45,7 @@ class SpectrumAnalyzer {
     unsigned bytesPerSample_ = 2;
     unsigned channels_ = 2;
     double fullScale_ = 1;
-    std::vector<std::complex<double>> twiddles_;  // per stage: e^(-iπ / 2^(k-1))
+    std::vector<std::complex<double>> twiddles_;  // stage by stage: e^(-iπk / half), k < half
     std::vector<std::complex<double>> work_;
     std::vector<double> power_;   // bins 1 .. size / 2
     std::vector<size_t> widths_;  // bins per band, lowest band first
