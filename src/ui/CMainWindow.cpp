@@ -79,7 +79,8 @@ CMainWindow::~CMainWindow() {
 }
 
 void CMainWindow::ShowTitle(const std::string& text, int32_t, const std::string& caption) {
-    title_ = text;
+    title_ = QString::fromStdString(text);
+    titleWidth_ = QFontMetrics(titleFont()).horizontalAdvance(title_);
     titleOffset_ = 0;
     setWindowTitle(QString::fromStdString(caption));
     update();
@@ -196,8 +197,7 @@ void CMainWindow::drawTime(QPainter& painter) const {
 }
 
 void CMainWindow::drawTitle(QPainter& painter) const {
-    const QString text = banner_ ? fromUtf8(app::display::kBlankBanner)
-                                 : QString::fromStdString(title_).mid(titleOffset_);
+    const QString text = banner_ ? fromUtf8(app::display::kBlankBanner) : title_.mid(titleOffset_);
     painter.setFont(titleFont());
     painter.setPen(Qt::white);
     painter.drawText(skin_.controlRect(kTitleWnd),
@@ -205,16 +205,15 @@ void CMainWindow::drawTitle(QPainter& painter) const {
 }
 
 // A title wider than its area moves one character a second and starts
-// again once it has gone round.
+// again once it has gone round (measured once, when it is set).
 void CMainWindow::scrollTitle() {
-    const QString text = QString::fromStdString(title_);
-    if (banner_ || text.isEmpty() ||
-        QFontMetrics(titleFont()).horizontalAdvance(text) <= skin_.controlRect(kTitleWnd).width()) {
+    const QRect area = skin_.controlRect(kTitleWnd);
+    if (banner_ || title_.isEmpty() || titleWidth_ <= area.width()) {
         titleOffset_ = 0;
         return;
     }
-    titleOffset_ = (titleOffset_ + 1) % static_cast<int>(text.size());
-    update();
+    titleOffset_ = (titleOffset_ + 1) % static_cast<int>(title_.size());
+    update(area);
 }
 
 // The volume bar, the repeat and shuffle marks (their small strips in

@@ -190,7 +190,8 @@ class CMainWindow : public QWidget, public app::PlayerView, public platform::Mes
     QTimer scroll_;
     QPointer<QWidget> volumePopup_;
     QPointer<CEqualizerWindow> equalizer_;
-    std::string title_;
+    QString title_;
+    int titleWidth_ = 0;    // pixels in the title's font
     int titleOffset_ = 0;   // characters scrolled off the left
     int bitrateKbps_ = -1;  // -1: none shown
     bool variableBitrate_ = false;
