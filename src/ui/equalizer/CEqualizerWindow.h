@@ -82,8 +82,9 @@ class CEqualizerWindow : public QWidget {
     void pressButton(Button button);
     void showMeter(SpectrumMeterStates states, const std::vector<size_t>& changed);
     void drawFrame(std::span<const QRect> spans);
-    void paintArea(QPainter& painter, std::span<const QRect> rects, const QRect& bounds) const;
-    void drawButtons(QPainter& painter, const QRect& bounds) const;
+    void drawSkinAndMeter(QPainter& painter, const QRect& area) const;
+    bool controlsMeet(const QRect& area) const;
+    void drawButtons(QPainter& painter) const;
     void drawSliders(QPainter& painter, const QRect& area) const;
     void drawMeter(QPainter& painter, const QRect& area) const;
     void drawPresetName(QPainter& painter) const;

@@ -174,38 +174,53 @@ void CEqualizerWindow::dropped() {
     }
 }
 
+// The meter repaints 25 times a second: the skin and the segments are drawn
+// rectangle by rectangle of the asked-for region (a blit over the region's
+// bounds would cover the whole meter), and the preset name only when in it.
 void CEqualizerWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    const QRegion& region = event->region();
-    paintArea(painter, std::span<const QRect>(region.begin(), region.end()), event->rect());
-}
-
-// The skin and the segments are drawn rectangle by rectangle (a blit over
-// the bounds would cover the whole meter), the rest only where it meets
-// the bounds.
-void CEqualizerWindow::paintArea(QPainter& painter, std::span<const QRect> rects,
-                                 const QRect& bounds) const {
-    for (const QRect& area : rects) {
-        skin_.Up().DrawPart(painter, area, area.topLeft() + skin_.Window().topLeft());
-        drawMeter(painter, area);
+    for (const QRect& area : event->region()) {
+        drawSkinAndMeter(painter, area);
     }
-    drawButtons(painter, bounds);
-    if (bounds.intersects(skin_.Dress().presetText)) {
+    const QRect area = event->rect();
+    drawButtons(painter);
+    if (area.intersects(skin_.Dress().presetText)) {
         drawPresetName(painter);
     }
-    drawSliders(painter, bounds);
+    drawSliders(painter, area);
 }
 
-void CEqualizerWindow::drawButtons(QPainter& painter, const QRect& bounds) const {
+void CEqualizerWindow::drawSkinAndMeter(QPainter& painter, const QRect& area) const {
+    skin_.Up().DrawPart(painter, area, area.topLeft() + skin_.Window().topLeft());
+    drawMeter(painter, area);
+}
+
+// Whether a button, the preset name or a slider's thumb lies in `area`.
+bool CEqualizerWindow::controlsMeet(const QRect& area) const {
     const SkinDress& dress = skin_.Dress();
-    if (!bypass_ && bounds.intersects(dress.bypass)) {
+    for (const QRect& control : {dress.close, dress.bypass, dress.presetList, dress.presetText}) {
+        if (area.intersects(control)) {
+            return true;
+        }
+    }
+    for (int s = 0; s <= EqualizerSkin::kGainSlider; ++s) {
+        if (area.intersects(thumbRect(s))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CEqualizerWindow::drawButtons(QPainter& painter) const {
+    const SkinDress& dress = skin_.Dress();
+    if (!bypass_) {
         skin_.On().DrawPart(painter, dress.bypass, dress.bypass.topLeft());
     }
     const QRect pressed = pressed_ == Button::Close        ? dress.close
                           : pressed_ == Button::Bypass     ? dress.bypass
                           : pressed_ == Button::PresetList ? dress.presetList
                                                            : QRect();
-    if (bounds.intersects(pressed)) {
+    if (!pressed.isEmpty()) {
         skin_.Down().DrawPart(painter, pressed, pressed.topLeft());
     }
 }
@@ -270,7 +285,8 @@ void CEqualizerWindow::showMeter(SpectrumMeterStates states, const std::vector<s
 // A frame goes straight into the window's backing store and out to the
 // window system, without a trip through the event loop and the widget
 // repaint machinery, 25 times a second. Until the window is on screen with
-// its store in place, the usual repaint does.
+// its store in place, or where a skin puts a control over the meter, the
+// usual repaint does.
 void CEqualizerWindow::drawFrame(std::span<const QRect> spans) {
     // United, not set: a region's rectangles must lie in bands sorted top
     // to bottom, which the spans of uneven bars do not.
@@ -280,14 +296,17 @@ void CEqualizerWindow::drawFrame(std::span<const QRect> spans) {
     }
     QBackingStore* store = backingStore();
     QWindow* window = windowHandle();
-    if (area.isEmpty() || !store || !window || !window->isExposed() || store->size() != size()) {
+    if (area.isEmpty() || !store || !window || !window->isExposed() || store->size() != size() ||
+        controlsMeet(area.boundingRect())) {
         update(area);
         return;
     }
     store->beginPaint(area);
     {
         QPainter painter(store->paintDevice());
-        paintArea(painter, spans, area.boundingRect());
+        for (const QRect& span : spans) {
+            drawSkinAndMeter(painter, span);
+        }
     }
     store->endPaint();
     store->flush(area, window);
